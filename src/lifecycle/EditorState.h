@@ -1,0 +1,62 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <filesystem>
+#include <string>
+
+namespace lifecycle {
+
+namespace fs = std::filesystem;
+
+// The editor's working state: the counts and the current selection, the in-memory copies of
+// the shell's files as line tables, and the ten flags that mark a stage still being built.
+// Every handler reads and writes this one copy.
+struct EditorState {
+  std::int16_t StageCount = 0;
+  std::int16_t LastStageQuestions = 0;  // questions open in the last stage, 1..10
+  std::int16_t CurStage = 0;            // chosen stage, 0 while none
+  std::int16_t CurQuestion = 0;         // chosen question, 0 while none
+
+  fs::path ShellPath;  // the shell root
+  fs::path PagePath;   // the question page being edited
+
+  // Flag q - 1 is 1 once question q of the last stage has been entered and saved. The editor
+  // is in new-stage entry mode exactly while the product of the flags is 0.
+  std::array<std::int16_t, 10> QuestionSaved{};
+
+  // 1.js: 10 head lines, 100 answer pairs, tail.
+  std::array<std::string, 10> JsHead;
+  std::array<std::string, 100> Answers;
+  std::array<std::string, 100> AnswerAfter;
+  std::array<std::string, 401> JsTail;
+  std::int16_t JsTailCount = 0;
+
+  std::array<std::string, 13> TitleHead;
+  std::array<std::string, 31> TitleTail;
+  std::int16_t TitleTailCount = 0;
+
+  std::array<std::string, 2> Index1Head;
+  std::array<std::string, 31> Index1Tail;
+  std::int16_t Index1TailCount = 0;
+
+  std::array<std::string, 18> IndexHead;
+  std::array<std::string, 31> IndexTail;
+  std::int16_t IndexTailCount = 0;
+
+  std::array<std::string, 14> PageHead;
+  std::array<std::string, 21> PageTail;
+  std::int16_t PageTailCount = 0;
+
+  double ScaleFactor = 0.0;
+
+  // The product of the ten flags: 0 while a new stage is incomplete.
+  int savedProduct() const {
+    int product = 1;
+    for (auto flag : QuestionSaved) product *= flag;
+    return product;
+  }
+  bool inNewStageEntry() const { return savedProduct() == 0; }
+};
+
+}  // namespace lifecycle

@@ -1,0 +1,41 @@
+#pragma once
+
+#include <string>
+
+namespace lifecycle {
+
+// The modal message boxes of the editor. Texts are UTF-8.
+class Dialogs {
+ public:
+  virtual ~Dialogs() = default;
+  // A box with OK and Cancel; true when OK was pressed.
+  virtual bool confirm(const std::string& text, const std::string& title) = 0;
+  // A box with OK only.
+  virtual void inform(const std::string& text, const std::string& title) = 0;
+};
+
+// The screen the window is shown on, and the window's own rescaling: start-up computes the
+// factor from the screen and hands it to the window.
+class Screen {
+ public:
+  virtual ~Screen() = default;
+  virtual double twipsPerPixelY() const = 0;
+  virtual void scaleWindow(double factor) = 0;
+};
+
+// The time of day in local time, in seconds since midnight with a fraction.
+class Clock {
+ public:
+  virtual ~Clock() = default;
+  virtual double secondsSinceMidnight() = 0;
+};
+
+// A uniform pseudo-random generator in [0, 1) in single precision. It starts from the same
+// state in every run and is never reseeded.
+class Random {
+ public:
+  virtual ~Random() = default;
+  virtual float next() = 0;
+};
+
+}  // namespace lifecycle

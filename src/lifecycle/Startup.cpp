@@ -1,0 +1,133 @@
+// Start-up: find the shell, list its stages and pictures, read the answer key and the root
+// pages into the state, fill the settings fields, and reconcile the number of stages named in
+// the answer key with the stage folders on disk. Nothing is written.
+
+#include <vector>
+
+#include "lifecycle/Editor.h"
+#include "shell/Layout.h"
+#include "shell/LineTable.h"
+#include "shell/ShellError.h"
+
+namespace lifecycle {
+
+using shell::ShellError;
+
+void Editor::Form_Load() {
+  if (screen_ != nullptr) {
+    state.ScaleFactor = screen_->twipsPerPixelY() / 12.0;
+    screen_->scaleWindow(state.ScaleFactor);
+  } else {
+    state.ScaleFactor = 1.0;
+  }
+  state.LastStageQuestions = 10;
+  form.cmdNewN.Enabled = false;
+  state.ShellPath = shellRoot_;
+  listRoot();
+  form.File2.Path = state.ShellPath / shell::kPicturesFolder;
+  form.File2.Names = disk_.listFiles(form.File2.Path, form.File2.Pattern);
+  rebuildStageList();
+  readAnswerKey();
+  repairStageCount();
+  form.Label9.Caption = shell::decimal(state.StageCount);
+  form.txtT = state.JsHead[4];
+  form.txtMin = state.JsHead[7];
+  readRootPages();
+}
+
+// Points Dir1 at the shell root. The root may hold only the pictures folder and the stage
+// folders 0, 1, ... without gaps: any other folder would be counted as a stage, or would take
+// the list position of one.
+void Editor::listRoot() {
+  form.Dir1.Path = state.ShellPath;
+  std::vector<std::string> names = disk_.listFolders(state.ShellPath);
+  bool pictures = false;
+  int stages = 0;
+  for (const auto& name : names) {
+    if (name == shell::kPicturesFolder) {
+      pictures = true;
+    } else if (!shell::stageOfFolder(name)) {
+      throw ShellError(name, "лишняя папка в папке теста: там допускаются только папки этапов "
+                             "с именами из одной цифры (0–9) и папка pics");
+    } else {
+      ++stages;
+    }
+  }
+  if (!pictures) throw ShellError("pics", "папка с рисунками не найдена в папке теста");
+  for (int stage = 1; stage <= stages; ++stage) {
+    if (names[static_cast<std::size_t>(stage - 1)] != shell::stageFolderName(stage)) {
+      throw ShellError(shell::stageFolderName(stage),
+                       "нет папки этапа " + shell::decimal(stage) +
+                           ": папки этапов должны идти подряд, начиная с 0");
+    }
+  }
+  form.Dir1.Entries.clear();
+  for (const auto& name : names) form.Dir1.Entries.push_back(state.ShellPath / name);
+}
+
+// Row i of List1 names the stage of entry i of the folder listing; the pictures folder yields
+// no row. Rows are overwritten or appended, never removed.
+void Editor::rebuildStageList() {
+  const auto& entries = form.Dir1.Entries;
+  for (std::size_t i = 0; i < entries.size(); ++i) {
+    const std::string name = entries[i].filename().string();
+    if (shell::isPicturesFolder(name)) continue;
+    form.List1.setRow(static_cast<int>(i), shell::decimal(name.back() - '0' + 1));
+  }
+}
+
+void Editor::readAnswerKey() {
+  const std::string bytes = disk_.readFile(rootFile(shell::kAnswerKeyFile));
+  std::vector<std::string> head(shell::kAnswerKeyShape.head);
+  shell::readTable(bytes, shell::kAnswerKeyShape, shell::kAnswerKeyFile, head, state.JsTail,
+                   state.JsTailCount);
+  for (std::size_t i = 0; i < state.JsHead.size(); ++i) state.JsHead[i] = std::move(head[i]);
+  for (std::size_t i = 0; i < state.Answers.size(); ++i) {
+    state.Answers[i] = std::move(head[10 + 2 * i]);
+    state.AnswerAfter[i] = std::move(head[11 + 2 * i]);
+  }
+}
+
+// The stage repair. A stage folder that the answer key does not count is a stage that was being
+// built when the editor last stopped without its shutdown: it becomes the last stage, in
+// new-stage entry mode, so that closing the editor removes it. An answer key that counts one
+// stage more than there are folders is corrected by one.
+void Editor::repairStageCount() {
+  const auto count = shell::parseDecimal(state.JsHead[1]);
+  if (!count || *count < 0 || *count > shell::kMaxStages) {
+    throw ShellError(shell::kAnswerKeyFile,
+                     "в строке 2 должно стоять число этапов теста (от 0 до 10)");
+  }
+  state.StageCount = static_cast<std::int16_t>(*count);
+  const int folders = static_cast<int>(form.Dir1.Entries.size()) - 1;
+  if (folders > state.StageCount) {
+    form.cmdNewL.Enabled = false;
+    form.Label9.Enabled = false;
+    state.StageCount += 1;
+  } else {
+    if (folders < state.StageCount) {
+      state.StageCount -= 1;
+      form.Label9.Caption = shell::decimal(state.StageCount);
+    }
+    state.QuestionSaved.fill(1);
+  }
+}
+
+void Editor::readRootPages() {
+  auto read = [this](const char* name, shell::TableShape shape, auto& head, auto& tail,
+                     std::int16_t& count) {
+    const std::string bytes = disk_.readFile(rootFile(name));
+    shell::readTable(bytes, shape, name, head, tail, count);
+  };
+  read(shell::kTitleFile, shell::kTitleShape, state.TitleHead, state.TitleTail,
+       state.TitleTailCount);
+  form.Text3 = state.TitleHead[2];
+  form.Text2 = state.TitleHead[4];
+  form.txtAddr = state.TitleHead[12];
+  read(shell::kIndex1File, shell::kIndex1Shape, state.Index1Head, state.Index1Tail,
+       state.Index1TailCount);
+  read(shell::kIndexFile, shell::kIndexShape, state.IndexHead, state.IndexTail,
+       state.IndexTailCount);
+}
+
+}  // namespace lifecycle

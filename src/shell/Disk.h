@@ -1,0 +1,72 @@
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace shell {
+
+namespace fs = std::filesystem;
+
+// Every file and folder operation the editor performs. One real implementation works on the
+// file system; tests put another in front of it to fail any single operation. Each method
+// either does all of its work or throws ShellError naming the path and the reason.
+class Disk {
+ public:
+  virtual ~Disk() = default;
+
+  // The whole content of a file.
+  virtual std::string readFile(const fs::path& file) = 0;
+
+  // Replaces the content of a file, or creates it. The replacement is atomic and durable: the
+  // bytes go to a temporary file in the same folder, which is synced and renamed over the
+  // target, so a failure at any point leaves either the old file or the new one, whole.
+  virtual void writeFile(const fs::path& file, std::string_view bytes) = 0;
+
+  // Copies a file to `to`, replacing it if it exists, with the same guarantee as writeFile.
+  virtual void copyFile(const fs::path& from, const fs::path& to) = 0;
+
+  // Renames a file within one file system; replaces `to` if it exists. Atomic.
+  virtual void renameFile(const fs::path& from, const fs::path& to) = 0;
+
+  virtual void deleteFile(const fs::path& file) = 0;
+  virtual void makeFolder(const fs::path& folder) = 0;
+
+  // Removes a folder that is empty.
+  virtual void removeFolder(const fs::path& folder) = 0;
+
+  // Makes the names created, renamed or deleted in a folder durable.
+  virtual void syncFolder(const fs::path& folder) = 0;
+
+  // Names of the subfolders of a folder, in ascending byte order.
+  virtual std::vector<std::string> listFolders(const fs::path& folder) = 0;
+
+  // Names of the plain files of a folder that match a wildcard pattern ('?' one character,
+  // '*' any run), in ascending byte order.
+  virtual std::vector<std::string> listFiles(const fs::path& folder, std::string_view pattern) = 0;
+
+  // Whether a plain file exists at the path (a folder there does not count).
+  virtual bool fileExists(const fs::path& file) = 0;
+};
+
+// The name of the temporary file that writeFile and copyFile use for `target`. It starts with
+// a dot and ends in ".tmp", so it never matches "*.html", "?.html" or "?.gif".
+fs::path temporaryFor(const fs::path& target);
+
+class RealDisk final : public Disk {
+ public:
+  std::string readFile(const fs::path& file) override;
+  void writeFile(const fs::path& file, std::string_view bytes) override;
+  void copyFile(const fs::path& from, const fs::path& to) override;
+  void renameFile(const fs::path& from, const fs::path& to) override;
+  void deleteFile(const fs::path& file) override;
+  void makeFolder(const fs::path& folder) override;
+  void removeFolder(const fs::path& folder) override;
+  void syncFolder(const fs::path& folder) override;
+  std::vector<std::string> listFolders(const fs::path& folder) override;
+  std::vector<std::string> listFiles(const fs::path& folder, std::string_view pattern) override;
+  bool fileExists(const fs::path& file) override;
+};
+
+}  // namespace shell

@@ -1,0 +1,62 @@
+#include "shell/Layout.h"
+
+#include <vector>
+
+namespace shell {
+
+std::string stageFolderName(int stage) { return decimal(stage - 1); }
+std::string pageName(int question) { return decimal(question - 1) + ".html"; }
+int answerSlot(int stage, int question) { return (stage - 1) * 10 + (question - 1); }
+int questionOrdinal(int stage, int question) { return answerSlot(stage, question) + 1; }
+
+std::optional<int> stageOfFolder(std::string_view name) {
+  if (name.size() != 1 || name[0] < '0' || name[0] > '9') return std::nullopt;
+  return name[0] - '0' + 1;
+}
+
+bool isPicturesFolder(std::string_view name) {
+  return name.size() >= 4 && name.substr(name.size() - 4) == "pics";
+}
+
+std::string decimal(long value) { return std::to_string(value); }
+
+std::optional<long> parseDecimal(std::string_view text) {
+  auto isSpace = [](char c) { return c == ' ' || c == '\t'; };
+  while (!text.empty() && isSpace(text.front())) text.remove_prefix(1);
+  while (!text.empty() && isSpace(text.back())) text.remove_suffix(1);
+  bool negative = false;
+  if (!text.empty() && (text.front() == '-' || text.front() == '+')) {
+    negative = text.front() == '-';
+    text.remove_prefix(1);
+  }
+  if (text.empty() || text.size() > 9) return std::nullopt;
+  long value = 0;
+  for (char c : text) {
+    if (c < '0' || c > '9') return std::nullopt;
+    value = value * 10 + (c - '0');
+  }
+  return negative ? -value : value;
+}
+
+bool matchesPattern(std::string_view name, std::string_view pattern) {
+  // Iterative match with backtracking to the last '*': linear in practice for shell names.
+  std::size_t n = 0, p = 0, starP = std::string_view::npos, starN = 0;
+  while (n < name.size()) {
+    if (p < pattern.size() && (pattern[p] == '?' || pattern[p] == name[n])) {
+      ++n;
+      ++p;
+    } else if (p < pattern.size() && pattern[p] == '*') {
+      starP = p++;
+      starN = n;
+    } else if (starP != std::string_view::npos) {
+      p = starP + 1;
+      n = ++starN;
+    } else {
+      return false;
+    }
+  }
+  while (p < pattern.size() && pattern[p] == '*') ++p;
+  return p == pattern.size();
+}
+
+}  // namespace shell

@@ -1,0 +1,51 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace shell {
+
+// Names and numbers of the shell tree. Stages and questions are numbered 1..10; stage k lives
+// in the folder named by the digit k - 1, question q in the page named by the digit q - 1 and
+// ".html". The answer key has one slot per (stage, question).
+inline constexpr int kMaxStages = 10;
+inline constexpr int kQuestionsPerStage = 10;
+inline constexpr int kAnswerSlots = kMaxStages * kQuestionsPerStage;
+
+inline constexpr const char* kAnswerKeyFile = "1.js";
+inline constexpr const char* kTitleFile = "title.html";
+inline constexpr const char* kIndex1File = "index1.html";
+inline constexpr const char* kIndexFile = "index.html";
+inline constexpr const char* kPicturesFolder = "pics";
+
+inline constexpr const char* kPagePattern = "*.html";
+inline constexpr const char* kPicturePattern = "?.gif";
+inline constexpr const char* kStrayPagePattern = "?.html";
+inline constexpr const char* kNoPicture = "00";
+
+std::string stageFolderName(int stage);   // 1 -> "0"
+std::string pageName(int question);       // 1 -> "0.html"
+int answerSlot(int stage, int question);  // (stage - 1) * 10 + (question - 1), 0..99
+int questionOrdinal(int stage, int question);  // answerSlot + 1, 1..100
+
+// The stage number a subfolder of the root stands for: the value of the last character of its
+// name plus 1, for a name of one decimal digit; nothing for any other name.
+std::optional<int> stageOfFolder(std::string_view name);
+
+// True when `name` ends with the four letters "pics" (the test the stage list applies to a
+// folder path to leave the pictures folder out).
+bool isPicturesFolder(std::string_view name);
+
+// Decimal text without leading zeros or spaces.
+std::string decimal(long value);
+
+// The value of a text that should be a whole decimal number (spaces around it allowed), or
+// nothing when it is not one.
+std::optional<long> parseDecimal(std::string_view text);
+
+// Wildcard match on a whole name: '?' matches exactly one character, '*' any run of characters.
+// Letter case counts: the shell's own names are digits and lower-case words.
+bool matchesPattern(std::string_view name, std::string_view pattern);
+
+}  // namespace shell

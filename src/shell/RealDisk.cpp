@@ -1,0 +1,180 @@
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+
+#include "shell/Disk.h"
+#include "shell/Layout.h"
+#include "shell/Russian.h"
+#include "shell/ShellError.h"
+
+namespace shell {
+
+namespace {
+
+[[noreturn]] void fail(const fs::path& path, const char* what, int error) {
+  throw ShellError(path.string(), std::string(what) + ": " + systemReason(error));
+}
+
+// Closes a descriptor when it goes out of scope.
+class Fd {
+ public:
+  explicit Fd(int fd) : fd_(fd) {}
+  Fd(const Fd&) = delete;
+  Fd& operator=(const Fd&) = delete;
+  ~Fd() {
+    if (fd_ >= 0) ::close(fd_);
+  }
+  int get() const { return fd_; }
+  // Closes now and reports the result, since a close can report a failed delayed write.
+  int close() {
+    int rc = ::close(fd_);
+    fd_ = -1;
+    return rc;
+  }
+
+ private:
+  int fd_;
+};
+
+void writeAll(int fd, std::string_view bytes, const fs::path& path) {
+  const char* p = bytes.data();
+  std::size_t left = bytes.size();
+  while (left > 0) {
+    ssize_t n = ::write(fd, p, left);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      fail(path, "не удалось записать файл", errno);
+    }
+    p += n;
+    left -= static_cast<std::size_t>(n);
+  }
+}
+
+fs::path folderOf(const fs::path& file) {
+  fs::path parent = file.parent_path();
+  return parent.empty() ? fs::path(".") : parent;
+}
+
+template <typename Keep>
+std::vector<std::string> listNames(const fs::path& folder, Keep keep) {
+  DIR* dir = ::opendir(folder.c_str());
+  if (dir == nullptr) fail(folder, "не удалось открыть папку", errno);
+  std::vector<std::string> names;
+  errno = 0;
+  while (dirent* entry = ::readdir(dir)) {
+    std::string name = entry->d_name;
+    if (name == "." || name == "..") continue;
+    struct stat st {};
+    // stat, not lstat: a link to a folder or file is used as what it points to.
+    if (::stat((folder / name).c_str(), &st) != 0) continue;
+    if (keep(name, st)) names.push_back(std::move(name));
+    errno = 0;
+  }
+  int error = errno;
+  ::closedir(dir);
+  if (error != 0) fail(folder, "не удалось прочитать папку", error);
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+}  // namespace
+
+fs::path temporaryFor(const fs::path& target) {
+  return target.parent_path() / ("." + target.filename().string() + ".tmp");
+}
+
+std::string RealDisk::readFile(const fs::path& file) {
+  Fd fd(::open(file.c_str(), O_RDONLY | O_CLOEXEC));
+  if (fd.get() < 0) fail(file, "не удалось открыть файл", errno);
+  struct stat st {};
+  if (::fstat(fd.get(), &st) != 0) fail(file, "не удалось прочитать файл", errno);
+  if (S_ISDIR(st.st_mode)) fail(file, "не удалось прочитать файл", EISDIR);
+  std::string bytes;
+  bytes.reserve(static_cast<std::size_t>(st.st_size));
+  char buffer[65536];
+  for (;;) {
+    ssize_t n = ::read(fd.get(), buffer, sizeof buffer);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      fail(file, "не удалось прочитать файл", errno);
+    }
+    if (n == 0) break;
+    bytes.append(buffer, static_cast<std::size_t>(n));
+  }
+  return bytes;
+}
+
+void RealDisk::writeFile(const fs::path& file, std::string_view bytes) {
+  const fs::path temp = temporaryFor(file);
+  {
+    Fd fd(::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644));
+    if (fd.get() < 0) fail(file, "не удалось записать файл", errno);
+    try {
+      writeAll(fd.get(), bytes, file);
+      if (::fsync(fd.get()) != 0) fail(file, "не удалось записать файл", errno);
+      if (fd.close() != 0) fail(file, "не удалось записать файл", errno);
+    } catch (...) {
+      ::unlink(temp.c_str());
+      throw;
+    }
+  }
+  if (::rename(temp.c_str(), file.c_str()) != 0) {
+    int error = errno;
+    ::unlink(temp.c_str());
+    fail(file, "не удалось записать файл", error);
+  }
+  syncFolder(folderOf(file));
+}
+
+void RealDisk::copyFile(const fs::path& from, const fs::path& to) { writeFile(to, readFile(from)); }
+
+void RealDisk::renameFile(const fs::path& from, const fs::path& to) {
+  if (::rename(from.c_str(), to.c_str()) != 0) {
+    fail(from, ("не удалось переименовать в " + to.string()).c_str(), errno);
+  }
+}
+
+void RealDisk::deleteFile(const fs::path& file) {
+  if (::unlink(file.c_str()) != 0) fail(file, "не удалось удалить файл", errno);
+}
+
+void RealDisk::makeFolder(const fs::path& folder) {
+  if (::mkdir(folder.c_str(), 0755) != 0) fail(folder, "не удалось создать папку", errno);
+  syncFolder(folderOf(folder));
+}
+
+void RealDisk::removeFolder(const fs::path& folder) {
+  if (::rmdir(folder.c_str()) != 0) fail(folder, "не удалось удалить папку", errno);
+  syncFolder(folderOf(folder));
+}
+
+void RealDisk::syncFolder(const fs::path& folder) {
+  Fd fd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  if (fd.get() < 0) fail(folder, "не удалось сохранить изменения папки", errno);
+  if (::fsync(fd.get()) != 0 && errno != EINVAL) {
+    fail(folder, "не удалось сохранить изменения папки", errno);
+  }
+}
+
+std::vector<std::string> RealDisk::listFolders(const fs::path& folder) {
+  return listNames(folder, [](const std::string&, const struct stat& st) {
+    return S_ISDIR(st.st_mode);
+  });
+}
+
+std::vector<std::string> RealDisk::listFiles(const fs::path& folder, std::string_view pattern) {
+  return listNames(folder, [pattern](const std::string& name, const struct stat& st) {
+    return S_ISREG(st.st_mode) && matchesPattern(name, pattern);
+  });
+}
+
+bool RealDisk::fileExists(const fs::path& file) {
+  struct stat st {};
+  return ::stat(file.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+}  // namespace shell

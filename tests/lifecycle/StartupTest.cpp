@@ -1,0 +1,240 @@
+#include <gtest/gtest.h>
+
+#include <functional>
+
+#include "shell/Layout.h"
+#include "shell/ShellError.h"
+#include "support/Fixtures.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using support::crlfJoin;
+using support::Harness;
+using support::ShellSpec;
+using support::TempDir;
+
+std::vector<std::string> rows(int from, int to) {
+  std::vector<std::string> out;
+  for (int i = from; i <= to; ++i) out.push_back(std::to_string(i));
+  return out;
+}
+
+struct Started {
+  TempDir dir;
+  std::unique_ptr<Harness> h;
+  explicit Started(const ShellSpec& spec, const std::function<void(const fs::path&)>& change = {}) {
+    support::buildShell(dir.path(), spec);
+    if (change) change(dir.path());
+    h = std::make_unique<Harness>(dir.path());
+  }
+};
+
+TEST(Startup, AnOrdinaryShellIsListedAndItsSettingsShown) {
+  Started s({.stageFolders = 6}, [](const fs::path& root) {
+    // The duration and pass mark come from 1.js, not from the title page.
+    auto js = support::answerKeyLines(6, "45", "75");
+    support::writeBytes(root / "1.js", crlfJoin(js));
+  });
+  const auto before = support::snapshot(s.dir.path());
+  auto& e = s.h->editor;
+  e.Form_Load();
+
+  EXPECT_EQ(e.state.StageCount, 6);
+  EXPECT_EQ(e.state.LastStageQuestions, 10);
+  EXPECT_EQ(e.state.CurStage, 0);
+  EXPECT_EQ(e.state.CurQuestion, 0);
+  EXPECT_EQ(e.state.savedProduct(), 1);
+  EXPECT_EQ(e.state.ShellPath, s.dir.path());
+  EXPECT_EQ(e.form.List1.Rows, rows(1, 6));
+  EXPECT_EQ(e.form.List1.ListIndex, -1);
+  EXPECT_TRUE(e.form.List2.Rows.empty());
+  EXPECT_EQ(e.form.Label9.Caption, "6");
+  EXPECT_TRUE(e.form.Label9.Enabled);
+  EXPECT_EQ(e.form.Label11.Caption, "10");
+  EXPECT_TRUE(e.form.cmdNewL.Enabled);
+  EXPECT_FALSE(e.form.cmdNewN.Enabled);
+  EXPECT_EQ(e.form.txtT, "45");
+  EXPECT_EQ(e.form.txtMin, "75");
+  const auto title = support::titleLines(6);
+  EXPECT_EQ(e.form.Text3, title[2]);
+  EXPECT_EQ(e.form.Text2, title[4]);
+  EXPECT_EQ(e.form.txtAddr, title[12]);
+  EXPECT_EQ(e.form.Dir1.Path, s.dir.path());
+  ASSERT_EQ(e.form.Dir1.Entries.size(), 7u);
+  EXPECT_EQ(e.form.Dir1.Entries[0], s.dir.path() / "0");
+  EXPECT_EQ(e.form.Dir1.Entries[6], s.dir.path() / "pics");
+  EXPECT_EQ(e.form.File2.Path, s.dir.path() / "pics");
+  EXPECT_EQ(e.form.File2.Names, (std::vector<std::string>{"1.gif", "2.gif", "3.gif"}));
+  EXPECT_FALSE(e.form.File2.Enabled);
+
+  // The state holds the files line by line as they were read.
+  const auto js = support::answerKeyLines(6, "45", "75");
+  EXPECT_EQ(e.state.JsHead[1], "6");
+  EXPECT_EQ(e.state.Answers[23], js[10 + 2 * 23]);
+  EXPECT_EQ(e.state.AnswerAfter[99], js[11 + 2 * 99]);
+  EXPECT_EQ(e.state.JsTailCount, 3);
+  EXPECT_EQ(e.state.TitleTailCount, 2);
+  EXPECT_EQ(e.state.Index1Head[1], support::index1Lines()[1]);
+  EXPECT_EQ(e.state.IndexHead[17], support::indexLines()[17]);
+  EXPECT_EQ(support::differences(before, support::snapshot(s.dir.path())),
+            std::vector<std::string>{});
+}
+
+TEST(Startup, StageRepairAgainstTheStageFolders) {
+  struct Case {
+    int folders, counted, stageCount;
+    bool recovering;
+  };
+  const Case cases[] = {
+      {7, 6, 7, true},    // a stage left by an interrupted new stage
+      {8, 6, 7, true},    // two uncounted folders: the count rises by one only
+      {5, 6, 5, false},   // the key names one stage more than there are
+      {5, 7, 6, false},   // ... or two: the correction is exactly one
+      {6, 6, 6, false},
+      {0, 0, 0, false},   // only pics: an empty stage list
+      {1, 0, 1, true},
+      {10, 10, 10, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(::testing::Message() << c.folders << " folders, 1.js names " << c.counted);
+    Started s({.stageFolders = c.folders, .stageCountLine = c.counted});
+    const auto before = support::snapshot(s.dir.path());
+    auto& e = s.h->editor;
+    e.Form_Load();
+    EXPECT_EQ(e.state.StageCount, c.stageCount);
+    EXPECT_EQ(e.state.savedProduct(), c.recovering ? 0 : 1);
+    for (auto flag : e.state.QuestionSaved) EXPECT_EQ(flag, c.recovering ? 0 : 1);
+    EXPECT_EQ(e.form.cmdNewL.Enabled, !c.recovering);
+    EXPECT_EQ(e.form.Label9.Enabled, !c.recovering);
+    EXPECT_EQ(e.form.Label9.Caption, std::to_string(c.stageCount));
+    EXPECT_EQ(e.form.List1.Rows, rows(1, c.folders));
+    std::vector<std::string> ops;
+    for (const auto& op : s.h->ownDisk.log()) ops.push_back(op.name);
+    EXPECT_EQ(ops, (std::vector<std::string>{"listFolders", "listFiles", "readFile", "readFile",
+                                             "readFile", "readFile"}))
+        << "start-up only lists and reads, each thing once";
+    EXPECT_TRUE(support::differences(before, support::snapshot(s.dir.path())).empty());
+  }
+}
+
+// A broken shell stops start-up with one message that names the file and the problem, and
+// nothing on disk changes.
+struct Broken {
+  const char* what;
+  std::function<void(const fs::path&)> breakIt;
+  const char* file;     // expected to be named by the error
+  const char* problem;  // expected in the message
+};
+
+std::vector<std::string> lines(const fs::path& file) { return support::crlfLines(file); }
+void rewrite(const fs::path& file, std::vector<std::string> l) {
+  support::writeBytes(file, crlfJoin(l));
+}
+
+TEST(Startup, BrokenShellsAreRefusedWithAMessageAndNothingWritten) {
+  const Broken cases[] = {
+      {"no 1.js", [](auto& r) { fs::remove(r / "1.js"); }, "1.js", "не найден"},
+      {"no title.html", [](auto& r) { fs::remove(r / "title.html"); }, "title.html", "не найден"},
+      {"no index1.html", [](auto& r) { fs::remove(r / "index1.html"); }, "index1.html",
+       "не найден"},
+      {"no index.html", [](auto& r) { fs::remove(r / "index.html"); }, "index.html", "не найден"},
+      {"no pics", [](auto& r) { fs::remove_all(r / "pics"); }, "pics", "не найдена"},
+      {"pics is a file",
+       [](auto& r) {
+         fs::remove_all(r / "pics");
+         support::writeBytes(r / "pics", "");
+       },
+       "pics", "не найдена"},
+      {"1.js too short",
+       [](auto& r) {
+         auto l = lines(r / "1.js");
+         l.resize(209);
+         rewrite(r / "1.js", l);
+       },
+       "1.js", "209 строк, а нужно не меньше 210"},
+      {"1.js tail too long",
+       [](auto& r) {
+         auto l = lines(r / "1.js");
+         l.resize(612, "// more");
+         rewrite(r / "1.js", l);
+       },
+       "1.js", "612 строк, а допускается не больше 611"},
+      {"title.html too short",
+       [](auto& r) {
+         auto l = lines(r / "title.html");
+         l.resize(12);
+         rewrite(r / "title.html", l);
+       },
+       "title.html", "12 строк, а нужно не меньше 13"},
+      {"title.html tail too long",
+       [](auto& r) {
+         auto l = lines(r / "title.html");
+         l.resize(45, "<p>");
+         rewrite(r / "title.html", l);
+       },
+       "title.html", "45 строк, а допускается не больше 44"},
+      {"index1.html too short", [](auto& r) { rewrite(r / "index1.html", {"<html>"}); },
+       "index1.html", "1 строка, а нужно не меньше 2"},
+      {"index1.html tail too long",
+       [](auto& r) {
+         auto l = lines(r / "index1.html");
+         l.resize(34, "<p>");
+         rewrite(r / "index1.html", l);
+       },
+       "index1.html", "34 строки, а допускается не больше 33"},
+      {"index.html too short",
+       [](auto& r) {
+         auto l = lines(r / "index.html");
+         l.resize(17);
+         rewrite(r / "index.html", l);
+       },
+       "index.html", "17 строк, а нужно не меньше 18"},
+      {"empty index.html", [](auto& r) { support::writeBytes(r / "index.html", ""); },
+       "index.html", "0 строк"},
+      {"stage count not a number",
+       [](auto& r) {
+         auto l = lines(r / "1.js");
+         l[1] = "six";
+         rewrite(r / "1.js", l);
+       },
+       "1.js", "строке 2"},
+      {"stage count beyond ten",
+       [](auto& r) {
+         auto l = lines(r / "1.js");
+         l[1] = "11";
+         rewrite(r / "1.js", l);
+       },
+       "1.js", "от 0 до 10"},
+      {"unix line ends in 1.js",
+       [](auto& r) {
+         std::string bytes;
+         for (const auto& line : lines(r / "1.js")) bytes += line + "\n";
+         support::writeBytes(r / "1.js", bytes);
+       },
+       "1.js", "LF"},
+      {"stray folder", [](auto& r) { fs::create_directory(r / "old"); }, "old", "лишняя папка"},
+      {"two-digit folder", [](auto& r) { fs::create_directory(r / "10"); }, "10", "лишняя папка"},
+      {"gap in the stages", [](auto& r) { fs::rename(r / "2", r / "7"); }, "2",
+       "нет папки этапа 3"},
+  };
+  for (const Broken& c : cases) {
+    SCOPED_TRACE(c.what);
+    TempDir dir;
+    support::buildShell(dir.path(), {.stageFolders = 6});
+    c.breakIt(dir.path());
+    const auto before = support::snapshot(dir.path());
+    Harness h(dir.path());
+    try {
+      h.editor.Form_Load();
+      ADD_FAILURE() << "start-up accepted the shell";
+    } catch (const shell::ShellError& e) {
+      const std::string file = e.file();
+      EXPECT_TRUE(file == c.file || file == (dir.path() / c.file).string()) << file;
+      EXPECT_NE(std::string(e.what()).find(c.problem), std::string::npos) << e.what();
+    }
+    EXPECT_TRUE(support::differences(before, support::snapshot(dir.path())).empty());
+  }
+}
+
+}  // namespace

@@ -1,0 +1,263 @@
+#include "support/Fixtures.h"
+
+#include <unistd.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+#include <sstream>
+#include <stdexcept>
+
+#include "shell/Layout.h"
+#include "shell/ShellError.h"
+
+namespace support {
+
+namespace {
+// Windows-1251 words, so that fixture texts carry bytes above 127.
+const std::string kQuestion = "\xC2\xEE\xEF\xF0\xEE\xF1";  // "Вопрос"
+const std::string kAnswer = "\xCE\xF2\xE2\xE5\xF2";        // "Ответ"
+const std::string kCourse = "\xC8\xED\xF4\xEE\xF0\xEC\xE0\xF2\xE8\xEA\xE0";  // "Информатика"
+const std::string kBody = "\xCA\xE0\xF4\xE5\xE4\xF0\xE0";  // "Кафедра"
+const std::string kAddress = "http://example.org/cgi-bin/result.pl";
+}  // namespace
+
+TempDir::TempDir() {
+  std::string pattern = (fs::temp_directory_path() / "shell-test-XXXXXX").string();
+  if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
+  path_ = pattern;
+}
+
+TempDir::~TempDir() {
+  std::error_code ignored;
+  fs::permissions(path_, fs::perms::owner_all, fs::perm_options::add, ignored);
+  for (auto it = fs::recursive_directory_iterator(path_, ignored);
+       it != fs::recursive_directory_iterator(); it.increment(ignored)) {
+    fs::permissions(it->path(), fs::perms::owner_all, fs::perm_options::add, ignored);
+  }
+  fs::remove_all(path_, ignored);
+}
+
+std::string readBytes(const fs::path& file) {
+  std::ifstream in(file, std::ios::binary);
+  if (!in) throw std::runtime_error("cannot read " + file.string());
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+void writeBytes(const fs::path& file, const std::string& bytes) {
+  std::ofstream out(file, std::ios::binary | std::ios::trunc);
+  out << bytes;
+  if (!out) throw std::runtime_error("cannot write " + file.string());
+}
+
+std::vector<std::string> crlfLines(const fs::path& file) {
+  const std::string bytes = readBytes(file);
+  std::vector<std::string> lines;
+  std::size_t start = 0;
+  for (std::size_t pos; (pos = bytes.find("\r\n", start)) != std::string::npos; start = pos + 2) {
+    lines.push_back(bytes.substr(start, pos - start));
+  }
+  if (start < bytes.size()) lines.push_back(bytes.substr(start));
+  return lines;
+}
+
+std::string crlfJoin(const std::vector<std::string>& lines) {
+  std::string out;
+  for (const auto& line : lines) out += line + "\r\n";
+  return out;
+}
+
+std::map<std::string, std::string> snapshot(const fs::path& root) {
+  std::map<std::string, std::string> files;
+  for (const auto& entry : fs::recursive_directory_iterator(root)) {
+    const std::string name = entry.path().lexically_relative(root).generic_string();
+    if (entry.is_directory()) files[name + "/"] = "";
+    else files[name] = readBytes(entry.path());
+  }
+  return files;
+}
+
+std::vector<std::string> differences(const std::map<std::string, std::string>& before,
+                                     const std::map<std::string, std::string>& after) {
+  std::vector<std::string> out;
+  for (const auto& [name, bytes] : before) {
+    auto it = after.find(name);
+    if (it == after.end()) out.push_back("removed " + name);
+    else if (it->second != bytes) out.push_back("changed " + name);
+  }
+  for (const auto& [name, bytes] : after) {
+    if (!before.count(name)) out.push_back("added " + name);
+  }
+  return out;
+}
+
+std::string fixtureAnswer(int slot) { return shell::decimal(slot % 4 + 1); }
+
+std::vector<std::string> pageLines(int stage, int question, std::string picture) {
+  const std::string id = shell::decimal(stage) + "." + shell::decimal(question);
+  std::vector<std::string> lines = {
+      "<html><!-- page " + id + " -->",
+      shell::decimal(shell::questionOrdinal(stage, question)),
+      "<p class=\"pic\">",
+      std::move(picture),
+      "<p class=\"q\">",
+      kQuestion + " " + id,
+  };
+  for (int a = 1; a <= 4; ++a) {
+    lines.push_back("<p class=\"a\">" + shell::decimal(a) + ")");
+    lines.push_back(kAnswer + " " + shell::decimal(a) + " (" + id + ")");
+  }
+  lines.push_back("<!-- tail " + id + " -->");
+  lines.push_back("</html>");
+  return lines;
+}
+
+std::vector<std::string> answerKeyLines(int stageCount, const std::string& duration,
+                                        const std::string& passMark) {
+  std::vector<std::string> lines;
+  for (int i = 0; i < 10; ++i) lines.push_back("// head " + shell::decimal(i));
+  lines[1] = shell::decimal(stageCount);
+  lines[4] = duration;
+  lines[7] = passMark;
+  for (int slot = 0; slot < 100; ++slot) {
+    lines.push_back(fixtureAnswer(slot));
+    lines.push_back("// after " + shell::decimal(slot) + " \xEA\xEB\xFE\xF7");  // "ключ"
+  }
+  lines.push_back("function score() {");
+  lines.push_back("  return 0;");
+  lines.push_back("}");
+  return lines;
+}
+
+std::vector<std::string> titleLines(int stageCount) {
+  std::vector<std::string> lines;
+  for (int i = 0; i < 13; ++i) lines.push_back("<!-- title " + shell::decimal(i) + " -->");
+  lines[2] = kBody;
+  lines[4] = kCourse;
+  lines[6] = shell::decimal(stageCount);
+  lines[8] = "20";
+  lines[10] = "60";
+  lines[12] = kAddress;
+  lines.push_back("<p>\xCA\xEE\xED\xE5\xF6</p>");  // "Конец"
+  lines.push_back("</html>");
+  return lines;
+}
+
+std::vector<std::string> index1Lines() {
+  return {"<html><head><title>", kCourse, "</title></head>", "</html>"};
+}
+
+std::vector<std::string> indexLines() {
+  std::vector<std::string> lines;
+  for (int i = 0; i < 18; ++i) lines.push_back("<!-- index " + shell::decimal(i) + " -->");
+  lines[17] = kAddress;
+  lines.push_back("<form>");
+  lines.push_back("</html>");
+  return lines;
+}
+
+void buildShell(const fs::path& root, const ShellSpec& spec) {
+  const int counted = spec.stageCountLine < 0 ? spec.stageFolders : spec.stageCountLine;
+  writeBytes(root / "1.js", crlfJoin(answerKeyLines(counted)));
+  writeBytes(root / "title.html", crlfJoin(titleLines(counted)));
+  writeBytes(root / "index1.html", crlfJoin(index1Lines()));
+  writeBytes(root / "index.html", crlfJoin(indexLines()));
+  fs::create_directory(root / "pics");
+  for (int n = 1; n <= spec.pictures; ++n) {
+    writeBytes(root / "pics" / (shell::decimal(n) + ".gif"), "GIF89a picture " + shell::decimal(n));
+  }
+  for (int stage = 1; stage <= spec.stageFolders; ++stage) {
+    const fs::path folder = root / shell::stageFolderName(stage);
+    fs::create_directory(folder);
+    const int pages = stage == spec.stageFolders ? spec.lastStagePages : 10;
+    for (int q = 1; q <= pages; ++q) {
+      // Every third question has a picture, named among the pictures that exist.
+      std::string picture = "00";
+      if (spec.pictures > 0 && q % 3 == 0) picture = shell::decimal((stage + q) % spec.pictures + 1);
+      writeBytes(folder / shell::pageName(q), crlfJoin(pageLines(stage, q, picture)));
+    }
+  }
+}
+
+void FailingDisk::step(const char* name, const fs::path& path, bool changes) {
+  if (onlyChanges && !changes) return;
+  ++count_;
+  log_.push_back({name, path});
+  if (count_ == failAt_) {
+    throw shell::ShellError(path.string(), std::string("сбой записи (") + name + ")");
+  }
+}
+
+std::string FailingDisk::readFile(const fs::path& f) {
+  step("readFile", f, false);
+  return real_.readFile(f);
+}
+void FailingDisk::writeFile(const fs::path& f, std::string_view b) {
+  step("writeFile", f, true);
+  real_.writeFile(f, b);
+}
+void FailingDisk::copyFile(const fs::path& from, const fs::path& to) {
+  step("copyFile", to, true);
+  real_.copyFile(from, to);
+}
+void FailingDisk::renameFile(const fs::path& from, const fs::path& to) {
+  step("renameFile", from, true);
+  real_.renameFile(from, to);
+}
+void FailingDisk::deleteFile(const fs::path& f) {
+  step("deleteFile", f, true);
+  real_.deleteFile(f);
+}
+void FailingDisk::makeFolder(const fs::path& f) {
+  step("makeFolder", f, true);
+  real_.makeFolder(f);
+}
+void FailingDisk::removeFolder(const fs::path& f) {
+  step("removeFolder", f, true);
+  real_.removeFolder(f);
+}
+void FailingDisk::syncFolder(const fs::path& f) {
+  step("syncFolder", f, true);
+  real_.syncFolder(f);
+}
+std::vector<std::string> FailingDisk::listFolders(const fs::path& f) {
+  step("listFolders", f, false);
+  return real_.listFolders(f);
+}
+std::vector<std::string> FailingDisk::listFiles(const fs::path& f, std::string_view p) {
+  step("listFiles", f, false);
+  return real_.listFiles(f, p);
+}
+bool FailingDisk::fileExists(const fs::path& f) {
+  step("fileExists", f, false);
+  return real_.fileExists(f);
+}
+
+bool RecordingDialogs::confirm(const std::string& text, const std::string& title) {
+  shown.push_back({text, title, true});
+  if (answers.empty()) return true;
+  bool answer = answers.front();
+  answers.pop_front();
+  return answer;
+}
+
+void RecordingDialogs::inform(const std::string& text, const std::string& title) {
+  shown.push_back({text, title, false});
+}
+
+double FixedClock::secondsSinceMidnight() {
+  double t = times[std::min(next_, times.size() - 1)];
+  ++next_;
+  return t;
+}
+
+float ScriptedRandom::next() {
+  float r = values[next_ % values.size()];
+  ++next_;
+  return r;
+}
+
+Harness::Harness(const fs::path& root, shell::Disk* disk)
+    : editor({disk != nullptr ? *disk : ownDisk, dialogs, clock, random, nullptr}, root) {}
+
+}  // namespace support

@@ -1,0 +1,150 @@
+#pragma once
+
+#include <deque>
+#include <filesystem>
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "lifecycle/Editor.h"
+#include "shell/Disk.h"
+
+namespace support {
+
+namespace fs = std::filesystem;
+
+// A folder under the system's temporary folder, removed with everything in it at the end.
+class TempDir {
+ public:
+  TempDir();
+  ~TempDir();
+  TempDir(const TempDir&) = delete;
+  TempDir& operator=(const TempDir&) = delete;
+  const fs::path& path() const { return path_; }
+
+ private:
+  fs::path path_;
+};
+
+std::string readBytes(const fs::path& file);
+void writeBytes(const fs::path& file, const std::string& bytes);
+// Lines of a file split at CR LF only; a bare CR or LF stays inside its line.
+std::vector<std::string> crlfLines(const fs::path& file);
+// Lines joined with CR LF after each.
+std::string crlfJoin(const std::vector<std::string>& lines);
+
+// Every file under a folder with its bytes, by path relative to the folder ("2/3.html"); a
+// folder is recorded as its path with a trailing "/" and no bytes.
+std::map<std::string, std::string> snapshot(const fs::path& root);
+// The entries that differ between two snapshots, as readable lines for a failure message.
+std::vector<std::string> differences(const std::map<std::string, std::string>& before,
+                                     const std::map<std::string, std::string>& after);
+
+// The lines of the files of a fixture shell. Texts hold Windows-1251 bytes above 127 on
+// purpose, so that a test sees any change of them.
+std::vector<std::string> pageLines(int stage, int question, std::string picture = "00");
+std::vector<std::string> answerKeyLines(int stageCount, const std::string& duration = "20",
+                                        const std::string& passMark = "60");
+std::vector<std::string> titleLines(int stageCount);
+std::vector<std::string> index1Lines();
+std::vector<std::string> indexLines();
+
+// The answer a fixture shell holds for a slot: "1".."4", different for neighbouring slots.
+std::string fixtureAnswer(int slot);
+
+// Builds a shell tree: the four root files, the pictures folder and stage folders of ten pages.
+struct ShellSpec {
+  int stageFolders = 6;
+  int stageCountLine = -1;  // head line 1 of 1.js; -1 means the number of stage folders
+  int pictures = 3;
+  int lastStagePages = 10;  // pages in the last stage folder
+};
+void buildShell(const fs::path& root, const ShellSpec& spec = {});
+
+// The part of an operation that a test wants to fail.
+struct DiskOp {
+  std::string name;  // "readFile", "writeFile", ...
+  fs::path path;
+};
+
+// A disk in front of the real one that counts the operations and fails the N-th one (1-based)
+// before it does anything, as a full disk or a pulled cable would. 0 fails none.
+class FailingDisk final : public shell::Disk {
+ public:
+  explicit FailingDisk(int failAt = 0) : failAt_(failAt) {}
+  int count() const { return count_; }
+  const std::vector<DiskOp>& log() const { return log_; }
+  void failAt(int n) {
+    failAt_ = n;
+    count_ = 0;
+    log_.clear();
+  }
+  // Only operations that change the disk are counted and can fail.
+  bool onlyChanges = false;
+
+  std::string readFile(const fs::path& file) override;
+  void writeFile(const fs::path& file, std::string_view bytes) override;
+  void copyFile(const fs::path& from, const fs::path& to) override;
+  void renameFile(const fs::path& from, const fs::path& to) override;
+  void deleteFile(const fs::path& file) override;
+  void makeFolder(const fs::path& folder) override;
+  void removeFolder(const fs::path& folder) override;
+  void syncFolder(const fs::path& folder) override;
+  std::vector<std::string> listFolders(const fs::path& folder) override;
+  std::vector<std::string> listFiles(const fs::path& folder, std::string_view pattern) override;
+  bool fileExists(const fs::path& file) override;
+
+ private:
+  void step(const char* name, const fs::path& path, bool changes);
+  shell::RealDisk real_;
+  int failAt_;
+  int count_ = 0;
+  std::vector<DiskOp> log_;
+};
+
+// Message boxes answered from a queue; every box shown is recorded.
+class RecordingDialogs final : public lifecycle::Dialogs {
+ public:
+  struct Shown {
+    std::string text, title;
+    bool okCancel;
+  };
+  std::deque<bool> answers;  // for confirm(); OK when empty
+  std::vector<Shown> shown;
+  bool confirm(const std::string& text, const std::string& title) override;
+  void inform(const std::string& text, const std::string& title) override;
+};
+
+class FixedClock final : public lifecycle::Clock {
+ public:
+  std::vector<double> times{0.0};  // returned in turn; the last one repeats
+  double secondsSinceMidnight() override;
+
+ private:
+  std::size_t next_ = 0;
+};
+
+class ScriptedRandom final : public lifecycle::Random {
+ public:
+  std::vector<float> values{0.0f};  // returned in turn, then from the start again
+  float next() override;
+
+ private:
+  std::size_t next_ = 0;
+};
+
+// An editor on a shell with recording seams, not yet started.
+struct Harness {
+  explicit Harness(const fs::path& root, shell::Disk* disk = nullptr);
+  FailingDisk ownDisk;
+  RecordingDialogs dialogs;
+  FixedClock clock;
+  ScriptedRandom random;
+  lifecycle::Editor editor;
+  lifecycle::EditorState& state() { return editor.state; }
+  lifecycle::Form& form() { return editor.form; }
+};
+
+}  // namespace support
