@@ -1,6 +1,7 @@
 #include "lifecycle/Editor.h"
 
 #include "shell/Layout.h"
+#include "shell/LineTable.h"
 
 namespace lifecycle {
 
@@ -18,6 +19,63 @@ std::string Editor::shown(const fs::path& path) const {
   fs::path relative = path.lexically_relative(state.ShellPath);
   if (relative.empty() || relative.begin()->string() == "..") return path.string();
   return relative.generic_string();
+}
+
+bool Editor::selectList1(int row) {
+  if (row == form.List1.ListIndex) return false;
+  form.List1.ListIndex = row;
+  List1_Click();
+  return true;
+}
+
+bool Editor::selectList2(int row) {
+  if (row == form.List2.ListIndex) return false;
+  form.List2.ListIndex = row;
+  List2_Click();
+  return true;
+}
+
+bool Editor::selectOptIm(int index) {
+  if (index == form.optIm) return false;
+  form.optIm = index;
+  optIm_Click(static_cast<std::int16_t>(index));
+  return true;
+}
+
+bool Editor::selectFile2(int row) {
+  if (row == form.File2.ListIndex) return false;
+  form.File2.ListIndex = row;
+  File2_Click();
+  return true;
+}
+
+// The root pages in their fixed order: the title page holds the settings, the other two repeat
+// its course name and its result handler address.
+void Editor::writeRootPages() {
+  EditorState& s = state;
+  disk_.writeFile(rootFile(shell::kTitleFile),
+                  shell::writeTable(s.TitleHead, s.TitleTail, s.TitleTailCount));
+  s.Index1Head[1] = s.TitleHead[4];
+  disk_.writeFile(rootFile(shell::kIndex1File),
+                  shell::writeTable(s.Index1Head, s.Index1Tail, s.Index1TailCount));
+  s.IndexHead[17] = s.TitleHead[12];
+  disk_.writeFile(rootFile(shell::kIndexFile),
+                  shell::writeTable(s.IndexHead, s.IndexTail, s.IndexTailCount));
+}
+
+void Editor::writeAnswerKey() {
+  const EditorState& s = state;
+  std::string out;
+  out.reserve(8192);
+  for (const auto& line : s.JsHead) shell::appendLine(out, line);
+  for (std::size_t i = 0; i < s.Answers.size(); ++i) {
+    shell::appendLine(out, s.Answers[i]);
+    shell::appendLine(out, s.AnswerAfter[i]);
+  }
+  for (std::int16_t i = 0; i < s.JsTailCount; ++i) {
+    shell::appendLine(out, s.JsTail[static_cast<std::size_t>(i)]);
+  }
+  disk_.writeFile(rootFile(shell::kAnswerKeyFile), out);
 }
 
 }  // namespace lifecycle

@@ -29,8 +29,36 @@ class Editor {
   EditorState state;
   Form form;
 
-  // Start-up.
+  // Start-up and shutdown. Closing the window by its frame runs Form_Unload; the exit button
+  // runs cmdEnd_Click, which cleans up the root first and then unloads.
   void Form_Load();
+  void Form_Unload();
+  void cmdEnd_Click();
+
+  // Choosing and saving a question, and its picture.
+  void List1_Click();
+  void List2_Click();
+  void cmdSave_Click();
+  void optIm_Click(std::int16_t Index);
+  void File2_Click();
+
+  // The volume and order of the test.
+  void cmdNewL_Click();
+  void cmdNewN_Click();
+  void cmdDelLast_Click();
+  void RemoveLastStage();
+  void cmdMix_Click();
+
+  // Selecting a row or an option from code, which has the effect of the user's click: when
+  // the selection changes, the control's click handler runs at once. Each returns whether it
+  // ran. The window routes the user's own selections through these too.
+  bool selectList1(int row);
+  bool selectList2(int row);
+  bool selectOptIm(int index);
+  bool selectFile2(int row);
+
+  // True once the window has been unloaded: the program is to end.
+  bool unloaded() const { return unloaded_; }
 
  private:
   shell::Disk& disk_;
@@ -39,6 +67,7 @@ class Editor {
   Random& random_;
   Screen* screen_;
   fs::path shellRoot_;
+  bool unloaded_ = false;
 
   // Start-up.
   void listRoot();
@@ -50,6 +79,19 @@ class Editor {
   // The shell's files as the state holds them.
   fs::path rootFile(const char* name) const;
   std::string shown(const fs::path& path) const;  // a path as messages name it
+  void writeRootPages();
+  void writeAnswerKey();
+
+  // Question editing.
+  void fillQuestionRows(int last);
+  void readPage();
+  void showPicture();
+  void loadPicture(const fs::path& file);
+
+  // Volume and order.
+  void applyVolumeLimits();
+  void cleanRoot();
+  void finishInterruptedMix();
 };
 
 }  // namespace lifecycle

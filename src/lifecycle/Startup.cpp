@@ -23,6 +23,7 @@ void Editor::Form_Load() {
   state.LastStageQuestions = 10;
   form.cmdNewN.Enabled = false;
   state.ShellPath = shellRoot_;
+  finishInterruptedMix();
   listRoot();
   form.File2.Path = state.ShellPath / shell::kPicturesFolder;
   form.File2.Names = disk_.listFiles(form.File2.Path, form.File2.Pattern);
@@ -33,6 +34,7 @@ void Editor::Form_Load() {
   form.txtT = state.JsHead[4];
   form.txtMin = state.JsHead[7];
   readRootPages();
+  applyVolumeLimits();
 }
 
 // Points Dir1 at the shell root. The root may hold only the pictures folder and the stage

@@ -105,14 +105,17 @@ TEST(Startup, StageRepairAgainstTheStageFolders) {
     EXPECT_EQ(e.state.StageCount, c.stageCount);
     EXPECT_EQ(e.state.savedProduct(), c.recovering ? 0 : 1);
     for (auto flag : e.state.QuestionSaved) EXPECT_EQ(flag, c.recovering ? 0 : 1);
-    EXPECT_EQ(e.form.cmdNewL.Enabled, !c.recovering);
+    // A new stage needs a stage to copy and room for one more.
+    EXPECT_EQ(e.form.cmdNewL.Enabled, !c.recovering && c.stageCount > 0 && c.stageCount < 10);
+    EXPECT_EQ(e.form.cmdDelLast.Enabled, c.stageCount > 0);
+    EXPECT_EQ(e.form.cmdMix.Enabled, !c.recovering);
     EXPECT_EQ(e.form.Label9.Enabled, !c.recovering);
     EXPECT_EQ(e.form.Label9.Caption, std::to_string(c.stageCount));
     EXPECT_EQ(e.form.List1.Rows, rows(1, c.folders));
     std::vector<std::string> ops;
     for (const auto& op : s.h->ownDisk.log()) ops.push_back(op.name);
-    EXPECT_EQ(ops, (std::vector<std::string>{"listFolders", "listFiles", "readFile", "readFile",
-                                             "readFile", "readFile"}))
+    EXPECT_EQ(ops, (std::vector<std::string>{"fileExists", "listFolders", "listFiles", "readFile",
+                                             "readFile", "readFile", "readFile"}))
         << "start-up only lists and reads, each thing once";
     EXPECT_TRUE(support::differences(before, support::snapshot(s.dir.path())).empty());
   }

@@ -180,6 +180,9 @@ void buildShell(const fs::path& root, const ShellSpec& spec) {
 }
 
 void FailingDisk::step(const char* name, const fs::path& path, bool changes) {
+  for (const auto& failing : failPaths) {
+    if (failing == path) throw shell::ShellError(path.string(), "файл не читается (проверка)");
+  }
   if (onlyChanges && !changes) return;
   ++count_;
   log_.push_back({name, path});
@@ -259,5 +262,21 @@ float ScriptedRandom::next() {
 
 Harness::Harness(const fs::path& root, shell::Disk* disk)
     : editor({disk != nullptr ? *disk : ownDisk, dialogs, clock, random, nullptr}, root) {}
+
+Session::Session(const ShellSpec& spec, const std::function<void(const fs::path&)>& change) {
+  buildShell(dir.path(), spec);
+  if (change) change(dir.path());
+  restart();
+}
+
+void Session::restart() {
+  h = std::make_unique<Harness>(dir.path());
+  h->editor.Form_Load();
+}
+
+void Session::chooseQuestion(int stage, int question) {
+  if (h->editor.form.List1.ListIndex != stage - 1) chooseStage(stage);
+  if (!h->editor.selectList2(question - 1)) h->editor.List2_Click();
+}
 
 }  // namespace support

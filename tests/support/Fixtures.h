@@ -83,6 +83,8 @@ class FailingDisk final : public shell::Disk {
   }
   // Only operations that change the disk are counted and can fail.
   bool onlyChanges = false;
+  // Every operation on one of these paths fails, as an unreadable file would.
+  std::vector<fs::path> failPaths;
 
   std::string readFile(const fs::path& file) override;
   void writeFile(const fs::path& file, std::string_view bytes) override;
@@ -145,6 +147,22 @@ struct Harness {
   lifecycle::Editor editor;
   lifecycle::EditorState& state() { return editor.state; }
   lifecycle::Form& form() { return editor.form; }
+};
+
+// A shell built in a temporary folder and an editor started on it.
+struct Session {
+  explicit Session(const ShellSpec& spec = {},
+                   const std::function<void(const fs::path&)>& change = {});
+  TempDir dir;
+  std::unique_ptr<Harness> h;
+  lifecycle::Editor& editor() { return h->editor; }
+  lifecycle::EditorState& state() { return h->editor.state; }
+  lifecycle::Form& form() { return h->editor.form; }
+  const fs::path& root() const { return dir.path(); }
+  void chooseStage(int stage) { h->editor.selectList1(stage - 1); }
+  void chooseQuestion(int stage, int question);  // the stage, then the question, by rows
+  // Starts a second editor on the same shell, as the next run of the program would.
+  void restart();
 };
 
 }  // namespace support

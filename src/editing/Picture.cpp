@@ -1,0 +1,61 @@
+// The picture of a question: the option pair "Нет"/"Да", the picture list and the preview.
+
+#include <algorithm>
+
+#include "lifecycle/Editor.h"
+#include "shell/Layout.h"
+#include "shell/ShellError.h"
+
+namespace lifecycle {
+
+void Editor::optIm_Click(std::int16_t Index) {
+  if (Index == 0) {
+    form.Image1.clear();
+    form.File2.Enabled = false;
+    return;
+  }
+  form.File2.Enabled = true;
+  if (form.File2.ListIndex >= 0) {
+    loadPicture(form.File2.Path / form.File2.Names[static_cast<std::size_t>(form.File2.ListIndex)]);
+  }
+}
+
+void Editor::File2_Click() {
+  if (form.optIm != 1 || form.File2.ListIndex < 0) return;
+  loadPicture(form.File2.Path / form.File2.Names[static_cast<std::size_t>(form.File2.ListIndex)]);
+}
+
+// A picture that cannot be read shows an empty preview: a broken picture is no reason to stop
+// editing the question it belongs to.
+void Editor::loadPicture(const fs::path& file) {
+  try {
+    form.Image1.Bytes = disk_.readFile(file);
+    form.Image1.Path = file;
+  } catch (const shell::ShellError&) {
+    form.Image1.clear();
+  }
+}
+
+// Sets the picture controls from the picture line of the page just read: "00" is no picture,
+// a digit names a picture of the list. A line that names no picture of the list shows "Да"
+// with no picture chosen and an empty preview; saving then keeps the line as it was.
+void Editor::showPicture() {
+  const std::string& line = state.PageHead[3];
+  if (line == shell::kNoPicture) {
+    selectOptIm(0);
+    form.Image1.clear();
+    return;
+  }
+  selectOptIm(1);
+  const auto& names = form.File2.Names;
+  const auto found = std::find(names.begin(), names.end(), line + ".gif");
+  if (line.size() != 1 || found == names.end()) {
+    form.File2.ListIndex = -1;
+    form.Image1.clear();
+    return;
+  }
+  selectFile2(static_cast<int>(found - names.begin()));
+  loadPicture(state.ShellPath / shell::kPicturesFolder / (line + ".gif"));
+}
+
+}  // namespace lifecycle

@@ -1,0 +1,65 @@
+// Saving writes the root pages, the question page and 1.js, in that order, each whole, and
+// records the progress of a new stage.
+
+#include "lifecycle/Editor.h"
+#include "shell/Layout.h"
+#include "shell/LineTable.h"
+
+namespace lifecycle {
+
+void Editor::cmdSave_Click() {
+  EditorState& s = state;
+  form.cmdDelLast.Enabled = true;
+
+  // The newest question of the last stage is recorded as entered first, so that the save that
+  // completes a new stage writes the full number of stages into the title page and into 1.js
+  // alike.
+  if (s.CurStage == s.StageCount && s.CurQuestion == s.LastStageQuestions) {
+    if (s.CurQuestion != 10) form.cmdNewN.Enabled = true;
+    s.QuestionSaved[static_cast<std::size_t>(s.LastStageQuestions - 1)] = 1;
+  }
+  const bool complete = s.savedProduct() == 1;
+  const int counted = complete ? s.StageCount : s.StageCount - 1;
+
+  s.JsHead[1] = shell::decimal(counted);
+  s.JsHead[4] = form.txtT;
+  s.JsHead[7] = form.txtMin;
+  s.TitleHead[2] = form.Text3;
+  s.TitleHead[4] = form.Text2;
+  s.TitleHead[6] = s.JsHead[1];
+  s.TitleHead[8] = s.JsHead[4];
+  s.TitleHead[10] = s.JsHead[7];
+  writeRootPages();
+
+  if (s.CurQuestion != 0) {
+    if (!form.cmdMix.Enabled) {
+      s.PageHead[1] = shell::decimal(shell::questionOrdinal(s.CurStage, s.CurQuestion));
+    }
+    if (form.optIm == 0) {
+      s.PageHead[3] = shell::kNoPicture;
+    } else if (form.File2.ListIndex >= 0) {
+      s.PageHead[3] = form.File2.Names[static_cast<std::size_t>(form.File2.ListIndex)].substr(0, 1);
+    }  // "Да" with no picture chosen keeps the line as it was read
+    for (int i = 0; i < 5; ++i) {
+      s.PageHead[static_cast<std::size_t>(5 + 2 * i)] = form.Text1[static_cast<std::size_t>(i)];
+    }
+    disk_.writeFile(s.PagePath, shell::writeTable(s.PageHead, s.PageTail, s.PageTailCount));
+  }
+
+  form.Label11.Caption = shell::decimal(s.LastStageQuestions);
+  if (complete) {
+    form.Label9.Caption = shell::decimal(s.StageCount);
+    form.Text1Red = false;
+  } else {
+    form.Text1Red = true;
+  }
+
+  if (s.CurQuestion != 0) {
+    s.Answers[static_cast<std::size_t>(shell::answerSlot(s.CurStage, s.CurQuestion))] =
+        form.Text1[5];
+  }
+  writeAnswerKey();
+  applyVolumeLimits();
+}
+
+}  // namespace lifecycle

@@ -1,0 +1,97 @@
+// Choosing a stage fills the question list; choosing a question reads its page and shows its
+// text, answers, right answer and picture.
+
+#include <algorithm>
+#include <vector>
+
+#include "lifecycle/Editor.h"
+#include "shell/Layout.h"
+#include "shell/LineTable.h"
+#include "shell/ShellError.h"
+
+namespace lifecycle {
+
+using shell::ShellError;
+
+namespace {
+int rowValue(const std::string& text) {
+  const auto value = shell::parseDecimal(text);
+  if (!value) throw ShellError("", "в списке выбрана строка «" + text + "», а не номер");
+  return static_cast<int>(*value);
+}
+}  // namespace
+
+void Editor::List1_Click() {
+  if (form.List1.selectedText().empty()) {
+    selectList1(state.StageCount - 1);
+    return;
+  }
+  state.CurStage = static_cast<std::int16_t>(rowValue(form.List1.selectedText()));
+
+  // The stage folder is the root's subfolder at the position of the chosen row, listed afresh
+  // from the root rather than taken from what the folder list happens to show.
+  const auto folders = disk_.listFolders(state.ShellPath);
+  const auto position = static_cast<std::size_t>(form.List1.ListIndex);
+  const std::string expected = shell::stageFolderName(state.CurStage);
+  if (position >= folders.size() || folders[position] != expected) {
+    throw ShellError(expected, "папка этапа " + shell::decimal(state.CurStage) +
+                                   " не найдена в папке теста");
+  }
+  form.File1.Path = state.ShellPath / folders[position];
+  form.File1.Names = disk_.listFiles(form.File1.Path, form.File1.Pattern);
+
+  form.List2.Enabled = true;
+  for (auto& row : form.List2.Rows) row.clear();
+  form.Dir1.ListIndex = form.List1.ListIndex;
+  const int last = state.CurStage == state.StageCount ? state.LastStageQuestions - 1 : 9;
+  fillQuestionRows(last);
+  form.Dir1.Path = state.ShellPath;
+
+  // A blank selected row moves up by one; that selection shows the question itself.
+  if (form.List2.selectedText().empty() && form.List2.ListIndex > 0) {
+    if (selectList2(form.List2.ListIndex - 1)) return;
+  }
+  List2_Click();
+}
+
+// Rows 0..last of the question list name the pages 0.html .. of the stage folder File1 shows.
+// A page that is not there stops the choice before anything is read or written.
+void Editor::fillQuestionRows(int last) {
+  const auto& names = form.File1.Names;
+  for (int i = 0; i <= last; ++i) {
+    const std::string page = shell::pageName(i + 1);
+    if (std::find(names.begin(), names.end(), page) == names.end()) {
+      throw ShellError(shown(form.File1.Path / page),
+                       "страница вопроса " + shell::decimal(i + 1) + " не найдена");
+    }
+    form.List2.setRow(i, shell::decimal(i + 1));
+  }
+}
+
+void Editor::List2_Click() {
+  form.cmdSave.Enabled = true;
+  if (form.List2.selectedText().empty()) {
+    if (selectList2(state.LastStageQuestions - 1)) return;
+    throw ShellError("", "в списке вопросов не выбран вопрос");
+  }
+  state.CurQuestion = static_cast<std::int16_t>(rowValue(form.List2.selectedText()));
+  state.PagePath = form.File1.Path / shell::pageName(state.CurQuestion);
+  readPage();
+
+  form.Text1Red = state.CurStage == state.StageCount &&
+                  state.CurQuestion == state.LastStageQuestions;
+  showPicture();
+  for (int i = 0; i < 5; ++i) {
+    form.Text1[static_cast<std::size_t>(i)] = state.PageHead[static_cast<std::size_t>(5 + 2 * i)];
+  }
+  form.Text1[5] =
+      state.Answers[static_cast<std::size_t>(shell::answerSlot(state.CurStage, state.CurQuestion))];
+}
+
+void Editor::readPage() {
+  const std::string bytes = disk_.readFile(state.PagePath);
+  shell::readTable(bytes, shell::kPageShape, shown(state.PagePath), state.PageHead,
+                   state.PageTail, state.PageTailCount);
+}
+
+}  // namespace lifecycle

@@ -1,0 +1,23 @@
+#include "volume/Generators.h"
+
+#include <sys/time.h>
+
+#include <ctime>
+
+namespace volume {
+
+double SystemClock::secondsSinceMidnight() {
+  timeval now{};
+  ::gettimeofday(&now, nullptr);
+  std::tm local{};
+  const std::time_t seconds = now.tv_sec;
+  ::localtime_r(&seconds, &local);
+  return local.tm_hour * 3600.0 + local.tm_min * 60.0 + local.tm_sec + now.tv_usec / 1e6;
+}
+
+float FixedStartRandom::next() {
+  state_ = (state_ * 0x43FD43FDu + 0xC39EC3u) & 0xFFFFFFu;
+  return static_cast<float>(state_) / 16777216.0f;
+}
+
+}  // namespace volume

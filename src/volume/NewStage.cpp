@@ -1,0 +1,67 @@
+// A new stage: a folder after the last one, filled with copies of the last stage's ten pages
+// as templates, and the new-stage entry mode, in which its questions are opened and saved one
+// after another. The stage counts in the shell's files only once all ten are saved.
+
+#include <algorithm>
+
+#include "lifecycle/Editor.h"
+#include "shell/Layout.h"
+#include "shell/ShellError.h"
+
+namespace lifecycle {
+
+// The limits of the test's volume, on top of what each handler enables: a new stage needs a
+// stage to copy and must fit in ten; removing needs a stage; and mixing is not offered while
+// a new stage is incomplete, since questions moved into it would leave with it.
+void Editor::applyVolumeLimits() {
+  if (state.StageCount <= 0 || state.StageCount >= shell::kMaxStages) form.cmdNewL.Enabled = false;
+  if (state.StageCount <= 0) form.cmdDelLast.Enabled = false;
+  if (state.inNewStageEntry()) form.cmdMix.Enabled = false;
+}
+
+void Editor::cmdNewL_Click() {
+  if (state.StageCount <= 0 || state.StageCount >= shell::kMaxStages) return;
+
+  // Every template page must be there before anything is made.
+  const fs::path from = state.ShellPath / shell::stageFolderName(state.StageCount);
+  const auto templates = disk_.listFiles(from, shell::kPagePattern);
+  for (int q = 1; q <= shell::kQuestionsPerStage; ++q) {
+    if (std::find(templates.begin(), templates.end(), shell::pageName(q)) == templates.end()) {
+      throw shell::ShellError(shown(from / shell::pageName(q)),
+                              "нет страницы, которую новый этап копирует как образец");
+    }
+  }
+
+  state.LastStageQuestions = 1;
+  form.cmdNewL.Enabled = false;
+  form.cmdDelLast.Enabled = false;
+  form.cmdMix.Enabled = false;
+  form.cmdSave.Enabled = false;
+  form.Label11.Caption = "0";
+
+  const fs::path to = state.ShellPath / shell::decimal(state.StageCount);
+  disk_.makeFolder(to);
+  form.Dir1.Entries.clear();
+  for (const auto& name : disk_.listFolders(state.ShellPath)) {
+    form.Dir1.Entries.push_back(state.ShellPath / name);
+  }
+  rebuildStageList();
+  for (int q = 1; q <= shell::kQuestionsPerStage; ++q) {
+    disk_.copyFile(from / shell::pageName(q), to / shell::pageName(q));
+  }
+  state.StageCount += 1;
+  state.QuestionSaved.fill(0);
+}
+
+void Editor::cmdNewN_Click() {
+  form.cmdNewN.Enabled = false;
+  if (state.LastStageQuestions < shell::kQuestionsPerStage) {
+    state.LastStageQuestions += 1;
+    fillQuestionRows(state.LastStageQuestions - 1);
+    if (!selectList2(state.LastStageQuestions - 1)) List2_Click();
+  }
+  if (state.LastStageQuestions == shell::kQuestionsPerStage) form.cmdNewL.Enabled = true;
+  applyVolumeLimits();
+}
+
+}  // namespace lifecycle
