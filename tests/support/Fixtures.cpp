@@ -255,6 +255,7 @@ double FixedClock::secondsSinceMidnight() {
 }
 
 float ScriptedRandom::next() {
+  if (values.empty()) return own_.next();
   float r = values[next_ % values.size()];
   ++next_;
   return r;

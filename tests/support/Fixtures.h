@@ -10,6 +10,7 @@
 
 #include "lifecycle/Editor.h"
 #include "shell/Disk.h"
+#include "volume/Generators.h"
 
 namespace support {
 
@@ -128,13 +129,16 @@ class FixedClock final : public lifecycle::Clock {
   std::size_t next_ = 0;
 };
 
+// Returns `values` in turn, then from the start again; while `values` is empty, the sequence of
+// the program's own generator.
 class ScriptedRandom final : public lifecycle::Random {
  public:
-  std::vector<float> values{0.0f};  // returned in turn, then from the start again
+  std::vector<float> values;
   float next() override;
 
  private:
   std::size_t next_ = 0;
+  volume::FixedStartRandom own_;
 };
 
 // An editor on a shell with recording seams, not yet started.
