@@ -92,6 +92,7 @@ class Editor {
   void applyVolumeLimits();
   void cleanRoot();
   void finishInterruptedMix();
+  void finishInterruptedRemoval();
 };
 
 }  // namespace lifecycle

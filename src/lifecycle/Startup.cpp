@@ -2,6 +2,7 @@
 // pages into the state, fill the settings fields, and reconcile the number of stages named in
 // the answer key with the stage folders on disk. Nothing is written.
 
+#include <algorithm>
 #include <vector>
 
 #include "lifecycle/Editor.h"
@@ -43,6 +44,11 @@ void Editor::Form_Load() {
 void Editor::listRoot() {
   form.Dir1.Path = state.ShellPath;
   std::vector<std::string> names = disk_.listFolders(state.ShellPath);
+  const auto removed = std::find(names.begin(), names.end(), shell::kRemovedStageFolder);
+  if (removed != names.end()) {
+    finishInterruptedRemoval();
+    names.erase(removed);
+  }
   bool pictures = false;
   int stages = 0;
   for (const auto& name : names) {

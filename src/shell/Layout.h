@@ -24,6 +24,10 @@ inline constexpr const char* kPicturePattern = "?.gif";
 inline constexpr const char* kStrayPagePattern = "?.html";
 inline constexpr const char* kNoPicture = "00";
 
+// A stage folder being removed is first renamed to this name in the root, so that it leaves
+// the test in one step; its files are deleted after that.
+inline constexpr const char* kRemovedStageFolder = ".stage-being-removed";
+
 std::string stageFolderName(int stage);   // 1 -> "0"
 std::string pageName(int question);       // 1 -> "0.html"
 int answerSlot(int stage, int question);  // (stage - 1) * 10 + (question - 1), 0..99

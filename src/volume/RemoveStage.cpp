@@ -3,6 +3,7 @@
 
 #include "lifecycle/Editor.h"
 #include "shell/Layout.h"
+#include "shell/ShellError.h"
 
 namespace lifecycle {
 
@@ -21,14 +22,24 @@ void Editor::RemoveLastStage() {
     const fs::path folder = form.Dir1.Entries[static_cast<std::size_t>(state.StageCount - 1)];
     form.File1.Path = folder;
     form.File1.Names = disk_.listFiles(folder, form.File1.Pattern);
-    if (!form.File1.Names.empty()) {
-      for (const auto& name : disk_.listFiles(folder, "*")) disk_.deleteFile(folder / name);
+    // A folder that could not be emptied and removed is refused before anything changes: one
+    // with files other than pages only, or with folders inside.
+    const auto files = disk_.listFiles(folder, "*");
+    if ((form.File1.Names.empty() && !files.empty()) || !disk_.listFolders(folder).empty()) {
+      throw shell::ShellError(shown(folder), "папка этапа содержит не только страницы вопросов; "
+                                             "этап не удалён");
     }
+    // The stage leaves the test in one step, by a rename; an interruption after it leaves no
+    // half stage behind, and the next start finishes the deletion.
+    const fs::path removed = state.ShellPath / shell::kRemovedStageFolder;
+    disk_.renameFile(folder, removed);
+    disk_.syncFolder(state.ShellPath);
+    for (const auto& name : files) disk_.deleteFile(removed / name);
     form.Dir1.ListIndex = form.List1.ListIndex;
     for (auto& row : form.List1.Rows) row.clear();
     for (int i = 0; i < state.LastStageQuestions; ++i) form.List2.setRow(i, "");
     form.List2.Enabled = false;
-    disk_.removeFolder(folder);
+    disk_.removeFolder(removed);
 
     form.Dir1.Entries.clear();
     for (const auto& name : disk_.listFolders(state.ShellPath)) {
@@ -46,6 +57,13 @@ void Editor::RemoveLastStage() {
   form.cmdMix.Enabled = true;
   form.Label9.Caption = shell::decimal(state.StageCount);
   applyVolumeLimits();
+}
+
+// Deletes what is left of a stage whose removal was interrupted after its folder left the test.
+void Editor::finishInterruptedRemoval() {
+  const fs::path removed = state.ShellPath / shell::kRemovedStageFolder;
+  for (const auto& name : disk_.listFiles(removed, "*")) disk_.deleteFile(removed / name);
+  disk_.removeFolder(removed);
 }
 
 }  // namespace lifecycle

@@ -1,41 +1,29 @@
 #include <gtest/gtest.h>
 
 #include <map>
-#include <regex>
 #include <set>
 
 #include "shell/Layout.h"
 #include "shell/ShellError.h"
 #include "support/Fixtures.h"
+#include "support/Invariants.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 using support::crlfLines;
 using support::Session;
-
-// A shell whose answer lines are unique and of any length: "a0", "a1", ..., with an empty
-// answer in slot 5, so that every page can be checked against the answer that belongs to it.
-std::string uniqueAnswer(int slot) { return slot == 5 ? "" : "a" + std::to_string(slot); }
-
-void uniqueAnswers(const fs::path& root) {
-  auto js = crlfLines(root / "1.js");
-  for (int slot = 0; slot < 100; ++slot) js[static_cast<std::size_t>(10 + 2 * slot)] = uniqueAnswer(slot);
-  support::writeBytes(root / "1.js", support::crlfJoin(js));
-}
+using support::uniqueAnswer;
+using support::uniqueAnswers;
 
 // The original slot of the page found at each slot, read from the page's first line.
 std::map<int, int> layout(const fs::path& root, int stages) {
   std::map<int, int> out;
-  const std::regex id("page (\\d+)\\.(\\d+)");
   for (int slot = 0; slot < stages * 10; ++slot) {
     const fs::path page = root / std::to_string(slot / 10) / (std::to_string(slot % 10) + ".html");
     if (!fs::exists(page)) continue;
-    std::smatch m;
-    const std::string first = crlfLines(page).at(0);
-    if (std::regex_search(first, m, id)) {
-      out[slot] = shell::answerSlot(std::stoi(m[1]), std::stoi(m[2]));
-    }
+    const int origin = support::originSlot(crlfLines(page).at(0));
+    if (origin >= 0) out[slot] = origin;
   }
   return out;
 }
