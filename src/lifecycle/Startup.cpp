@@ -54,6 +54,9 @@ void Editor::listRoot() {
   for (const auto& name : names) {
     if (name == shell::kPicturesFolder) {
       pictures = true;
+    } else if (name == shell::kAnswerKeyFile || name == shell::kTitleFile ||
+               name == shell::kIndex1File || name == shell::kIndexFile) {
+      throw ShellError(name, "на месте этого файла теста стоит папка");
     } else if (!shell::stageOfFolder(name)) {
       throw ShellError(name, "лишняя папка в папке теста: там допускаются только папки этапов "
                              "с именами из одной цифры (0–9) и папка pics");

@@ -34,6 +34,17 @@ fs::path stagedPage(const fs::path& root, int from) {
 void Editor::cmdMix_Click() {
   if (state.inNewStageEntry()) return;
   const int n = 10 * state.StageCount;
+  // Every page of the test must be there before anything is written or moved.
+  for (int stage = 1; stage <= state.StageCount; ++stage) {
+    const fs::path folder = state.ShellPath / shell::stageFolderName(stage);
+    const auto pages = disk_.listFiles(folder, shell::kPagePattern);
+    for (int q = 1; q <= shell::kQuestionsPerStage; ++q) {
+      if (std::find(pages.begin(), pages.end(), shell::pageName(q)) == pages.end()) {
+        throw shell::ShellError(shown(folder / shell::pageName(q)),
+                                "страница вопроса не найдена; порядок вопросов не изменён");
+      }
+    }
+  }
   cmdSave_Click();
 
   // The passes: the first slot comes from the clock, the second from the generator; an
@@ -57,22 +68,8 @@ void Editor::cmdMix_Click() {
     if (from != slot) journal.moves.push_back({from, slot, answers[static_cast<std::size_t>(slot)]});
   }
   if (!journal.moves.empty()) {
-    // Every page that moves must be there before the first one moves.
     std::set<int> stages;
     for (const auto& move : journal.moves) stages.insert(move.from / 10);
-    for (int stage : stages) {
-      const fs::path folder = state.ShellPath / shell::decimal(stage);
-      const auto pages = disk_.listFiles(folder, shell::kPagePattern);
-      for (const auto& move : journal.moves) {
-        if (move.from / 10 != stage) continue;
-        const std::string page = shell::decimal(move.from % 10) + ".html";
-        if (std::find(pages.begin(), pages.end(), page) == pages.end()) {
-          throw shell::ShellError(shown(folder / page), "страница вопроса не найдена; "
-                                                         "порядок вопросов не изменён");
-        }
-      }
-    }
-
     const fs::path record = rootFile(volume::kMixJournalFile);
     auto syncAll = [&] {
       for (int stage : stages) disk_.syncFolder(state.ShellPath / shell::decimal(stage));
