@@ -1,49 +1,73 @@
 #include "shell/LineTable.h"
 
-#include <algorithm>
+#include <cstring>
 
 #include "shell/ShellError.h"
 #include "shell/Russian.h"
 
 namespace shell {
 
+namespace {
+
+// Calls `line` for each line of the bytes, in order, with the line's bytes.
+template <typename Line>
+void forEachLine(std::string_view bytes, Line line) {
+  const char* p = bytes.data();
+  const char* end = p + bytes.size();
+  while (p < end) {
+    const char* cr = static_cast<const char*>(std::memchr(p, '\r', static_cast<std::size_t>(end - p)));
+    if (cr == nullptr) {
+      line(std::string_view(p, static_cast<std::size_t>(end - p)));
+      return;
+    }
+    line(std::string_view(p, static_cast<std::size_t>(cr - p)));
+    p = cr + 1;
+    if (p < end && *p == '\n') ++p;
+  }
+}
+
+}  // namespace
+
 std::vector<std::string> splitLines(std::string_view bytes) {
   std::vector<std::string> lines;
-  std::size_t start = 0;
-  const std::size_t n = bytes.size();
-  for (std::size_t i = 0; i < n; ++i) {
-    if (bytes[i] != '\r') continue;
-    lines.emplace_back(bytes.substr(start, i - start));
-    if (i + 1 < n && bytes[i + 1] == '\n') ++i;
-    start = i + 1;
-  }
-  if (start < n) lines.emplace_back(bytes.substr(start));
+  forEachLine(bytes, [&](std::string_view line) { lines.emplace_back(line); });
   return lines;
 }
 
 void readTable(std::string_view bytes, TableShape shape, const std::string& file,
                std::span<std::string> head, std::span<std::string> tail, std::int16_t& tailCount) {
-  std::vector<std::string> lines = splitLines(bytes);
-  const std::size_t most = shape.head + shape.tailCapacity;
-  for (std::size_t i = 0; i < std::min(shape.head, lines.size()); ++i) {
-    if (lines[i].find('\n') != std::string::npos) {
-      throw ShellError(file, "строка " + std::to_string(i + 1) +
-                                 " содержит перевод строки LF без CR; редактор читает строки, "
-                                 "оканчивающиеся на CR LF (файл сохранён в формате Unix?)");
+  // A first pass counts the lines and finds a head line with a bare line feed, so that the
+  // table is only filled from a file that fits it.
+  std::size_t lines = 0;
+  std::size_t bareLineFeed = 0;  // 1-based number of the first such head line, 0 for none
+  forEachLine(bytes, [&](std::string_view line) {
+    ++lines;
+    if (bareLineFeed == 0 && lines <= shape.head && line.find('\n') != std::string_view::npos) {
+      bareLineFeed = lines;
     }
+  });
+  if (bareLineFeed != 0) {
+    throw ShellError(file, "строка " + std::to_string(bareLineFeed) +
+                               " содержит перевод строки LF без CR; редактор читает строки, "
+                               "оканчивающиеся на CR LF (файл сохранён в формате Unix?)");
   }
-  if (lines.size() < shape.head) {
-    throw ShellError(file, countOf(lines.size(), "строка", "строки", "строк") +
+  if (lines < shape.head) {
+    throw ShellError(file, countOf(lines, "строка", "строки", "строк") +
                                ", а нужно не меньше " + std::to_string(shape.head));
   }
-  if (lines.size() > most) {
-    throw ShellError(file, countOf(lines.size(), "строка", "строки", "строк") +
+  const std::size_t most = shape.head + shape.tailCapacity;
+  if (lines > most) {
+    throw ShellError(file, countOf(lines, "строка", "строки", "строк") +
                                ", а допускается не больше " + std::to_string(most));
   }
-  std::move(lines.begin(), lines.begin() + static_cast<std::ptrdiff_t>(shape.head), head.begin());
-  const std::size_t count = lines.size() - shape.head;
-  std::move(lines.begin() + static_cast<std::ptrdiff_t>(shape.head), lines.end(), tail.begin());
-  std::fill(tail.begin() + static_cast<std::ptrdiff_t>(count), tail.end(), std::string());
+  std::size_t i = 0;
+  forEachLine(bytes, [&](std::string_view line) {
+    if (i < shape.head) head[i].assign(line);
+    else tail[i - shape.head].assign(line);
+    ++i;
+  });
+  const std::size_t count = lines - shape.head;
+  for (std::size_t t = count; t < tail.size(); ++t) tail[t].clear();
   tailCount = static_cast<std::int16_t>(count);
 }
 

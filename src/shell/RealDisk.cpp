@@ -68,10 +68,17 @@ std::vector<std::string> listNames(const fs::path& folder, Keep keep) {
   while (dirent* entry = ::readdir(dir)) {
     std::string name = entry->d_name;
     if (name == "." || name == "..") continue;
-    struct stat st {};
-    // stat, not lstat: a link to a folder or file is used as what it points to.
-    if (::stat((folder / name).c_str(), &st) != 0) continue;
-    if (keep(name, st)) names.push_back(std::move(name));
+    // The entry's own type where the file system gives it; a link or an unknown type is
+    // looked up, and a link to a folder or file counts as what it points to.
+    mode_t type = 0;
+    if (entry->d_type == DT_DIR) type = S_IFDIR;
+    else if (entry->d_type == DT_REG) type = S_IFREG;
+    if (type == 0) {
+      struct stat st {};
+      if (::stat((folder / name).c_str(), &st) != 0) continue;
+      type = st.st_mode & S_IFMT;
+    }
+    if (keep(name, type)) names.push_back(std::move(name));
     errno = 0;
   }
   int error = errno;
@@ -93,18 +100,20 @@ std::string RealDisk::readFile(const fs::path& file) {
   struct stat st {};
   if (::fstat(fd.get(), &st) != 0) fail(file, "не удалось прочитать файл", errno);
   if (S_ISDIR(st.st_mode)) fail(file, "не удалось прочитать файл", EISDIR);
-  std::string bytes;
-  bytes.reserve(static_cast<std::size_t>(st.st_size));
-  char buffer[65536];
+  // Read straight into a string of the file's size, and on until the end in case it grew.
+  std::string bytes(static_cast<std::size_t>(st.st_size), '\0');
+  std::size_t got = 0;
   for (;;) {
-    ssize_t n = ::read(fd.get(), buffer, sizeof buffer);
+    if (got == bytes.size()) bytes.resize(bytes.size() + 4096);
+    ssize_t n = ::read(fd.get(), bytes.data() + got, bytes.size() - got);
     if (n < 0) {
       if (errno == EINTR) continue;
       fail(file, "не удалось прочитать файл", errno);
     }
     if (n == 0) break;
-    bytes.append(buffer, static_cast<std::size_t>(n));
+    got += static_cast<std::size_t>(n);
   }
+  bytes.resize(got);
   return bytes;
 }
 
@@ -161,14 +170,12 @@ void RealDisk::syncFolder(const fs::path& folder) {
 }
 
 std::vector<std::string> RealDisk::listFolders(const fs::path& folder) {
-  return listNames(folder, [](const std::string&, const struct stat& st) {
-    return S_ISDIR(st.st_mode);
-  });
+  return listNames(folder, [](const std::string&, mode_t type) { return type == S_IFDIR; });
 }
 
 std::vector<std::string> RealDisk::listFiles(const fs::path& folder, std::string_view pattern) {
-  return listNames(folder, [pattern](const std::string& name, const struct stat& st) {
-    return S_ISREG(st.st_mode) && matchesPattern(name, pattern);
+  return listNames(folder, [pattern](const std::string& name, mode_t type) {
+    return type == S_IFREG && matchesPattern(name, pattern);
   });
 }
 
