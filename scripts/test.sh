@@ -13,6 +13,9 @@ ctest --test-dir build/release --output-on-failure --parallel "$(nproc)"
 echo "== every change failed at each of its disk operations, then started again and closed:"
 cat build/release/fault-table.txt
 
+echo "== the model shell: its files, and the quiz in headless Chromium"
+bash scripts/test-browser.sh
+
 echo "== the whole suite again, built with AddressSanitizer and UndefinedBehaviorSanitizer"
 bash scripts/build.sh asan -DEDITOR_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \

@@ -1,0 +1,19 @@
+#!/usr/bin/env bash
+# The model shell in a real browser: structural checks of every file of sample/, then the quiz
+# taken in headless Chromium from file://. Installs Chromium and playwright-core when missing.
+set -euo pipefail
+here="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+
+if [ ! -x /usr/bin/chromium ]; then
+  sudo=""
+  [ "$(id -u)" -eq 0 ] || sudo="sudo"
+  export DEBIAN_FRONTEND=noninteractive
+  $sudo apt-get update
+  $sudo apt-get install -y --no-install-recommends chromium
+fi
+
+cd "$here/tests/browser"
+if [ ! -d node_modules/playwright-core ]; then
+  npm ci --no-audit --no-fund --loglevel=error
+fi
+node --test --test-concurrency=1 --test-reporter=spec "$@"
