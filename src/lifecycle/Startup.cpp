@@ -89,14 +89,14 @@ void Editor::rebuildStageList() {
 
 void Editor::readAnswerKey() {
   const std::string bytes = disk_.readFile(rootFile(shell::kAnswerKeyFile));
-  std::vector<std::string> head(shell::kAnswerKeyShape.head);
-  shell::readTable(bytes, shell::kAnswerKeyShape, shell::kAnswerKeyFile, head, state.JsTail,
-                   state.JsTailCount);
-  for (std::size_t i = 0; i < state.JsHead.size(); ++i) state.JsHead[i] = std::move(head[i]);
-  for (std::size_t i = 0; i < state.Answers.size(); ++i) {
-    state.Answers[i] = std::move(head[10 + 2 * i]);
-    state.AnswerAfter[i] = std::move(head[11 + 2 * i]);
-  }
+  // Lines 0..9 are the head, then each answer line is followed by the line kept after it.
+  shell::readTableInto(
+      bytes, shell::kAnswerKeyShape, shell::kAnswerKeyFile,
+      [this](std::size_t i) -> std::string& {
+        if (i < 10) return state.JsHead[i];
+        return (i % 2 == 0 ? state.Answers : state.AnswerAfter)[(i - 10) / 2];
+      },
+      state.JsTail, state.JsTailCount);
 }
 
 // The stage repair. A stage folder that the answer key does not count is a stage that was being

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <span>
 #include <string>
 #include <string_view>
@@ -29,12 +30,50 @@ inline constexpr TableShape kPageShape{14, 21};
 // line; whether such a line is acceptable is for the reader of the table to decide.
 std::vector<std::string> splitLines(std::string_view bytes);
 
-// Reads a table of the given shape from the bytes of the file named `file` (the name is only
-// used in error messages). Fills `head` (exactly shape.head entries) and `tail` (shape
-// .tailCapacity entries, the first `tailCount` valid). Throws ShellError when the file has fewer
-// lines than its head, more tail lines than its table holds, or a bare line feed in a head line
-// (a file saved with Unix line ends, which would shift every line the editor addresses).
-// The output is only touched when the whole file fits.
+// Calls `line` for each line of the bytes, in order, with the line's bytes.
+template <typename Line>
+void forEachLine(std::string_view bytes, Line line) {
+  const char* p = bytes.data();
+  const char* end = p + bytes.size();
+  while (p < end) {
+    const void* found = std::memchr(p, '\r', static_cast<std::size_t>(end - p));
+    const char* cr = static_cast<const char*>(found);
+    if (cr == nullptr) {
+      line(std::string_view(p, static_cast<std::size_t>(end - p)));
+      return;
+    }
+    line(std::string_view(p, static_cast<std::size_t>(cr - p)));
+    p = cr + 1;
+    if (p < end && *p == '\n') ++p;
+  }
+}
+
+// Splits the bytes of the file named `file` (the name is only used in messages) into the lines
+// of a table of the given shape. Throws ShellError when the file has fewer lines than its head,
+// more tail lines than its table holds, or a bare line feed in a head line (a file saved with
+// Unix line ends, which would shift every line the editor addresses). The views point into
+// `bytes` and stay valid while it does.
+const std::vector<std::string_view>& checkTable(std::string_view bytes, TableShape shape,
+                                                const std::string& file);
+
+// Reads a table: head line i goes to headLine(i), a reference to the string that holds it; the
+// tail fills `tail` (shape.tailCapacity entries, the first `tailCount` valid). Nothing is
+// touched when the file does not fit.
+template <typename HeadLine>
+void readTableInto(std::string_view bytes, TableShape shape, const std::string& file,
+                   HeadLine headLine, std::span<std::string> tail, std::int16_t& tailCount) {
+  const std::vector<std::string_view>& lines = checkTable(bytes, shape, file);
+  // Each line is built as a new string and moved in: cheaper than assigning into the old one.
+  for (std::size_t i = 0; i < shape.head; ++i) headLine(i) = std::string(lines[i]);
+  const std::size_t count = lines.size() - shape.head;
+  for (std::size_t t = 0; t < tail.size(); ++t) {
+    if (t < count) tail[t] = std::string(lines[shape.head + t]);
+    else tail[t].clear();
+  }
+  tailCount = static_cast<std::int16_t>(count);
+}
+
+// The same, with the head lines in `head` (exactly shape.head entries).
 void readTable(std::string_view bytes, TableShape shape, const std::string& file,
                std::span<std::string> head, std::span<std::string> tail, std::int16_t& tailCount);
 
