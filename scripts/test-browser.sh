@@ -16,4 +16,4 @@ cd "$here/tests/browser"
 if [ ! -d node_modules/playwright-core ]; then
   npm ci --no-audit --no-fund --loglevel=error
 fi
-node --test --test-concurrency=1 --test-reporter=spec "$@"
+node --test --test-concurrency=1 "$@"

@@ -23,7 +23,7 @@ using support::Session;
 
 struct Operation {
   std::string name;
-  support::ShellSpec spec;
+  support::ShellPlan plan;
   std::function<void(const fs::path&)> shape;  // changes to the built shell
   std::function<void(Session&)> prepare;       // the moments before the operation
   std::function<void(Session&)> run;
@@ -43,7 +43,7 @@ std::set<std::string> identities(const support::ShellContents& c) {
 }
 
 std::unique_ptr<Session> prepared(const Operation& op) {
-  auto s = std::make_unique<Session>(op.spec, [&](const fs::path& root) {
+  auto s = std::make_unique<Session>(op.plan, [&](const fs::path& root) {
     support::uniqueAnswers(root);
     if (op.shape) op.shape(root);
   });

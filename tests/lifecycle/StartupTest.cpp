@@ -11,7 +11,7 @@ namespace {
 namespace fs = std::filesystem;
 using support::crlfJoin;
 using support::Harness;
-using support::ShellSpec;
+using support::ShellPlan;
 using support::TempDir;
 
 std::vector<std::string> rows(int from, int to) {
@@ -23,8 +23,8 @@ std::vector<std::string> rows(int from, int to) {
 struct Started {
   TempDir dir;
   std::unique_ptr<Harness> h;
-  explicit Started(const ShellSpec& spec, const std::function<void(const fs::path&)>& change = {}) {
-    support::buildShell(dir.path(), spec);
+  explicit Started(const ShellPlan& plan, const std::function<void(const fs::path&)>& change = {}) {
+    support::buildShell(dir.path(), plan);
     if (change) change(dir.path());
     h = std::make_unique<Harness>(dir.path());
   }

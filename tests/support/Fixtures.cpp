@@ -157,24 +157,24 @@ std::vector<std::string> indexLines() {
   return lines;
 }
 
-void buildShell(const fs::path& root, const ShellSpec& spec) {
-  const int counted = spec.stageCountLine < 0 ? spec.stageFolders : spec.stageCountLine;
+void buildShell(const fs::path& root, const ShellPlan& plan) {
+  const int counted = plan.stageCountLine < 0 ? plan.stageFolders : plan.stageCountLine;
   writeBytes(root / "1.js", crlfJoin(answerKeyLines(counted)));
   writeBytes(root / "title.html", crlfJoin(titleLines(counted)));
   writeBytes(root / "index1.html", crlfJoin(index1Lines()));
   writeBytes(root / "index.html", crlfJoin(indexLines()));
   fs::create_directory(root / "pics");
-  for (int n = 1; n <= spec.pictures; ++n) {
+  for (int n = 1; n <= plan.pictures; ++n) {
     writeBytes(root / "pics" / (shell::decimal(n) + ".gif"), "GIF89a picture " + shell::decimal(n));
   }
-  for (int stage = 1; stage <= spec.stageFolders; ++stage) {
+  for (int stage = 1; stage <= plan.stageFolders; ++stage) {
     const fs::path folder = root / shell::stageFolderName(stage);
     fs::create_directory(folder);
-    const int pages = stage == spec.stageFolders ? spec.lastStagePages : 10;
+    const int pages = stage == plan.stageFolders ? plan.lastStagePages : 10;
     for (int q = 1; q <= pages; ++q) {
       // Every third question has a picture, named among the pictures that exist.
       std::string picture = "00";
-      if (spec.pictures > 0 && q % 3 == 0) picture = shell::decimal((stage + q) % spec.pictures + 1);
+      if (plan.pictures > 0 && q % 3 == 0) picture = shell::decimal((stage + q) % plan.pictures + 1);
       writeBytes(folder / shell::pageName(q), crlfJoin(pageLines(stage, q, picture)));
     }
   }
@@ -265,8 +265,8 @@ float ScriptedRandom::next() {
 Harness::Harness(const fs::path& root, shell::Disk* disk)
     : editor({disk != nullptr ? *disk : ownDisk, dialogs, clock, random, nullptr}, root) {}
 
-Session::Session(const ShellSpec& spec, const std::function<void(const fs::path&)>& change) {
-  buildShell(dir.path(), spec);
+Session::Session(const ShellPlan& plan, const std::function<void(const fs::path&)>& change) {
+  buildShell(dir.path(), plan);
   if (change) change(dir.path());
   restart();
 }

@@ -56,13 +56,13 @@ std::vector<std::string> indexLines();
 std::string fixtureAnswer(int slot);
 
 // Builds a shell tree: the four root files, the pictures folder and stage folders of ten pages.
-struct ShellSpec {
+struct ShellPlan {
   int stageFolders = 6;
   int stageCountLine = -1;  // head line 1 of 1.js; -1 means the number of stage folders
   int pictures = 3;
   int lastStagePages = 10;  // pages in the last stage folder
 };
-void buildShell(const fs::path& root, const ShellSpec& spec = {});
+void buildShell(const fs::path& root, const ShellPlan& plan = {});
 
 // The part of an operation that a test wants to fail.
 struct DiskOp {
@@ -155,7 +155,7 @@ struct Harness {
 
 // A shell built in a temporary folder and an editor started on it.
 struct Session {
-  explicit Session(const ShellSpec& spec = {},
+  explicit Session(const ShellPlan& plan = {},
                    const std::function<void(const fs::path&)>& change = {});
   TempDir dir;
   std::unique_ptr<Harness> h;

@@ -1,0 +1,45 @@
+// The editor program: finds the shell, builds the editor and its window, runs start-up and
+// then the window's events until the window is unloaded or an error ends the run.
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <filesystem>
+
+#include "app/ShellRoot.h"
+#include "lifecycle/Editor.h"
+#include "shell/Disk.h"
+#include "ui/EditWindow.h"
+#include "ui/MessageBoxes.h"
+#include "volume/Generators.h"
+
+namespace {
+
+std::filesystem::path localPath(const QString& path) {
+  return std::filesystem::path(QFile::encodeName(path).toStdString());
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  QApplication application(argc, argv);
+  // The window ends the program itself, with the status of the run.
+  QApplication::setQuitOnLastWindowClosed(false);
+
+  const std::filesystem::path root = app::findShellRoot(
+      localPath(QCoreApplication::applicationDirPath()), localPath(QDir::currentPath()));
+
+  shell::RealDisk disk;
+  volume::SystemClock clock;
+  volume::FixedStartRandom random;
+  ui::MessageBoxes dialogs;
+  ui::EditWindow window(dialogs);
+  dialogs.setParentWidget(&window);
+  lifecycle::Editor editor({disk, dialogs, clock, random, &window}, root);
+  window.attach(editor);
+
+  if (!window.load()) return window.exitCode();
+  window.show();
+  const int status = QApplication::exec();
+  return window.ended() ? window.exitCode() : status;
+}

@@ -1,0 +1,46 @@
+#include "ui/MessageBoxes.h"
+
+#include <QMessageBox>
+
+#include "ui/Layout.h"
+
+namespace ui {
+
+namespace {
+
+QString utf8(const std::string& text) { return QString::fromStdString(text); }
+QString utf8(std::string_view text) {
+  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+}  // namespace
+
+QString boxText(const std::string& text) {
+  QString shown = utf8(text);
+  shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+  shown.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+  return shown;
+}
+
+bool MessageBoxes::confirm(const std::string& text, const std::string& title) {
+  QMessageBox box(QMessageBox::NoIcon, utf8(title), boxText(text),
+                  QMessageBox::Ok | QMessageBox::Cancel, parent_);
+  box.setTextFormat(Qt::PlainText);
+  box.setDefaultButton(QMessageBox::Ok);
+  box.setEscapeButton(QMessageBox::Cancel);
+  return box.exec() == QMessageBox::Ok;
+}
+
+void MessageBoxes::inform(const std::string& text, const std::string& title) {
+  QMessageBox box(QMessageBox::NoIcon, utf8(title), boxText(text), QMessageBox::Ok, parent_);
+  box.setTextFormat(Qt::PlainText);
+  box.exec();
+}
+
+void showError(QWidget* parent, const QString& message) {
+  QMessageBox box(QMessageBox::Critical, utf8(kWindowCaption), message, QMessageBox::Ok, parent);
+  box.setTextFormat(Qt::PlainText);
+  box.exec();
+}
+
+}  // namespace ui

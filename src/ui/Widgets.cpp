@@ -1,0 +1,174 @@
+#include "ui/Widgets.h"
+
+#include <QApplication>
+#include <QInputMethodEvent>
+#include <QKeyEvent>
+#include <QMimeData>
+#include <QPainter>
+#include <QStyleOptionButton>
+#include <QStylePainter>
+#include <QTextBlock>
+#include <QValidator>
+#include <limits>
+
+#include "ui/CodePage.h"
+
+namespace ui {
+
+namespace {
+
+// Mends every change of a one-line box: the text it is given is the whole text after the
+// change, whose part from before the change is already mended.
+class MendingValidator final : public QValidator {
+ public:
+  using QValidator::QValidator;
+  State validate(QString& input, int& pos) const override {
+    bool refused = false;
+    const QString mended = mendInput(input, &refused);
+    if (mended != input) {
+      pos = static_cast<int>(mendInput(input.left(pos)).size());
+      input = mended;
+    }
+    if (refused) QApplication::beep();
+    return Acceptable;
+  }
+};
+
+}  // namespace
+
+LineField::LineField(QWidget* parent) : QLineEdit(parent) {
+  setMaxLength(std::numeric_limits<int>::max());
+  setValidator(new MendingValidator(this));
+}
+
+TextField::TextField(QWidget* parent) : QPlainTextEdit(parent) {
+  setTabChangesFocus(true);
+  setLineWrapMode(QPlainTextEdit::WidgetWidth);
+  setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+  setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  document()->setDocumentMargin(1);
+}
+
+// The raw text keeps a non-breaking space (0xA0 in the code page) as it is; toPlainText()
+// would turn it into a plain space.
+QString TextField::text() const { return document()->toRawText(); }
+
+void TextField::setText(const QString& text) { setPlainText(text); }
+
+void TextField::keyPressEvent(QKeyEvent* event) {
+  if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) && !isReadOnly()) {
+    insertPlainText(QStringLiteral(" "));
+    event->accept();
+    return;
+  }
+  const QString typed = event->text();
+  if (!typed.isEmpty()) {
+    bool refused = false;
+    const QString mended = mendInput(typed, &refused);
+    if (refused || mended != typed) {
+      if (refused) QApplication::beep();
+      if (!mended.isEmpty() && !isReadOnly()) insertPlainText(mended);
+      event->accept();
+      return;
+    }
+  }
+  QPlainTextEdit::keyPressEvent(event);
+}
+
+void TextField::inputMethodEvent(QInputMethodEvent* event) {
+  bool refused = false;
+  const QString mended = mendInput(event->commitString(), &refused);
+  if (refused) QApplication::beep();
+  if (mended == event->commitString()) {
+    QPlainTextEdit::inputMethodEvent(event);
+    return;
+  }
+  QInputMethodEvent changed(event->preeditString(), event->attributes());
+  changed.setCommitString(mended, event->replacementStart(), event->replacementLength());
+  QPlainTextEdit::inputMethodEvent(&changed);
+}
+
+bool TextField::canInsertFromMimeData(const QMimeData* source) const { return source->hasText(); }
+
+void TextField::insertFromMimeData(const QMimeData* source) {
+  if (!source->hasText()) return;
+  bool refused = false;
+  const QString mended = mendInput(source->text(), &refused);
+  if (refused) QApplication::beep();
+  if (!mended.isEmpty()) insertPlainText(mended);
+}
+
+FrameBox::FrameBox(const QString& caption, QWidget* parent) : QGroupBox(caption, parent) {}
+
+void FrameBox::paintEvent(QPaintEvent*) {
+  QPainter painter(this);
+  const QFontMetrics metrics(font());
+  const QString caption = title();
+  const int line = caption.isEmpty() ? 0 : metrics.height() / 2;
+  const QRect box = rect().adjusted(0, line, -1, -1);
+  const QColor dark = palette().color(QPalette::Dark);
+  const QColor light = palette().color(QPalette::Light);
+  painter.setPen(dark);
+  painter.drawRect(box.adjusted(0, 0, -1, -1));
+  painter.setPen(light);
+  painter.drawRect(box.adjusted(1, 1, 0, 0));
+  if (caption.isEmpty()) return;
+  const int indent = metrics.averageCharWidth();
+  QRect text(indent, 0, metrics.horizontalAdvance(caption) + 2, metrics.height());
+  text = text.intersected(rect().adjusted(0, 0, -indent, 0));
+  painter.fillRect(text, palette().color(QPalette::Window));
+  painter.setPen(palette().color(isEnabled() ? QPalette::Normal : QPalette::Disabled,
+                                 QPalette::WindowText));
+  painter.drawText(text.adjusted(1, 0, 0, 0), Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
+                   caption);
+}
+
+WrapButton::WrapButton(const QString& caption, QWidget* parent) : QPushButton(caption, parent) {}
+
+void WrapButton::paintEvent(QPaintEvent*) {
+  QStylePainter painter(this);
+  QStyleOptionButton option;
+  initStyleOption(&option);
+  const QString caption = option.text;
+  option.text.clear();
+  painter.drawControl(QStyle::CE_PushButton, option);
+  QRect area = style()->subElementRect(QStyle::SE_PushButtonContents, &option, this);
+  if (isDown()) {
+    area.translate(style()->pixelMetric(QStyle::PM_ButtonShiftHorizontal, &option, this),
+                   style()->pixelMetric(QStyle::PM_ButtonShiftVertical, &option, this));
+  }
+  painter.drawItemText(area, Qt::AlignCenter | Qt::TextWordWrap, palette(), isEnabled(), caption,
+                       QPalette::ButtonText);
+}
+
+PictureBox::PictureBox(QWidget* parent) : QFrame(parent) {
+  setFrameStyle(QFrame::Box | QFrame::Plain);
+  setLineWidth(1);
+}
+
+void PictureBox::setPictureBytes(const std::string& bytes) {
+  if (bytes == bytes_) return;
+  bytes_ = bytes;
+  picture_ = QImage();
+  if (!bytes.empty()) {
+    // A picture that cannot be read stays an empty preview: loadFromData leaves picture_ null.
+    picture_.loadFromData(reinterpret_cast<const uchar*>(bytes.data()),
+                          static_cast<int>(bytes.size()));
+  }
+  update();
+}
+
+void PictureBox::paintEvent(QPaintEvent* event) {
+  QFrame::paintEvent(event);
+  if (picture_.isNull()) return;
+  QPainter painter(this);
+  painter.setRenderHint(QPainter::SmoothPixmapTransform);
+  const QRect box = contentsRect();
+  const QSize size = picture_.size().scaled(box.size(), Qt::KeepAspectRatio);
+  const QRect target(box.x() + (box.width() - size.width()) / 2,
+                     box.y() + (box.height() - size.height()) / 2, size.width(), size.height());
+  painter.drawImage(target, picture_);
+}
+
+}  // namespace ui

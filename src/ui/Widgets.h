@@ -1,0 +1,75 @@
+#pragma once
+
+#include <QFrame>
+#include <QGroupBox>
+#include <QImage>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <string>
+
+// The toolkit's controls as this window needs them. The two text fields take in only what the
+// shell's code page can hold and never a line break (see mendInput), whichever way the text
+// comes: typed, pasted, dropped or composed by an input method.
+
+namespace ui {
+
+// A one-line text box.
+class LineField final : public QLineEdit {
+ public:
+  explicit LineField(QWidget* parent);
+};
+
+// A multi-line text box: it wraps its text at word boundaries, has no scroll bars, and the
+// Tab key moves the focus on. Enter types a space, since a value is one line of a file.
+class TextField final : public QPlainTextEdit {
+ public:
+  explicit TextField(QWidget* parent);
+  QString text() const;
+  void setText(const QString& text);
+
+ protected:
+  void keyPressEvent(QKeyEvent* event) override;
+  void inputMethodEvent(QInputMethodEvent* event) override;
+  bool canInsertFromMimeData(const QMimeData* source) const override;
+  void insertFromMimeData(const QMimeData* source) override;
+};
+
+// A frame: an etched rectangle with its caption over the top line, filled with its
+// background colour. A frame without a caption is just the rectangle.
+class FrameBox final : public QGroupBox {
+ public:
+  FrameBox(const QString& caption, QWidget* parent);
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+};
+
+// A push button whose caption wraps onto several lines when it is wider than the button.
+class WrapButton final : public QPushButton {
+ public:
+  WrapButton(const QString& caption, QWidget* parent);
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+};
+
+// The picture preview: a box with a single-line border that shows one picture or nothing.
+// The picture is scaled to fit the box, keeping its aspect ratio, and centred in it.
+class PictureBox final : public QFrame {
+ public:
+  explicit PictureBox(QWidget* parent);
+  // Shows the picture these bytes hold; empty bytes, or bytes that are no picture the toolkit
+  // can read, leave the box empty.
+  void setPictureBytes(const std::string& bytes);
+  const QImage& picture() const { return picture_; }
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+
+ private:
+  std::string bytes_;
+  QImage picture_;
+};
+
+}  // namespace ui

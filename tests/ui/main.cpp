@@ -1,0 +1,12 @@
+// The window tests need a QApplication; they run on the offscreen platform whatever the
+// environment says, so that no display is needed and the screen is the same everywhere.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+
+int main(int argc, char** argv) {
+  qputenv("QT_QPA_PLATFORM", "offscreen");
+  QApplication application(argc, argv);
+  ::testing::InitGoogleTest(&argc, argv);
+  return RUN_ALL_TESTS();
+}
