@@ -1,0 +1,110 @@
+// Drives the editor program's own window over a real shell, as a teacher would: start-up, a stage
+// and a question chosen in the lists, one answer and the right-answer number typed over, save,
+// and the exit button. Everything goes through the toolkit's events on the offscreen platform,
+// with the real disk, clock and generator; only the message boxes are recorded instead of shown,
+// since none is expected and a modal box would wait for a click that never comes.
+//
+//   edit_flow SHELL STAGE QUESTION ANSWER TEXT RIGHT
+//
+// TEXT is UTF-8 and replaces the whole of answer ANSWER (1 to 4); RIGHT replaces the right-answer
+// number. The exit status is 0 when every step did what the window promised.
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QTest>
+#include <cstdlib>
+#include <iostream>
+
+#include "../Rig.h"
+#include "lifecycle/Editor.h"
+#include "shell/Disk.h"
+#include "ui/EditWindow.h"
+#include "volume/Generators.h"
+
+namespace {
+
+struct Request {
+  std::filesystem::path shell;
+  int stage = 0, question = 0, answer = 0;
+  QString text, right;
+};
+Request request;
+
+// Selects the whole text of a field and types the new text over it.
+void typeOver(QWidget* field, const QString& text) {
+  ASSERT_NE(field, nullptr);
+  field->setFocus();
+  QTest::keyClick(field, Qt::Key_A, Qt::ControlModifier);
+  QTest::keyClick(field, Qt::Key_Delete);
+  ASSERT_TRUE(uitest::textOf(field).isEmpty());
+  uitest::typeInto(field, text);
+}
+
+TEST(EditFlow, ChooseChangeSaveAndExit) {
+  shell::RealDisk disk;
+  volume::SystemClock clock;
+  volume::FixedStartRandom random;
+  support::RecordingDialogs dialogs;
+  std::vector<QString> errors;
+  ui::EditWindow window(dialogs, [&](QWidget*, const QString& m) { errors.push_back(m); });
+  lifecycle::Editor editor({disk, dialogs, clock, random, &window}, request.shell);
+  window.attach(editor);
+
+  ASSERT_TRUE(window.load()) << (errors.empty() ? "" : errors.front().toStdString());
+  window.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+
+  auto* stages = qobject_cast<QListWidget*>(window.control("List1"));
+  auto* questions = qobject_cast<QListWidget*>(window.control("List2"));
+  uitest::clickRow(stages, request.stage - 1);
+  uitest::clickRow(questions, request.question - 1);
+  ASSERT_TRUE(errors.empty()) << errors.front().toStdString();
+  ASSERT_EQ(editor.state.CurStage, request.stage);
+  ASSERT_EQ(editor.state.CurQuestion, request.question);
+
+  QWidget* answer = window.control("Text1(" + std::to_string(request.answer) + ")");
+  QWidget* right = window.control("Text1(5)");
+  std::cout << "before: answer " << request.answer << " \"" << uitest::textOf(answer).toStdString()
+            << "\", right answer " << uitest::textOf(right).toStdString() << "\n";
+  typeOver(answer, request.text);
+  typeOver(right, request.right);
+  EXPECT_EQ(uitest::textOf(answer), request.text);
+  EXPECT_EQ(uitest::textOf(right), request.right);
+
+  uitest::click(qobject_cast<QAbstractButton*>(window.control("cmdSave")));
+  ASSERT_TRUE(errors.empty()) << errors.front().toStdString();
+
+  uitest::click(qobject_cast<QAbstractButton*>(window.control("cmdEnd")));
+  ASSERT_TRUE(errors.empty()) << errors.front().toStdString();
+  EXPECT_TRUE(editor.unloaded());
+  EXPECT_TRUE(window.ended());
+  EXPECT_EQ(window.exitCode(), 0);
+  for (const auto& box : dialogs.shown) ADD_FAILURE() << "unexpected message box: " << box.text;
+  std::cout << "saved and closed: stage " << request.stage << ", question " << request.question
+            << "\n";
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  qputenv("QT_QPA_PLATFORM", "offscreen");
+  QApplication application(argc, argv);
+  ::testing::InitGoogleTest(&argc, argv);
+  if (argc != 7) {
+    std::cerr << "usage: edit_flow SHELL STAGE QUESTION ANSWER TEXT RIGHT\n";
+    return 2;
+  }
+  request.shell = argv[1];
+  request.stage = std::atoi(argv[2]);
+  request.question = std::atoi(argv[3]);
+  request.answer = std::atoi(argv[4]);
+  request.text = QString::fromUtf8(argv[5]);
+  request.right = QString::fromUtf8(argv[6]);
+  if (request.stage < 1 || request.stage > 10 || request.question < 1 || request.question > 10 ||
+      request.answer < 1 || request.answer > 4) {
+    std::cerr << "edit_flow: stage and question are 1 to 10, the answer 1 to 4\n";
+    return 2;
+  }
+  return RUN_ALL_TESTS();
+}
