@@ -101,9 +101,9 @@ int main(int argc, char** argv) {
   };
   std::printf("window start over %d runs each (program start until its window is mapped)\n", runs);
   row("editor, window shown, ms", startA, "");
-  row("minimal Qt window, ms", startB, "");
+  row("baseline window, ms", startB, "");
   row("editor, peak memory, MiB", toMb(memA), "");
-  row("minimal Qt window, peak memory, MiB", toMb(memB), "");
+  row("baseline window, peak memory, MiB", toMb(memB), "");
   std::printf("ratio of medians: start %.2fx, peak memory %.2fx\n", median(startA) / median(startB),
               static_cast<double>(median(memA)) / static_cast<double>(median(memB)));
   XCloseDisplay(display);
