@@ -4,7 +4,9 @@
 // Both programs are started in FOLDER.
 
 #include <X11/Xlib.h>
+#include <poll.h>
 #include <signal.h>
+#include <stdlib.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -45,6 +47,20 @@ Sample once(Display* display, const char* folder, const char* program) {
   }
   double ms = -1;
   for (;;) {
+    // Wait for the display a tenth of a second at a time, so that a program that ends
+    // without a window (a wrong path, a shell it refuses) stops the benchmark instead of
+    // leaving it waiting for ever.
+    if (XPending(display) == 0) {
+      pollfd fd{ConnectionNumber(display), POLLIN, 0};
+      poll(&fd, 1, 100);
+      int status = 0;
+      if (waitpid(pid, &status, WNOHANG) == pid) {
+        std::fprintf(stderr, "%s ended (status %d) before it showed a window\n", program,
+                     WIFEXITED(status) ? WEXITSTATUS(status) : -1);
+        std::exit(1);
+      }
+      continue;
+    }
     XEvent event;
     XNextEvent(display, &event);
     if (event.type == MapNotify && !event.xmap.override_redirect) {
@@ -74,6 +90,15 @@ int main(int argc, char** argv) {
     return 2;
   }
   const int runs = std::atoi(argv[1]);
+  // The programs are started in FOLDER, so a path relative to here is made whole first.
+  for (int i = 3; i <= 4; ++i) {
+    char* whole = realpath(argv[i], nullptr);
+    if (whole == nullptr) {
+      std::fprintf(stderr, "no program %s\n", argv[i]);
+      return 2;
+    }
+    argv[i] = whole;
+  }
   Display* display = XOpenDisplay(nullptr);
   if (display == nullptr) {
     std::fprintf(stderr, "no X display (run under xvfb-run)\n");
