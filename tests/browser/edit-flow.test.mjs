@@ -43,6 +43,14 @@ describe('an answer changed in the editor window, then the quiz', () => {
     const changed = listFiles(SAMPLE).filter((f) => !readFileSync(join(SAMPLE, f)).equals(readFileSync(join(shell, f))));
     assert.deepEqual(changed.sort(), ['1.js', '2/3.html']);
     assert.deepEqual(listFiles(shell).sort(), listFiles(SAMPLE).sort());
+    // Within the two files, one whole line each: the answer line and the key line.
+    const lines = (root, f) => readFileSync(join(root, f)).toString('latin1').split('\r\n');
+    for (const f of changed) {
+      const before = lines(SAMPLE, f);
+      const after = lines(shell, f);
+      assert.equal(after.length, before.length, f);
+      assert.equal(after.filter((l, i) => l !== before[i]).length, 1, f);
+    }
   });
 
   it('the quiz shows the new answer text and scores the new right answer', async () => {
