@@ -23,11 +23,10 @@ window() {
     xvfb-run -a -s "-screen 0 1280x1024x24" "$@"
   fi
 }
-echo
-echo "== the editor's window against an empty Qt window of the same size"
-window "$out/bench/window_start" "$runs" "$shell" "$out/src/app/test_editor" \
-  "$out/bench/minimal_window" 2>/dev/null
-echo
-echo "== the editor's window against the same window with one line of text"
-window "$out/bench/window_start" "$runs" "$shell" "$out/src/app/test_editor" \
-  "$out/bench/minimal_text_window" 2>/dev/null
+for baseline in "minimal_window:an empty Qt window of the same size" \
+  "minimal_text_window:the same window with one line of text"; do
+  echo
+  echo "== the editor's window against ${baseline#*:}"
+  window "$out/bench/window_start" "$runs" "$shell" "$out/src/app/test_editor" \
+    "$out/bench/${baseline%%:*}" 2>/dev/null
+done

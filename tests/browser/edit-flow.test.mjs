@@ -7,7 +7,7 @@ import { execFileSync } from 'node:child_process';
 import { existsSync, readFileSync } from 'node:fs';
 import { join } from 'node:path';
 import { launchBrowser, takeQuiz } from './quiz-driver.mjs';
-import { REPO, SAMPLE, copyShell, dropShell, listFiles, readKey, readPage } from './shell-files.mjs';
+import { REPO, SAMPLE, copyShell, dropShell, listFiles, readKey, readLines, readPage } from './shell-files.mjs';
 
 const EDIT_FLOW = process.env.EDIT_FLOW || join(REPO, 'build', 'release', 'tests', 'ui', 'edit_flow');
 
@@ -44,10 +44,9 @@ describe('an answer changed in the editor window, then the quiz', () => {
     assert.deepEqual(changed.sort(), ['1.js', '2/3.html']);
     assert.deepEqual(listFiles(shell).sort(), listFiles(SAMPLE).sort());
     // Within the two files, one whole line each: the answer line and the key line.
-    const lines = (root, f) => readFileSync(join(root, f)).toString('latin1').split('\r\n');
     for (const f of changed) {
-      const before = lines(SAMPLE, f);
-      const after = lines(shell, f);
+      const before = readLines(join(SAMPLE, f));
+      const after = readLines(join(shell, f));
       assert.equal(after.length, before.length, f);
       assert.equal(after.filter((l, i) => l !== before[i]).length, 1, f);
     }

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
 #include <set>
 
@@ -23,11 +24,11 @@ std::map<int, std::pair<std::string, std::string>> pagesWithAnswers(const fs::pa
   const std::vector<std::string> key = crlfLines(root / "1.js");
   std::map<int, std::pair<std::string, std::string>> out;
   for (int stage = 1; stage <= shell::kMaxStages; ++stage) {
-    const fs::path folder = root / std::to_string(stage - 1);
+    const fs::path folder = root / shell::stageFolderName(stage);
     if (!fs::exists(folder)) break;
     for (int q = 1; q <= shell::kQuestionsPerStage; ++q) {
-      const int slot = (stage - 1) * 10 + (q - 1);
-      out[slot] = {readBytes(folder / (std::to_string(q - 1) + ".html")),
+      const int slot = shell::answerSlot(stage, q);
+      out[slot] = {readBytes(folder / shell::pageName(q)),
                    key.at(static_cast<std::size_t>(10 + 2 * slot))};
     }
   }
@@ -35,10 +36,7 @@ std::map<int, std::pair<std::string, std::string>> pagesWithAnswers(const fs::pa
 }
 
 bool hasLine(const fs::path& file, const std::string& line) {
-  for (const std::string& l : crlfLines(file)) {
-    if (l == line) return true;
-  }
-  return false;
+  return std::ranges::count(crlfLines(file), line) > 0;
 }
 
 // The texts a teacher types for question k of the new stage: "Вопрос k ..." in Windows-1251.
@@ -81,7 +79,7 @@ TEST(ModelShell, ASeventhStageIsEnteredKeptAcrossARestartAndMixedWithItsAnswers)
   }
   for (int k = 1; k <= 10; ++k) {
     SCOPED_TRACE("question " + std::to_string(k));
-    const fs::path page = root / "6" / (std::to_string(k - 1) + ".html");
+    const fs::path page = root / shell::stageFolderName(7) / shell::pageName(k);
     EXPECT_TRUE(hasLine(page, question(k)));
     for (int i = 1; i <= 4; ++i) EXPECT_TRUE(hasLine(page, answer(k, i)));
     EXPECT_EQ(seven.at(60 + k - 1).second, right(k));
