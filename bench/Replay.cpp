@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cstdlib>
 #include <stdexcept>
 
 namespace bench {
@@ -55,6 +56,20 @@ bool RecordingDisk::fileExists(const fs::path& f) {
   return real_.fileExists(f);
 }
 
+void RecordingDisk::putFile(const fs::path& f, std::string_view b) {
+  calls.push_back({FileCall::Put, f, {}, {}, b.size()});
+  written.emplace_back(b);
+  real_.putFile(f, b);
+}
+fs::path RecordingDisk::resolvedPath(const fs::path& f) {
+  calls.push_back({FileCall::Resolve, f, {}, {}, 0});
+  return real_.resolvedPath(f);
+}
+bool RecordingDisk::writable(const fs::path& f) {
+  calls.push_back({FileCall::Writable, f, {}, {}, 0});
+  return real_.writable(f);
+}
+
 namespace {
 
 void check(bool ok, const char* what, const fs::path& path) {
@@ -84,14 +99,18 @@ void syncDir(const fs::path& dir) {
   ::close(fd);
 }
 
+void syncedWrite(const fs::path& file, const std::string& bytes) {
+  const int fd = ::open(file.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  check(fd >= 0, "create", file);
+  check(::write(fd, bytes.data(), bytes.size()) == static_cast<ssize_t>(bytes.size()), "write",
+        file);
+  check(::fsync(fd) == 0, "fsync", file);
+  ::close(fd);
+}
+
 void durableWrite(const fs::path& file, const std::string& bytes) {
   const fs::path temp = file.parent_path() / ("." + file.filename().string() + ".tmp");
-  const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-  check(fd >= 0, "create", temp);
-  check(::write(fd, bytes.data(), bytes.size()) == static_cast<ssize_t>(bytes.size()), "write",
-        temp);
-  check(::fsync(fd) == 0, "fsync", temp);
-  ::close(fd);
+  syncedWrite(temp, bytes);
   check(::rename(temp.c_str(), file.c_str()) == 0, "rename", file);
   syncDir(file.parent_path());
 }
@@ -127,6 +146,13 @@ void replay(const std::vector<FileCall>& calls, const std::vector<std::string>& 
       case FileCall::SyncFolder: syncDir(c.path); break;
       case FileCall::ListFolders:
       case FileCall::ListFiles: (void)listing(c.path); break;
+      case FileCall::Put: syncedWrite(c.path, written.at(nextWrite++)); break;
+      case FileCall::Resolve: {
+        char* real = ::realpath(c.path.c_str(), nullptr);
+        ::free(real);
+        break;
+      }
+      case FileCall::Writable: (void)::access(c.path.c_str(), W_OK); break;
       case FileCall::Exists: {
         struct stat st {};
         (void)::stat(c.path.c_str(), &st);

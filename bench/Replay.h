@@ -14,7 +14,7 @@ namespace fs = std::filesystem;
 // One file operation as the editor asked for it.
 struct FileCall {
   enum Kind { Read, Write, Copy, Rename, Delete, MakeFolder, RemoveFolder, SyncFolder, ListFolders,
-              ListFiles, Exists } kind;
+              ListFiles, Exists, Put, Resolve, Writable } kind;
   fs::path path, to;
   std::string pattern;
   std::size_t bytes = 0;  // written bytes, for the record
@@ -35,6 +35,9 @@ class RecordingDisk final : public shell::Disk {
   std::vector<std::string> listFolders(const fs::path& f) override;
   std::vector<std::string> listFiles(const fs::path& f, std::string_view p) override;
   bool fileExists(const fs::path& f) override;
+  void putFile(const fs::path& f, std::string_view b) override;
+  fs::path resolvedPath(const fs::path& f) override;
+  bool writable(const fs::path& f) override;
 
  private:
   shell::RealDisk real_;

@@ -39,7 +39,8 @@ class Disk {
   // Makes the names created, renamed or deleted in a folder durable.
   virtual void syncFolder(const fs::path& folder) = 0;
 
-  // Names of the subfolders of a folder, in ascending byte order.
+  // Names of the subfolders of a folder, in ascending byte order. Folders that the system
+  // marks as its own (on Windows, the hidden or system attribute) are left out.
   virtual std::vector<std::string> listFolders(const fs::path& folder) = 0;
 
   // Names of the plain files of a folder that match a wildcard pattern ('?' one character,
@@ -48,6 +49,19 @@ class Disk {
 
   // Whether a plain file exists at the path (a folder there does not count).
   virtual bool fileExists(const fs::path& file) = 0;
+
+  // Writes a file in place, creating or emptying it, and syncs its bytes before returning; no
+  // temporary file and no rename. A change uses it for its temporary files and its journal,
+  // which are only renamed or read afterwards.
+  virtual void putFile(const fs::path& file, std::string_view bytes) = 0;
+
+  // The path with every link (and, on Windows, junction) in it resolved, made absolute; the
+  // path as given when it does not exist.
+  virtual fs::path resolvedPath(const fs::path& path) = 0;
+
+  // Whether this user may write a file, or create and delete files in a folder. Only checks,
+  // writes nothing; a file system mounted read-only answers false.
+  virtual bool writable(const fs::path& path) = 0;
 };
 
 // The name of the temporary file that writeFile and copyFile use for `target`. It starts with
@@ -67,6 +81,9 @@ class RealDisk final : public Disk {
   std::vector<std::string> listFolders(const fs::path& folder) override;
   std::vector<std::string> listFiles(const fs::path& folder, std::string_view pattern) override;
   bool fileExists(const fs::path& file) override;
+  void putFile(const fs::path& file, std::string_view bytes) override;
+  fs::path resolvedPath(const fs::path& path) override;
+  bool writable(const fs::path& path) override;
 };
 
 }  // namespace shell

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdlib>
 
 #include "shell/Disk.h"
 #include "shell/Layout.h"
@@ -117,19 +118,38 @@ std::string RealDisk::readFile(const fs::path& file) {
   return bytes;
 }
 
+namespace {
+
+// Writes and syncs `bytes` into `path`; errors name `shownAs`.
+void putBytes(const fs::path& path, std::string_view bytes, const fs::path& shownAs) {
+  Fd fd(::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644));
+  if (fd.get() < 0) fail(shownAs, "не удалось записать файл", errno);
+  writeAll(fd.get(), bytes, shownAs);
+  if (::fsync(fd.get()) != 0) fail(shownAs, "не удалось записать файл", errno);
+  if (fd.close() != 0) fail(shownAs, "не удалось записать файл", errno);
+}
+
+}  // namespace
+
+void RealDisk::putFile(const fs::path& file, std::string_view bytes) { putBytes(file, bytes, file); }
+
+fs::path RealDisk::resolvedPath(const fs::path& path) {
+  char* real = ::realpath(path.c_str(), nullptr);
+  if (real == nullptr) return fs::absolute(path);
+  fs::path out(real);
+  ::free(real);
+  return out;
+}
+
+bool RealDisk::writable(const fs::path& path) { return ::access(path.c_str(), W_OK) == 0; }
+
 void RealDisk::writeFile(const fs::path& file, std::string_view bytes) {
   const fs::path temp = temporaryFor(file);
-  {
-    Fd fd(::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644));
-    if (fd.get() < 0) fail(file, "не удалось записать файл", errno);
-    try {
-      writeAll(fd.get(), bytes, file);
-      if (::fsync(fd.get()) != 0) fail(file, "не удалось записать файл", errno);
-      if (fd.close() != 0) fail(file, "не удалось записать файл", errno);
-    } catch (...) {
-      ::unlink(temp.c_str());
-      throw;
-    }
+  try {
+    putBytes(temp, bytes, file);
+  } catch (...) {
+    ::unlink(temp.c_str());
+    throw;
   }
   if (::rename(temp.c_str(), file.c_str()) != 0) {
     int error = errno;

@@ -236,6 +236,18 @@ bool FailingDisk::fileExists(const fs::path& f) {
   step("fileExists", f, false);
   return real_.fileExists(f);
 }
+void FailingDisk::putFile(const fs::path& f, std::string_view b) {
+  step("putFile", f, true);
+  real_.putFile(f, b);
+}
+fs::path FailingDisk::resolvedPath(const fs::path& f) {
+  step("resolvedPath", f, false);
+  return real_.resolvedPath(f);
+}
+bool FailingDisk::writable(const fs::path& f) {
+  step("writable", f, false);
+  return real_.writable(f);
+}
 
 bool RecordingDialogs::confirm(const std::string& text, const std::string& title) {
   shown.push_back({text, title, true});
