@@ -9,6 +9,7 @@ namespace lifecycle {
 
 void Editor::cmdSave_Click() {
   EditorState& s = state;
+  Batch batch(*this);
   form.cmdDelLast.Enabled = true;
 
   // The newest question of the last stage is recorded as entered first, so that the save that
@@ -32,7 +33,9 @@ void Editor::cmdSave_Click() {
   writeRootPages();
 
   if (s.CurQuestion != 0) {
-    if (!form.cmdMix.Enabled) {
+    // The ordinal follows the mixing command as the new-stage and removal handlers set it,
+    // not its availability while a leftover stage is recovered.
+    if (s.MixSwitchedOff) {
       s.PageHead[1] = shell::decimal(shell::questionOrdinal(s.CurStage, s.CurQuestion));
     }
     if (form.optIm == 0) {
@@ -43,7 +46,7 @@ void Editor::cmdSave_Click() {
     for (int i = 0; i < 5; ++i) {
       s.PageHead[static_cast<std::size_t>(5 + 2 * i)] = form.Text1[static_cast<std::size_t>(i)];
     }
-    disk_.writeFile(s.PagePath, shell::writeTable(s.PageHead, s.PageTail, s.PageTailCount));
+    change().write(s.PagePath, shell::writeTable(s.PageHead, s.PageTail, s.PageTailCount));
   }
 
   form.Label11.Caption = shell::decimal(s.LastStageQuestions);
@@ -59,6 +62,7 @@ void Editor::cmdSave_Click() {
         form.Text1[5];
   }
   writeAnswerKey();
+  batch.commit();
   applyVolumeLimits();
 }
 

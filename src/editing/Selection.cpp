@@ -30,7 +30,7 @@ void Editor::List1_Click() {
 
   // The stage folder is the root's subfolder at the position of the chosen row, listed afresh
   // from the root rather than taken from what the folder list happens to show.
-  const auto folders = disk_.listFolders(state.ShellPath);
+  const auto folders = testFolders();
   const auto position = static_cast<std::size_t>(form.List1.ListIndex);
   const std::string expected = shell::stageFolderName(state.CurStage);
   if (position >= folders.size() || folders[position] != expected) {

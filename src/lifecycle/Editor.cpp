@@ -13,12 +13,25 @@ Editor::Editor(const Seams& seams, fs::path shellRoot)
       screen_(seams.screen),
       shellRoot_(std::move(shellRoot)) {}
 
+Editor::Batch::Batch(Editor& editor) : editor_(editor), outer_(editor.change_ == nullptr) {
+  if (outer_) editor_.change_ = std::make_unique<shell::Change>(editor_.disk_, editor_.state.ShellPath);
+}
+
+Editor::Batch::~Batch() {
+  if (outer_) editor_.change_.reset();
+}
+
+void Editor::Batch::commit() {
+  if (outer_) editor_.change_->commit();
+}
+
 fs::path Editor::rootFile(const char* name) const { return state.ShellPath / name; }
 
 std::string Editor::shown(const fs::path& path) const {
   fs::path relative = path.lexically_relative(state.ShellPath);
-  if (relative.empty() || relative.begin()->string() == "..") return path.string();
-  return relative.generic_string();
+  if (relative.empty() || *relative.begin() == "..") return shell::pathText(path);
+  const std::u8string text = relative.generic_u8string();
+  return std::string(text.begin(), text.end());
 }
 
 bool Editor::selectList1(int row) {
@@ -53,13 +66,13 @@ bool Editor::selectFile2(int row) {
 // its course name and its result handler address.
 void Editor::writeRootPages() {
   EditorState& s = state;
-  disk_.writeFile(rootFile(shell::kTitleFile),
+  change().write(rootFile(shell::kTitleFile),
                   shell::writeTable(s.TitleHead, s.TitleTail, s.TitleTailCount));
   s.Index1Head[1] = s.TitleHead[4];
-  disk_.writeFile(rootFile(shell::kIndex1File),
+  change().write(rootFile(shell::kIndex1File),
                   shell::writeTable(s.Index1Head, s.Index1Tail, s.Index1TailCount));
   s.IndexHead[17] = s.TitleHead[12];
-  disk_.writeFile(rootFile(shell::kIndexFile),
+  change().write(rootFile(shell::kIndexFile),
                   shell::writeTable(s.IndexHead, s.IndexTail, s.IndexTailCount));
 }
 
@@ -75,7 +88,7 @@ void Editor::writeAnswerKey() {
   for (std::int16_t i = 0; i < s.JsTailCount; ++i) {
     shell::appendLine(out, s.JsTail[static_cast<std::size_t>(i)]);
   }
-  disk_.writeFile(rootFile(shell::kAnswerKeyFile), out);
+  change().write(rootFile(shell::kAnswerKeyFile), out);
 }
 
 }  // namespace lifecycle

@@ -1,12 +1,15 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "lifecycle/EditorState.h"
 #include "lifecycle/Form.h"
 #include "lifecycle/Seams.h"
+#include "shell/Change.h"
 #include "shell/Disk.h"
 
 namespace lifecycle {
@@ -61,6 +64,24 @@ class Editor {
   bool unloaded() const { return unloaded_; }
 
  private:
+  // The change of the click being handled. A handler that another handler calls adds to its
+  // caller's change; the change lands whole when the outermost handler commits it, and is
+  // dropped, with nothing of it in the test, when a handler stops on an error.
+  class Batch {
+   public:
+    explicit Batch(Editor& editor);
+    ~Batch();
+    Batch(const Batch&) = delete;
+    Batch& operator=(const Batch&) = delete;
+    void commit();
+
+   private:
+    Editor& editor_;
+    bool outer_;
+  };
+  std::unique_ptr<shell::Change> change_;
+  shell::Change& change() { return *change_; }
+
   shell::Disk& disk_;
   Dialogs& dialogs_;
   Clock& clock_;
@@ -70,7 +91,11 @@ class Editor {
   bool unloaded_ = false;
 
   // Start-up.
+  void refuseNoTest();
   void listRoot();
+  std::vector<std::string> testFolders();
+  void refuseOutsideLinks();
+  void warnIfReadOnly();
   void rebuildStageList();
   void readAnswerKey();
   void repairStageCount();
@@ -78,7 +103,7 @@ class Editor {
 
   // The shell's files as the state holds them.
   fs::path rootFile(const char* name) const;
-  std::string shown(const fs::path& path) const;  // a path as messages name it
+  std::string shown(const fs::path& path) const;  // a path as messages name it, UTF-8
   void writeRootPages();
   void writeAnswerKey();
 
@@ -91,8 +116,7 @@ class Editor {
   // Volume and order.
   void applyVolumeLimits();
   void cleanRoot();
-  void finishInterruptedMix();
-  void finishInterruptedRemoval();
+  void forgetQuestion();
 };
 
 }  // namespace lifecycle

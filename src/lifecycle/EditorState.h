@@ -48,6 +48,11 @@ struct EditorState {
   std::array<std::string, 21> PageTail;
   std::int16_t PageTailCount = 0;
 
+  // The state the new-stage and removal handlers give the mixing command: off from a new
+  // stage until a removal. While it is off, a save writes the page's ordinal line. Start-up
+  // leaves it on, and keeping mixing unavailable while a stage is incomplete does not change it.
+  bool MixSwitchedOff = false;
+
   double ScaleFactor = 0.0;
 
   // The product of the ten flags: 0 while a new stage is incomplete.

@@ -35,8 +35,9 @@ struct ListBox : Control {
                : kEmpty;
   }
   void setRow(int i, std::string text) {
-    if (i == static_cast<int>(Rows.size())) Rows.push_back(std::move(text));
-    else Rows.at(static_cast<std::size_t>(i)) = std::move(text);
+    if (i < 0) return;
+    if (i >= static_cast<int>(Rows.size())) Rows.resize(static_cast<std::size_t>(i) + 1);
+    Rows[static_cast<std::size_t>(i)] = std::move(text);
   }
 };
 

@@ -10,6 +10,7 @@
 namespace lifecycle {
 
 void Editor::Form_Unload() {
+  Batch batch(*this);
   if (state.savedProduct() == 0) RemoveLastStage();
   form.Label9.Caption = shell::decimal(state.StageCount);
 
@@ -29,12 +30,16 @@ void Editor::Form_Unload() {
         form.Text1[5];
   }
   writeAnswerKey();
+  batch.commit();
   unloaded_ = true;
 }
 
+// The clean-up, the removal of an incomplete stage and the settings land as one change.
 void Editor::cmdEnd_Click() {
+  Batch batch(*this);
   cleanRoot();
   Form_Unload();
+  batch.commit();
 }
 
 // A one-digit page in the root is a copy that a mixing interrupted between its steps left
@@ -55,7 +60,7 @@ void Editor::cleanRoot() {
   for (const auto& name : stray) {
     const fs::path file = state.ShellPath / name;
     if (pages.count(disk_.readFile(file)) != 0) {
-      disk_.deleteFile(file);
+      change().remove(file);
     } else {
       kept += (kept.empty() ? "" : ", ") + name;
     }

@@ -24,7 +24,12 @@ void Editor::Form_Load() {
   state.LastStageQuestions = 10;
   form.cmdNewN.Enabled = false;
   state.ShellPath = shellRoot_;
-  finishInterruptedMix();
+  refuseNoTest();
+  listRoot();
+  refuseOutsideLinks();
+  // Work that an interruption left half done is finished (or its temporaries removed) before
+  // the test is read; the root is listed again after it.
+  shell::Change::recover(disk_, state.ShellPath);
   listRoot();
   form.File2.Path = state.ShellPath / shell::kPicturesFolder;
   form.File2.Names = disk_.listFiles(form.File2.Path, form.File2.Pattern);
@@ -36,6 +41,19 @@ void Editor::Form_Load() {
   form.txtMin = state.JsHead[7];
   readRootPages();
   applyVolumeLimits();
+  warnIfReadOnly();
+}
+
+// A folder with neither the start page nor the answer key is no test at all: most likely the
+// editor was started from the wrong place, and the teacher is told where to put it.
+void Editor::refuseNoTest() {
+  if (disk_.fileExists(rootFile(shell::kAnswerKeyFile)) || disk_.fileExists(rootFile(shell::kIndexFile))) {
+    return;
+  }
+  throw ShellError("", "В папке «" + shell::pathText(state.ShellPath) +
+                           "» нет теста: в ней нет файлов index.html и 1.js. Поместите редактор "
+                           "в корневую папку теста, рядом с файлами index.html и 1.js, и "
+                           "запустите его оттуда.");
 }
 
 // Points Dir1 at the shell root. The root may hold only the pictures folder and the stage
@@ -43,12 +61,19 @@ void Editor::Form_Load() {
 // the list position of one.
 void Editor::listRoot() {
   form.Dir1.Path = state.ShellPath;
+  const std::vector<std::string> names = testFolders();
+  form.Dir1.Entries.clear();
+  for (const auto& name : names) form.Dir1.Entries.push_back(state.ShellPath / name);
+}
+
+// The root's folders that belong to the test, in name order, checked by the rules of the
+// layout: the system's own folders are left out, and any other folder that is neither a stage
+// nor the pictures folder is refused, as is a gap in the stage folders.
+std::vector<std::string> Editor::testFolders() {
   std::vector<std::string> names = disk_.listFolders(state.ShellPath);
-  const auto removed = std::find(names.begin(), names.end(), shell::kRemovedStageFolder);
-  if (removed != names.end()) {
-    finishInterruptedRemoval();
-    names.erase(removed);
-  }
+  names.erase(std::remove_if(names.begin(), names.end(),
+                             [](const std::string& name) { return shell::isSystemFolder(name); }),
+              names.end());
   bool pictures = false;
   int stages = 0;
   for (const auto& name : names) {
@@ -72,8 +97,52 @@ void Editor::listRoot() {
                            ": папки этапов должны идти подряд, начиная с 0");
     }
   }
-  form.Dir1.Entries.clear();
-  for (const auto& name : names) form.Dir1.Entries.push_back(state.ShellPath / name);
+  return names;
+}
+
+// The editor writes and deletes only inside the test's folder: a file or folder of the test
+// that is a link leading elsewhere is refused before anything is written.
+void Editor::refuseOutsideLinks() {
+  const fs::path root = disk_.resolvedPath(state.ShellPath);
+  auto check = [&](const fs::path& path, const char* what) {
+    if (shell::isInside(disk_.resolvedPath(path), root)) return;
+    throw ShellError(shown(path), std::string("это ссылка на ") + what +
+                                      " вне папки теста; редактор не меняет ничего за пределами "
+                                      "теста. Замените ссылку настоящей копией");
+  };
+  for (const char* name : {shell::kAnswerKeyFile, shell::kTitleFile, shell::kIndex1File,
+                           shell::kIndexFile}) {
+    check(rootFile(name), "файл");
+  }
+  for (const auto& folder : form.Dir1.Entries) {
+    check(folder, "папку");
+    if (folder.filename() == shell::kPicturesFolder) continue;
+    for (const auto& page : disk_.listFiles(folder, shell::kPagePattern)) check(folder / page, "файл");
+  }
+}
+
+// A test on a write-protected stick or a CD opens for reading; the teacher learns at once that
+// nothing can be saved, before typing anything. Only permissions are checked; nothing is written.
+void Editor::warnIfReadOnly() {
+  std::vector<fs::path> paths{state.ShellPath};
+  for (const char* name : {shell::kTitleFile, shell::kIndex1File, shell::kIndexFile,
+                           shell::kAnswerKeyFile}) {
+    paths.push_back(rootFile(name));
+  }
+  for (const auto& folder : form.Dir1.Entries) {
+    if (folder.filename() != shell::kPicturesFolder) paths.push_back(folder);
+  }
+  for (const auto& path : paths) {
+    if (disk_.writable(path)) continue;
+    dialogs_.inform("Тест в папке «" + shell::pathText(state.ShellPath) +
+                        "» можно только просматривать: в " +
+                        (path == state.ShellPath ? std::string("эту папку") : "«" + shown(path) + "»") +
+                        " нельзя записывать (нет прав на запись, или диск защищён от записи). "
+                        "Сохранить изменения не получится; чтобы править тест, скопируйте его "
+                        "папку туда, где запись разрешена.",
+                    "Редактор теста");
+    return;
+  }
 }
 
 // Row i of List1 names the stage of entry i of the folder listing; the pictures folder yields

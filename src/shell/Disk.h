@@ -68,6 +68,13 @@ class Disk {
 // a dot and ends in ".tmp", so it never matches "*.html", "?.html" or "?.gif".
 fs::path temporaryFor(const fs::path& target);
 
+// Whether a path lies inside a folder (or is the folder), by their names alone; resolve links
+// first to ask where a path really leads.
+bool isInside(const fs::path& path, const fs::path& folder);
+
+// A path as UTF-8 text, for messages: on every system, whatever the system's own code page.
+std::string pathText(const fs::path& path);
+
 class RealDisk final : public Disk {
  public:
   std::string readFile(const fs::path& file) override;

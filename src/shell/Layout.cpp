@@ -18,6 +18,28 @@ bool isPicturesFolder(std::string_view name) {
   return name.size() >= 4 && name.substr(name.size() - 4) == "pics";
 }
 
+namespace {
+bool sameLetters(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
+    if (lower(a[i]) != lower(b[i])) return false;
+  }
+  return true;
+}
+}  // namespace
+
+bool isSystemFolder(std::string_view name) {
+  // Windows names are compared without regard to letter case, as Windows does.
+  return (!name.empty() && name.front() == '.') ||
+         sameLetters(name, "System Volume Information") || sameLetters(name, "$RECYCLE.BIN") ||
+         sameLetters(name, "RECYCLER");
+}
+
+bool isTemporaryName(std::string_view name) {
+  return name.size() > 5 && name.front() == '.' && name.substr(name.size() - 4) == ".tmp";
+}
+
 std::string decimal(long value) { return std::to_string(value); }
 
 std::optional<long> parseDecimal(std::string_view text) {

@@ -24,10 +24,6 @@ inline constexpr const char* kPicturePattern = "?.gif";
 inline constexpr const char* kStrayPagePattern = "?.html";
 inline constexpr const char* kNoPicture = "00";
 
-// A stage folder being removed is first renamed to this name in the root, so that it leaves
-// the test in one step; its files are deleted after that.
-inline constexpr const char* kRemovedStageFolder = ".stage-being-removed";
-
 std::string stageFolderName(int stage);   // 1 -> "0"
 std::string pageName(int question);       // 1 -> "0.html"
 int answerSlot(int stage, int question);  // (stage - 1) * 10 + (question - 1), 0..99
@@ -40,6 +36,14 @@ std::optional<int> stageOfFolder(std::string_view name);
 // True when `name` ends with the four letters "pics" (the test the stage list applies to a
 // folder path to leave the pictures folder out).
 bool isPicturesFolder(std::string_view name);
+
+// Folders that belong to the system and not to the test: names that begin with a dot (".git",
+// ".Trash-1000") and the folders Windows keeps at a drive's root. They are no stage, are never
+// counted and never touched.
+bool isSystemFolder(std::string_view name);
+
+// A name of the editor's own temporary files and folders: a dot, a name, ".tmp".
+bool isTemporaryName(std::string_view name);
 
 // Decimal text without leading zeros or spaces.
 std::string decimal(long value);

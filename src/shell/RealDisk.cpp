@@ -91,6 +91,16 @@ std::vector<std::string> listNames(const fs::path& folder, Keep keep) {
 
 }  // namespace
 
+bool isInside(const fs::path& path, const fs::path& folder) {
+  const fs::path relative = path.lexically_relative(folder);
+  return !relative.empty() && *relative.begin() != "..";
+}
+
+std::string pathText(const fs::path& path) {
+  const std::u8string text = path.u8string();
+  return std::string(text.begin(), text.end());
+}
+
 fs::path temporaryFor(const fs::path& target) {
   return target.parent_path() / ("." + target.filename().string() + ".tmp");
 }

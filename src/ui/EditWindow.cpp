@@ -166,7 +166,7 @@ void EditWindow::build() {
       case Kind::ListBox:
       case Kind::FileList:
       case Kind::FolderList: {
-        auto* list = new QListWidget(parent);
+        auto* list = new ChoiceList(parent);
         list->setSelectionMode(QAbstractItemView::SingleSelection);
         list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
         list->setItemDelegate(new CompactRows(list));
@@ -343,7 +343,11 @@ void EditWindow::handle(const std::function<void()>& handler) {
     fail(QString::fromStdString(error.what()));
     return;
   } catch (const std::exception& error) {
-    fail(QStringLiteral("Внутренняя ошибка редактора: ") + QString::fromStdString(error.what()));
+    // A fault of the editor itself: the teacher reads what happened in Russian; the library's
+    // own words go to the error output for whoever looks into it.
+    qWarning("%s", error.what());
+    fail(QStringLiteral("Внутренняя ошибка редактора: действие не выполнено, и редактор "
+                        "закрывается. Изменения, сохранённые до этого, остались в тесте."));
     return;
   }
   redraw();

@@ -1,5 +1,7 @@
 #include "ui/Widgets.h"
 
+#include <QSignalBlocker>
+
 #include <QApplication>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
@@ -169,6 +171,17 @@ void PictureBox::paintEvent(QPaintEvent* event) {
   const QRect target(box.x() + (box.width() - size.width()) / 2,
                      box.y() + (box.height() - size.height()) / 2, size.width(), size.height());
   painter.drawImage(target, picture_);
+}
+
+ChoiceList::ChoiceList(QWidget* parent) : QListWidget(parent) {}
+
+void ChoiceList::focusInEvent(QFocusEvent* event) {
+  const int before = currentRow();
+  {
+    const QSignalBlocker blocker(this);
+    QListWidget::focusInEvent(event);
+    if (currentRow() != before) setCurrentRow(before);
+  }
 }
 
 }  // namespace ui

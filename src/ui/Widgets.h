@@ -4,6 +4,7 @@
 #include <QGroupBox>
 #include <QImage>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <string>
@@ -18,6 +19,17 @@ namespace ui {
 class LineField final : public QLineEdit {
  public:
   explicit LineField(QWidget* parent);
+};
+
+// A list box in which only a click on a row or an arrow key chooses a row. The toolkit makes
+// the first row current when a list with no current row gains the keyboard focus; here the
+// focus alone leaves the list as it was, so that tabbing through the window chooses nothing.
+class ChoiceList final : public QListWidget {
+ public:
+  explicit ChoiceList(QWidget* parent);
+
+ protected:
+  void focusInEvent(QFocusEvent* event) override;
 };
 
 // A multi-line text box: it wraps its text at word boundaries, has no scroll bars, and the

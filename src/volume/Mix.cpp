@@ -1,6 +1,6 @@
 // Mixing: questions are exchanged between answer slots across the whole test, each with its
-// right answer. The passes decide the final order in memory; the pages then move on disk under
-// a journal, so that an interruption at any point is completed or undone at the next start.
+// right answer. The passes decide the final order in memory; the pages then move on disk in
+// one change with the save before them and the answer key after them.
 
 #include <algorithm>
 #include <array>
@@ -13,20 +13,13 @@
 #include "shell/Layout.h"
 #include "shell/LineTable.h"
 #include "shell/ShellError.h"
-#include "volume/MixJournal.h"
 
 namespace lifecycle {
-
-using volume::MixJournal;
 
 namespace {
 
 fs::path slotPage(const fs::path& root, int slot) {
   return root / shell::decimal(slot / 10) / (shell::decimal(slot % 10) + ".html");
-}
-
-fs::path stagedPage(const fs::path& root, int from) {
-  return root / ("mix-" + shell::decimal(from) + ".staged");
 }
 
 }  // namespace
@@ -45,6 +38,8 @@ void Editor::cmdMix_Click() {
       }
     }
   }
+  // The save, the moved pages and their answers land as one change.
+  Batch batch(*this);
   cmdSave_Click();
 
   // The passes: the first slot comes from the clock, the second from the generator; an
@@ -62,72 +57,21 @@ void Editor::cmdMix_Click() {
     std::swap(answers[static_cast<std::size_t>(a)], answers[static_cast<std::size_t>(b)]);
   }
 
-  MixJournal journal;
+  // Each slot whose question moved receives the page of the slot it came from, as the save
+  // left that page.
+  std::vector<std::pair<int, std::string>> moved;
   for (int slot = 0; slot < n; ++slot) {
     const int from = content[static_cast<std::size_t>(slot)];
-    if (from != slot) journal.moves.push_back({from, slot, answers[static_cast<std::size_t>(slot)]});
+    if (from != slot) moved.emplace_back(slot, change().read(slotPage(state.ShellPath, from)));
   }
-  if (!journal.moves.empty()) {
-    std::set<int> stages;
-    for (const auto& move : journal.moves) stages.insert(move.from / 10);
-    const fs::path record = rootFile(volume::kMixJournalFile);
-    auto syncAll = [&] {
-      for (int stage : stages) disk_.syncFolder(state.ShellPath / shell::decimal(stage));
-      disk_.syncFolder(state.ShellPath);
-    };
-    journal.phase = 1;
-    disk_.writeFile(record, journal.text());
-    for (const auto& move : journal.moves) {
-      disk_.renameFile(slotPage(state.ShellPath, move.from), stagedPage(state.ShellPath, move.from));
-    }
-    syncAll();
-    journal.phase = 2;
-    disk_.writeFile(record, journal.text());
-    for (const auto& move : journal.moves) {
-      disk_.renameFile(stagedPage(state.ShellPath, move.from), slotPage(state.ShellPath, move.to));
-    }
-    syncAll();
+  for (auto& [slot, bytes] : moved) change().write(slotPage(state.ShellPath, slot), std::move(bytes));
+  if (!moved.empty()) {
     state.Answers = answers;
     writeAnswerKey();
-    disk_.deleteFile(record);
-    disk_.syncFolder(state.ShellPath);
   }
+  batch.commit();
 
   if (!form.List2.selectedText().empty()) List2_Click();
-}
-
-// Start-up finds the journal of a mixing that did not end. Before the pages started to reach
-// their new places (phase 1) the mixing is undone: the pages set aside go back. After that
-// (phase 2) it is completed: the remaining pages go to their new places and 1.js receives the
-// answers that travelled with them.
-void Editor::finishInterruptedMix() {
-  const fs::path record = rootFile(volume::kMixJournalFile);
-  if (!disk_.fileExists(record)) return;
-  const MixJournal journal = MixJournal::parse(disk_.readFile(record));
-  for (const auto& move : journal.moves) {
-    const fs::path staged = stagedPage(state.ShellPath, move.from);
-    if (!disk_.fileExists(staged)) continue;
-    disk_.renameFile(staged,
-                     slotPage(state.ShellPath, journal.phase == 1 ? move.from : move.to));
-  }
-  std::set<int> stages;
-  for (const auto& move : journal.moves) stages.insert(move.from / 10);
-  for (int stage : stages) disk_.syncFolder(state.ShellPath / shell::decimal(stage));
-
-  if (journal.phase == 2) {
-    const fs::path key = rootFile(shell::kAnswerKeyFile);
-    std::vector<std::string> head(shell::kAnswerKeyShape.head);
-    std::array<std::string, 401> tail;
-    std::int16_t tailCount = 0;
-    shell::readTable(disk_.readFile(key), shell::kAnswerKeyShape, shell::kAnswerKeyFile, head,
-                     tail, tailCount);
-    for (const auto& move : journal.moves) {
-      head[static_cast<std::size_t>(10 + 2 * move.to)] = move.answer;
-    }
-    disk_.writeFile(key, shell::writeTable(head, tail, tailCount));
-  }
-  disk_.deleteFile(record);
-  disk_.syncFolder(state.ShellPath);
 }
 
 }  // namespace lifecycle

@@ -3,6 +3,8 @@
 // after another. The stage counts in the shell's files only once all ten are saved.
 
 #include <algorithm>
+#include <utility>
+#include <vector>
 
 #include "lifecycle/Editor.h"
 #include "shell/Layout.h"
@@ -22,33 +24,42 @@ void Editor::applyVolumeLimits() {
 void Editor::cmdNewL_Click() {
   if (state.StageCount <= 0 || state.StageCount >= shell::kMaxStages) return;
 
+  // The root as it is now, by the rules of start-up; the new stage's folder must be free.
+  const auto names = testFolders();
+  if (static_cast<int>(names.size()) != state.StageCount + 1) {
+    throw shell::ShellError(shell::decimal(state.StageCount),
+                            "в папке теста уже есть папка для нового этапа; этап не создан");
+  }
   // Every template page must be there before anything is made.
   const fs::path from = state.ShellPath / shell::stageFolderName(state.StageCount);
   const auto templates = disk_.listFiles(from, shell::kPagePattern);
+  std::vector<std::pair<std::string, std::string>> pages;
   for (int q = 1; q <= shell::kQuestionsPerStage; ++q) {
     if (std::find(templates.begin(), templates.end(), shell::pageName(q)) == templates.end()) {
       throw shell::ShellError(shown(from / shell::pageName(q)),
                               "нет страницы, которую новый этап копирует как образец");
     }
   }
+  for (int q = 1; q <= shell::kQuestionsPerStage; ++q) {
+    pages.emplace_back(shell::pageName(q), disk_.readFile(from / shell::pageName(q)));
+  }
 
   state.LastStageQuestions = 1;
   form.cmdNewL.Enabled = false;
   form.cmdDelLast.Enabled = false;
   form.cmdMix.Enabled = false;
+  state.MixSwitchedOff = true;
   form.cmdSave.Enabled = false;
   form.Label11.Caption = "0";
 
+  // The folder appears with its ten pages in one step, or not at all.
   const fs::path to = state.ShellPath / shell::decimal(state.StageCount);
-  disk_.makeFolder(to);
+  Batch batch(*this);
+  change().addFolder(to, std::move(pages));
+  batch.commit();
   form.Dir1.Entries.clear();
-  for (const auto& name : disk_.listFolders(state.ShellPath)) {
-    form.Dir1.Entries.push_back(state.ShellPath / name);
-  }
+  for (const auto& name : testFolders()) form.Dir1.Entries.push_back(state.ShellPath / name);
   rebuildStageList();
-  for (int q = 1; q <= shell::kQuestionsPerStage; ++q) {
-    disk_.copyFile(from / shell::pageName(q), to / shell::pageName(q));
-  }
   state.StageCount += 1;
   state.QuestionSaved.fill(0);
 }

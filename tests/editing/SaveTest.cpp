@@ -80,18 +80,37 @@ TEST(Save, BeforeAnyQuestionOnlyTheSettingsAreWritten) {
   EXPECT_EQ(crlfLines(s.root() / "index.html")[17], "http://new.example/handler");
 }
 
-TEST(Save, TheOrdinalLineIsWrittenOnlyWhileMixingIsUnavailable) {
-  Session s({}, [](const fs::path& root) {
+// The ordinal is written from a new stage until a removal, and never in a run that only
+// recovers a leftover stage, although mixing is not offered there either.
+TEST(Save, TheOrdinalLineIsWrittenOnlyFromANewStageUntilARemoval) {
+  auto moved = [](const fs::path& root) {
     auto page = support::pageLines(3, 7);
     page[1] = "99";
     support::writeBytes(root / "2" / "6.html", support::crlfJoin(page));
-  });
+  };
+  Session s({}, moved);
   s.chooseQuestion(3, 7);
   s.editor().cmdSave_Click();
   EXPECT_EQ(crlfLines(s.root() / "2" / "6.html")[1], "99");
-  s.form().cmdMix.Enabled = false;
+  s.editor().cmdNewL_Click();
+  s.chooseQuestion(3, 7);
   s.editor().cmdSave_Click();
   EXPECT_EQ(crlfLines(s.root() / "2" / "6.html")[1], "27");
+  s.editor().cmdDelLast_Click();
+  support::writeBytes(s.root() / "2" / "6.html", support::crlfJoin([] {
+                        auto page = support::pageLines(3, 7);
+                        page[1] = "98";
+                        return page;
+                      }()));
+  s.chooseQuestion(3, 7);
+  s.editor().cmdSave_Click();
+  EXPECT_EQ(crlfLines(s.root() / "2" / "6.html")[1], "98");
+
+  Session leftover({.stageFolders = 7, .stageCountLine = 6}, moved);
+  ASSERT_FALSE(leftover.form().cmdMix.Enabled);
+  leftover.chooseQuestion(3, 7);
+  leftover.editor().cmdSave_Click();
+  EXPECT_EQ(crlfLines(leftover.root() / "2" / "6.html")[1], "99");
 }
 
 TEST(Save, PictureLineAndAnswersAsTheFieldsHoldThem) {

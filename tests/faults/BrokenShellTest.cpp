@@ -113,9 +113,12 @@ const Broken kCorpus[] = {
      },
      "1.js", "не найден"},
     {"1.js unreadable", {}, "1.js", "не читается", {}, {"1.js"}},
-    {"mixing journal damaged",
-     [](auto& r) { support::writeBytes(r / "mixing.journal", "mixing journal 1\nphase 3\n"); },
-     "mixing.journal", "повреждена"},
+    {"change journal damaged, or pointing outside the test",
+     [](auto& r) {
+       support::writeBytes(r / ".changes.journal",
+                           "test editor change 1\nreplace .x.tmp ../outside.html\nend\n");
+     },
+     ".changes.journal", "повреждена"},
 
     // Damage that start-up does not read, met by the first action.
     {"stage folder missing a page", [](auto& r) { fs::remove(r / "2" / "6.html"); }, "2/6.html",

@@ -1,8 +1,11 @@
 // Every operation that changes the shell is run once to count its disk operations, then once
-// for every N with the N-th operation failing. After each failure the editor is started again
-// on that shell and closed idle, and the shell must be whole: every file in its layout, every
-// question still in some page with its own right answer, and the number of stage folders
-// agreeing with 1.js and title.html.
+// for every N with the N-th operation failing before it does anything, and once more stopping
+// half-way through it where it has a half-done state (a temporary written and not renamed, a
+// folder made and not filled), as a kill would leave it. After each failure the editor is
+// started again on that shell: the test must then be exactly as before the click or exactly as
+// after it, every file, with no temporary left. Closed idle after that, the shell must be
+// whole: every file in its layout, every question still in some page with its own right
+// answer, and the number of stage folders agreeing with 1.js and title.html.
 
 #include <gtest/gtest.h>
 
@@ -33,8 +36,10 @@ struct Operation {
 
 struct Row {
   std::string name;
-  int steps = 0, tried = 0, held = 0;
+  int steps = 0, tried = 0, halfway = 0, held = 0;
 };
+
+using Snapshot = std::map<std::string, std::string>;
 
 std::set<std::string> identities(const support::ShellContents& c) {
   std::set<std::string> out(c.rootPages);
@@ -51,13 +56,17 @@ std::unique_ptr<Session> prepared(const Operation& op) {
   return s;
 }
 
-// The problems of a shell after an operation failed at step n (0: did not fail).
-std::vector<std::string> afterFailure(const Operation& op, int n, int* steps) {
+// The problems of a shell after an operation failed at step n (0: did not fail). The run without
+// a fault gives the disk operations it made and the test as the click leaves it.
+std::vector<std::string> afterFailure(const Operation& op, int n, bool halfway,
+                                      std::vector<support::DiskOp>* ops, Snapshot* clicked) {
   auto session = prepared(op);
   Session& s = *session;
   support::ShellContents before;
   support::checkShell(s.root(), &before);
+  const Snapshot unchanged = support::snapshot(s.root());
   s.h->ownDisk.failAt(n);
+  s.h->ownDisk.halfway = halfway;
   std::vector<std::string> problems;
   try {
     op.run(s);
@@ -71,10 +80,16 @@ std::vector<std::string> afterFailure(const Operation& op, int n, int* steps) {
   } catch (const shell::ShellError&) {
     if (n == 0) problems.push_back("the operation failed without a fault");
   }
-  if (steps != nullptr) *steps = s.h->ownDisk.count();
+  if (ops != nullptr) *ops = s.h->ownDisk.log();
+  if (n == 0 && clicked != nullptr) *clicked = support::snapshot(s.root());
 
   try {
     s.restart();
+    const Snapshot now = support::snapshot(s.root());
+    if (n != 0 && clicked != nullptr && now != unchanged && now != *clicked) {
+      problems.push_back("after the restart the test is neither as before the click nor as after it:");
+      for (auto& d : support::differences(*clicked, now)) problems.push_back("  " + d);
+    }
     s.editor().Form_Unload();
   } catch (const shell::ShellError& e) {
     problems.push_back(std::string("the next start or close failed: ") + e.what());
@@ -162,17 +177,26 @@ TEST(FaultSweep, EveryOperationAtEveryStepLeavesTheShellWhole) {
   for (const Operation& op : operations()) {
     SCOPED_TRACE(op.name);
     Row row{op.name};
-    const auto clean = afterFailure(op, 0, &row.steps);
+    std::vector<support::DiskOp> ops;
+    Snapshot clicked;
+    const auto clean = afterFailure(op, 0, false, &ops, &clicked);
     EXPECT_TRUE(clean.empty()) << "without a fault: " << ::testing::PrintToString(clean);
+    row.steps = static_cast<int>(ops.size());
     ASSERT_GT(row.steps, 0);
     for (int n = 1; n <= row.steps; ++n) {
-      const auto problems = afterFailure(op, n, nullptr);
-      ++row.tried;
-      if (problems.empty()) {
-        ++row.held;
-      } else {
-        ADD_FAILURE() << "step " << n << " of " << row.steps << ": "
-                      << ::testing::PrintToString(problems);
+      const std::string& kind = ops[static_cast<std::size_t>(n - 1)].name;
+      for (bool halfway : {false, true}) {
+        if (halfway && !support::FailingDisk::stopsHalfway(kind)) continue;
+        const auto problems = afterFailure(op, n, halfway, nullptr, &clicked);
+        ++row.tried;
+        row.halfway += halfway;
+        if (problems.empty()) {
+          ++row.held;
+        } else {
+          ADD_FAILURE() << "step " << n << " of " << row.steps << " (" << kind
+                        << (halfway ? ", stopped half-way" : "") << "): "
+                        << ::testing::PrintToString(problems);
+        }
       }
     }
     rows.push_back(row);
@@ -180,10 +204,12 @@ TEST(FaultSweep, EveryOperationAtEveryStepLeavesTheShellWhole) {
 
   std::ostringstream table;
   table << std::left << std::setw(32) << "operation" << std::right << std::setw(7) << "steps"
-        << std::setw(17) << "failures tried" << std::setw(18) << "invariants held" << "\n";
+        << std::setw(17) << "failures tried" << std::setw(16) << "of them halfway"
+        << std::setw(18) << "before or after" << "\n";
   for (const Row& r : rows) {
     table << std::left << std::setw(32) << r.name << std::right << std::setw(7) << r.steps
-          << std::setw(17) << r.tried << std::setw(18) << r.held << "\n";
+          << std::setw(17) << r.tried << std::setw(16) << r.halfway << std::setw(18) << r.held
+          << "\n";
   }
   std::cout << table.str();
   std::ofstream(FAULT_TABLE_PATH) << table.str();

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <set>
+
 #include <functional>
 
 #include "shell/Layout.h"
@@ -112,13 +114,91 @@ TEST(Startup, StageRepairAgainstTheStageFolders) {
     EXPECT_EQ(e.form.Label9.Enabled, !c.recovering);
     EXPECT_EQ(e.form.Label9.Caption, std::to_string(c.stageCount));
     EXPECT_EQ(e.form.List1.Rows, rows(1, c.folders));
-    std::vector<std::string> ops;
-    for (const auto& op : s.h->ownDisk.log()) ops.push_back(op.name);
-    EXPECT_EQ(ops, (std::vector<std::string>{"fileExists", "listFolders", "listFiles", "readFile",
-                                             "readFile", "readFile", "readFile"}))
-        << "start-up only lists and reads, each thing once";
+    std::multiset<std::string> reads;
+    for (const auto& op : s.h->ownDisk.log()) {
+      EXPECT_TRUE(op.name.rfind("list", 0) == 0 || op.name == "readFile" ||
+                  op.name == "fileExists" || op.name == "resolvedPath" || op.name == "writable")
+          << "start-up changed something: " << op.name << " " << op.path;
+      if (op.name == "readFile") reads.insert(op.path.filename().string());
+    }
+    EXPECT_EQ(reads, (std::multiset<std::string>{"1.js", "title.html", "index1.html", "index.html"}))
+        << "start-up reads each file once";
     EXPECT_TRUE(support::differences(before, support::snapshot(s.dir.path())).empty());
   }
+}
+
+// A test at the root of a flash drive, beside the folders of the system: those are no stage,
+// are never touched, and do not stop a new stage or a removal. Any other folder is refused,
+// also when it appears while the editor runs, before anything is made.
+TEST(Startup, TheSystemsFoldersAreNoPartOfTheTest) {
+  const std::vector<std::string> system{".git", ".Trash-1000", "$RECYCLE.BIN",
+                                        "System Volume Information", "RECYCLER"};
+  support::Session s({}, [&](const fs::path& root) {
+    for (const auto& name : system) {
+      fs::create_directory(root / name);
+      support::writeBytes(root / name / "0.html", "kept");
+    }
+  });
+  EXPECT_EQ(s.form().List1.Rows, rows(1, 6));
+  EXPECT_EQ(s.form().Dir1.Entries.size(), 7u);
+  s.editor().cmdNewL_Click();
+  EXPECT_EQ(s.form().List1.Rows, rows(1, 7));
+  s.editor().cmdDelLast_Click();
+  EXPECT_EQ(s.state().StageCount, 6);
+  s.chooseQuestion(6, 2);
+  s.editor().Form_Unload();
+  for (const auto& name : system) EXPECT_EQ(support::readBytes(s.root() / name / "0.html"), "kept");
+
+  s.restart();
+  fs::create_directory(s.root() / "extra");
+  const auto before = support::snapshot(s.root());
+  try {
+    s.editor().cmdNewL_Click();
+    ADD_FAILURE() << "a stray folder was not refused";
+  } catch (const shell::ShellError& e) {
+    EXPECT_EQ(e.file(), "extra");
+  }
+  EXPECT_EQ(support::snapshot(s.root()), before);
+}
+
+// Started in the wrong place, on a test with a link that leads out of it, or on a test that
+// cannot be written, the teacher is told so at once, and nothing is written.
+TEST(Startup, NoTestHereALinkOutOfTheTestAndAReadOnlyTest) {
+  TempDir empty;
+  Harness nowhere(empty.path());
+  try {
+    nowhere.editor.Form_Load();
+    ADD_FAILURE() << "a folder without a test was opened";
+  } catch (const shell::ShellError& e) {
+    const std::string text = e.what();
+    EXPECT_NE(text.find("нет теста"), std::string::npos) << text;
+    EXPECT_NE(text.find(empty.path().string()), std::string::npos) << text;
+    EXPECT_NE(text.find("index.html и 1.js"), std::string::npos) << text;
+  }
+
+  TempDir elsewhere;
+  Started linked({}, [&](const fs::path& root) {
+    fs::rename(root / "5", elsewhere.path() / "5");
+    fs::create_directory_symlink(elsewhere.path() / "5", root / "5");
+  });
+  const auto outside = support::snapshot(elsewhere.path());
+  try {
+    linked.h->editor.Form_Load();
+    ADD_FAILURE() << "a stage folder linked out of the test was accepted";
+  } catch (const shell::ShellError& e) {
+    EXPECT_EQ(e.file(), "5");
+  }
+  EXPECT_EQ(support::snapshot(elsewhere.path()), outside);
+
+  Started locked({});
+  locked.h->ownDisk.protect(locked.dir.path() / "2");
+  const auto before = support::snapshot(locked.dir.path());
+  locked.h->editor.Form_Load();
+  ASSERT_EQ(locked.h->dialogs.shown.size(), 1u);
+  EXPECT_EQ(locked.h->dialogs.shown[0].title, "Редактор теста");
+  EXPECT_NE(locked.h->dialogs.shown[0].text.find("«2»"), std::string::npos);
+  EXPECT_EQ(support::snapshot(locked.dir.path()), before);
+  EXPECT_EQ(locked.h->editor.state.StageCount, 6) << "the test still opens for reading";
 }
 
 }  // namespace

@@ -180,16 +180,25 @@ void buildShell(const fs::path& root, const ShellPlan& plan) {
   }
 }
 
-void FailingDisk::step(const char* name, const fs::path& path, bool changes) {
+void FailingDisk::step(const char* name, const fs::path& path, bool changes,
+                       const std::function<void()>& half) {
   for (const auto& failing : failPaths) {
     if (failing == path) throw shell::ShellError(path.string(), "файл не читается (проверка)");
   }
+  if (protected_.count(path) != 0 && changes) {
+    throw shell::ShellError(path.string(), "не удалось записать файл: нет прав доступа");
+  }
   if (onlyChanges && !changes) return;
   ++count_;
-  log_.push_back({name, path});
+  log_.push_back({name, path, {}});
   if (count_ == failAt_) {
+    if (halfway && half) half();
     throw shell::ShellError(path.string(), std::string("сбой записи (") + name + ")");
   }
+}
+
+bool FailingDisk::stopsHalfway(const std::string& name) {
+  return name == "putFile" || name == "writeFile" || name == "copyFile" || name == "makeFolder";
 }
 
 std::string FailingDisk::readFile(const fs::path& f) {
@@ -197,15 +206,16 @@ std::string FailingDisk::readFile(const fs::path& f) {
   return real_.readFile(f);
 }
 void FailingDisk::writeFile(const fs::path& f, std::string_view b) {
-  step("writeFile", f, true);
+  step("writeFile", f, true, [&] { real_.putFile(shell::temporaryFor(f), b); });
   real_.writeFile(f, b);
 }
 void FailingDisk::copyFile(const fs::path& from, const fs::path& to) {
-  step("copyFile", to, true);
+  step("copyFile", to, true, [&] { real_.putFile(shell::temporaryFor(to), real_.readFile(from)); });
   real_.copyFile(from, to);
 }
 void FailingDisk::renameFile(const fs::path& from, const fs::path& to) {
   step("renameFile", from, true);
+  log_.back().to = to;
   real_.renameFile(from, to);
 }
 void FailingDisk::deleteFile(const fs::path& f) {
@@ -213,7 +223,7 @@ void FailingDisk::deleteFile(const fs::path& f) {
   real_.deleteFile(f);
 }
 void FailingDisk::makeFolder(const fs::path& f) {
-  step("makeFolder", f, true);
+  step("makeFolder", f, true, [&] { real_.makeFolder(f); });
   real_.makeFolder(f);
 }
 void FailingDisk::removeFolder(const fs::path& f) {
@@ -237,7 +247,7 @@ bool FailingDisk::fileExists(const fs::path& f) {
   return real_.fileExists(f);
 }
 void FailingDisk::putFile(const fs::path& f, std::string_view b) {
-  step("putFile", f, true);
+  step("putFile", f, true, [&] { real_.putFile(f, b.substr(0, b.size() / 2)); });
   real_.putFile(f, b);
 }
 fs::path FailingDisk::resolvedPath(const fs::path& f) {
@@ -246,7 +256,7 @@ fs::path FailingDisk::resolvedPath(const fs::path& f) {
 }
 bool FailingDisk::writable(const fs::path& f) {
   step("writable", f, false);
-  return real_.writable(f);
+  return protected_.count(f) == 0 && real_.writable(f);
 }
 
 bool RecordingDialogs::confirm(const std::string& text, const std::string& title) {

@@ -5,6 +5,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -68,10 +69,13 @@ void buildShell(const fs::path& root, const ShellPlan& plan = {});
 struct DiskOp {
   std::string name;  // "readFile", "writeFile", ...
   fs::path path;
+  fs::path to;  // where a rename puts the file
 };
 
 // A disk in front of the real one that counts the operations and fails the N-th one (1-based)
-// before it does anything, as a full disk or a pulled cable would. 0 fails none.
+// before it does anything, as a full disk or a pulled cable would; or, with `halfway`, after
+// it did part of its work, as a kill would: the temporary written and not renamed, half of a
+// file written, a folder made and not filled. 0 fails none.
 class FailingDisk final : public shell::Disk {
  public:
   explicit FailingDisk(int failAt = 0) : failAt_(failAt) {}
@@ -86,6 +90,11 @@ class FailingDisk final : public shell::Disk {
   bool onlyChanges = false;
   // Every operation on one of these paths fails, as an unreadable file would.
   std::vector<fs::path> failPaths;
+  bool halfway = false;
+  // Whether an operation of this name has a half-done state that `halfway` leaves.
+  static bool stopsHalfway(const std::string& name);
+  // Paths that this user may not write, as on a write-protected stick.
+  void protect(const fs::path& path) { protected_.insert(path); }
 
   std::string readFile(const fs::path& file) override;
   void writeFile(const fs::path& file, std::string_view bytes) override;
@@ -103,7 +112,9 @@ class FailingDisk final : public shell::Disk {
   bool writable(const fs::path& path) override;
 
  private:
-  void step(const char* name, const fs::path& path, bool changes);
+  void step(const char* name, const fs::path& path, bool changes,
+            const std::function<void()>& half = {});
+  std::set<fs::path> protected_;
   shell::RealDisk real_;
   int failAt_;
   int count_ = 0;

@@ -3,7 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QBuffer>
+#include <QKeyEvent>
 #include <QImage>
 #include <QRadioButton>
 
@@ -161,6 +163,26 @@ TEST(Events, StartUpErrorIsShownAndEndsTheEditor) {
   EXPECT_FALSE(r.editor.unloaded());
   EXPECT_EQ(r.writes(), 0);
   EXPECT_EQ(support::snapshot(dir.path()), before);
+}
+
+// The keyboard focus reaching a list chooses nothing; an arrow key in it chooses the row it
+// moves to.
+TEST(Events, OnlyAClickOrAnArrowKeyChoosesARow) {
+  Started s;
+  Rig& r = *s.rig;
+  for (const char* name : {"List1", "List2", "File2"}) {
+    QFocusEvent focus(QEvent::FocusIn, Qt::TabFocusReason);
+    QApplication::sendEvent(r.list(name), &focus);
+    EXPECT_EQ(r.list(name)->currentRow(), -1) << name;
+  }
+  EXPECT_EQ(r.editor.state.CurStage, 0);
+  EXPECT_EQ(r.editor.form.File2.ListIndex, -1);
+  EXPECT_EQ(r.writes(), 0);
+  QKeyEvent down(QEvent::KeyPress, Qt::Key_Down, Qt::NoModifier);
+  QApplication::sendEvent(r.list("List1"), &down);
+  EXPECT_EQ(r.editor.state.CurStage, 1);
+  EXPECT_EQ(r.editor.state.CurQuestion, 10);  // no question row chosen yet: the last one
+  EXPECT_TRUE(r.errors.empty());
 }
 
 TEST(Events, HandlerErrorEndsWithoutShutdown) {

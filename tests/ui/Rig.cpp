@@ -16,14 +16,15 @@ Rig::Rig(const fs::path& root)
 
 int Rig::writesOf(const fs::path& file) const {
   int n = 0;
-  for (const auto& op : disk.log()) n += op.name == "writeFile" && op.path == file;
+  // A file reaches its new bytes when its temporary is renamed over it.
+  for (const auto& op : disk.log()) n += op.name == "renameFile" && op.to == file;
   return n;
 }
 
 int Rig::writes() const {
   int n = 0;
   for (const auto& op : disk.log()) {
-    n += op.name == "writeFile" || op.name == "copyFile" || op.name == "renameFile" ||
+    n += op.name == "writeFile" || op.name == "putFile" || op.name == "renameFile" ||
          op.name == "deleteFile" || op.name == "makeFolder" || op.name == "removeFolder";
   }
   return n;

@@ -59,7 +59,7 @@ TEST(Mix, ExchangesChainThroughTheFirstSlotWithTheirWholeAnswers) {
   EXPECT_EQ(js[10 + 2 * 3], "a0");
   EXPECT_EQ(js[10 + 2 * 5], "a3");
   expectEveryQuestionWithItsAnswer(s.root(), 1);
-  EXPECT_FALSE(fs::exists(s.root() / "mixing.journal"));
+  EXPECT_FALSE(fs::exists(s.root() / ".changes.journal"));
 }
 
 TEST(Mix, TheClockRoundsToEvenAndIsReadInEveryPass) {
@@ -97,7 +97,7 @@ TEST(Mix, AFullTestStaysWholeAndTheShownQuestionIsRefreshed) {
 TEST(Mix, NoStageAndALeftoverStageMoveNothing) {
   Session none({.stageFolders = 0});
   none.editor().cmdMix_Click();
-  EXPECT_FALSE(fs::exists(none.root() / "mixing.journal"));
+  EXPECT_FALSE(fs::exists(none.root() / ".changes.journal"));
 
   Session leftover({.stageFolders = 3, .stageCountLine = 2}, uniqueAnswers);
   const auto before = support::snapshot(leftover.root());

@@ -228,6 +228,10 @@ TEST(RemoveLastStage, AbandonsANewStageAndStopsAtNone) {
   EXPECT_FALSE(s.form().cmdDelLast.Enabled);
   EXPECT_FALSE(s.form().cmdNewL.Enabled);
   EXPECT_FALSE(s.form().List2.Enabled);
+  // The question shown went with its stage: a save writes the settings only.
+  EXPECT_EQ(s.state().CurQuestion, 0);
+  e.cmdSave_Click();
+  EXPECT_FALSE(fs::exists(s.root() / "0"));
   const auto shownBoxes = s.h->dialogs.shown.size();
   e.cmdDelLast_Click();
   EXPECT_EQ(s.h->dialogs.shown.size(), shownBoxes) << "no stage: the removal is not offered";
