@@ -80,6 +80,17 @@ bool folderExists(Disk& disk, const fs::path& folder) {
   return std::find(names.begin(), names.end(), nameOf(folder)) != names.end();
 }
 
+// Runs a step of the file `target` (relative to the root); a failure is told of that file, not
+// of its temporary, which the teacher has never seen.
+template <typename Step>
+void naming(const std::string& target, Step step) {
+  try {
+    step();
+  } catch (const ShellError& e) {
+    throw ShellError(target, e.problem());
+  }
+}
+
 [[noreturn]] void corrupt() {
   throw ShellError(kJournalFile,
                    "запись о незавершённом изменении теста повреждена, и редактор не может его "
@@ -147,12 +158,14 @@ void Change::commit() {
   // 1. New contents, each synced, under temporary names in the root.
   for (const Step& step : steps_) {
     if (step.kind == Step::Replace) {
-      disk_.putFile(root_ / step.temp, bytes_.at(step.target));
+      naming(step.target, [&] { disk_.putFile(root_ / step.temp, bytes_.at(step.target)); });
     } else if (step.kind == Step::AddFolder) {
       const fs::path temp = root_ / step.temp;
-      disk_.makeFolder(temp);
-      for (const auto& [name, bytes] : folders_.at(step.target)) disk_.putFile(temp / name, bytes);
-      disk_.syncFolder(temp);
+      naming(step.target, [&] {
+        disk_.makeFolder(temp);
+        for (const auto& [name, bytes] : folders_.at(step.target)) disk_.putFile(temp / name, bytes);
+        disk_.syncFolder(temp);
+      });
     }
   }
   // 2. The journal; with the root synced, the change is decided.
@@ -165,7 +178,9 @@ void Change::commit() {
     const fs::path target = under(root_, step.target);
     switch (step.kind) {
       case Step::Replace:
-      case Step::AddFolder: disk_.renameFile(root_ / step.temp, target); break;
+      case Step::AddFolder:
+        naming(step.target, [&] { disk_.renameFile(root_ / step.temp, target); });
+        break;
       case Step::Delete: disk_.deleteFile(target); break;
       case Step::RemoveFolder:
         disk_.removeFolder(target);
