@@ -58,7 +58,7 @@ void Editor::cleanRoot() {
   }
   std::string kept;
   for (const auto& name : stray) {
-    const fs::path file = state.ShellPath / name;
+    const fs::path file = state.ShellPath / shell::fromUtf8(name);
     if (pages.count(disk_.readFile(file)) != 0) {
       change().remove(file);
     } else {

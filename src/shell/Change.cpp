@@ -68,10 +68,7 @@ bool insideRoot(const std::string& path) {
   return true;
 }
 
-fs::path under(const fs::path& root, const std::string& relative) {
-  const std::u8string text(relative.begin(), relative.end());
-  return root / fs::path(text);
-}
+fs::path under(const fs::path& root, const std::string& relative) { return root / fromUtf8(relative); }
 
 std::string nameOf(const fs::path& path) { return pathText(path.filename()); }
 
@@ -163,7 +160,7 @@ void Change::commit() {
       const fs::path temp = root_ / step.temp;
       naming(step.target, [&] {
         disk_.makeFolder(temp);
-        for (const auto& [name, bytes] : folders_.at(step.target)) disk_.putFile(temp / name, bytes);
+        for (const auto& [name, bytes] : folders_.at(step.target)) disk_.putFile(temp / fromUtf8(name), bytes);
         disk_.syncFolder(temp);
       });
     }
@@ -261,20 +258,20 @@ void Change::recover(Disk& disk, const fs::path& root) {
   // Temporaries of a change that did not reach its journal, in the root and the stage folders.
   for (const auto& name : disk.listFiles(root, "*")) {
     if (!isTemporaryName(name)) continue;
-    disk.deleteFile(root / name);
+    disk.deleteFile(root / fromUtf8(name));
     changed = true;
   }
   for (const auto& folder : disk.listFolders(root)) {
-    const fs::path path = root / fs::path(std::u8string(folder.begin(), folder.end()));
+    const fs::path path = root / fromUtf8(folder);
     if (isTemporaryName(folder)) {
-      for (const auto& name : disk.listFiles(path, "*")) disk.deleteFile(path / name);
+      for (const auto& name : disk.listFiles(path, "*")) disk.deleteFile(path / fromUtf8(name));
       disk.removeFolder(path);
       changed = true;
     } else if (stageOfFolder(folder)) {
       bool here = false;
       for (const auto& name : disk.listFiles(path, "*")) {
         if (!isTemporaryName(name)) continue;
-        disk.deleteFile(path / name);
+        disk.deleteFile(path / fromUtf8(name));
         here = true;
       }
       if (here) disk.syncFolder(path);

@@ -40,7 +40,7 @@ void Editor::RemoveLastStage() {
       throw shell::ShellError(shown(folder), "папка этапа содержит не только страницы вопросов; "
                                              "этап не удалён");
     }
-    for (const auto& name : files) change().remove(folder / name);
+    for (const auto& name : files) change().remove(folder / shell::fromUtf8(name));
     change().removeFolder(folder);
 
     form.Dir1.ListIndex = form.List1.ListIndex;

@@ -27,8 +27,8 @@ struct ShellContents {
 
 // Checks that a shell is whole: every root file and every page has its full line layout,
 // the stage folders run from 0 without gaps and hold ten pages each, their number agrees
-// with 1.js and title.html, and nothing of an unfinished change (journal, staged pages, a
-// folder being removed, temporary files) is left. Returns the problems found, readable.
+// with 1.js and title.html, and nothing of an unfinished change (journal, temporary files
+// or folders) is left. Returns the problems found, readable.
 std::vector<std::string> checkShell(const fs::path& root, ShellContents* contents = nullptr);
 
 // The slot a fixture page came from, from its identity line "<html><!-- page s.q -->".
