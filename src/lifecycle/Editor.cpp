@@ -2,6 +2,7 @@
 
 #include "shell/Layout.h"
 #include "shell/LineTable.h"
+#include "shell/Russian.h"
 
 namespace lifecycle {
 
@@ -17,7 +18,7 @@ fs::path Editor::rootFile(const char* name) const { return state.ShellPath / nam
 
 std::string Editor::shown(const fs::path& path) const {
   fs::path relative = path.lexically_relative(state.ShellPath);
-  if (relative.empty() || relative.begin()->string() == "..") return path.string();
+  if (relative.empty() || relative.begin()->string() == "..") return shell::utf8(path);
   return relative.generic_string();
 }
 
