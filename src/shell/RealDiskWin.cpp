@@ -82,6 +82,15 @@ DWORD moveReplacing(const fs::path& from, const fs::path& to) {
 // other program may open the file while it is being written.
 void putBytes(const fs::path& path, std::string_view bytes, const fs::path& shownAs) {
   const char* what = "не удалось записать файл";
+  // Windows refuses to empty a hidden or system file as a plain one. A temporary file left by
+  // an interrupted write may have been marked hidden (a network share hides names starting
+  // with a dot); it loses the mark first, so that it does not pass it on to the file it
+  // replaces.
+  const DWORD hidden = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
+  const DWORD existing = attributesOf(path);
+  if (existing != INVALID_FILE_ATTRIBUTES && !isFolder(existing) && (existing & hidden) != 0) {
+    ::SetFileAttributesW(path.c_str(), (existing & ~hidden) | FILE_ATTRIBUTE_NORMAL);
+  }
   Handle file(::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                             FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file.valid()) fail(shownAs, what, ::GetLastError());

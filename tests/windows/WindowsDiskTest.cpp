@@ -129,7 +129,7 @@ TEST(WindowsDisk, FoldersTheSystemHidesAreNotStages) {
   EXPECT_EQ(h.editor.state.StageCount, 6);
 }
 
-TEST(WindowsDisk, ResolvedPathsWriteAccessAndTheProgramFolder) {
+TEST(WindowsDisk, ResolvedPathsWriteAccessFolderRenamesAndTheProgramFolder) {
   support::TempDir dir;
   shell::RealDisk disk;
   const fs::path folder = dir.path() / fs::path(u8"Тест");
@@ -146,6 +146,12 @@ TEST(WindowsDisk, ResolvedPathsWriteAccessAndTheProgramFolder) {
   EXPECT_FALSE(disk.writable(folder / "1.js"));
   ::SetFileAttributesW((folder / "1.js").c_str(), FILE_ATTRIBUTE_NORMAL);
   EXPECT_EQ(readBytes(folder / "1.js"), "key");
+
+  // A folder is renamed, also over an empty folder, as a rename replaces one elsewhere.
+  fs::create_directory(dir.path() / "5");
+  disk.renameFile(folder, dir.path() / "5");
+  EXPECT_EQ(readBytes(dir.path() / "5" / "1.js"), "key");
+  EXPECT_FALSE(fs::exists(folder));
 
   EXPECT_TRUE(fs::is_regular_file(app::programFolder() / "core_tests.exe"));
 }
