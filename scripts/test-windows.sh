@@ -36,8 +36,16 @@ export WINEPREFIX="$build/wine" WINEDEBUG=-all WINEARCH=win64
 mkdir -p "$WINEPREFIX"
 "$wineserver" -p >/dev/null 2>&1 </dev/null || true  # already running from an earlier run
 trap '"$wineserver" -k >/dev/null 2>&1 || true' EXIT
-WINEDLLOVERRIDES="mscoree,mshtml=" "$wine" wineboot -i >/dev/null 2>&1 </dev/null
-"$wine" reg add 'HKCU\Software\Wine' /v ShowDotFiles /d Y /f >/dev/null 2>&1 </dev/null
+WINEDLLOVERRIDES="mscoree,mshtml=" "$wine" wineboot -i >/dev/null 2>&1 </dev/null ||
+  echo "test-windows: wineboot ended with status $?; going on" >&2
+"$wine" reg add 'HKCU\Software\Wine' /v ShowDotFiles /d Y /f >/dev/null 2>&1 </dev/null || true
+# Read back into a file, not a pipe, for the same reason as above.
+"$wine" reg query 'HKCU\Software\Wine' /v ShowDotFiles >"$build/wine-dotfiles.txt" 2>/dev/null \
+  </dev/null || true
+if ! grep -q 'ShowDotFiles.*Y' "$build/wine-dotfiles.txt"; then
+  echo "test-windows: Wine in $WINEPREFIX still hides names starting with a dot" >&2
+  exit 1
+fi
 
 echo "== unit and fault tests under Wine"
 rm -f "$build/fault-table.txt"

@@ -47,7 +47,9 @@ class Handle {
   HANDLE h_;
 };
 
-DWORD attributesOf(const fs::path& path) { return ::GetFileAttributesW(path.c_str()); }
+DWORD attributesOf(const fs::path& path) {
+  return ::GetFileAttributesW(path.c_str());
+}
 
 bool isFolder(DWORD attributes) {
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
@@ -99,7 +101,8 @@ void putBytes(const fs::path& path, std::string_view bytes, const fs::path& show
   while (left > 0) {
     const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(left, 1u << 30));
     DWORD written = 0;
-    if (!::WriteFile(file.get(), p, chunk, &written, nullptr)) fail(shownAs, what, ::GetLastError());
+    if (!::WriteFile(file.get(), p, chunk, &written, nullptr))
+      fail(shownAs, what, ::GetLastError());
     p += written;
     left -= written;
   }
@@ -161,7 +164,8 @@ std::string RealDisk::readFile(const fs::path& file) {
   if (!in.valid()) {
     const DWORD error = ::GetLastError();
     // Windows refuses to open a folder as a file with "access denied"; say what it is.
-    if (isFolder(attributesOf(file))) failWith(file, "не удалось прочитать файл", "это папка, а не файл");
+    if (isFolder(attributesOf(file)))
+      failWith(file, "не удалось прочитать файл", "это папка, а не файл");
     fail(file, "не удалось открыть файл", error);
   }
   LARGE_INTEGER size{};
@@ -183,7 +187,9 @@ std::string RealDisk::readFile(const fs::path& file) {
   return bytes;
 }
 
-void RealDisk::putFile(const fs::path& file, std::string_view bytes) { putBytes(file, bytes, file); }
+void RealDisk::putFile(const fs::path& file, std::string_view bytes) {
+  putBytes(file, bytes, file);
+}
 
 void RealDisk::writeFile(const fs::path& file, std::string_view bytes) {
   const fs::path temp = temporaryFor(file);
@@ -199,7 +205,9 @@ void RealDisk::writeFile(const fs::path& file, std::string_view bytes) {
   }
 }
 
-void RealDisk::copyFile(const fs::path& from, const fs::path& to) { writeFile(to, readFile(from)); }
+void RealDisk::copyFile(const fs::path& from, const fs::path& to) {
+  writeFile(to, readFile(from));
+}
 
 void RealDisk::renameFile(const fs::path& from, const fs::path& to) {
   const std::string what = "не удалось переименовать в " + utf8(to);
@@ -264,8 +272,8 @@ fs::path RealDisk::resolvedPath(const fs::path& path) {
   if (!h.valid()) return fs::absolute(path);
   std::wstring name(MAX_PATH, L'\0');
   for (;;) {
-    const DWORD n = ::GetFinalPathNameByHandleW(h.get(), name.data(),
-                                                static_cast<DWORD>(name.size()), FILE_NAME_NORMALIZED);
+    const DWORD n = ::GetFinalPathNameByHandleW(
+        h.get(), name.data(), static_cast<DWORD>(name.size()), FILE_NAME_NORMALIZED);
     if (n == 0) return fs::absolute(path);
     if (n < name.size()) {
       name.resize(n);

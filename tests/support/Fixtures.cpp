@@ -25,7 +25,8 @@ TempDir::TempDir() {
   // A fresh random name, taken only if this call created the folder.
   static std::mt19937_64 names{std::random_device{}()};
   for (int attempt = 0; attempt < 100; ++attempt) {
-    const fs::path candidate = fs::temp_directory_path() / ("shell-test-" + std::to_string(names()));
+    const fs::path candidate =
+        fs::temp_directory_path() / ("shell-test-" + std::to_string(names()));
     if (fs::create_directory(candidate)) {
       path_ = candidate;
       return;
