@@ -8,6 +8,7 @@
 #include "lifecycle/Editor.h"
 #include "shell/Layout.h"
 #include "shell/LineTable.h"
+#include "shell/Russian.h"
 #include "shell/ShellError.h"
 
 namespace lifecycle {
@@ -50,7 +51,7 @@ void Editor::refuseNoTest() {
   if (disk_.fileExists(rootFile(shell::kAnswerKeyFile)) || disk_.fileExists(rootFile(shell::kIndexFile))) {
     return;
   }
-  throw ShellError("", "В папке «" + shell::pathText(state.ShellPath) +
+  throw ShellError("", "В папке «" + shell::utf8(state.ShellPath) +
                            "» нет теста: в ней нет файлов index.html и 1.js. Поместите редактор "
                            "в корневую папку теста, рядом с файлами index.html и 1.js, и "
                            "запустите его оттуда.");
@@ -134,7 +135,7 @@ void Editor::warnIfReadOnly() {
   }
   for (const auto& path : paths) {
     if (disk_.writable(path)) continue;
-    dialogs_.inform("Тест в папке «" + shell::pathText(state.ShellPath) +
+    dialogs_.inform("Тест в папке «" + shell::utf8(state.ShellPath) +
                         "» можно только просматривать: в " +
                         (path == state.ShellPath ? std::string("эту папку") : "«" + shown(path) + "»") +
                         " нельзя записывать (нет прав на запись, или диск защищён от записи). "

@@ -6,6 +6,7 @@
 #include <sstream>
 
 #include "shell/Layout.h"
+#include "shell/Russian.h"
 #include "shell/ShellError.h"
 
 namespace shell {
@@ -70,7 +71,7 @@ bool insideRoot(const std::string& path) {
 
 fs::path under(const fs::path& root, const std::string& relative) { return root / fromUtf8(relative); }
 
-std::string nameOf(const fs::path& path) { return pathText(path.filename()); }
+std::string nameOf(const fs::path& path) { return utf8(path.filename()); }
 
 bool folderExists(Disk& disk, const fs::path& folder) {
   const auto names = disk.listFolders(folder.parent_path());
@@ -102,7 +103,7 @@ Change::Change(Disk& disk, fs::path root) : disk_(disk), root_(std::move(root)) 
 std::string Change::relative(const fs::path& path) const {
   const std::u8string text = path.lexically_relative(root_).generic_u8string();
   std::string out(text.begin(), text.end());
-  if (!insideRoot(out)) throw ShellError(pathText(path), "этот путь лежит вне папки теста");
+  if (!insideRoot(out)) throw ShellError(utf8(path), "этот путь лежит вне папки теста");
   return out;
 }
 

@@ -75,9 +75,6 @@ bool isInside(const fs::path& path, const fs::path& folder);
 // A name as the listings give it (UTF-8) made a path, on every system.
 fs::path fromUtf8(const std::string& name);
 
-// A path as UTF-8 text, for messages: on every system, whatever the system's own code page.
-std::string pathText(const fs::path& path);
-
 class RealDisk final : public Disk {
  public:
   std::string readFile(const fs::path& file) override;

@@ -98,11 +98,6 @@ bool isInside(const fs::path& path, const fs::path& folder) {
 
 fs::path fromUtf8(const std::string& name) { return fs::path(std::u8string(name.begin(), name.end())); }
 
-std::string pathText(const fs::path& path) {
-  const std::u8string text = path.u8string();
-  return std::string(text.begin(), text.end());
-}
-
 fs::path temporaryFor(const fs::path& target) {
   return target.parent_path() / ("." + target.filename().string() + ".tmp");
 }

@@ -11,7 +11,11 @@ double SystemClock::secondsSinceMidnight() {
   ::gettimeofday(&now, nullptr);
   std::tm local{};
   const std::time_t seconds = now.tv_sec;
+#ifdef _WIN32
+  ::localtime_s(&local, &seconds);  // the Windows C library's form, arguments swapped
+#else
   ::localtime_r(&seconds, &local);
+#endif
   return local.tm_hour * 3600.0 + local.tm_min * 60.0 + local.tm_sec + now.tv_usec / 1e6;
 }
 

@@ -5,6 +5,7 @@
 
 #include "lifecycle/Editor.h"
 #include "shell/Layout.h"
+#include "shell/Russian.h"
 #include "shell/ShellError.h"
 
 namespace lifecycle {

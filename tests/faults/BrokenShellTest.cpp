@@ -90,8 +90,10 @@ const Broken kCorpus[] = {
     {"stage count negative", [](auto& r) { setLine(r / "1.js", 1, "-1"); }, "1.js", "от 0 до 10"},
     {"stray folder", [](auto& r) { fs::create_directory(r / "old"); }, "old", "лишняя папка"},
     {"two-digit folder", [](auto& r) { fs::create_directory(r / "10"); }, "10", "лишняя папка"},
+#ifndef _WIN32  // names on Windows ignore case: "Pics" is the pictures folder itself
     {"upper-case Pics beside pics", [](auto& r) { fs::create_directory(r / "Pics"); }, "Pics",
      "лишняя папка"},
+#endif
     {"gap in the stage folders", [](auto& r) { fs::rename(r / "2", r / "7"); }, "2",
      "нет папки этапа 3"},
     {"a file where a stage folder should be",
@@ -106,12 +108,14 @@ const Broken kCorpus[] = {
        fs::create_directory(r / "title.html");
      },
      "title.html", "стоит папка"},
+#ifndef _WIN32  // a link needs a privilege on Windows that a teacher's account lacks
     {"1.js is a dangling link",
      [](auto& r) {
        fs::remove(r / "1.js");
        fs::create_symlink(r / "nowhere.js", r / "1.js");
      },
      "1.js", "не найден"},
+#endif
     {"1.js unreadable", {}, "1.js", "не читается", {}, {"1.js"}},
     {"change journal damaged, or pointing outside the test",
      [](auto& r) {
@@ -171,7 +175,7 @@ TEST(BrokenShells, EachIsRefusedWithOneMessageAndNoByteChanges) {
     } catch (const shell::ShellError& e) {
       ++errors;
       const std::string file = e.file();
-      EXPECT_TRUE(file == c.file || file == (dir.path() / c.file).string())
+      EXPECT_TRUE(file == c.file || fs::path(file) == dir.path() / c.file)
           << "names " << file << ": " << e.what();
       EXPECT_NE(std::string(e.what()).find(c.problem), std::string::npos) << e.what();
       EXPECT_TRUE(hasCyrillic(e.problem())) << e.what();

@@ -58,7 +58,7 @@ TEST(Layout, PatternsMatchWholeNames) {
 
 TEST(Layout, TemporaryNamesNeverMatchWhatTheEditorListsOrDeletes) {
   for (const char* name : {"0.html", "9.html", "title.html", "1.js", "3.gif", "x"}) {
-    const std::string temp = shell::temporaryFor(shell::fs::path("/s/2") / name).filename();
+    const std::string temp = shell::temporaryFor(shell::fs::path("/s/2") / name).filename().string();
     for (const char* pattern : {"*.html", "?.html", "?.gif"}) {
       EXPECT_FALSE(matchesPattern(temp, pattern)) << temp << " matches " << pattern;
     }

@@ -1,14 +1,13 @@
 #include "support/Fixtures.h"
 
-#include <unistd.h>
-
-#include <cstdlib>
 #include <fstream>
 #include <iterator>
+#include <random>
 #include <sstream>
 #include <stdexcept>
 
 #include "shell/Layout.h"
+#include "shell/Russian.h"
 #include "shell/ShellError.h"
 
 namespace support {
@@ -23,9 +22,17 @@ const std::string kAddress = "http://example.org/cgi-bin/result.pl";
 }  // namespace
 
 TempDir::TempDir() {
-  std::string pattern = (fs::temp_directory_path() / "shell-test-XXXXXX").string();
-  if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
-  path_ = pattern;
+  // A fresh random name, taken only if this call created the folder.
+  static std::mt19937_64 names{std::random_device{}()};
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    const fs::path candidate =
+        fs::temp_directory_path() / ("shell-test-" + std::to_string(names()));
+    if (fs::create_directory(candidate)) {
+      path_ = candidate;
+      return;
+    }
+  }
+  throw std::runtime_error("cannot create a temporary folder");
 }
 
 TempDir::~TempDir() {
@@ -183,17 +190,17 @@ void buildShell(const fs::path& root, const ShellPlan& plan) {
 void FailingDisk::step(const char* name, const fs::path& path, bool changes,
                        const std::function<void()>& half) {
   for (const auto& failing : failPaths) {
-    if (failing == path) throw shell::ShellError(path.string(), "файл не читается (проверка)");
+    if (failing == path) throw shell::ShellError(shell::utf8(path), "файл не читается (проверка)");
   }
   if (protected_.count(path) != 0 && changes) {
-    throw shell::ShellError(path.string(), "не удалось записать файл: нет прав доступа");
+    throw shell::ShellError(shell::utf8(path), "не удалось записать файл: нет прав доступа");
   }
   if (onlyChanges && !changes) return;
   ++count_;
   log_.push_back({name, path, {}});
   if (count_ == failAt_) {
     if (halfway && half) half();
-    throw shell::ShellError(path.string(), std::string("сбой записи (") + name + ")");
+    throw shell::ShellError(shell::utf8(path), std::string("сбой записи (") + name + ")");
   }
 }
 

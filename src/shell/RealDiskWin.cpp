@@ -1,0 +1,319 @@
+// The disk on Windows: wide-character Win32 calls only, so that a folder named in Russian
+// works whatever the system's ANSI code page. Every handle is closed before its file is
+// renamed or deleted, since Windows refuses both on an open file.
+
+#include <windows.h>
+
+#include <algorithm>
+#include <string>
+
+#include "shell/Disk.h"
+#include "shell/Layout.h"
+#include "shell/Russian.h"
+#include "shell/ShellError.h"
+
+namespace shell {
+
+namespace {
+
+[[noreturn]] void failWith(const fs::path& path, const std::string& what,
+                           const std::string& reason) {
+  throw ShellError(utf8(path), what + ": " + reason);
+}
+
+[[noreturn]] void fail(const fs::path& path, const std::string& what, DWORD error) {
+  failWith(path, what, systemReasonWin(error));
+}
+
+// Closes a handle when it goes out of scope.
+class Handle {
+ public:
+  explicit Handle(HANDLE h) : h_(h) {}
+  Handle(const Handle&) = delete;
+  Handle& operator=(const Handle&) = delete;
+  ~Handle() {
+    if (valid()) ::CloseHandle(h_);
+  }
+  bool valid() const { return h_ != INVALID_HANDLE_VALUE; }
+  HANDLE get() const { return h_; }
+  // Closes now and reports the result.
+  bool close() {
+    const BOOL ok = ::CloseHandle(h_);
+    h_ = INVALID_HANDLE_VALUE;
+    return ok != 0;
+  }
+
+ private:
+  HANDLE h_;
+};
+
+DWORD attributesOf(const fs::path& path) {
+  return ::GetFileAttributesW(path.c_str());
+}
+
+bool isFolder(DWORD attributes) {
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+bool busy(DWORD error) {
+  return error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION ||
+         error == ERROR_ACCESS_DENIED;
+}
+
+// Runs a rename or delete, and again a few times over half a second while the file is busy:
+// a virus scanner or the search indexer often opens a file for a moment just after it was
+// written. Returns 0 or the last error.
+template <typename Call>
+DWORD retryWhileBusy(Call call) {
+  for (int attempt = 0;; ++attempt) {
+    if (call()) return 0;
+    const DWORD error = ::GetLastError();
+    if (!busy(error) || attempt == 9) return error;
+    ::Sleep(50);
+  }
+}
+
+DWORD moveReplacing(const fs::path& from, const fs::path& to) {
+  return retryWhileBusy([&] {
+    return ::MoveFileExW(from.c_str(), to.c_str(),
+                         MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+  });
+}
+
+// Writes and flushes `bytes` into `path`, creating or emptying it; errors name `shownAs`. No
+// other program may open the file while it is being written.
+void putBytes(const fs::path& path, std::string_view bytes, const fs::path& shownAs) {
+  const char* what = "не удалось записать файл";
+  // Windows refuses to empty a hidden or system file as a plain one. A temporary file left by
+  // an interrupted write may have been marked hidden (a network share hides names starting
+  // with a dot); it loses the mark first, so that it does not pass it on to the file it
+  // replaces.
+  const DWORD hidden = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
+  const DWORD existing = attributesOf(path);
+  if (existing != INVALID_FILE_ATTRIBUTES && !isFolder(existing) && (existing & hidden) != 0) {
+    ::SetFileAttributesW(path.c_str(), (existing & ~hidden) | FILE_ATTRIBUTE_NORMAL);
+  }
+  Handle file(::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                            FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file.valid()) fail(shownAs, what, ::GetLastError());
+  const char* p = bytes.data();
+  std::size_t left = bytes.size();
+  while (left > 0) {
+    const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(left, 1u << 30));
+    DWORD written = 0;
+    if (!::WriteFile(file.get(), p, chunk, &written, nullptr))
+      fail(shownAs, what, ::GetLastError());
+    p += written;
+    left -= written;
+  }
+  if (!::FlushFileBuffers(file.get())) fail(shownAs, what, ::GetLastError());
+  if (!file.close()) fail(shownAs, what, ::GetLastError());
+}
+
+// Why a temporary file could not take the place of `target`. It was created in the same
+// folder, so the folder lets this user write; "access denied" then means the target is
+// read-only, or is a folder, or another program holds it open without letting it be replaced.
+std::string whyNotReplaced(const fs::path& target, DWORD error) {
+  const DWORD attributes = attributesOf(target);
+  if (error == ERROR_ACCESS_DENIED && attributes != INVALID_FILE_ATTRIBUTES) {
+    if (isFolder(attributes)) return "это папка, а не файл";
+    if ((attributes & FILE_ATTRIBUTE_READONLY) != 0) return "файл только для чтения";
+    return systemReasonWin(ERROR_SHARING_VIOLATION);
+  }
+  return systemReasonWin(error);
+}
+
+template <typename Keep>
+std::vector<std::string> listNames(const fs::path& folder, Keep keep) {
+  WIN32_FIND_DATAW entry{};
+  const fs::path all = folder / L"*";
+  HANDLE find = ::FindFirstFileExW(all.c_str(), FindExInfoBasic, &entry, FindExSearchNameMatch,
+                                   nullptr, FIND_FIRST_EX_LARGE_FETCH);
+  if (find == INVALID_HANDLE_VALUE) {
+    const DWORD error = ::GetLastError();
+    // A folder with no entries at all (the root of an empty drive) finds nothing.
+    if (error == ERROR_FILE_NOT_FOUND && isFolder(attributesOf(folder))) return {};
+    fail(folder, "не удалось открыть папку", error);
+  }
+  std::vector<std::string> names;
+  DWORD error = 0;
+  do {
+    const std::wstring wideName = entry.cFileName;
+    if (wideName == L"." || wideName == L"..") continue;
+    std::string name = utf8(fs::path(wideName));
+    if (keep(name, entry.dwFileAttributes)) names.push_back(std::move(name));
+  } while (::FindNextFileW(find, &entry));
+  error = ::GetLastError();
+  ::FindClose(find);
+  if (error != ERROR_NO_MORE_FILES) fail(folder, "не удалось прочитать папку", error);
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+}  // namespace
+
+fs::path temporaryFor(const fs::path& target) {
+  return target.parent_path() / (L"." + target.filename().native() + L".tmp");
+}
+
+std::string RealDisk::readFile(const fs::path& file) {
+  // Others may go on reading, writing or replacing the file while it is read.
+  Handle in(::CreateFileW(file.c_str(), GENERIC_READ,
+                          FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                          OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!in.valid()) {
+    const DWORD error = ::GetLastError();
+    // Windows refuses to open a folder as a file with "access denied"; say what it is.
+    if (isFolder(attributesOf(file)))
+      failWith(file, "не удалось прочитать файл", "это папка, а не файл");
+    fail(file, "не удалось открыть файл", error);
+  }
+  LARGE_INTEGER size{};
+  if (!::GetFileSizeEx(in.get(), &size)) fail(file, "не удалось прочитать файл", ::GetLastError());
+  // Read straight into a string of the file's size, and on until the end in case it grew.
+  std::string bytes(static_cast<std::size_t>(size.QuadPart), '\0');
+  std::size_t got = 0;
+  for (;;) {
+    if (got == bytes.size()) bytes.resize(bytes.size() + 4096);
+    const DWORD want = static_cast<DWORD>(std::min<std::size_t>(bytes.size() - got, 1u << 30));
+    DWORD n = 0;
+    if (!::ReadFile(in.get(), bytes.data() + got, want, &n, nullptr)) {
+      fail(file, "не удалось прочитать файл", ::GetLastError());
+    }
+    if (n == 0) break;
+    got += n;
+  }
+  bytes.resize(got);
+  return bytes;
+}
+
+void RealDisk::putFile(const fs::path& file, std::string_view bytes) {
+  putBytes(file, bytes, file);
+}
+
+void RealDisk::writeFile(const fs::path& file, std::string_view bytes) {
+  const fs::path temp = temporaryFor(file);
+  try {
+    putBytes(temp, bytes, file);
+  } catch (...) {
+    ::DeleteFileW(temp.c_str());
+    throw;
+  }
+  if (const DWORD error = moveReplacing(temp, file)) {
+    ::DeleteFileW(temp.c_str());
+    failWith(file, "не удалось записать файл", whyNotReplaced(file, error));
+  }
+}
+
+void RealDisk::copyFile(const fs::path& from, const fs::path& to) {
+  writeFile(to, readFile(from));
+}
+
+void RealDisk::renameFile(const fs::path& from, const fs::path& to) {
+  const std::string what = "не удалось переименовать в " + utf8(to);
+  if (!isFolder(attributesOf(from))) {
+    if (const DWORD error = moveReplacing(from, to)) fail(from, what, error);
+    return;
+  }
+  // Windows does not replace a folder by a rename. As on other systems, an empty folder in
+  // the way gives way; it is removed first, so this one case is two steps, not one.
+  auto move = [&] { return ::MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_WRITE_THROUGH) != 0; };
+  DWORD error = retryWhileBusy(move);
+  if (error == ERROR_ALREADY_EXISTS || error == ERROR_FILE_EXISTS ||
+      (error == ERROR_ACCESS_DENIED && isFolder(attributesOf(to)))) {
+    if (::RemoveDirectoryW(to.c_str())) error = retryWhileBusy(move);
+  }
+  if (error != 0) fail(from, what, error);
+}
+
+void RealDisk::deleteFile(const fs::path& file) {
+  if (const DWORD error = retryWhileBusy([&] { return ::DeleteFileW(file.c_str()) != 0; })) {
+    fail(file, "не удалось удалить файл", error);
+  }
+}
+
+void RealDisk::makeFolder(const fs::path& folder) {
+  if (!::CreateDirectoryW(folder.c_str(), nullptr)) {
+    fail(folder, "не удалось создать папку", ::GetLastError());
+  }
+}
+
+void RealDisk::removeFolder(const fs::path& folder) {
+  if (const DWORD error = retryWhileBusy([&] { return ::RemoveDirectoryW(folder.c_str()) != 0; })) {
+    fail(folder, "не удалось удалить папку", error);
+  }
+}
+
+// Windows has no way to sync a folder's names; the renames above are written through.
+void RealDisk::syncFolder(const fs::path&) {}
+
+std::vector<std::string> RealDisk::listFolders(const fs::path& folder) {
+  return listNames(folder, [](const std::string&, DWORD attributes) {
+    return (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0 &&
+           (attributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)) == 0;
+  });
+}
+
+std::vector<std::string> RealDisk::listFiles(const fs::path& folder, std::string_view pattern) {
+  return listNames(folder, [pattern](const std::string& name, DWORD attributes) {
+    return (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0 && matchesPattern(name, pattern);
+  });
+}
+
+bool RealDisk::fileExists(const fs::path& file) {
+  const DWORD attributes = attributesOf(file);
+  return attributes != INVALID_FILE_ATTRIBUTES && !isFolder(attributes);
+}
+
+fs::path RealDisk::resolvedPath(const fs::path& path) {
+  // FILE_FLAG_BACKUP_SEMANTICS lets the same call open a folder.
+  Handle h(::CreateFileW(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                         nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+  if (!h.valid()) return fs::absolute(path);
+  std::wstring name(MAX_PATH, L'\0');
+  for (;;) {
+    const DWORD n = ::GetFinalPathNameByHandleW(
+        h.get(), name.data(), static_cast<DWORD>(name.size()), FILE_NAME_NORMALIZED);
+    if (n == 0) return fs::absolute(path);
+    if (n < name.size()) {
+      name.resize(n);
+      break;
+    }
+    name.resize(n);  // n is then the size needed, with the terminating zero
+  }
+  // "\\?\C:\..." becomes "C:\...", and "\\?\UNC\server\share" becomes "\\server\share".
+  if (name.rfind(L"\\\\?\\UNC\\", 0) == 0) return L"\\\\" + name.substr(8);
+  if (name.rfind(L"\\\\?\\", 0) == 0) return name.substr(4);
+  return name;
+}
+
+// A file: not marked read-only, and it opens for writing (opening an existing file creates
+// and changes nothing). A file another program holds open counts as writable; the write
+// itself then says it is busy. A folder: the folder opens with the right to add and delete
+// files in it, which is the check of its access list. Either way, nothing on a volume that is
+// mounted read-only (a CD) is writable.
+bool RealDisk::writable(const fs::path& path) {
+  const DWORD attributes = attributesOf(path);
+  if (attributes == INVALID_FILE_ATTRIBUTES) return false;
+  wchar_t volume[MAX_PATH + 1] = {};
+  DWORD flags = 0;
+  if (::GetVolumePathNameW(path.c_str(), volume, MAX_PATH + 1) &&
+      ::GetVolumeInformationW(volume, nullptr, 0, nullptr, nullptr, &flags, nullptr, 0) &&
+      (flags & FILE_READ_ONLY_VOLUME) != 0) {
+    return false;
+  }
+  const DWORD share = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+  if (isFolder(attributes)) {
+    Handle h(::CreateFileW(path.c_str(), FILE_ADD_FILE | FILE_ADD_SUBDIRECTORY | FILE_DELETE_CHILD,
+                           share, nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    return h.valid();
+  }
+  if ((attributes & FILE_ATTRIBUTE_READONLY) != 0) return false;
+  Handle h(::CreateFileW(path.c_str(), GENERIC_WRITE, share, nullptr, OPEN_EXISTING,
+                         FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (h.valid()) return true;
+  const DWORD error = ::GetLastError();
+  return error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION;
+}
+
+}  // namespace shell
