@@ -51,6 +51,10 @@ std::vector<std::string> RecordingDisk::listFiles(const fs::path& f, std::string
   calls.push_back({FileCall::ListFiles, f, {}, std::string(p), 0});
   return real_.listFiles(f, p);
 }
+bool RecordingDisk::folderExists(const fs::path& f) {
+  calls.push_back({FileCall::Exists, f, {}, {}, 0});
+  return real_.folderExists(f);
+}
 bool RecordingDisk::fileExists(const fs::path& f) {
   calls.push_back({FileCall::Exists, f, {}, {}, 0});
   return real_.fileExists(f);

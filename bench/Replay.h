@@ -35,6 +35,7 @@ class RecordingDisk final : public shell::Disk {
   std::vector<std::string> listFolders(const fs::path& f) override;
   std::vector<std::string> listFiles(const fs::path& f, std::string_view p) override;
   bool fileExists(const fs::path& f) override;
+  bool folderExists(const fs::path& f) override;
   void putFile(const fs::path& f, std::string_view b) override;
   fs::path resolvedPath(const fs::path& f) override;
   bool writable(const fs::path& f) override;

@@ -71,13 +71,6 @@ bool insideRoot(const std::string& path) {
 
 fs::path under(const fs::path& root, const std::string& relative) { return root / fromUtf8(relative); }
 
-std::string nameOf(const fs::path& path) { return utf8(path.filename()); }
-
-bool folderExists(Disk& disk, const fs::path& folder) {
-  const auto names = disk.listFolders(folder.parent_path());
-  return std::find(names.begin(), names.end(), nameOf(folder)) != names.end();
-}
-
 // Runs a step of the file `target` (relative to the root); a failure is told of that file, not
 // of its temporary, which the teacher has never seen.
 template <typename Step>
@@ -237,13 +230,13 @@ void Change::recover(Disk& disk, const fs::path& root) {
         if (f[0] == "replace") {
           if (disk.fileExists(root / f[1])) disk.renameFile(root / f[1], target);
         } else if (f[0] == "add") {
-          if (folderExists(disk, root / f[1]) && !folderExists(disk, target)) {
+          if (disk.folderExists(root / f[1]) && !disk.folderExists(target)) {
             disk.renameFile(root / f[1], target);
           }
         } else if (f[0] == "delete") {
           if (disk.fileExists(target)) disk.deleteFile(target);
         } else {
-          if (folderExists(disk, target)) disk.removeFolder(target);
+          if (disk.folderExists(target)) disk.removeFolder(target);
           removed.insert(target);
         }
         folders.insert(target.parent_path());
@@ -262,7 +255,15 @@ void Change::recover(Disk& disk, const fs::path& root) {
     disk.deleteFile(root / fromUtf8(name));
     changed = true;
   }
-  for (const auto& folder : disk.listFolders(root)) {
+  // A new stage is prepared under a dot name, which some systems hide from listings: those
+  // names are looked up one by one.
+  std::set<std::string> folders;
+  for (const auto& name : disk.listFolders(root)) folders.insert(name);
+  for (int stage = 1; stage <= kMaxStages; ++stage) {
+    const std::string temp = "." + stageFolderName(stage) + ".tmp";
+    if (disk.folderExists(root / temp)) folders.insert(temp);
+  }
+  for (const auto& folder : folders) {
     const fs::path path = root / fromUtf8(folder);
     if (isTemporaryName(folder)) {
       for (const auto& name : disk.listFiles(path, "*")) disk.deleteFile(path / fromUtf8(name));

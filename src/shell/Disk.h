@@ -49,6 +49,9 @@ class Disk {
 
   // Whether a plain file exists at the path (a folder there does not count).
   virtual bool fileExists(const fs::path& file) = 0;
+  // Whether a folder exists at the path, hidden or not (the editor's own work folders are
+  // found by name, since a system may hide names that start with a dot).
+  virtual bool folderExists(const fs::path& folder) = 0;
 
   // Writes a file in place, creating or emptying it, and syncs its bytes before returning; no
   // temporary file and no rename. A change uses it for its temporary files and its journal,
@@ -88,6 +91,7 @@ class RealDisk final : public Disk {
   std::vector<std::string> listFolders(const fs::path& folder) override;
   std::vector<std::string> listFiles(const fs::path& folder, std::string_view pattern) override;
   bool fileExists(const fs::path& file) override;
+  bool folderExists(const fs::path& folder) override;
   void putFile(const fs::path& file, std::string_view bytes) override;
   fs::path resolvedPath(const fs::path& path) override;
   bool writable(const fs::path& path) override;

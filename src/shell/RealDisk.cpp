@@ -206,6 +206,11 @@ std::vector<std::string> RealDisk::listFiles(const fs::path& folder, std::string
   });
 }
 
+bool RealDisk::folderExists(const fs::path& folder) {
+  struct stat st {};
+  return ::stat(folder.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
 bool RealDisk::fileExists(const fs::path& file) {
   struct stat st {};
   return ::stat(file.c_str(), &st) == 0 && S_ISREG(st.st_mode);

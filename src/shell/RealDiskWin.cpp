@@ -260,6 +260,11 @@ std::vector<std::string> RealDisk::listFiles(const fs::path& folder, std::string
   });
 }
 
+bool RealDisk::folderExists(const fs::path& folder) {
+  const DWORD attributes = attributesOf(folder);
+  return attributes != INVALID_FILE_ATTRIBUTES && isFolder(attributes);
+}
+
 bool RealDisk::fileExists(const fs::path& file) {
   const DWORD attributes = attributesOf(file);
   return attributes != INVALID_FILE_ATTRIBUTES && !isFolder(attributes);

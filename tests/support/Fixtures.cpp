@@ -249,6 +249,10 @@ std::vector<std::string> FailingDisk::listFiles(const fs::path& f, std::string_v
   step("listFiles", f, false);
   return real_.listFiles(f, p);
 }
+bool FailingDisk::folderExists(const fs::path& f) {
+  step("folderExists", f, false);
+  return real_.folderExists(f);
+}
 bool FailingDisk::fileExists(const fs::path& f) {
   step("fileExists", f, false);
   return real_.fileExists(f);

@@ -107,6 +107,7 @@ class FailingDisk final : public shell::Disk {
   std::vector<std::string> listFolders(const fs::path& folder) override;
   std::vector<std::string> listFiles(const fs::path& folder, std::string_view pattern) override;
   bool fileExists(const fs::path& file) override;
+  bool folderExists(const fs::path& folder) override;
   void putFile(const fs::path& file, std::string_view bytes) override;
   fs::path resolvedPath(const fs::path& path) override;
   bool writable(const fs::path& path) override;
