@@ -142,10 +142,7 @@ void EditWindow::build() {
       case Kind::BorderLabel: {
         auto* label = new QLabel(caption, parent);
         label->setTextFormat(Qt::PlainText);
-        // A label as high as two lines of its font wraps its caption at word boundaries; a
-        // one-line label keeps its caption on its line, where a few pixels too many are cut
-        // at the edge rather than the rest of the line pushed out of sight.
-        label->setWordWrap(d.height >= 2 * 20 * fontDesign(d.font).points);
+        label->setWordWrap(wrapsCaption(d));
         if (d.kind == Kind::BorderLabel) {
           label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
           label->setLineWidth(1);
