@@ -4,6 +4,7 @@
 #include <cmath>
 #include <exception>
 
+#include "shell/Layout.h"
 #include "shell/ShellError.h"
 #include "win32/MessageBoxes.h"
 #include "win32/Picture.h"
@@ -291,7 +292,28 @@ void EditWindow::place() {
     SendMessageW(controls_[i], WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
   }
   for (HFONT font : old) DeleteObject(font);
+  fitRows();
   InvalidateRect(hwnd_, nullptr, TRUE);
+}
+
+// The stage and question lists show all their rows, ten at most, without scrolling, as they do
+// in the window's design: a row is one line of the list's font high, or less where ten such
+// lines would not fit.
+void EditWindow::fitRows() {
+  for (const char* name : {"List1", "List2"}) {
+    HWND list = control(name);
+    HDC dc = GetDC(list);
+    const HGDIOBJ previous = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(list, WM_GETFONT, 0, 0)));
+    TEXTMETRICW metrics{};
+    GetTextMetricsW(dc, &metrics);
+    SelectObject(dc, previous);
+    ReleaseDC(list, dc);
+    RECT inside;
+    GetClientRect(list, &inside);
+    const int rows = std::max(shell::kMaxStages, shell::kQuestionsPerStage);
+    const int height = std::min<int>(metrics.tmHeight, (inside.bottom - inside.top) / rows);
+    SendMessageW(list, LB_SETITEMHEIGHT, 0, std::max(height, 1));
+  }
 }
 
 // Logical pixels of 96 per inch, as the Qt window reports on any screen; the DPI of the

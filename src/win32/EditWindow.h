@@ -71,6 +71,7 @@ class EditWindow final : public lifecycle::Screen {
   void build();
   void place();
   void makeFonts();
+  void fitRows();
   int indexOf(HWND control) const;
   void onCommand(HWND control, int code);
   LRESULT colourStatic(HDC dc, HWND control);
