@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The Windows program: cross-builds it with MinGW-w64 into build/win32 (one static .exe), then
 # drives its window under Wine on a private Xvfb display (tests/win32/drive_window.py) and checks
-# the bytes it wrote. Leaves a screenshot of the window before saving in build/win32/window.png.
+# the bytes it wrote; then its error box on a broken shell. Leaves screenshots of the window before
+# saving and of the error box in build/win32 (window.png, error-box.png).
 # Needs wine64, g++-mingw-w64-x86-64-posix, xvfb, xdotool, xclip, imagemagick.
 set -euo pipefail
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"

@@ -2,7 +2,9 @@
 """Drives the Windows editor under Wine on an X display as a teacher would, and checks what it
 wrote: stage 3, question 4 chosen in the lists, answer 2 and the right-answer number replaced
 (pasted through the clipboard), save, exit. Then exactly line 9 of 2/3.html and line 56 of 1.js
-differ from the model shell, and every other byte of the test is the same.
+differ from the model shell, and every other byte of the test is the same. Then, on a shell
+whose 1.js is empty: the error box titled as the window, and after OK the program ends with
+status 1, having written nothing.
 
     drive_window.py WINE EXE SAMPLE WORKDIR PLACES SCREENSHOT
 
@@ -57,8 +59,60 @@ def client_origin(x0, y0):
     fail("the window's background colour was not found")
 
 
+def start(wine, exe, work, log_file):
+    shutil.copy(exe, os.path.join(work, "test_editor.exe"))
+    log = open(log_file, "w")
+    return subprocess.Popen([wine, "test_editor.exe"], cwd=work, stdout=log, stderr=log)
+
+
+def visible_windows(name):
+    found = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", name],
+                           capture_output=True, text=True)
+    return found.stdout.split()
+
+
+def broken_shell(wine, exe, sample, work, log_file, screenshot):
+    """An error at start-up: one box titled as the window, then the end, with nothing written."""
+    shutil.rmtree(work, ignore_errors=True)
+    shutil.copytree(sample, work)
+    open(os.path.join(work, "1.js"), "wb").close()
+    editor = start(wine, exe, work, log_file)
+    boxes = []
+    for _ in range(60):
+        boxes = visible_windows("^Редактор теста$")
+        if boxes or editor.poll() is not None:
+            break
+        time.sleep(0.5)
+    if len(boxes) != 1:
+        editor.kill()
+        fail(f"{len(boxes)} windows titled as the editor's for a broken 1.js, expected its error box")
+    time.sleep(0.5)
+    run("import", "-window", "root", screenshot)
+    run("xdotool", "key", "--window", boxes[0], "Return")
+    try:
+        status = editor.wait(timeout=30)
+    except subprocess.TimeoutExpired:
+        editor.kill()
+        fail("the editor did not end after its error box")
+    if status != 1:
+        fail(f"after its error box the editor ended with status {status}, expected 1")
+    os.remove(os.path.join(work, "test_editor.exe"))
+    for folder, _, files in os.walk(work):
+        for name in files:
+            path = os.path.relpath(os.path.join(folder, name), work)
+            before = os.path.join(sample, path)
+            if path == "1.js":
+                if os.path.getsize(os.path.join(work, path)) != 0:
+                    fail("the broken 1.js was written")
+            elif not os.path.exists(before) or not filecmp.cmp(before, os.path.join(work, path),
+                                                                shallow=False):
+                fail(f"{path} was written by a start-up that failed")
+    print("PASS: a broken 1.js: the error box, status 1, nothing written")
+
+
 def main():
     wine, exe, sample, work, places_file, screenshot = sys.argv[1:7]
+    log_file = os.path.join(os.path.dirname(screenshot), "wine.log")
     places = {}
     for line in open(places_file, encoding="utf-8"):
         name, *box = line.split()
@@ -67,9 +121,7 @@ def main():
 
     shutil.rmtree(work, ignore_errors=True)
     shutil.copytree(sample, work)
-    shutil.copy(exe, os.path.join(work, "test_editor.exe"))
-    log = open(os.path.join(os.path.dirname(screenshot), "wine.log"), "w")
-    editor = subprocess.Popen([wine, "test_editor.exe"], cwd=work, stdout=log, stderr=log)
+    editor = start(wine, exe, work, log_file)
     try:
         found = subprocess.run(["xdotool", "search", "--sync", "--onlyvisible", "--name",
                                 "Редактор теста"], capture_output=True, text=True, timeout=60)
@@ -166,6 +218,9 @@ def main():
     if key[56].rstrip(b"\r") != NEW_RIGHT.encode():
         fail(f"1.js line 56 is {key[56]!r}")
     print("PASS: 2/3.html line 9 and 1.js line 56 changed, every other byte the same")
+
+    broken_shell(wine, exe, sample, work, log_file,
+                 os.path.join(os.path.dirname(screenshot), "error-box.png"))
 
 
 if __name__ == "__main__":
