@@ -10,6 +10,7 @@
 #include "win32/Picture.h"
 #include "win32/Text.h"
 #include "window/About.h"
+#include "window/Bindings.h"
 #include "window/Layout.h"
 
 namespace win32 {
@@ -241,21 +242,10 @@ void EditWindow::build() {
     controls_.push_back(hwnd);
   }
 
-  fields_ = {
-      {control("Text2"), [](lifecycle::Form& f) -> std::string& { return f.Text2; }, {}},
-      {control("Text3"), [](lifecycle::Form& f) -> std::string& { return f.Text3; }, {}},
-      {control("txtAddr"), [](lifecycle::Form& f) -> std::string& { return f.txtAddr; }, {}},
-      {control("txtT"), [](lifecycle::Form& f) -> std::string& { return f.txtT; }, {}},
-      {control("txtMin"), [](lifecycle::Form& f) -> std::string& { return f.txtMin; }, {}},
-      {control("Text1(0)"), [](lifecycle::Form& f) -> std::string& { return f.Text1[0]; }, {}},
-      {control("Text1(1)"), [](lifecycle::Form& f) -> std::string& { return f.Text1[1]; }, {}},
-      {control("Text1(2)"), [](lifecycle::Form& f) -> std::string& { return f.Text1[2]; }, {}},
-      {control("Text1(3)"), [](lifecycle::Form& f) -> std::string& { return f.Text1[3]; }, {}},
-      {control("Text1(4)"), [](lifecycle::Form& f) -> std::string& { return f.Text1[4]; }, {}},
-      {control("Text1(5)"), [](lifecycle::Form& f) -> std::string& { return f.Text1[5]; }, {}},
-  };
+  for (const window::TextBinding& field : window::textFields()) {
+    fields_.push_back({control(field.control), field.slot, {}});
+  }
 }
-
 void EditWindow::makeFonts() {
   for (HFONT font : fonts_) DeleteObject(font);
   fonts_.clear();
@@ -424,24 +414,9 @@ void EditWindow::onCommand(HWND hwnd, int code) {
   const int i = indexOf(hwnd);
   if (i < 0) return;
   const std::string_view name = window::controls()[static_cast<std::size_t>(i)].name;
-  using Click = void (lifecycle::Editor::*)();
-  static constexpr std::pair<std::string_view, Click> kClicks[] = {
-      {"cmdSave", &lifecycle::Editor::cmdSave_Click},
-      {"cmdNewL", &lifecycle::Editor::cmdNewL_Click},
-      {"cmdNewN", &lifecycle::Editor::cmdNewN_Click},
-      {"cmdDelLast", &lifecycle::Editor::cmdDelLast_Click},
-      {"cmdMix", &lifecycle::Editor::cmdMix_Click},
-      {"cmdEnd", &lifecycle::Editor::cmdEnd_Click},
-  };
-  using Select = bool (lifecycle::Editor::*)(int);
-  static constexpr std::pair<std::string_view, Select> kSelections[] = {
-      {"List1", &lifecycle::Editor::selectList1},
-      {"List2", &lifecycle::Editor::selectList2},
-      {"File2", &lifecycle::Editor::selectFile2},
-  };
   if (code == BN_CLICKED) {
-    for (const auto& [button, handler] : kClicks) {
-      if (name == button) return runHandler(handler);
+    for (const window::ClickBinding& click : window::clickHandlers()) {
+      if (name == click.control) return runHandler(click.handler);
     }
     if (name == "cmdAbout") return showAbout();
     if (name == "optIm(0)") return runSelect(&lifecycle::Editor::selectOptIm, 0);
@@ -449,8 +424,8 @@ void EditWindow::onCommand(HWND hwnd, int code) {
   } else if (code == LBN_SELCHANGE) {
     // A row chosen by the user, with the mouse or the arrow keys; the focus alone chooses none.
     const int row = static_cast<int>(SendMessageW(hwnd, LB_GETCURSEL, 0, 0));
-    for (const auto& [list, select] : kSelections) {
-      if (name == list) return runSelect(select, row);
+    for (const window::SelectBinding& selection : window::listSelections()) {
+      if (name == selection.control) return runSelect(selection.select, row);
     }
   }
 }
@@ -516,35 +491,21 @@ void EditWindow::redraw() {
   }
   for (int i = 0; i < 6; ++i) InvalidateRect(control("Text1(" + std::to_string(i) + ")"), nullptr, FALSE);
 
-  showRows(control("List1"), list1_, decoded(f.List1.Rows), f.List1.ListIndex);
-  showRows(control("List2"), list2_, decoded(f.List2.Rows), f.List2.ListIndex);
-  showRows(control("File1"), file1_, decoded(f.File1.Names), f.File1.ListIndex);
-  showRows(control("File2"), file2_, decoded(f.File2.Names), f.File2.ListIndex);
-  std::vector<std::wstring> folders;
-  for (const auto& entry : f.Dir1.Entries) folders.push_back(entry.filename().wstring());
-  showRows(control("Dir1"), dir1_, folders, f.Dir1.ListIndex);
-
-  for (const auto& [name, caption] : {std::pair{"Label9", &f.Label9.Caption}, std::pair{"Label11", &f.Label11.Caption}}) {
-    const std::wstring text = decoded(*caption);
-    if (textOf(control(name)) != text) SetWindowTextW(control(name), text.c_str());
+  for (const window::ListView& list : window::listViews(f)) {
+    showRows(control(list.control), rows_[list.control], decoded(list.rows), list.selected);
   }
-
-  const std::pair<const char*, bool> enabled[] = {
-      {"cmdSave", f.cmdSave.Enabled},       {"cmdEnd", f.cmdEnd.Enabled},
-      {"cmdAbout", f.cmdAbout.Enabled},     {"cmdMix", f.cmdMix.Enabled},
-      {"cmdNewL", f.cmdNewL.Enabled},       {"cmdNewN", f.cmdNewN.Enabled},
-      {"cmdDelLast", f.cmdDelLast.Enabled}, {"List1", f.List1.Enabled},
-      {"List2", f.List2.Enabled},           {"File1", f.File1.Enabled},
-      {"File2", f.File2.Enabled},           {"Dir1", f.Dir1.Enabled},
-      {"Label9", f.Label9.Enabled},         {"Label11", f.Label11.Enabled},
-  };
-  for (const auto& [name, on] : enabled) {
-    HWND hwnd = control(name);
-    if ((IsWindowEnabled(hwnd) != FALSE) != on) EnableWindow(hwnd, on ? TRUE : FALSE);
+  for (const window::CaptionView& label : window::captionViews(f)) {
+    const std::wstring text = decoded(label.caption);
+    if (textOf(control(label.control)) != text) SetWindowTextW(control(label.control), text.c_str());
   }
-
-  SendMessageW(control("optIm(0)"), BM_SETCHECK, f.optIm == 1 ? BST_UNCHECKED : BST_CHECKED, 0);
-  SendMessageW(control("optIm(1)"), BM_SETCHECK, f.optIm == 1 ? BST_CHECKED : BST_UNCHECKED, 0);
+  for (const window::EnabledView& state : window::enabledViews(f)) {
+    HWND hwnd = control(state.control);
+    if ((IsWindowEnabled(hwnd) != FALSE) != state.enabled) EnableWindow(hwnd, state.enabled ? TRUE : FALSE);
+  }
+  const std::string_view option = window::selectedOption(f);
+  for (const char* name : {"optIm(0)", "optIm(1)"}) {
+    SendMessageW(control(name), BM_SETCHECK, name == option ? BST_CHECKED : BST_UNCHECKED, 0);
+  }
   picture_->show(f.Image1.Bytes);
   busy_ = wasBusy;
 }

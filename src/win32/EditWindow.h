@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <map>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -96,7 +97,7 @@ class EditWindow final : public lifecycle::Screen {
   std::vector<HWND> controls_;  // by position in the design table
   std::vector<HFONT> fonts_;    // by FontId
   std::vector<Field> fields_;
-  Rows list1_, list2_, file1_, file2_, dir1_;
+  std::map<std::string_view, Rows> rows_;  // what each list shows, by its name
   std::unique_ptr<Picture> picture_;
   HBRUSH windowBrush_ = nullptr;
   HBRUSH frameBrush_ = nullptr;
