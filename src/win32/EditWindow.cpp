@@ -577,10 +577,25 @@ void EditWindow::moveFocus(bool back) {
 }
 
 bool EditWindow::preTranslate(const MSG& message) {
-  if (message.message != WM_KEYDOWN || message.wParam != VK_TAB || ended_) return false;
+  if (message.message != WM_KEYDOWN || ended_) return false;
   if (message.hwnd != hwnd_ && !IsChild(hwnd_, message.hwnd)) return false;
-  moveFocus((GetKeyState(VK_SHIFT) & 0x8000) != 0);
-  return true;
+  if (message.wParam == VK_TAB) {
+    moveFocus((GetKeyState(VK_SHIFT) & 0x8000) != 0);
+    return true;
+  }
+  // The arrow keys move between the two option buttons and select the one they reach, as
+  // between the buttons of one group.
+  const bool arrow = message.wParam == VK_UP || message.wParam == VK_DOWN ||
+                     message.wParam == VK_LEFT || message.wParam == VK_RIGHT;
+  for (int index = 0; arrow && index < 2; ++index) {
+    if (message.hwnd == control("optIm(" + std::to_string(index) + ")")) {
+      const int other = 1 - index;
+      SetFocus(control("optIm(" + std::to_string(other) + ")"));
+      runSelect(&lifecycle::Editor::selectOptIm, other);
+      return true;
+    }
+  }
+  return false;
 }
 
 }  // namespace win32
