@@ -12,7 +12,6 @@ using std::min;
 #include <gdiplus.h>
 
 #include <filesystem>
-#include <string>
 
 #include "app/ShellRoot.h"
 #include "lifecycle/Editor.h"
@@ -22,20 +21,6 @@ using std::min;
 #include "win32/MessageBoxes.h"
 
 namespace {
-
-// The folder the program was started from.
-std::filesystem::path programFolder() {
-  std::wstring path(MAX_PATH, L'\0');
-  for (;;) {
-    const DWORD n = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
-    if (n == 0) return {};
-    if (n < path.size()) {
-      path.resize(n);
-      return std::filesystem::path(path).parent_path();
-    }
-    path.resize(path.size() * 2);
-  }
-}
 
 // GDI+ for the time of the run: it decodes the pictures.
 class GdiPlus {
@@ -58,7 +43,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show) {
   GdiPlus gdiPlus;
   std::error_code error;
   const std::filesystem::path root =
-      app::findShellRoot(programFolder(), std::filesystem::current_path(error));
+      app::findShellRoot(app::programFolder(), std::filesystem::current_path(error));
 
   shell::RealDisk disk;
   volume::SystemClock clock;
