@@ -162,6 +162,26 @@ def main():
         click(name)
         keys("ctrl+Home", "ctrl+shift+End", "Delete", "ctrl+v")
 
+    def ink(name):
+        """How many pixels inside a control (its border left out) are not white."""
+        shot, width, _ = screen()
+        left, top, w, h = places[name]
+        x0, y0 = round(ox + left * scale) + 4, round(oy + top * scale) + 4
+        x1, y1 = round(ox + (left + w) * scale) - 4, round(oy + (top + h) * scale) - 4
+        return sum(1 for y in range(y0, y1) for x in range(x0, x1)
+                   if shot[(y * width + x) * 3:(y * width + x) * 3 + 3] != b"\xff\xff\xff")
+
+    # The focus moves by the tab indices: from the right-answer field (7) past the disabled
+    # cmdNewN (14) to the stage list (16), which the focus alone leaves unchosen; the arrow key
+    # then chooses stage 1, and the question list fills.
+    click("Text1(5)")
+    keys("Tab", "Tab", "Tab")
+    if ink("List2") != 0:
+        fail("the stage list chose a stage when it only took the focus")
+    keys("Down")
+    if ink("List2") == 0:
+        fail("three Tabs from Text1(5) did not reach the stage list")
+
     # Each list focused by a click on its top row, wherever it is scrolled to, then the first row
     # and the row wanted chosen by the keys.
     click("List1", 4, 6)
