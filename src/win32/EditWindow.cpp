@@ -466,19 +466,19 @@ void EditWindow::collect() {
   for (Field& field : fields_) field.slot(editor_->form) = field.text.take(units(textOf(field.control)));
 }
 
-void EditWindow::showRows(HWND list, Rows& cache, const std::vector<std::wstring>& rows, int selected) {
-  if (cache.shown != rows) {
+// Sets a list's rows and its selected row (-1: none), touching only what differs.
+void EditWindow::showRows(HWND list, std::vector<std::wstring>& shown,
+                          const std::vector<std::wstring>& rows, int selected) {
+  if (shown != rows) {
     SendMessageW(list, WM_SETREDRAW, FALSE, 0);
     SendMessageW(list, LB_RESETCONTENT, 0, 0);
     for (const auto& row : rows) SendMessageW(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(row.c_str()));
     SendMessageW(list, WM_SETREDRAW, TRUE, 0);
     InvalidateRect(list, nullptr, TRUE);
-    cache.shown = rows;
-    cache.selected = -2;
+    shown = rows;
   }
   if (selected < 0 || selected >= static_cast<int>(rows.size())) selected = -1;
   if (SendMessageW(list, LB_GETCURSEL, 0, 0) != selected) SendMessageW(list, LB_SETCURSEL, static_cast<WPARAM>(selected), 0);
-  cache.selected = selected;
 }
 
 void EditWindow::redraw() {

@@ -61,10 +61,6 @@ class EditWindow final : public lifecycle::Screen {
     std::string& (*slot)(lifecycle::Form&);
     window::FieldText text;
   };
-  struct Rows {
-    std::vector<std::wstring> shown;
-    int selected = -2;
-  };
 
   static LRESULT CALLBACK windowProc(HWND hwnd, UINT message, WPARAM w, LPARAM l);
   LRESULT onMessage(UINT message, WPARAM w, LPARAM l);
@@ -83,7 +79,7 @@ class EditWindow final : public lifecycle::Screen {
   void handle(Call call);
   void collect();
   void redraw();
-  void showRows(HWND list, Rows& cache, const std::vector<std::wstring>& rows, int selected);
+  void showRows(HWND list, std::vector<std::wstring>& shown, const std::vector<std::wstring>& rows, int selected);
   void finish(int status);
   void fail(const std::string& message);
   void showAbout();
@@ -97,7 +93,7 @@ class EditWindow final : public lifecycle::Screen {
   std::vector<HWND> controls_;  // by position in the design table
   std::vector<HFONT> fonts_;    // by FontId
   std::vector<Field> fields_;
-  std::map<std::string_view, Rows> rows_;  // what each list shows, by its name
+  std::map<std::string_view, std::vector<std::wstring>> rows_;  // each list's rows, by its name
   std::unique_ptr<Picture> picture_;
   HBRUSH windowBrush_ = nullptr;
   HBRUSH frameBrush_ = nullptr;
