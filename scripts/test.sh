@@ -19,6 +19,9 @@ bash scripts/test-browser.sh
 echo "== the core and its unit and fault tests built for Windows (MinGW-w64), run under Wine"
 bash scripts/test-windows.sh
 
+echo "== the Windows program: cross-built, its window driven under Wine"
+bash scripts/test-win32-window.sh
+
 echo "== the whole suite again, built with AddressSanitizer and UndefinedBehaviorSanitizer"
 bash scripts/build.sh asan -DEDITOR_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \

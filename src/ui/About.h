@@ -1,12 +1,11 @@
 #pragma once
 
-#include <string>
+// The help box's text and title are shared by both windows (window/About.h).
+#include "window/About.h"
 
 namespace ui {
 
-// The text of the help box (button cmdAbout) in UTF-8: eleven paragraphs separated by one
-// carriage return each, no line feed. Built anew on every call.
-std::string aboutText();
-std::string aboutTitle();
+using window::aboutText;
+using window::aboutTitle;
 
 }  // namespace ui

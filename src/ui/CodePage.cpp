@@ -1,107 +1,27 @@
 #include "ui/CodePage.h"
 
-#include <QList>
-#include <array>
-
 namespace ui {
 
-namespace {
-
-// The upper half of Windows-1251: the character of each byte from 0x80 to 0xFF. The code page
-// leaves 0x98 undefined; it stands for U+0098 here, so that every byte has a character and
-// comes back as itself. The table is the code page's own and never changes, so it is kept here
-// rather than asked of a converter library, which costs the window a megabyte of memory and
-// milliseconds of start-up to load.
-constexpr std::array<char16_t, 128> kUpperHalf = {
-    0x0402, 0x0403, 0x201A, 0x0453, 0x201E, 0x2026, 0x2020, 0x2021,  // 80
-    0x20AC, 0x2030, 0x0409, 0x2039, 0x040A, 0x040C, 0x040B, 0x040F,  // 88
-    0x0452, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,  // 90
-    0x0098, 0x2122, 0x0459, 0x203A, 0x045A, 0x045C, 0x045B, 0x045F,  // 98
-    0x00A0, 0x040E, 0x045E, 0x0408, 0x00A4, 0x0490, 0x00A6, 0x00A7,  // A0
-    0x0401, 0x00A9, 0x0404, 0x00AB, 0x00AC, 0x00AD, 0x00AE, 0x0407,  // A8
-    0x00B0, 0x00B1, 0x0406, 0x0456, 0x0491, 0x00B5, 0x00B6, 0x00B7,  // B0
-    0x0451, 0x2116, 0x0454, 0x00BB, 0x0458, 0x0405, 0x0455, 0x0457,  // B8
-    0x0410, 0x0411, 0x0412, 0x0413, 0x0414, 0x0415, 0x0416, 0x0417,  // C0
-    0x0418, 0x0419, 0x041A, 0x041B, 0x041C, 0x041D, 0x041E, 0x041F,  // C8
-    0x0420, 0x0421, 0x0422, 0x0423, 0x0424, 0x0425, 0x0426, 0x0427,  // D0
-    0x0428, 0x0429, 0x042A, 0x042B, 0x042C, 0x042D, 0x042E, 0x042F,  // D8
-    0x0430, 0x0431, 0x0432, 0x0433, 0x0434, 0x0435, 0x0436, 0x0437,  // E0
-    0x0438, 0x0439, 0x043A, 0x043B, 0x043C, 0x043D, 0x043E, 0x043F,  // E8
-    0x0440, 0x0441, 0x0442, 0x0443, 0x0444, 0x0445, 0x0446, 0x0447,  // F0
-    0x0448, 0x0449, 0x044A, 0x044B, 0x044C, 0x044D, 0x044E, 0x044F,  // F8
-};
-
-bool isLineBreak(char32_t c) { return c == '\r' || c == '\n' || c == 0x2028 || c == 0x2029; }
-
-// The byte of a character, or -1 when the code page has none.
-int byteOf(char32_t c) {
-  if (c < 0x80) return static_cast<int>(c);
-  for (std::size_t i = 0; i < kUpperHalf.size(); ++i) {
-    if (kUpperHalf[i] == c) return static_cast<int>(0x80 + i);
-  }
-  return -1;
-}
-
-}  // namespace
-
 QString fromCodePage(std::string_view bytes) {
-  QString text(static_cast<qsizetype>(bytes.size()), Qt::Uninitialized);
-  QChar* out = text.data();
-  for (const char b : bytes) {
-    const auto byte = static_cast<unsigned char>(b);
-    *out++ = QChar(byte < 0x80 ? char16_t{byte} : kUpperHalf[byte - 0x80u]);
-  }
-  return text;
+  return QString::fromStdU16String(window::fromCodePage(bytes));
 }
 
 std::optional<std::string> toCodePage(const QString& text) {
-  std::string bytes;
-  bytes.reserve(static_cast<std::size_t>(text.size()));
-  for (const QChar c : text) {
-    // A surrogate (half of a character beyond the first plane) never has a byte.
-    const int byte = byteOf(c.unicode());
-    if (byte < 0) return std::nullopt;
-    bytes += static_cast<char>(byte);
-  }
-  return bytes;
+  return window::toCodePage(units(text));
 }
 
-bool fitsCodePage(char32_t c) { return byteOf(c) >= 0; }
-
 QString mendInput(const QString& text, bool* refused) {
-  QString out;
-  out.reserve(text.size());
-  bool dropped = false;
-  const QList<uint> codePoints = text.toUcs4();
-  for (qsizetype i = 0; i < codePoints.size(); ++i) {
-    const char32_t c = static_cast<char32_t>(codePoints[i]);
-    if (isLineBreak(c)) {
-      if (c == '\r' && i + 1 < codePoints.size() && codePoints[i + 1] == '\n') ++i;
-      out += QLatin1Char(' ');
-    } else if (fitsCodePage(c)) {
-      out += QString::fromUcs4(&c, 1);
-    } else {
-      dropped = true;
-    }
-  }
-  if (refused != nullptr) *refused = dropped;
-  return out;
+  return QString::fromStdU16String(window::mendInput(units(text), refused));
 }
 
 const QString& FieldText::fill(const std::string& bytes) {
-  if (bytes != bytes_ || shown_.isNull()) {
-    bytes_ = bytes;
-    shown_ = fromCodePage(bytes);
+  if (!text_.filled() || bytes != text_.bytes()) {
+    shown_ = QString::fromStdU16String(text_.fill(bytes));
     if (shown_.isNull()) shown_ = QLatin1String("");
   }
   return shown_;
 }
 
-std::string FieldText::take(const QString& now) const {
-  if (now == shown_) return bytes_;
-  // The widgets mend what comes in; mending again here only guards the model against a text
-  // that reached the widget some other way.
-  return toCodePage(mendInput(now)).value();
-}
+std::string FieldText::take(const QString& now) const { return text_.take(units(now)); }
 
 }  // namespace ui

@@ -15,6 +15,7 @@
 #include "ui/Icon.h"
 #include "ui/Layout.h"
 #include "ui/Widgets.h"
+#include "window/Bindings.h"
 
 namespace ui {
 
@@ -142,10 +143,7 @@ void EditWindow::build() {
       case Kind::BorderLabel: {
         auto* label = new QLabel(caption, parent);
         label->setTextFormat(Qt::PlainText);
-        // A label as high as two lines of its font wraps its caption at word boundaries; a
-        // one-line label keeps its caption on its line, where a few pixels too many are cut
-        // at the edge rather than the rest of the line pushed out of sight.
-        label->setWordWrap(d.height >= 2 * 20 * fontDesign(d.font).points);
+        label->setWordWrap(wrapsCaption(d));
         if (d.kind == Kind::BorderLabel) {
           label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
           label->setLineWidth(1);
@@ -201,18 +199,8 @@ void EditWindow::build() {
   for (auto w = widgets_.rbegin(); w != widgets_.rend(); ++w) (*w)->raise();
   chainTabOrder();
 
-  auto text1 = [](std::size_t i) {
-    return [i](lifecycle::Form& f) -> std::string& { return f.Text1[i]; };
-  };
-  fields_ = {
-      {control("Text2"), [](lifecycle::Form& f) -> std::string& { return f.Text2; }, {}},
-      {control("Text3"), [](lifecycle::Form& f) -> std::string& { return f.Text3; }, {}},
-      {control("txtAddr"), [](lifecycle::Form& f) -> std::string& { return f.txtAddr; }, {}},
-      {control("txtT"), [](lifecycle::Form& f) -> std::string& { return f.txtT; }, {}},
-      {control("txtMin"), [](lifecycle::Form& f) -> std::string& { return f.txtMin; }, {}},
-  };
-  for (std::size_t i = 0; i < 6; ++i) {
-    fields_.push_back({control("Text1(" + std::to_string(i) + ")"), text1(i), {}});
+  for (const window::TextBinding& field : window::textFields()) {
+    fields_.push_back({control(field.control), field.slot, {}});
   }
 }
 
@@ -265,32 +253,18 @@ void EditWindow::attach(lifecycle::Editor& editor) {
 }
 
 void EditWindow::connectEvents() {
-  auto button = [this](const char* name) {
+  auto button = [this](std::string_view name) {
     return static_cast<QAbstractButton*>(control(name));
   };
-  using Click = void (lifecycle::Editor::*)();
-  const std::pair<const char*, Click> clicks[] = {
-      {"cmdSave", &lifecycle::Editor::cmdSave_Click},
-      {"cmdNewL", &lifecycle::Editor::cmdNewL_Click},
-      {"cmdNewN", &lifecycle::Editor::cmdNewN_Click},
-      {"cmdDelLast", &lifecycle::Editor::cmdDelLast_Click},
-      {"cmdMix", &lifecycle::Editor::cmdMix_Click},
-      {"cmdEnd", &lifecycle::Editor::cmdEnd_Click},
-  };
-  for (const auto& [name, handler] : clicks) {
-    connect(button(name), &QAbstractButton::clicked, this, [this, h = handler] { run(h); });
+  for (const window::ClickBinding& click : window::clickHandlers()) {
+    connect(button(click.control), &QAbstractButton::clicked, this,
+            [this, h = click.handler] { run(h); });
   }
   connect(button("cmdAbout"), &QAbstractButton::clicked, this, [this] { showAbout(); });
 
-  using Select = bool (lifecycle::Editor::*)(int);
-  const std::pair<const char*, Select> selections[] = {
-      {"List1", &lifecycle::Editor::selectList1},
-      {"List2", &lifecycle::Editor::selectList2},
-      {"File2", &lifecycle::Editor::selectFile2},
-  };
-  for (const auto& [name, select] : selections) {
-    connect(static_cast<QListWidget*>(control(name)), &QListWidget::currentRowChanged, this,
-            [this, s = select](int row) { run(s, row); });
+  for (const window::SelectBinding& selection : window::listSelections()) {
+    connect(static_cast<QListWidget*>(control(selection.control)), &QListWidget::currentRowChanged,
+            this, [this, s = selection.select](int row) { run(s, row); });
   }
   for (int index = 0; index < 2; ++index) {
     auto* option = static_cast<QRadioButton*>(control("optIm(" + std::to_string(index) + ")"));
@@ -373,30 +347,16 @@ void EditWindow::redraw() {
     setTextColour(control("Text1(" + std::to_string(i) + ")"), questionColour);
   }
 
-  auto list = [this](const char* name) { return static_cast<QListWidget*>(control(name)); };
-  showRows(list("List1"), decoded(f.List1.Rows), f.List1.ListIndex);
-  showRows(list("List2"), decoded(f.List2.Rows), f.List2.ListIndex);
-  showRows(list("File1"), decoded(f.File1.Names), f.File1.ListIndex);
-  showRows(list("File2"), decoded(f.File2.Names), f.File2.ListIndex);
-  std::vector<std::string> folders;
-  for (const auto& entry : f.Dir1.Entries) folders.push_back(entry.filename().string());
-  showRows(list("Dir1"), decoded(folders), f.Dir1.ListIndex);
-
-  static_cast<QLabel*>(control("Label9"))->setText(fromCodePage(f.Label9.Caption));
-  static_cast<QLabel*>(control("Label11"))->setText(fromCodePage(f.Label11.Caption));
-
-  const std::pair<const char*, bool> enabled[] = {
-      {"cmdSave", f.cmdSave.Enabled},     {"cmdEnd", f.cmdEnd.Enabled},
-      {"cmdAbout", f.cmdAbout.Enabled},   {"cmdMix", f.cmdMix.Enabled},
-      {"cmdNewL", f.cmdNewL.Enabled},     {"cmdNewN", f.cmdNewN.Enabled},
-      {"cmdDelLast", f.cmdDelLast.Enabled}, {"List1", f.List1.Enabled},
-      {"List2", f.List2.Enabled},         {"File1", f.File1.Enabled},
-      {"File2", f.File2.Enabled},         {"Dir1", f.Dir1.Enabled},
-      {"Label9", f.Label9.Enabled},       {"Label11", f.Label11.Enabled},
-  };
-  for (const auto& [name, on] : enabled) control(name)->setEnabled(on);
-
-  static_cast<QRadioButton*>(control(f.optIm == 1 ? "optIm(1)" : "optIm(0)"))->setChecked(true);
+  for (const window::ListView& list : window::listViews(f)) {
+    showRows(static_cast<QListWidget*>(control(list.control)), decoded(list.rows), list.selected);
+  }
+  for (const window::CaptionView& label : window::captionViews(f)) {
+    static_cast<QLabel*>(control(label.control))->setText(fromCodePage(label.caption));
+  }
+  for (const window::EnabledView& state : window::enabledViews(f)) {
+    control(state.control)->setEnabled(state.enabled);
+  }
+  static_cast<QRadioButton*>(control(window::selectedOption(f)))->setChecked(true);
   static_cast<PictureBox*>(control("Image1"))->setPictureBytes(f.Image1.Bytes);
 }
 

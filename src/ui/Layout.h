@@ -1,68 +1,26 @@
 #pragma once
 
-#include <span>
-#include <string_view>
+// The window's design lives with the toolkit-free parts of the window (window/Layout.h); the Qt
+// window names it from here.
+#include "window/Layout.h"
 
 namespace ui {
 
-// The design of the window frmEdit: every control with its kind, container, caption, place and
-// size in twips (relative to its container), tab index and font. The window is built from this
-// table alone, and scaled from it (see EditWindow::scaleWindow).
-
-enum class Kind {
-  Frame,
-  Label,
-  BorderLabel,  // a label with a border, its text centred
-  TextBox,      // one line
-  MultiLineBox,
-  ListBox,
-  FileList,
-  FolderList,
-  Button,
-  Option,
-  Image,
-};
-
-enum class FontId { A7_5, A7_5b, A9, A9b, A10_5, S8_25, S8_25b, None };
-
-struct FontDesign {
-  std::string_view family;
-  double points;
-  bool bold;
-};
-
-// State of a control when the window opens, where it is not simply enabled.
-enum class Initial { Normal, Disabled, Selected };
-
-struct ControlDesign {
-  std::string_view name;       // "Text1(3)" for a member of a control array
-  std::string_view container;  // kWindowName or the name of a frame
-  Kind kind;
-  std::string_view caption;    // UTF-8; empty where the control has none
-  int left, top, width, height;
-  int tab;  // -1: takes no focus
-  FontId font;
-  Initial initial = Initial::Normal;
-};
-
-inline constexpr std::string_view kWindowName = "frmEdit";
-inline constexpr std::string_view kWindowCaption = "Редактор теста";
-inline constexpr int kClientWidth = 10320;  // twips
-inline constexpr int kClientHeight = 7650;
-inline constexpr FontId kWindowFont = FontId::A7_5;
-
-// Window background, and the background of the frames, of the labels in frames and of the
-// option buttons.
-inline constexpr int kWindowRgb[3] = {153, 170, 153};
-inline constexpr int kFrameRgb[3] = {170, 170, 170};
-
-FontDesign fontDesign(FontId id);
-
-// Every control, in the order the controls are created: the children of the window first, then
-// those of each frame. A container always comes before what it holds.
-std::span<const ControlDesign> controls();
-
-// The design of one control by name, or nullptr.
-const ControlDesign* findControl(std::string_view name);
+using window::ControlDesign;
+using window::controls;
+using window::findControl;
+using window::FontDesign;
+using window::fontDesign;
+using window::FontId;
+using window::Initial;
+using window::Kind;
+using window::kClientHeight;
+using window::kClientWidth;
+using window::kFrameRgb;
+using window::kWindowCaption;
+using window::kWindowFont;
+using window::kWindowName;
+using window::kWindowRgb;
+using window::wrapsCaption;
 
 }  // namespace ui

@@ -2,6 +2,7 @@
 
 #include <QMessageBox>
 
+#include "ui/CodePage.h"
 #include "ui/Layout.h"
 
 namespace ui {
@@ -16,10 +17,7 @@ QString utf8(std::string_view text) {
 }  // namespace
 
 QString boxText(const std::string& text) {
-  QString shown = utf8(text);
-  shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-  shown.replace(QLatin1Char('\r'), QLatin1Char('\n'));
-  return shown;
+  return QString::fromStdU16String(window::boxText(units(utf8(text)), u"\n"));
 }
 
 bool MessageBoxes::confirm(const std::string& text, const std::string& title) {

@@ -1,6 +1,6 @@
-#include "ui/Layout.h"
+#include "window/Layout.h"
 
-namespace ui {
+namespace window {
 
 namespace {
 
@@ -96,4 +96,8 @@ const ControlDesign* findControl(std::string_view name) {
   return nullptr;
 }
 
-}  // namespace ui
+bool wrapsCaption(const ControlDesign& design) {
+  return design.height >= 2 * 20 * fontDesign(design.font).points;
+}
+
+}  // namespace window

@@ -1,6 +1,6 @@
-#include "ui/About.h"
+#include "window/About.h"
 
-namespace ui {
+namespace window {
 
 namespace {
 
@@ -36,4 +36,4 @@ std::string aboutText() {
 
 std::string aboutTitle() { return "О «Лорвакс». — Ксарвин"; }
 
-}  // namespace ui
+}  // namespace window

@@ -1,0 +1,601 @@
+#include "win32/EditWindow.h"
+
+#include <algorithm>
+#include <cmath>
+#include <exception>
+
+#include "shell/Layout.h"
+#include "shell/ShellError.h"
+#include "win32/MessageBoxes.h"
+#include "win32/Picture.h"
+#include "win32/Text.h"
+#include "window/About.h"
+#include "window/Bindings.h"
+#include "window/Layout.h"
+
+namespace win32 {
+
+using window::ControlDesign;
+using window::FontId;
+using window::Kind;
+
+namespace {
+
+constexpr wchar_t kClassName[] = L"TestEditorWindow";
+constexpr wchar_t kOldProc[] = L"TestEditorOldProc";
+constexpr int kFirstId = 100;  // control ids: kFirstId + position in the design table
+constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
+
+COLORREF colour(const int (&c)[3]) { return RGB(c[0], c[1], c[2]); }
+
+UINT dpiOf(HWND hwnd) {
+  const UINT dpi = GetDpiForWindow(hwnd);
+  return dpi == 0 ? 96 : dpi;
+}
+
+std::wstring textOf(HWND control) {
+  std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(control)) + 1, L'\0');
+  text.resize(static_cast<std::size_t>(GetWindowTextW(control, text.data(), static_cast<int>(text.size()))));
+  return text;
+}
+
+std::wstring decoded(std::string_view bytes) { return wide(window::fromCodePage(bytes)); }
+
+std::vector<std::wstring> decoded(const std::vector<std::string>& rows) {
+  std::vector<std::wstring> out;
+  for (const auto& row : rows) out.push_back(decoded(row));
+  return out;
+}
+
+LRESULT callOld(HWND hwnd, UINT message, WPARAM w, LPARAM l) {
+  auto old = reinterpret_cast<WNDPROC>(GetPropW(hwnd, kOldProc));
+  return CallWindowProcW(old, hwnd, message, w, l);
+}
+
+void subclass(HWND hwnd, WNDPROC proc) {
+  SetPropW(hwnd, kOldProc, reinterpret_cast<HANDLE>(SetWindowLongPtrW(hwnd, GWLP_WNDPROC,
+                                                                      reinterpret_cast<LONG_PTR>(proc))));
+}
+
+// A frame holds controls of its own: what they tell their parent goes on to the window, and
+// the frame is filled with its background colour before it draws its line and caption. Its
+// whole area is its own, so what lies under it stays hidden (File1 and Dir1 under Frame2).
+LRESULT CALLBACK frameProc(HWND hwnd, UINT message, WPARAM w, LPARAM l) {
+  switch (message) {
+    case WM_COMMAND:
+    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORLISTBOX:
+    case WM_CTLCOLORBTN:
+      return SendMessageW(GetAncestor(hwnd, GA_ROOT), message, w, l);
+    case WM_ERASEBKGND: {
+      RECT rect;
+      GetClientRect(hwnd, &rect);
+      auto brush = reinterpret_cast<HBRUSH>(
+          SendMessageW(GetAncestor(hwnd, GA_ROOT), WM_CTLCOLORSTATIC, w, reinterpret_cast<LPARAM>(hwnd)));
+      FillRect(reinterpret_cast<HDC>(w), &rect, brush);
+      return 1;
+    }
+    case WM_NCHITTEST:
+      return HTCLIENT;
+    case WM_NCDESTROY: {
+      const LRESULT result = callOld(hwnd, message, w, l);
+      RemovePropW(hwnd, kOldProc);
+      return result;
+    }
+    default:
+      return callOld(hwnd, message, w, l);
+  }
+}
+
+// Pastes the clipboard's text, mended for a field; a refused character beeps.
+void pasteMended(HWND edit) {
+  if (!OpenClipboard(edit)) return;
+  std::u16string text;
+  if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
+    if (const auto* chars = static_cast<const wchar_t*>(GlobalLock(data))) {
+      text = units(chars);
+      GlobalUnlock(data);
+    }
+  }
+  CloseClipboard();
+  bool refused = false;
+  const std::wstring mended = wide(window::mendInput(text, &refused));
+  if (refused) MessageBeep(MB_OK);
+  if (!mended.empty()) SendMessageW(edit, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(mended.c_str()));
+}
+
+// A text field takes in only what the code page can hold and never a line break, typed or
+// pasted: Enter types a space in a multi-line field and nothing in a one-line one.
+LRESULT CALLBACK fieldProc(HWND hwnd, UINT message, WPARAM w, LPARAM l) {
+  switch (message) {
+    case WM_CHAR: {
+      const auto c = static_cast<char16_t>(w);
+      if (c == u'\r' || c == u'\n') {
+        if ((GetWindowLongPtrW(hwnd, GWL_STYLE) & ES_MULTILINE) == 0) return 0;
+        return callOld(hwnd, message, L' ', l);
+      }
+      if (!window::fitsCodePage(c)) {
+        if (!(c >= 0xDC00 && c < 0xE000)) MessageBeep(MB_OK);  // one beep for a pair
+        return 0;
+      }
+      return callOld(hwnd, message, w, l);
+    }
+    case WM_PASTE:
+      pasteMended(hwnd);
+      return 0;
+    case WM_NCDESTROY: {
+      const LRESULT result = callOld(hwnd, message, w, l);
+      RemovePropW(hwnd, kOldProc);
+      return result;
+    }
+    default:
+      return callOld(hwnd, message, w, l);
+  }
+}
+
+bool takesFocus(Kind kind) {
+  return kind != Kind::Frame && kind != Kind::Label && kind != Kind::BorderLabel && kind != Kind::Image;
+}
+
+}  // namespace
+
+EditWindow::EditWindow(HINSTANCE instance, lifecycle::Dialogs& dialogs)
+    : instance_(instance), dialogs_(dialogs) {
+  windowBrush_ = CreateSolidBrush(colour(window::kWindowRgb));
+  frameBrush_ = CreateSolidBrush(colour(window::kFrameRgb));
+  icon_ = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(1), IMAGE_ICON, 16, 16, 0));
+
+  WNDCLASSEXW type{};
+  type.cbSize = sizeof type;
+  type.lpfnWndProc = windowProc;
+  type.hInstance = instance;
+  type.hIcon = icon_;
+  type.hIconSm = icon_;
+  type.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+  type.hbrBackground = windowBrush_;
+  type.lpszClassName = kClassName;
+  RegisterClassExW(&type);
+
+  hwnd_ = CreateWindowExW(0, kClassName, fromUtf8(window::kWindowCaption).c_str(), kStyle,
+                          CW_USEDEFAULT, CW_USEDEFAULT, 0, 0, nullptr, nullptr, instance, this);
+  dpi_ = dpiOf(hwnd_);
+  build();
+  // As designed: 12 twips per pixel, fonts at their own sizes, until start-up scales it.
+  place();
+}
+
+EditWindow::~EditWindow() {
+  editor_ = nullptr;
+  if (hwnd_ != nullptr && IsWindow(hwnd_)) DestroyWindow(hwnd_);
+  picture_.reset();
+  for (HFONT font : fonts_) DeleteObject(font);
+  DeleteObject(windowBrush_);
+  DeleteObject(frameBrush_);
+  if (icon_ != nullptr) DestroyIcon(icon_);
+}
+
+void EditWindow::build() {
+  int id = kFirstId;
+  for (const ControlDesign& d : window::controls()) {
+    HWND parent = d.container == window::kWindowName ? hwnd_ : control(d.container);
+    const std::wstring caption = fromUtf8(d.caption);
+    const DWORD child = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS;
+    const wchar_t* type = L"STATIC";
+    DWORD style = child;
+    DWORD extended = 0;
+    switch (d.kind) {
+      case Kind::Frame:
+        type = L"BUTTON";
+        style |= BS_GROUPBOX | WS_CLIPCHILDREN;
+        break;
+      case Kind::Label:
+        style |= SS_NOPREFIX | (window::wrapsCaption(d) ? SS_LEFT : SS_LEFTNOWORDWRAP);
+        break;
+      case Kind::BorderLabel:
+        style |= SS_NOPREFIX | SS_CENTER | SS_SUNKEN;
+        break;
+      case Kind::TextBox:
+        type = L"EDIT";
+        style |= ES_AUTOHSCROLL;
+        extended = WS_EX_CLIENTEDGE;
+        break;
+      case Kind::MultiLineBox:
+        type = L"EDIT";
+        style |= ES_MULTILINE | ES_AUTOVSCROLL;
+        extended = WS_EX_CLIENTEDGE;
+        break;
+      case Kind::ListBox:
+      case Kind::FileList:
+      case Kind::FolderList:
+        type = L"LISTBOX";
+        style |= LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | WS_VSCROLL;
+        extended = WS_EX_CLIENTEDGE;
+        break;
+      case Kind::Button:
+        type = L"BUTTON";
+        style |= BS_PUSHBUTTON | BS_MULTILINE | BS_CENTER | BS_VCENTER;
+        break;
+      case Kind::Option:
+        type = L"BUTTON";
+        style |= BS_RADIOBUTTON;
+        break;
+      case Kind::Image:
+        break;
+    }
+    HWND hwnd = nullptr;
+    if (d.kind == Kind::Image) {
+      picture_ = std::make_unique<Picture>(instance_, parent, colour(window::kFrameRgb));
+      hwnd = picture_->handle();
+      SetWindowLongPtrW(hwnd, GWLP_ID, id);
+    } else {
+      hwnd = CreateWindowExW(extended, type, caption.c_str(), style, 0, 0, 0, 0, parent,
+                             reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance_, nullptr);
+    }
+    ++id;
+    if (d.kind == Kind::Frame) subclass(hwnd, frameProc);
+    if (d.kind == Kind::TextBox || d.kind == Kind::MultiLineBox) subclass(hwnd, fieldProc);
+    if (d.kind == Kind::Option) {
+      SendMessageW(hwnd, BM_SETCHECK, d.initial == window::Initial::Selected ? BST_CHECKED : BST_UNCHECKED, 0);
+    }
+    if (d.initial == window::Initial::Disabled) EnableWindow(hwnd, FALSE);
+    controls_.push_back(hwnd);
+  }
+
+  for (const window::TextBinding& field : window::textFields()) {
+    fields_.push_back({control(field.control), field.slot, {}});
+  }
+}
+void EditWindow::makeFonts() {
+  for (HFONT font : fonts_) DeleteObject(font);
+  fonts_.clear();
+  for (int id = 0; id < static_cast<int>(FontId::None); ++id) {
+    const window::FontDesign design = window::fontDesign(static_cast<FontId>(id));
+    const int height = -static_cast<int>(std::lround(design.points * factor_ * dpi_ / 72.0));
+    fonts_.push_back(CreateFontW(height, 0, 0, 0, design.bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE,
+                                 FALSE, RUSSIAN_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
+                                 DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS,
+                                 fromUtf8(design.family).c_str()));
+  }
+}
+
+// Every control at its designed twips x factor / twips per pixel, in pixels of 96 per inch
+// times the screen's DPI / 96, and every font at its designed points x factor.
+void EditWindow::place() {
+  const double pixelsPerTwip = factor_ / twipsPerPixelY() * dpi_ / 96.0;
+  auto px = [pixelsPerTwip](int twips) { return static_cast<int>(std::lround(twips * pixelsPerTwip)); };
+  std::vector<HFONT> old = std::move(fonts_);
+  fonts_.clear();
+  makeFonts();
+
+  RECT frame{0, 0, px(window::kClientWidth), px(window::kClientHeight)};
+  AdjustWindowRectExForDpi(&frame, kStyle, FALSE, 0, dpi_);
+  SetWindowPos(hwnd_, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
+               SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  const auto designs = window::controls();
+  const HFONT windowFont = fonts_[static_cast<std::size_t>(window::kWindowFont)];
+  for (std::size_t i = 0; i < controls_.size(); ++i) {
+    const ControlDesign& d = designs[i];
+    SetWindowPos(controls_[i], nullptr, px(d.left), px(d.top), px(d.width), px(d.height),
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+    const HFONT font = d.font == FontId::None ? windowFont : fonts_[static_cast<std::size_t>(d.font)];
+    SendMessageW(controls_[i], WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+  }
+  for (HFONT font : old) DeleteObject(font);
+  fitRows();
+  InvalidateRect(hwnd_, nullptr, TRUE);
+}
+
+// The stage and question lists show all their rows, ten at most, without scrolling, as they do
+// in the window's design: a row is one line of the list's font high, or less where ten such
+// lines would not fit.
+void EditWindow::fitRows() {
+  for (const char* name : {"List1", "List2"}) {
+    HWND list = control(name);
+    HDC dc = GetDC(list);
+    const HGDIOBJ previous = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(list, WM_GETFONT, 0, 0)));
+    TEXTMETRICW metrics{};
+    GetTextMetricsW(dc, &metrics);
+    SelectObject(dc, previous);
+    ReleaseDC(list, dc);
+    RECT inside;
+    GetClientRect(list, &inside);
+    const int rows = std::max(shell::kMaxStages, shell::kQuestionsPerStage);
+    const int height = std::min<int>(metrics.tmHeight, (inside.bottom - inside.top) / rows);
+    SendMessageW(list, LB_SETITEMHEIGHT, 0, std::max(height, 1));
+  }
+}
+
+// Logical pixels of 96 per inch, as the Qt window reports on any screen; the DPI of the
+// screen scales the window on top of them.
+double EditWindow::twipsPerPixelY() const { return 1440.0 / 96.0; }
+
+void EditWindow::scaleWindow(double factor) {
+  factor_ = factor;
+  place();
+}
+
+HWND EditWindow::control(std::string_view name) const {
+  const auto designs = window::controls();
+  for (std::size_t i = 0; i < controls_.size(); ++i) {
+    if (designs[i].name == name) return controls_[i];
+  }
+  return nullptr;
+}
+
+int EditWindow::indexOf(HWND hwnd) const {
+  for (std::size_t i = 0; i < controls_.size(); ++i) {
+    if (controls_[i] == hwnd) return static_cast<int>(i);
+  }
+  return -1;
+}
+
+void EditWindow::attach(lifecycle::Editor& editor) {
+  editor_ = &editor;
+  redraw();
+}
+
+bool EditWindow::load() {
+  if (editor_ == nullptr) return false;
+  runHandler(&lifecycle::Editor::Form_Load);
+  if (ended_) return false;
+  focusFirst();
+  return true;
+}
+
+LRESULT CALLBACK EditWindow::windowProc(HWND hwnd, UINT message, WPARAM w, LPARAM l) {
+  if (message == WM_NCCREATE) {
+    auto* self = static_cast<EditWindow*>(reinterpret_cast<CREATESTRUCTW*>(l)->lpCreateParams);
+    self->hwnd_ = hwnd;
+    SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+  }
+  auto* self = reinterpret_cast<EditWindow*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+  if (self == nullptr) return DefWindowProcW(hwnd, message, w, l);
+  return self->onMessage(message, w, l);
+}
+
+LRESULT EditWindow::onMessage(UINT message, WPARAM w, LPARAM l) {
+  switch (message) {
+    case WM_COMMAND:
+      if (l != 0) onCommand(reinterpret_cast<HWND>(l), HIWORD(w));
+      return 0;
+    case WM_CTLCOLORSTATIC:
+      return colourStatic(reinterpret_cast<HDC>(w), reinterpret_cast<HWND>(l));
+    case WM_CTLCOLOREDIT: {
+      const LRESULT brush = DefWindowProcW(hwnd_, message, w, l);
+      const int i = indexOf(reinterpret_cast<HWND>(l));
+      if (i >= 0 && window::controls()[static_cast<std::size_t>(i)].name.starts_with("Text1(") &&
+          editor_ != nullptr) {
+        SetTextColor(reinterpret_cast<HDC>(w), editor_->form.Text1Red ? RGB(255, 0, 0) : RGB(0, 0, 0));
+      }
+      return brush;
+    }
+    case WM_CLOSE:
+      // Closing by the frame unloads the editor once; after an error or the exit button the
+      // editor has already ended.
+      if (!ended_ && editor_ != nullptr) runHandler(&lifecycle::Editor::Form_Unload);
+      return 0;
+    case WM_DESTROY:
+      if (!ended_) {
+        ended_ = true;
+        exitCode_ = 1;
+      }
+      PostQuitMessage(exitCode_);
+      return 0;
+    case WM_DPICHANGED: {
+      dpi_ = HIWORD(w);
+      place();
+      const auto* suggested = reinterpret_cast<const RECT*>(l);
+      SetWindowPos(hwnd_, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
+                   suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
+      return 0;
+    }
+    default:
+      return DefWindowProcW(hwnd_, message, w, l);
+  }
+}
+
+// Labels, options and frames on the window's colour or on their frame's.
+LRESULT EditWindow::colourStatic(HDC dc, HWND hwnd) {
+  const int i = indexOf(hwnd);
+  if (i < 0) return DefWindowProcW(hwnd_, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(hwnd));
+  const ControlDesign& d = window::controls()[static_cast<std::size_t>(i)];
+  if (d.kind == Kind::TextBox || d.kind == Kind::MultiLineBox) {
+    return DefWindowProcW(hwnd_, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(hwnd));
+  }
+  const bool onWindow = d.container == window::kWindowName && d.kind != Kind::Frame;
+  SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
+  SetBkColor(dc, colour(onWindow ? window::kWindowRgb : window::kFrameRgb));
+  return reinterpret_cast<LRESULT>(onWindow ? windowBrush_ : frameBrush_);
+}
+
+void EditWindow::onCommand(HWND hwnd, int code) {
+  if (busy_ || ended_ || editor_ == nullptr) return;
+  const int i = indexOf(hwnd);
+  if (i < 0) return;
+  const std::string_view name = window::controls()[static_cast<std::size_t>(i)].name;
+  if (code == BN_CLICKED) {
+    for (const window::ClickBinding& click : window::clickHandlers()) {
+      if (name == click.control) return runHandler(click.handler);
+    }
+    if (name == "cmdAbout") return showAbout();
+    if (name == "optIm(0)") return runSelect(&lifecycle::Editor::selectOptIm, 0);
+    if (name == "optIm(1)") return runSelect(&lifecycle::Editor::selectOptIm, 1);
+  } else if (code == LBN_SELCHANGE) {
+    // A row chosen by the user, with the mouse or the arrow keys; the focus alone chooses none.
+    const int row = static_cast<int>(SendMessageW(hwnd, LB_GETCURSEL, 0, 0));
+    for (const window::SelectBinding& selection : window::listSelections()) {
+      if (name == selection.control) return runSelect(selection.select, row);
+    }
+  }
+}
+
+void EditWindow::runHandler(void (lifecycle::Editor::*handler)()) {
+  lifecycle::Editor* editor = editor_;
+  handle([editor, handler] { (editor->*handler)(); });
+}
+
+void EditWindow::runSelect(bool (lifecycle::Editor::*select)(int), int row) {
+  lifecycle::Editor* editor = editor_;
+  handle([editor, select, row] { (editor->*select)(row); });
+}
+
+// The event boundary: texts in, the handler, everything out. An error ends the editor here.
+template <typename Call>
+void EditWindow::handle(Call call) {
+  if (ended_ || editor_ == nullptr || busy_) return;
+  busy_ = true;
+  collect();
+  try {
+    call();
+  } catch (const shell::ShellError& error) {
+    busy_ = false;
+    fail(error.what());
+    return;
+  } catch (const std::exception& error) {
+    busy_ = false;
+    fail(std::string("Внутренняя ошибка редактора: ") + error.what());
+    return;
+  }
+  redraw();
+  busy_ = false;
+  if (editor_->unloaded()) finish(0);
+}
+
+void EditWindow::collect() {
+  for (Field& field : fields_) field.slot(editor_->form) = field.text.take(units(textOf(field.control)));
+}
+
+// Sets a list's rows and its selected row (-1: none), touching only what differs.
+void EditWindow::showRows(HWND list, std::vector<std::wstring>& shown,
+                          const std::vector<std::wstring>& rows, int selected) {
+  if (shown != rows) {
+    SendMessageW(list, WM_SETREDRAW, FALSE, 0);
+    SendMessageW(list, LB_RESETCONTENT, 0, 0);
+    for (const auto& row : rows) SendMessageW(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(row.c_str()));
+    SendMessageW(list, WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(list, nullptr, TRUE);
+    shown = rows;
+  }
+  if (selected < 0 || selected >= static_cast<int>(rows.size())) selected = -1;
+  if (SendMessageW(list, LB_GETCURSEL, 0, 0) != selected) SendMessageW(list, LB_SETCURSEL, static_cast<WPARAM>(selected), 0);
+}
+
+void EditWindow::redraw() {
+  const bool wasBusy = busy_;
+  busy_ = true;
+  const lifecycle::Form& f = editor_->form;
+  for (Field& field : fields_) {
+    const std::wstring shown = wide(field.text.fill(field.slot(editor_->form)));
+    if (textOf(field.control) != shown) SetWindowTextW(field.control, shown.c_str());
+  }
+  for (int i = 0; i < 6; ++i) InvalidateRect(control("Text1(" + std::to_string(i) + ")"), nullptr, FALSE);
+
+  for (const window::ListView& list : window::listViews(f)) {
+    showRows(control(list.control), rows_[list.control], decoded(list.rows), list.selected);
+  }
+  for (const window::CaptionView& label : window::captionViews(f)) {
+    const std::wstring text = decoded(label.caption);
+    if (textOf(control(label.control)) != text) SetWindowTextW(control(label.control), text.c_str());
+  }
+  for (const window::EnabledView& state : window::enabledViews(f)) {
+    HWND hwnd = control(state.control);
+    if ((IsWindowEnabled(hwnd) != FALSE) != state.enabled) EnableWindow(hwnd, state.enabled ? TRUE : FALSE);
+  }
+  const std::string_view option = window::selectedOption(f);
+  for (const char* name : {"optIm(0)", "optIm(1)"}) {
+    SendMessageW(control(name), BM_SETCHECK, name == option ? BST_CHECKED : BST_UNCHECKED, 0);
+  }
+  picture_->show(f.Image1.Bytes);
+  busy_ = wasBusy;
+}
+
+void EditWindow::finish(int status) {
+  ended_ = true;
+  exitCode_ = status;
+  DestroyWindow(hwnd_);
+}
+
+void EditWindow::fail(const std::string& message) {
+  ended_ = true;
+  exitCode_ = 1;
+  showError(hwnd_, message);
+  DestroyWindow(hwnd_);
+}
+
+// The help box reads and changes nothing: no handler of the editor runs for it.
+void EditWindow::showAbout() {
+  if (ended_) return;
+  dialogs_.inform(window::aboutText(), window::aboutTitle());
+}
+
+// The focus order: the controls that take the focus, by their tab indices.
+namespace {
+
+std::vector<std::size_t> tabOrder() {
+  std::vector<std::size_t> order;
+  const auto designs = window::controls();
+  for (std::size_t i = 0; i < designs.size(); ++i) {
+    if (designs[i].tab >= 0 && takesFocus(designs[i].kind)) order.push_back(i);
+  }
+  std::sort(order.begin(), order.end(),
+            [&designs](std::size_t a, std::size_t b) { return designs[a].tab < designs[b].tab; });
+  return order;
+}
+
+}  // namespace
+
+void EditWindow::focusFirst() {
+  for (const std::size_t i : tabOrder()) {
+    if (IsWindowEnabled(controls_[i])) {
+      SetFocus(controls_[i]);
+      return;
+    }
+  }
+}
+
+void EditWindow::moveFocus(bool back) {
+  const std::vector<std::size_t> order = tabOrder();
+  const int n = static_cast<int>(order.size());
+  const int focused = indexOf(GetFocus());
+  int at = -1;
+  for (int k = 0; k < n; ++k) {
+    if (static_cast<int>(order[static_cast<std::size_t>(k)]) == focused) at = k;
+  }
+  for (int step = 1; step <= n; ++step) {
+    const int k = ((at < 0 ? (back ? 0 : -1) : at) + (back ? -step : step) % n + n) % n;
+    HWND next = controls_[order[static_cast<std::size_t>(k)]];
+    if (IsWindowEnabled(next) && IsWindowVisible(next)) {
+      SetFocus(next);
+      if (window::controls()[order[static_cast<std::size_t>(k)]].kind == Kind::TextBox ||
+          window::controls()[order[static_cast<std::size_t>(k)]].kind == Kind::MultiLineBox) {
+        SendMessageW(next, EM_SETSEL, 0, -1);
+      }
+      return;
+    }
+  }
+}
+
+bool EditWindow::preTranslate(const MSG& message) {
+  if (message.message != WM_KEYDOWN || ended_) return false;
+  if (message.hwnd != hwnd_ && !IsChild(hwnd_, message.hwnd)) return false;
+  if (message.wParam == VK_TAB) {
+    moveFocus((GetKeyState(VK_SHIFT) & 0x8000) != 0);
+    return true;
+  }
+  // The arrow keys move between the two option buttons and select the one they reach, as
+  // between the buttons of one group.
+  const bool arrow = message.wParam == VK_UP || message.wParam == VK_DOWN ||
+                     message.wParam == VK_LEFT || message.wParam == VK_RIGHT;
+  for (int index = 0; arrow && index < 2; ++index) {
+    if (message.hwnd == control("optIm(" + std::to_string(index) + ")")) {
+      const int other = 1 - index;
+      SetFocus(control("optIm(" + std::to_string(other) + ")"));
+      runSelect(&lifecycle::Editor::selectOptIm, other);
+      return true;
+    }
+  }
+  return false;
+}
+
+}  // namespace win32

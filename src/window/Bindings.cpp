@@ -1,0 +1,72 @@
+#include "window/Bindings.h"
+
+namespace window {
+
+namespace {
+
+using lifecycle::Editor;
+using lifecycle::Form;
+
+constexpr TextBinding kTextFields[] = {
+    {"Text2", [](Form& f) -> std::string& { return f.Text2; }},
+    {"Text3", [](Form& f) -> std::string& { return f.Text3; }},
+    {"txtAddr", [](Form& f) -> std::string& { return f.txtAddr; }},
+    {"txtT", [](Form& f) -> std::string& { return f.txtT; }},
+    {"txtMin", [](Form& f) -> std::string& { return f.txtMin; }},
+    {"Text1(0)", [](Form& f) -> std::string& { return f.Text1[0]; }},
+    {"Text1(1)", [](Form& f) -> std::string& { return f.Text1[1]; }},
+    {"Text1(2)", [](Form& f) -> std::string& { return f.Text1[2]; }},
+    {"Text1(3)", [](Form& f) -> std::string& { return f.Text1[3]; }},
+    {"Text1(4)", [](Form& f) -> std::string& { return f.Text1[4]; }},
+    {"Text1(5)", [](Form& f) -> std::string& { return f.Text1[5]; }},
+};
+
+constexpr ClickBinding kClicks[] = {
+    {"cmdSave", &Editor::cmdSave_Click},       {"cmdNewL", &Editor::cmdNewL_Click},
+    {"cmdNewN", &Editor::cmdNewN_Click},       {"cmdDelLast", &Editor::cmdDelLast_Click},
+    {"cmdMix", &Editor::cmdMix_Click},         {"cmdEnd", &Editor::cmdEnd_Click},
+};
+
+constexpr SelectBinding kSelections[] = {
+    {"List1", &Editor::selectList1},
+    {"List2", &Editor::selectList2},
+    {"File2", &Editor::selectFile2},
+};
+
+}  // namespace
+
+std::span<const TextBinding> textFields() { return kTextFields; }
+std::span<const ClickBinding> clickHandlers() { return kClicks; }
+std::span<const SelectBinding> listSelections() { return kSelections; }
+
+std::vector<ListView> listViews(const Form& f) {
+  std::vector<std::string> folders;
+  for (const auto& entry : f.Dir1.Entries) folders.push_back(entry.filename().string());
+  return {
+      {"List1", f.List1.Rows, f.List1.ListIndex},
+      {"List2", f.List2.Rows, f.List2.ListIndex},
+      {"File1", f.File1.Names, f.File1.ListIndex},
+      {"File2", f.File2.Names, f.File2.ListIndex},
+      {"Dir1", std::move(folders), f.Dir1.ListIndex},
+  };
+}
+
+std::vector<CaptionView> captionViews(const Form& f) {
+  return {{"Label9", f.Label9.Caption}, {"Label11", f.Label11.Caption}};
+}
+
+std::vector<EnabledView> enabledViews(const Form& f) {
+  return {
+      {"cmdSave", f.cmdSave.Enabled},       {"cmdEnd", f.cmdEnd.Enabled},
+      {"cmdAbout", f.cmdAbout.Enabled},     {"cmdMix", f.cmdMix.Enabled},
+      {"cmdNewL", f.cmdNewL.Enabled},       {"cmdNewN", f.cmdNewN.Enabled},
+      {"cmdDelLast", f.cmdDelLast.Enabled}, {"List1", f.List1.Enabled},
+      {"List2", f.List2.Enabled},           {"File1", f.File1.Enabled},
+      {"File2", f.File2.Enabled},           {"Dir1", f.Dir1.Enabled},
+      {"Label9", f.Label9.Enabled},         {"Label11", f.Label11.Enabled},
+  };
+}
+
+std::string_view selectedOption(const Form& f) { return f.optIm == 1 ? "optIm(1)" : "optIm(0)"; }
+
+}  // namespace window

@@ -1,0 +1,62 @@
+#pragma once
+
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "lifecycle/Editor.h"
+#include "lifecycle/Form.h"
+
+namespace window {
+
+// Which control of the window shows which part of the editor's Form, and which event of which
+// control runs which handler of the editor. Both windows are wired from these tables.
+
+// A text field and the Form's bytes it shows and edits.
+struct TextBinding {
+  std::string_view control;
+  std::string& (*slot)(lifecycle::Form&);
+};
+std::span<const TextBinding> textFields();
+
+// A button and the handler its click runs. cmdAbout is not among them: its help box reads and
+// changes nothing, and no handler of the editor runs for it.
+struct ClickBinding {
+  std::string_view control;
+  void (lifecycle::Editor::*handler)();
+};
+std::span<const ClickBinding> clickHandlers();
+
+// A list and the selection the user's choice of a row makes (the row, or -1 for none).
+struct SelectBinding {
+  std::string_view control;
+  bool (lifecycle::Editor::*select)(int);
+};
+std::span<const SelectBinding> listSelections();
+
+// What a redraw shows of the Form, beyond the text fields: each list's rows (in the code page's
+// bytes) and selected row, the two counting labels' captions, and which controls are enabled.
+struct ListView {
+  std::string_view control;
+  std::vector<std::string> rows;
+  int selected;
+};
+std::vector<ListView> listViews(const lifecycle::Form& form);
+
+struct CaptionView {
+  std::string_view control;
+  const std::string& caption;
+};
+std::vector<CaptionView> captionViews(const lifecycle::Form& form);
+
+struct EnabledView {
+  std::string_view control;
+  bool enabled;
+};
+std::vector<EnabledView> enabledViews(const lifecycle::Form& form);
+
+// The option button selected for the Form's optIm.
+std::string_view selectedOption(const lifecycle::Form& form);
+
+}  // namespace window

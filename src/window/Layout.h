@@ -1,0 +1,73 @@
+#pragma once
+
+#include <span>
+#include <string_view>
+
+namespace window {
+
+// The design of the window frmEdit: every control with its kind, container, caption, place and
+// size in twips (relative to its container), tab index and font. Both windows (Qt and Win32)
+// are built from this table alone, and scaled from it (see their scaleWindow).
+
+enum class Kind {
+  Frame,
+  Label,
+  BorderLabel,  // a label with a border, its text centred
+  TextBox,      // one line
+  MultiLineBox,
+  ListBox,
+  FileList,
+  FolderList,
+  Button,
+  Option,
+  Image,
+};
+
+enum class FontId { A7_5, A7_5b, A9, A9b, A10_5, S8_25, S8_25b, None };
+
+struct FontDesign {
+  std::string_view family;
+  double points;
+  bool bold;
+};
+
+// State of a control when the window opens, where it is not simply enabled.
+enum class Initial { Normal, Disabled, Selected };
+
+struct ControlDesign {
+  std::string_view name;       // "Text1(3)" for a member of a control array
+  std::string_view container;  // kWindowName or the name of a frame
+  Kind kind;
+  std::string_view caption;    // UTF-8; empty where the control has none
+  int left, top, width, height;
+  int tab;  // -1: takes no focus
+  FontId font;
+  Initial initial = Initial::Normal;
+};
+
+inline constexpr std::string_view kWindowName = "frmEdit";
+inline constexpr std::string_view kWindowCaption = "Редактор теста";
+inline constexpr int kClientWidth = 10320;  // twips
+inline constexpr int kClientHeight = 7650;
+inline constexpr FontId kWindowFont = FontId::A7_5;
+
+// Window background, and the background of the frames, of the labels in frames and of the
+// option buttons.
+inline constexpr int kWindowRgb[3] = {153, 170, 153};
+inline constexpr int kFrameRgb[3] = {170, 170, 170};
+
+FontDesign fontDesign(FontId id);
+
+// Every control, in the order the controls are created: the children of the window first, then
+// those of each frame. A container always comes before what it holds.
+std::span<const ControlDesign> controls();
+
+// The design of one control by name, or nullptr.
+const ControlDesign* findControl(std::string_view name);
+
+// Whether a label wraps its caption at word boundaries: a label as high as two lines of its
+// font does; a one-line label keeps its caption on its line, where a few pixels too many are
+// cut at the edge rather than the rest of the line pushed out of sight.
+bool wrapsCaption(const ControlDesign& design);
+
+}  // namespace window

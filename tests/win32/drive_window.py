@@ -1,0 +1,247 @@
+#!/usr/bin/env python3
+"""Drives the Windows editor under Wine on an X display as a teacher would, and checks what it
+wrote: stage 3, question 4 chosen in the lists, answer 2 and the right-answer number replaced
+(pasted through the clipboard), save, exit. Then exactly line 9 of 2/3.html and line 56 of 1.js
+differ from the model shell, and every other byte of the test is the same. Then, on a shell
+whose 1.js is empty: the error box titled as the window, and after OK the program ends with
+status 1, having written nothing.
+
+    drive_window.py WINE EXE SAMPLE WORKDIR PLACES SCREENSHOT
+
+PLACES is the output of control-places (the shared design table in twips). The window is found
+on the display, its client area by its background colour; controls are clicked at their designed
+places at 12 twips per pixel times the screen's DPI / 96 (96 under Wine by default).
+"""
+import filecmp
+import os
+import shutil
+import subprocess
+import sys
+import time
+
+WINDOW_RGB = (153, 170, 153)
+DPI = 96
+NEW_ANSWER = "Постоянная память (ПЗУ)"
+NEW_RIGHT = "3"
+
+
+def run(*args, **kw):
+    return subprocess.run(args, check=True, capture_output=True, text=True, **kw).stdout
+
+
+def put_clipboard(text):
+    # xclip stays behind to serve the selection: its output must not be waited for.
+    subprocess.run(["xclip", "-selection", "clipboard", "-i"], input=text.encode(), check=True,
+                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+
+
+def fail(message):
+    print("FAIL:", message)
+    sys.exit(1)
+
+
+def screen():
+    shot = subprocess.run(["import", "-window", "root", "-depth", "8", "rgb:-"],
+                          check=True, capture_output=True).stdout
+    size = run("xdpyinfo").split("dimensions:")[1].split()[0]
+    width, height = (int(v) for v in size.split("x"))
+    return shot, width, height
+
+
+def client_origin(x0, y0):
+    """The top left pixel of the window's background inside the X window at (x0, y0)."""
+    shot, width, _ = screen()
+    for y in range(y0, y0 + 80):
+        for x in range(x0, x0 + 40):
+            i = (y * width + x) * 3
+            if tuple(shot[i:i + 3]) == WINDOW_RGB:
+                return x, y
+    fail("the window's background colour was not found")
+
+
+def start(wine, exe, work, log_file):
+    shutil.copy(exe, os.path.join(work, "test_editor.exe"))
+    log = open(log_file, "w")
+    return subprocess.Popen([wine, "test_editor.exe"], cwd=work, stdout=log, stderr=log)
+
+
+def visible_windows(name):
+    found = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", name],
+                           capture_output=True, text=True)
+    return found.stdout.split()
+
+
+def broken_shell(wine, exe, sample, work, log_file, screenshot):
+    """An error at start-up: one box titled as the window, then the end, with nothing written."""
+    shutil.rmtree(work, ignore_errors=True)
+    shutil.copytree(sample, work)
+    open(os.path.join(work, "1.js"), "wb").close()
+    editor = start(wine, exe, work, log_file)
+    boxes = []
+    for _ in range(60):
+        boxes = visible_windows("^Редактор теста$")
+        if boxes or editor.poll() is not None:
+            break
+        time.sleep(0.5)
+    if len(boxes) != 1:
+        editor.kill()
+        fail(f"{len(boxes)} windows titled as the editor's for a broken 1.js, expected its error box")
+    time.sleep(0.5)
+    run("import", "-window", "root", screenshot)
+    run("xdotool", "key", "--window", boxes[0], "Return")
+    try:
+        status = editor.wait(timeout=30)
+    except subprocess.TimeoutExpired:
+        editor.kill()
+        fail("the editor did not end after its error box")
+    if status != 1:
+        fail(f"after its error box the editor ended with status {status}, expected 1")
+    os.remove(os.path.join(work, "test_editor.exe"))
+    for folder, _, files in os.walk(work):
+        for name in files:
+            path = os.path.relpath(os.path.join(folder, name), work)
+            before = os.path.join(sample, path)
+            if path == "1.js":
+                if os.path.getsize(os.path.join(work, path)) != 0:
+                    fail("the broken 1.js was written")
+            elif not os.path.exists(before) or not filecmp.cmp(before, os.path.join(work, path),
+                                                                shallow=False):
+                fail(f"{path} was written by a start-up that failed")
+    print("PASS: a broken 1.js: the error box, status 1, nothing written")
+
+
+def main():
+    wine, exe, sample, work, places_file, screenshot = sys.argv[1:7]
+    log_file = os.path.join(os.path.dirname(screenshot), "wine.log")
+    places = {}
+    for line in open(places_file, encoding="utf-8"):
+        name, *box = line.split()
+        places[name] = [int(v) for v in box]
+    scale = DPI / 96 / 12
+
+    shutil.rmtree(work, ignore_errors=True)
+    shutil.copytree(sample, work)
+    editor = start(wine, exe, work, log_file)
+    try:
+        found = subprocess.run(["xdotool", "search", "--sync", "--onlyvisible", "--name",
+                                "Редактор теста"], capture_output=True, text=True, timeout=60)
+    except subprocess.TimeoutExpired:
+        editor.kill()
+        fail("no editor window within a minute")
+    window = found.stdout.split()[0]
+    geometry = dict(v.split("=") for v in run("xdotool", "getwindowgeometry", "--shell",
+                                              window).split())
+    time.sleep(1.0)
+    ox, oy = client_origin(int(geometry["X"]), int(geometry["Y"]))
+    cw, ch = places["frmEdit"][2:4]
+    print(f"client area at {ox},{oy}, {round(cw * scale)} x {round(ch * scale)} pixels")
+
+    def point(name, dx=None, dy=None):
+        left, top, w, h = places[name]
+        x = left * scale + (w * scale / 2 if dx is None else dx)
+        y = top * scale + (h * scale / 2 if dy is None else dy)
+        return str(round(ox + x)), str(round(oy + y))
+
+    def alive():
+        if editor.poll() is not None:
+            run("import", "-window", "root", screenshot)
+            fail(f"the editor ended early, with status {editor.returncode}")
+
+    def click(name, dx=None, dy=None):
+        alive()
+        run("xdotool", "mousemove", *point(name, dx, dy), "click", "1")
+        time.sleep(0.4)
+
+    def keys(*names):
+        run("xdotool", "key", "--delay", "80", *names)
+        time.sleep(0.4)
+
+    def paste_over(name, text):
+        put_clipboard(text)
+        time.sleep(0.3)
+        click(name)
+        keys("ctrl+Home", "ctrl+shift+End", "Delete", "ctrl+v")
+
+    def ink(name):
+        """How many pixels inside a control (its border left out) are not white."""
+        shot, width, _ = screen()
+        left, top, w, h = places[name]
+        x0, y0 = round(ox + left * scale) + 4, round(oy + top * scale) + 4
+        x1, y1 = round(ox + (left + w) * scale) - 4, round(oy + (top + h) * scale) - 4
+        return sum(1 for y in range(y0, y1) for x in range(x0, x1)
+                   if shot[(y * width + x) * 3:(y * width + x) * 3 + 3] != b"\xff\xff\xff")
+
+    # The focus moves by the tab indices: from the right-answer field (7) past the disabled
+    # cmdNewN (14) to the stage list (16), which the focus alone leaves unchosen; the arrow key
+    # then chooses stage 1, and the question list fills.
+    click("Text1(5)")
+    keys("Tab", "Tab", "Tab")
+    if ink("List2") != 0:
+        fail("the stage list chose a stage when it only took the focus")
+    keys("Down")
+    if ink("List2") == 0:
+        fail("three Tabs from Text1(5) did not reach the stage list")
+
+    # Each list focused by a click on its top row, wherever it is scrolled to, then the first row
+    # and the row wanted chosen by the keys.
+    click("List1", 4, 6)
+    keys("Home", "Down", "Down")
+    click("List2", 4, 6)
+    keys("Home", "Down", "Down", "Down")
+    paste_over("Text1(2)", NEW_ANSWER)
+    paste_over("Text1(5)", NEW_RIGHT)
+    run("import", "-window", "root", screenshot)
+    click("cmdSave")
+    click("cmdEnd")
+    try:
+        status = editor.wait(timeout=30)
+    except subprocess.TimeoutExpired:
+        run("import", "-window", "root", screenshot)
+        editor.kill()
+        fail("the editor did not end after the exit button (a message box?)")
+    if status != 0:
+        fail(f"the editor ended with status {status}")
+
+    os.remove(os.path.join(work, "test_editor.exe"))
+    changed = []
+    for folder, _, files in os.walk(sample):
+        for name in files:
+            path = os.path.relpath(os.path.join(folder, name), sample)
+            if not filecmp.cmp(os.path.join(sample, path), os.path.join(work, path), shallow=False):
+                changed.append(path)
+    extra = []
+    for folder, _, files in os.walk(work):
+        for name in files:
+            path = os.path.relpath(os.path.join(folder, name), work)
+            if not os.path.exists(os.path.join(sample, path)):
+                extra.append(path)
+    if extra:
+        fail(f"files left in the test: {extra}")
+    if sorted(changed) != ["1.js", os.path.join("2", "3.html")]:
+        fail(f"changed files: {sorted(changed)}")
+
+    def line_diff(path):
+        before = open(os.path.join(sample, path), "rb").read().split(b"\n")
+        after = open(os.path.join(work, path), "rb").read().split(b"\n")
+        if len(before) != len(after):
+            fail(f"{path}: {len(before)} lines became {len(after)}")
+        return [i for i in range(len(before)) if before[i] != after[i]], after
+
+    lines, page = line_diff(os.path.join("2", "3.html"))
+    if lines != [9]:
+        fail(f"2/3.html: lines {lines} changed, expected line 9 only")
+    if page[9].rstrip(b"\r") != NEW_ANSWER.encode("cp1251"):
+        fail(f"2/3.html line 9 is {page[9]!r}")
+    lines, key = line_diff("1.js")
+    if lines != [56]:
+        fail(f"1.js: lines {lines} changed, expected line 56 only")
+    if key[56].rstrip(b"\r") != NEW_RIGHT.encode():
+        fail(f"1.js line 56 is {key[56]!r}")
+    print("PASS: 2/3.html line 9 and 1.js line 56 changed, every other byte the same")
+
+    broken_shell(wine, exe, sample, work, log_file,
+                 os.path.join(os.path.dirname(screenshot), "error-box.png"))
+
+
+if __name__ == "__main__":
+    main()
