@@ -146,18 +146,34 @@ std::string Change::journalText() const {
 
 void Change::commit() {
   if (steps_.empty()) return;
-  // 1. New contents, each synced, under temporary names in the root.
-  for (const Step& step : steps_) {
-    if (step.kind == Step::Replace) {
-      naming(step.target, [&] { disk_.putFile(root_ / step.temp, bytes_.at(step.target)); });
-    } else if (step.kind == Step::AddFolder) {
-      const fs::path temp = root_ / step.temp;
-      naming(step.target, [&] {
-        disk_.makeFolder(temp);
-        for (const auto& [name, bytes] : folders_.at(step.target)) disk_.putFile(temp / fromUtf8(name), bytes);
-        disk_.syncFolder(temp);
-      });
+  // 1. New contents, each synced, under temporary names in the root; and every file the change
+  // replaces or deletes free to be replaced. A failure here leaves the test as it was; the
+  // temporaries are removed as far as possible (after a crash, the next start removes them).
+  try {
+    for (const Step& step : steps_) {
+      const fs::path target = under(root_, step.target);
+      if (step.kind == Step::Replace) {
+        naming(step.target, [&] { disk_.putFile(root_ / step.temp, bytes_.at(step.target)); });
+      } else if (step.kind == Step::AddFolder) {
+        const fs::path temp = root_ / step.temp;
+        naming(step.target, [&] {
+          disk_.makeFolder(temp);
+          for (const auto& [name, bytes] : folders_.at(step.target)) {
+            disk_.putFile(temp / fromUtf8(name), bytes);
+          }
+          disk_.syncFolder(temp);
+        });
+      }
+      if ((step.kind == Step::Replace || step.kind == Step::Delete) && disk_.inUse(target)) {
+        throw ShellError(step.target, std::string(step.kind == Step::Replace
+                                                      ? "не удалось записать файл"
+                                                      : "не удалось удалить файл") +
+                                          ": занят другой программой");
+      }
     }
+  } catch (const ShellError&) {
+    dropTemporaries();
+    throw;
   }
   // 2. The journal; with the root synced, the change is decided.
   const fs::path journal = root_ / kJournalFile;
@@ -189,6 +205,21 @@ void Change::commit() {
   steps_.clear();
   bytes_.clear();
   folders_.clear();
+}
+
+void Change::dropTemporaries() noexcept {
+  for (const Step& step : steps_) {
+    try {
+      const fs::path temp = root_ / step.temp;
+      if (step.kind == Step::Replace && disk_.fileExists(temp)) disk_.deleteFile(temp);
+      if (step.kind == Step::AddFolder && disk_.folderExists(temp)) {
+        for (const auto& name : disk_.listFiles(temp, "*")) disk_.deleteFile(temp / fromUtf8(name));
+        disk_.removeFolder(temp);
+      }
+    } catch (const std::exception&) {
+      // Left for the next start, which removes the editor's temporaries.
+    }
+  }
 }
 
 void Change::recover(Disk& disk, const fs::path& root) {

@@ -54,6 +54,7 @@ class Change {
   };
 
   std::string relative(const fs::path& path) const;
+  void dropTemporaries() noexcept;
   std::string journalText() const;
 
   Disk& disk_;

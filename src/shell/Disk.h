@@ -65,6 +65,10 @@ class Disk {
   // Whether this user may write a file, or create and delete files in a folder. Only checks,
   // writes nothing; a file system mounted read-only answers false.
   virtual bool writable(const fs::path& path) = 0;
+
+  // Whether another program holds the file open so that it cannot be replaced or deleted now
+  // (Windows: opened without sharing its deletion). False where the system has no such lock.
+  virtual bool inUse(const fs::path& file) = 0;
 };
 
 // The name of the temporary file that writeFile and copyFile use for `target`. It starts with
@@ -95,6 +99,7 @@ class RealDisk final : public Disk {
   void putFile(const fs::path& file, std::string_view bytes) override;
   fs::path resolvedPath(const fs::path& path) override;
   bool writable(const fs::path& path) override;
+  bool inUse(const fs::path& file) override;
 };
 
 }  // namespace shell

@@ -91,17 +91,6 @@ std::vector<std::string> listNames(const fs::path& folder, Keep keep) {
 
 }  // namespace
 
-bool isInside(const fs::path& path, const fs::path& folder) {
-  const fs::path relative = path.lexically_relative(folder);
-  return !relative.empty() && *relative.begin() != "..";
-}
-
-fs::path fromUtf8(const std::string& name) { return fs::path(std::u8string(name.begin(), name.end())); }
-
-fs::path temporaryFor(const fs::path& target) {
-  return target.parent_path() / ("." + target.filename().string() + ".tmp");
-}
-
 std::string RealDisk::readFile(const fs::path& file) {
   Fd fd(::open(file.c_str(), O_RDONLY | O_CLOEXEC));
   if (fd.get() < 0) fail(file, "не удалось открыть файл", errno);
@@ -147,6 +136,9 @@ fs::path RealDisk::resolvedPath(const fs::path& path) {
   ::free(real);
   return out;
 }
+
+// A file open elsewhere can still be renamed over or deleted here.
+bool RealDisk::inUse(const fs::path&) { return false; }
 
 bool RealDisk::writable(const fs::path& path) { return ::access(path.c_str(), W_OK) == 0; }
 

@@ -152,10 +152,6 @@ std::vector<std::string> listNames(const fs::path& folder, Keep keep) {
 
 }  // namespace
 
-fs::path temporaryFor(const fs::path& target) {
-  return target.parent_path() / (L"." + target.filename().native() + L".tmp");
-}
-
 std::string RealDisk::readFile(const fs::path& file) {
   // Others may go on reading, writing or replacing the file while it is read.
   Handle in(::CreateFileW(file.c_str(), GENERIC_READ,
@@ -297,6 +293,15 @@ fs::path RealDisk::resolvedPath(const fs::path& path) {
 // itself then says it is busy. A folder: the folder opens with the right to add and delete
 // files in it, which is the check of its access list. Either way, nothing on a volume that is
 // mounted read-only (a CD) is writable.
+bool RealDisk::inUse(const fs::path& file) {
+  const DWORD error = retryWhileBusy([&] {
+    Handle h(::CreateFileW(file.c_str(), DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                           nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    return h.valid();
+  });
+  return error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION;
+}
+
 bool RealDisk::writable(const fs::path& path) {
   const DWORD attributes = attributesOf(path);
   if (attributes == INVALID_FILE_ATTRIBUTES) return false;

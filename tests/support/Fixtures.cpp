@@ -195,11 +195,13 @@ void FailingDisk::step(const char* name, const fs::path& path, bool changes,
   if (protected_.count(path) != 0 && changes) {
     throw shell::ShellError(shell::utf8(path), "не удалось записать файл: нет прав доступа");
   }
+  if (dead_) throw shell::ShellError(shell::utf8(path), "программа остановлена (проверка)");
   if (onlyChanges && !changes) return;
   ++count_;
   log_.push_back({name, path, {}});
   if (count_ == failAt_) {
     if (halfway && half) half();
+    dead_ = halfway;
     throw shell::ShellError(shell::utf8(path), std::string("сбой записи (") + name + ")");
   }
 }
@@ -264,6 +266,10 @@ void FailingDisk::putFile(const fs::path& f, std::string_view b) {
 fs::path FailingDisk::resolvedPath(const fs::path& f) {
   step("resolvedPath", f, false);
   return real_.resolvedPath(f);
+}
+bool FailingDisk::inUse(const fs::path& f) {
+  step("inUse", f, false);
+  return real_.inUse(f);
 }
 bool FailingDisk::writable(const fs::path& f) {
   step("writable", f, false);

@@ -75,7 +75,8 @@ struct DiskOp {
 // A disk in front of the real one that counts the operations and fails the N-th one (1-based)
 // before it does anything, as a full disk or a pulled cable would; or, with `halfway`, after
 // it did part of its work, as a kill would: the temporary written and not renamed, half of a
-// file written, a folder made and not filled. 0 fails none.
+// file written, a folder made and not filled; nothing after it runs, as after a kill. 0 fails
+// none.
 class FailingDisk final : public shell::Disk {
  public:
   explicit FailingDisk(int failAt = 0) : failAt_(failAt) {}
@@ -83,6 +84,7 @@ class FailingDisk final : public shell::Disk {
   const std::vector<DiskOp>& log() const { return log_; }
   void failAt(int n) {
     failAt_ = n;
+    dead_ = false;
     count_ = 0;
     log_.clear();
   }
@@ -111,11 +113,13 @@ class FailingDisk final : public shell::Disk {
   void putFile(const fs::path& file, std::string_view bytes) override;
   fs::path resolvedPath(const fs::path& path) override;
   bool writable(const fs::path& path) override;
+  bool inUse(const fs::path& file) override;
 
  private:
   void step(const char* name, const fs::path& path, bool changes,
             const std::function<void()>& half = {});
   std::set<fs::path> protected_;
+  bool dead_ = false;
   shell::RealDisk real_;
   int failAt_;
   int count_ = 0;
