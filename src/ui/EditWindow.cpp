@@ -320,8 +320,7 @@ void EditWindow::handle(const std::function<void()>& handler) {
     // A fault of the editor itself: the teacher reads what happened in Russian; the library's
     // own words go to the error output for whoever looks into it.
     qWarning("%s", error.what());
-    fail(QStringLiteral("Внутренняя ошибка редактора: действие не выполнено, и редактор "
-                        "закрывается. Изменения, сохранённые до этого, остались в тесте."));
+    fail(utf8(kInternalError));
     return;
   }
   redraw();

@@ -17,6 +17,7 @@ using window::Kind;
 using window::kClientHeight;
 using window::kClientWidth;
 using window::kFrameRgb;
+using window::kInternalError;
 using window::kWindowCaption;
 using window::kWindowFont;
 using window::kWindowName;

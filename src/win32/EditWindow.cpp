@@ -454,7 +454,8 @@ void EditWindow::handle(Call call) {
     return;
   } catch (const std::exception& error) {
     busy_ = false;
-    fail(std::string("Внутренняя ошибка редактора: ") + error.what());
+    ::OutputDebugStringA(error.what());
+    fail(std::string(window::kInternalError));
     return;
   }
   redraw();

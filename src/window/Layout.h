@@ -47,6 +47,11 @@ struct ControlDesign {
 
 inline constexpr std::string_view kWindowName = "frmEdit";
 inline constexpr std::string_view kWindowCaption = "Редактор теста";
+// What the teacher reads when the editor itself fails (not the test's files): the library's
+// own words, in English, go to the error output only.
+inline constexpr std::string_view kInternalError =
+    "Внутренняя ошибка редактора: действие не выполнено, и редактор закрывается. "
+    "Изменения, сохранённые до этого, остались в тесте.";
 inline constexpr int kClientWidth = 10320;  // twips
 inline constexpr int kClientHeight = 7650;
 inline constexpr FontId kWindowFont = FontId::A7_5;
