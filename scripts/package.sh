@@ -9,11 +9,7 @@ set -euo pipefail
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 cd "$here"
 
-if ! command -v zip >/dev/null 2>&1; then
-  sudo=""
-  [ "$(id -u)" -eq 0 ] || sudo="sudo"
-  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y --no-install-recommends zip
-fi
+bash scripts/setup.sh
 
 cmake -S . -B build/win32 -G Ninja -DCMAKE_TOOLCHAIN_FILE="$here/cmake/mingw-w64.cmake" \
   -DCMAKE_BUILD_TYPE=Release -DEDITOR_WINDOW=OFF -DBUILD_TESTING=OFF -DEDITOR_WERROR=ON >/dev/null

@@ -9,7 +9,7 @@ packages=(
   xvfb xauth fonts-liberation
   clang libclang-rt-14-dev
   chromium
-  g++-mingw-w64-x86-64-posix wine64 xdotool xclip imagemagick x11-utils python3
+  g++-mingw-w64-x86-64-posix wine64 xdotool xclip imagemagick x11-utils python3 zip
 )
 
 missing=()

@@ -52,6 +52,14 @@ LRESULT callOld(HWND hwnd, UINT message, WPARAM w, LPARAM l) {
   return CallWindowProcW(old, hwnd, message, w, l);
 }
 
+// The last message of a subclassed control: the toolkit's procedure ends it, then the control
+// forgets ours.
+LRESULT endSubclass(HWND hwnd, UINT message, WPARAM w, LPARAM l) {
+  const LRESULT result = callOld(hwnd, message, w, l);
+  RemovePropW(hwnd, kOldProc);
+  return result;
+}
+
 void subclass(HWND hwnd, WNDPROC proc) {
   SetPropW(hwnd, kOldProc, reinterpret_cast<HANDLE>(SetWindowLongPtrW(hwnd, GWLP_WNDPROC,
                                                                       reinterpret_cast<LONG_PTR>(proc))));
@@ -78,11 +86,8 @@ LRESULT CALLBACK frameProc(HWND hwnd, UINT message, WPARAM w, LPARAM l) {
     }
     case WM_NCHITTEST:
       return HTCLIENT;
-    case WM_NCDESTROY: {
-      const LRESULT result = callOld(hwnd, message, w, l);
-      RemovePropW(hwnd, kOldProc);
-      return result;
-    }
+    case WM_NCDESTROY:
+      return endSubclass(hwnd, message, w, l);
     default:
       return callOld(hwnd, message, w, l);
   }
@@ -124,11 +129,8 @@ LRESULT CALLBACK fieldProc(HWND hwnd, UINT message, WPARAM w, LPARAM l) {
     case WM_PASTE:
       pasteMended(hwnd);
       return 0;
-    case WM_NCDESTROY: {
-      const LRESULT result = callOld(hwnd, message, w, l);
-      RemovePropW(hwnd, kOldProc);
-      return result;
-    }
+    case WM_NCDESTROY:
+      return endSubclass(hwnd, message, w, l);
     default:
       return callOld(hwnd, message, w, l);
   }
