@@ -39,7 +39,7 @@ class RecordingDisk final : public shell::Disk {
   void putFile(const fs::path& f, std::string_view b) override;
   fs::path resolvedPath(const fs::path& f) override;
   bool writable(const fs::path& f) override;
-  bool inUse(const fs::path& f) override { return real_.inUse(f); }
+  std::string replaceBlocked(const fs::path& f) override { return real_.replaceBlocked(f); }
 
  private:
   shell::RealDisk real_;

@@ -164,11 +164,14 @@ void Change::commit() {
           disk_.syncFolder(temp);
         });
       }
-      if ((step.kind == Step::Replace || step.kind == Step::Delete) && disk_.inUse(target)) {
-        throw ShellError(step.target, std::string(step.kind == Step::Replace
-                                                      ? "не удалось записать файл"
-                                                      : "не удалось удалить файл") +
-                                          ": занят другой программой");
+      if (step.kind == Step::Replace || step.kind == Step::Delete) {
+        const std::string blocked = disk_.replaceBlocked(target);
+        if (!blocked.empty()) {
+          throw ShellError(step.target, std::string(step.kind == Step::Replace
+                                                        ? "не удалось записать файл: "
+                                                        : "не удалось удалить файл: ") +
+                                            blocked);
+        }
       }
     }
   } catch (const ShellError&) {

@@ -66,9 +66,10 @@ class Disk {
   // writes nothing; a file system mounted read-only answers false.
   virtual bool writable(const fs::path& path) = 0;
 
-  // Whether another program holds the file open so that it cannot be replaced or deleted now
-  // (Windows: opened without sharing its deletion). False where the system has no such lock.
-  virtual bool inUse(const fs::path& file) = 0;
+  // Why a file cannot be replaced or deleted now, in Russian, or nothing when it can: on
+  // Windows a file that another program holds open without sharing its deletion, or one with
+  // the read-only attribute. Systems where a rename replaces any file answer nothing.
+  virtual std::string replaceBlocked(const fs::path& file) = 0;
 };
 
 // The name of the temporary file that writeFile and copyFile use for `target`. It starts with
@@ -99,7 +100,7 @@ class RealDisk final : public Disk {
   void putFile(const fs::path& file, std::string_view bytes) override;
   fs::path resolvedPath(const fs::path& path) override;
   bool writable(const fs::path& path) override;
-  bool inUse(const fs::path& file) override;
+  std::string replaceBlocked(const fs::path& file) override;
 };
 
 }  // namespace shell

@@ -137,8 +137,9 @@ fs::path RealDisk::resolvedPath(const fs::path& path) {
   return out;
 }
 
-// A file open elsewhere can still be renamed over or deleted here.
-bool RealDisk::inUse(const fs::path&) { return false; }
+// A file open elsewhere, or without write permission, can still be renamed over or deleted
+// here; the folder's permission is what counts.
+std::string RealDisk::replaceBlocked(const fs::path&) { return {}; }
 
 bool RealDisk::writable(const fs::path& path) { return ::access(path.c_str(), W_OK) == 0; }
 

@@ -293,13 +293,19 @@ fs::path RealDisk::resolvedPath(const fs::path& path) {
 // itself then says it is busy. A folder: the folder opens with the right to add and delete
 // files in it, which is the check of its access list. Either way, nothing on a volume that is
 // mounted read-only (a CD) is writable.
-bool RealDisk::inUse(const fs::path& file) {
+std::string RealDisk::replaceBlocked(const fs::path& file) {
+  const DWORD attributes = attributesOf(file);
+  if (attributes == INVALID_FILE_ATTRIBUTES) return {};
+  if ((attributes & FILE_ATTRIBUTE_READONLY) != 0) return "у файла стоит атрибут «только чтение»";
   const DWORD error = retryWhileBusy([&] {
     Handle h(::CreateFileW(file.c_str(), DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                            nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
     return h.valid();
   });
-  return error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION;
+  if (error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION) {
+    return "занят другой программой";
+  }
+  return {};
 }
 
 bool RealDisk::writable(const fs::path& path) {

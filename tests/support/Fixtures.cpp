@@ -267,9 +267,9 @@ fs::path FailingDisk::resolvedPath(const fs::path& f) {
   step("resolvedPath", f, false);
   return real_.resolvedPath(f);
 }
-bool FailingDisk::inUse(const fs::path& f) {
-  step("inUse", f, false);
-  return real_.inUse(f);
+std::string FailingDisk::replaceBlocked(const fs::path& f) {
+  step("replaceBlocked", f, false);
+  return real_.replaceBlocked(f);
 }
 bool FailingDisk::writable(const fs::path& f) {
   step("writable", f, false);

@@ -113,7 +113,7 @@ class FailingDisk final : public shell::Disk {
   void putFile(const fs::path& file, std::string_view bytes) override;
   fs::path resolvedPath(const fs::path& path) override;
   bool writable(const fs::path& path) override;
-  bool inUse(const fs::path& file) override;
+  std::string replaceBlocked(const fs::path& file) override;
 
  private:
   void step(const char* name, const fs::path& path, bool changes,

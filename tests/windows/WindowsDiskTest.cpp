@@ -103,6 +103,23 @@ TEST(WindowsDisk, ASaveOverAFileAnotherProgramHoldsStopsNamingItAndLosesNothing)
     EXPECT_EQ(support::snapshot(s.root()), whole);
     EXPECT_NO_THROW(s.restart());
   }
+
+  // A page marked read-only stops the save the same way, before anything changes; a rename
+  // over it would fail after the journal, at every start again.
+  support::Session s;
+  editQuestion(s.editor());
+  const fs::path page = s.root() / "2" / "3.html";
+  ASSERT_TRUE(::SetFileAttributesW(page.c_str(), FILE_ATTRIBUTE_READONLY));
+  const auto whole = support::snapshot(s.root());
+  try {
+    s.editor().cmdSave_Click();
+    ADD_FAILURE() << "the save went through";
+  } catch (const shell::ShellError& e) {
+    EXPECT_EQ(e.file(), "2/3.html");
+    EXPECT_NE(std::string(e.what()).find("только чтение"), std::string::npos) << e.what();
+  }
+  EXPECT_EQ(support::snapshot(s.root()), whole);
+  ::SetFileAttributesW(page.c_str(), FILE_ATTRIBUTE_NORMAL);
 }
 
 TEST(WindowsDisk, FoldersTheSystemHidesAreNotStages) {
