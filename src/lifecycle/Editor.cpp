@@ -31,8 +31,7 @@ fs::path Editor::rootFile(const char* name) const { return state.ShellPath / nam
 std::string Editor::shown(const fs::path& path) const {
   fs::path relative = path.lexically_relative(state.ShellPath);
   if (relative.empty() || *relative.begin() == "..") return shell::utf8(path);
-  const std::u8string text = relative.generic_u8string();
-  return std::string(text.begin(), text.end());
+  return shell::utf8Generic(relative);
 }
 
 bool Editor::selectList1(int row) {

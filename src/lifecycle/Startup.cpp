@@ -29,9 +29,8 @@ void Editor::Form_Load() {
   listRoot();
   refuseOutsideLinks();
   // Work that an interruption left half done is finished (or its temporaries removed) before
-  // the test is read; the root is listed again after it.
-  shell::Change::recover(disk_, state.ShellPath);
-  listRoot();
+  // the test is read; the root is listed again when that changed something.
+  if (shell::Change::recover(disk_, state.ShellPath)) listRoot();
   form.File2.Path = state.ShellPath / shell::kPicturesFolder;
   form.File2.Names = disk_.listFiles(form.File2.Path, form.File2.Pattern);
   rebuildStageList();
@@ -80,8 +79,8 @@ std::vector<std::string> Editor::testFolders() {
   for (const auto& name : names) {
     if (name == shell::kPicturesFolder) {
       pictures = true;
-    } else if (name == shell::kAnswerKeyFile || name == shell::kTitleFile ||
-               name == shell::kIndex1File || name == shell::kIndexFile) {
+    } else if (std::find(std::begin(shell::kRootFiles), std::end(shell::kRootFiles), name) !=
+               std::end(shell::kRootFiles)) {
       throw ShellError(name, "на месте этого файла теста стоит папка");
     } else if (!shell::stageOfFolder(name)) {
       throw ShellError(name, "лишняя папка в папке теста: там допускаются только папки этапов "
@@ -111,10 +110,7 @@ void Editor::refuseOutsideLinks() {
                                       " вне папки теста; редактор не меняет ничего за пределами "
                                       "теста. Замените ссылку настоящей копией");
   };
-  for (const char* name : {shell::kAnswerKeyFile, shell::kTitleFile, shell::kIndex1File,
-                           shell::kIndexFile}) {
-    check(rootFile(name), "файл");
-  }
+  for (const char* name : shell::kRootFiles) check(rootFile(name), "файл");
   for (const auto& folder : form.Dir1.Entries) {
     check(folder, "папку");
     if (folder.filename() == shell::kPicturesFolder) continue;
@@ -126,10 +122,7 @@ void Editor::refuseOutsideLinks() {
 // nothing can be saved, before typing anything. Only permissions are checked; nothing is written.
 void Editor::warnIfReadOnly() {
   std::vector<fs::path> paths{state.ShellPath};
-  for (const char* name : {shell::kTitleFile, shell::kIndex1File, shell::kIndexFile,
-                           shell::kAnswerKeyFile}) {
-    paths.push_back(rootFile(name));
-  }
+  for (const char* name : shell::kRootFiles) paths.push_back(rootFile(name));
   for (const auto& folder : form.Dir1.Entries) {
     if (folder.filename() != shell::kPicturesFolder) paths.push_back(folder);
   }

@@ -71,6 +71,19 @@ bool insideRoot(const std::string& path) {
 
 fs::path under(const fs::path& root, const std::string& relative) { return root / fromUtf8(relative); }
 
+// The root-level name under which a change prepares `target` ("2/3.html" -> ".2-3.html.tmp").
+std::string temporaryName(std::string target) {
+  std::replace(target.begin(), target.end(), '/', '-');
+  return "." + target + ".tmp";
+}
+
+// Makes the names changed in `folders` durable; a folder that was removed has none left.
+void syncChanged(Disk& disk, const std::set<fs::path>& folders, const std::set<fs::path>& removed) {
+  for (const auto& folder : folders) {
+    if (removed.count(folder) == 0) disk.syncFolder(folder);
+  }
+}
+
 // Runs a step of the file `target` (relative to the root); a failure is told of that file, not
 // of its temporary, which the teacher has never seen.
 template <typename Step>
@@ -94,19 +107,14 @@ void naming(const std::string& target, Step step) {
 Change::Change(Disk& disk, fs::path root) : disk_(disk), root_(std::move(root)) {}
 
 std::string Change::relative(const fs::path& path) const {
-  const std::u8string text = path.lexically_relative(root_).generic_u8string();
-  std::string out(text.begin(), text.end());
+  std::string out = utf8Generic(path.lexically_relative(root_));
   if (!insideRoot(out)) throw ShellError(utf8(path), "этот путь лежит вне папки теста");
   return out;
 }
 
 void Change::write(const fs::path& file, std::string bytes) {
   const std::string target = relative(file);
-  if (bytes_.count(target) == 0) {
-    std::string temp = target;
-    std::replace(temp.begin(), temp.end(), '/', '-');
-    steps_.push_back({Step::Replace, target, "." + temp + ".tmp"});
-  }
+  if (bytes_.count(target) == 0) steps_.push_back({Step::Replace, target, temporaryName(target)});
   bytes_[target] = std::move(bytes);
 }
 
@@ -124,9 +132,7 @@ void Change::removeFolder(const fs::path& folder) {
 void Change::addFolder(const fs::path& folder,
                        std::vector<std::pair<std::string, std::string>> files) {
   const std::string target = relative(folder);
-  std::string temp = target;
-  std::replace(temp.begin(), temp.end(), '/', '-');
-  steps_.push_back({Step::AddFolder, target, "." + temp + ".tmp"});
+  steps_.push_back({Step::AddFolder, target, temporaryName(target)});
   folders_[target] = std::move(files);
 }
 
@@ -183,7 +189,7 @@ void Change::commit() {
   disk_.putFile(journal, journalText());
   disk_.syncFolder(root_);
   // 3. The steps, then every folder they changed made durable before the journal goes.
-  std::set<fs::path> folders{root_}, removed;
+  std::set<fs::path> folders, removed;
   for (const Step& step : steps_) {
     const fs::path target = under(root_, step.target);
     switch (step.kind) {
@@ -199,10 +205,8 @@ void Change::commit() {
     }
     folders.insert(target.parent_path());
   }
-  for (const auto& folder : folders) {
-    if (folder != root_ && removed.count(folder) == 0) disk_.syncFolder(folder);
-  }
-  disk_.syncFolder(root_);
+  folders.insert(root_);
+  syncChanged(disk_, folders, removed);
   disk_.deleteFile(journal);
   disk_.syncFolder(root_);
   steps_.clear();
@@ -225,7 +229,7 @@ void Change::dropTemporaries() noexcept {
   }
 }
 
-void Change::recover(Disk& disk, const fs::path& root) {
+bool Change::recover(Disk& disk, const fs::path& root) {
   bool changed = false;
   const fs::path journal = root / kJournalFile;
   if (disk.fileExists(journal)) {
@@ -275,9 +279,7 @@ void Change::recover(Disk& disk, const fs::path& root) {
         }
         folders.insert(target.parent_path());
       }
-      for (const auto& folder : folders) {
-        if (removed.count(folder) == 0) disk.syncFolder(folder);
-      }
+      syncChanged(disk, folders, removed);
     }
     disk.deleteFile(journal);
     changed = true;
@@ -311,9 +313,11 @@ void Change::recover(Disk& disk, const fs::path& root) {
         here = true;
       }
       if (here) disk.syncFolder(path);
+      changed = changed || here;
     }
   }
   if (changed) disk.syncFolder(root);
+  return changed;
 }
 
 }  // namespace shell

@@ -38,13 +38,12 @@ class Change {
   // A new folder that appears whole, with its files (name and bytes).
   void addFolder(const fs::path& folder, std::vector<std::pair<std::string, std::string>> files);
 
-  bool empty() const { return steps_.empty(); }
   void commit();
 
   // Completes the change of a journal that an interruption left, and removes the temporaries
   // of the editor's naming from the root and the stage folders. Writes nothing when there is
-  // nothing to finish.
-  static void recover(Disk& disk, const fs::path& root);
+  // nothing to finish; tells whether it changed anything.
+  static bool recover(Disk& disk, const fs::path& root);
 
  private:
   struct Step {

@@ -18,6 +18,8 @@ inline constexpr const char* kTitleFile = "title.html";
 inline constexpr const char* kIndex1File = "index1.html";
 inline constexpr const char* kIndexFile = "index.html";
 inline constexpr const char* kPicturesFolder = "pics";
+// The files of the root the editor reads and writes.
+inline constexpr const char* kRootFiles[] = {kAnswerKeyFile, kTitleFile, kIndex1File, kIndexFile};
 
 inline constexpr const char* kPagePattern = "*.html";
 inline constexpr const char* kPicturePattern = "?.gif";

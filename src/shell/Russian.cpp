@@ -92,4 +92,9 @@ std::string utf8(const std::filesystem::path& path) {
   return std::string(text.begin(), text.end());
 }
 
+std::string utf8Generic(const std::filesystem::path& path) {
+  const std::u8string text = path.generic_u8string();
+  return std::string(text.begin(), text.end());
+}
+
 }  // namespace shell

@@ -18,5 +18,7 @@ std::string systemReasonWin(unsigned long error);
 // A path as UTF-8 text for a message. On Windows, path::string() would go through the ANSI
 // code page and could garble or refuse a folder named in Russian.
 std::string utf8(const std::filesystem::path& path);
+// The same with '/' between the parts on every system ("2/3.html").
+std::string utf8Generic(const std::filesystem::path& path);
 
 }  // namespace shell

@@ -10,7 +10,6 @@
 #include <QStyledItemDelegate>
 #include <algorithm>
 
-#include "shell/ShellError.h"
 #include "ui/About.h"
 #include "ui/Icon.h"
 #include "ui/Layout.h"
@@ -311,16 +310,8 @@ void EditWindow::focusFirst() {
 void EditWindow::handle(const std::function<void()>& handler) {
   if (ended_ || editor_ == nullptr) return;
   collect();
-  try {
-    handler();
-  } catch (const shell::ShellError& error) {
-    fail(QString::fromStdString(error.what()));
-    return;
-  } catch (const std::exception& error) {
-    // A fault of the editor itself: the teacher reads what happened in Russian; the library's
-    // own words go to the error output for whoever looks into it.
-    qWarning("%s", error.what());
-    fail(utf8(kInternalError));
+  if (const auto error = window::runEvent(handler)) {
+    fail(QString::fromStdString(*error));
     return;
   }
   redraw();

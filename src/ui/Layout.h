@@ -17,7 +17,6 @@ using window::Kind;
 using window::kClientHeight;
 using window::kClientWidth;
 using window::kFrameRgb;
-using window::kInternalError;
 using window::kWindowCaption;
 using window::kWindowFont;
 using window::kWindowName;

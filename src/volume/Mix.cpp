@@ -6,12 +6,11 @@
 #include <array>
 #include <cmath>
 #include <numeric>
-#include <set>
-#include <sstream>
+#include <utility>
+#include <vector>
 
 #include "lifecycle/Editor.h"
 #include "shell/Layout.h"
-#include "shell/LineTable.h"
 #include "shell/ShellError.h"
 
 namespace lifecycle {

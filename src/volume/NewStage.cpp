@@ -57,8 +57,7 @@ void Editor::cmdNewL_Click() {
   Batch batch(*this);
   change().addFolder(to, std::move(pages));
   batch.commit();
-  form.Dir1.Entries.clear();
-  for (const auto& name : testFolders()) form.Dir1.Entries.push_back(state.ShellPath / name);
+  listRoot();
   rebuildStageList();
   state.StageCount += 1;
   state.QuestionSaved.fill(0);

@@ -5,7 +5,6 @@
 #include <exception>
 
 #include "shell/Layout.h"
-#include "shell/ShellError.h"
 #include "win32/MessageBoxes.h"
 #include "win32/Picture.h"
 #include "win32/Text.h"
@@ -448,16 +447,9 @@ void EditWindow::handle(Call call) {
   if (ended_ || editor_ == nullptr || busy_) return;
   busy_ = true;
   collect();
-  try {
-    call();
-  } catch (const shell::ShellError& error) {
+  if (const auto error = window::runEvent(call)) {
     busy_ = false;
-    fail(error.what());
-    return;
-  } catch (const std::exception& error) {
-    busy_ = false;
-    ::OutputDebugStringA(error.what());
-    fail(std::string(window::kInternalError));
+    fail(*error);
     return;
   }
   redraw();

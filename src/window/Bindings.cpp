@@ -1,5 +1,10 @@
 #include "window/Bindings.h"
 
+#include <iostream>
+
+#include "shell/ShellError.h"
+#include "window/Layout.h"
+
 namespace window {
 
 namespace {
@@ -68,5 +73,17 @@ std::vector<EnabledView> enabledViews(const Form& f) {
 }
 
 std::string_view selectedOption(const Form& f) { return f.optIm == 1 ? "optIm(1)" : "optIm(0)"; }
+
+std::optional<std::string> runEvent(const std::function<void()>& handler) {
+  try {
+    handler();
+  } catch (const shell::ShellError& error) {
+    return std::string(error.what());
+  } catch (const std::exception& error) {
+    std::cerr << error.what() << std::endl;
+    return std::string(kInternalError);
+  }
+  return std::nullopt;
+}
 
 }  // namespace window

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <functional>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -55,6 +57,11 @@ struct EnabledView {
   bool enabled;
 };
 std::vector<EnabledView> enabledViews(const lifecycle::Form& form);
+
+// Runs one handler at the event boundary. Returns nothing when it went through, else the
+// message that ends the editor: a ShellError's own text, or, for a fault of the editor itself,
+// the Russian internal-error text (the library's words go to the error output).
+std::optional<std::string> runEvent(const std::function<void()>& handler);
 
 // The option button selected for the Form's optIm.
 std::string_view selectedOption(const lifecycle::Form& form);
