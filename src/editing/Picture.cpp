@@ -4,6 +4,7 @@
 
 #include "lifecycle/Editor.h"
 #include "shell/Layout.h"
+#include "shell/Lines.h"
 #include "shell/ShellError.h"
 
 namespace lifecycle {
@@ -40,7 +41,7 @@ void Editor::loadPicture(const fs::path& file) {
 // a digit names a picture of the list. A line that names no picture of the list shows "Да"
 // with no picture chosen and an empty preview; saving then keeps the line as it was.
 void Editor::showPicture() {
-  const std::string& line = state.PageHead[3];
+  const std::string& line = state.PageHead[shell::page::kPicture];
   if (line == shell::kNoPicture) {
     selectOptIm(0);
     form.Image1.clear();

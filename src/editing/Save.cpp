@@ -3,6 +3,7 @@
 
 #include "lifecycle/Editor.h"
 #include "shell/Layout.h"
+#include "shell/Lines.h"
 #include "shell/LineTable.h"
 
 namespace lifecycle {
@@ -22,30 +23,21 @@ void Editor::cmdSave_Click() {
   const bool complete = s.savedProduct() == 1;
   const int counted = complete ? s.StageCount : s.StageCount - 1;
 
-  s.JsHead[1] = shell::decimal(counted);
-  s.JsHead[4] = form.txtT;
-  s.JsHead[7] = form.txtMin;
-  s.TitleHead[2] = form.Text3;
-  s.TitleHead[4] = form.Text2;
-  s.TitleHead[6] = s.JsHead[1];
-  s.TitleHead[8] = s.JsHead[4];
-  s.TitleHead[10] = s.JsHead[7];
+  takeSettings(counted, Address::AsRead);
   writeRootPages();
 
   if (s.CurQuestion != 0) {
     // The ordinal follows the mixing command as the new-stage and removal handlers set it,
     // not its availability while a leftover stage is recovered.
     if (s.MixSwitchedOff) {
-      s.PageHead[1] = shell::decimal(shell::questionOrdinal(s.CurStage, s.CurQuestion));
+      s.PageHead[shell::page::kOrdinal] = shell::decimal(shell::questionOrdinal(s.CurStage, s.CurQuestion));
     }
     if (form.optIm == 0) {
-      s.PageHead[3] = shell::kNoPicture;
+      s.PageHead[shell::page::kPicture] = shell::kNoPicture;
     } else if (form.File2.ListIndex >= 0) {
-      s.PageHead[3] = form.File2.Names[static_cast<std::size_t>(form.File2.ListIndex)].substr(0, 1);
+      s.PageHead[shell::page::kPicture] = form.File2.Names[static_cast<std::size_t>(form.File2.ListIndex)].substr(0, 1);
     }  // "Да" with no picture chosen keeps the line as it was read
-    for (int i = 0; i < 5; ++i) {
-      s.PageHead[static_cast<std::size_t>(5 + 2 * i)] = form.Text1[static_cast<std::size_t>(i)];
-    }
+    for (std::size_t i = 0; i < shell::page::kFields; ++i) s.PageHead[shell::page::field(i)] = form.Text1[i];
     change().write(s.PagePath, shell::writeTable(s.PageHead, s.PageTail, s.PageTailCount));
   }
 

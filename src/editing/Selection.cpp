@@ -7,6 +7,7 @@
 #include "lifecycle/Editor.h"
 #include "shell/Layout.h"
 #include "shell/LineTable.h"
+#include "shell/Lines.h"
 #include "shell/ShellError.h"
 
 namespace lifecycle {
@@ -81,9 +82,7 @@ void Editor::List2_Click() {
   form.Text1Red = state.CurStage == state.StageCount &&
                   state.CurQuestion == state.LastStageQuestions;
   showPicture();
-  for (int i = 0; i < 5; ++i) {
-    form.Text1[static_cast<std::size_t>(i)] = state.PageHead[static_cast<std::size_t>(5 + 2 * i)];
-  }
+  for (std::size_t i = 0; i < shell::page::kFields; ++i) form.Text1[i] = state.PageHead[shell::page::field(i)];
   form.Text1[5] =
       state.Answers[static_cast<std::size_t>(shell::answerSlot(state.CurStage, state.CurQuestion))];
 }

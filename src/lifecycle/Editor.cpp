@@ -2,6 +2,7 @@
 
 #include "shell/Layout.h"
 #include "shell/LineTable.h"
+#include "shell/Lines.h"
 #include "shell/Russian.h"
 
 namespace lifecycle {
@@ -62,16 +63,34 @@ bool Editor::selectFile2(int row) {
   return true;
 }
 
+// The settings as the window shows them, and the number of stages the files are to name, into
+// the head lines of title.html and 1.js. Saving and shutdown differ only in the result handler's
+// address: a save keeps the address the test was read with, so the address typed into txtAddr
+// reaches title.html (and through it index.html) only at shutdown.
+void Editor::takeSettings(int stages, Address address) {
+  EditorState& s = state;
+  const std::string count = shell::decimal(stages);
+  s.JsHead[shell::key::kStages] = count;
+  s.JsHead[shell::key::kMinutes] = form.txtT;
+  s.JsHead[shell::key::kPassMark] = form.txtMin;
+  s.TitleHead[shell::title::kInspector] = form.Text3;
+  s.TitleHead[shell::title::kCourse] = form.Text2;
+  s.TitleHead[shell::title::kStages] = count;
+  s.TitleHead[shell::title::kMinutes] = form.txtT;
+  s.TitleHead[shell::title::kPassMark] = form.txtMin;
+  if (address == Address::Typed) s.TitleHead[shell::title::kHandler] = form.txtAddr;
+}
+
 // The root pages in their fixed order: the title page holds the settings, the other two repeat
 // its course name and its result handler address.
 void Editor::writeRootPages() {
   EditorState& s = state;
   change().write(rootFile(shell::kTitleFile),
                   shell::writeTable(s.TitleHead, s.TitleTail, s.TitleTailCount));
-  s.Index1Head[1] = s.TitleHead[4];
+  s.Index1Head[shell::index1::kCourse] = s.TitleHead[shell::title::kCourse];
   change().write(rootFile(shell::kIndex1File),
                   shell::writeTable(s.Index1Head, s.Index1Tail, s.Index1TailCount));
-  s.IndexHead[17] = s.TitleHead[12];
+  s.IndexHead[shell::index::kHandler] = s.TitleHead[shell::title::kHandler];
   change().write(rootFile(shell::kIndexFile),
                   shell::writeTable(s.IndexHead, s.IndexTail, s.IndexTailCount));
 }

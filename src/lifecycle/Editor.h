@@ -104,6 +104,8 @@ class Editor {
   // The shell's files as the state holds them.
   fs::path rootFile(const char* name) const;
   std::string shown(const fs::path& path) const;  // a path as messages name it, UTF-8
+  enum class Address { AsRead, Typed };
+  void takeSettings(int stages, Address address);
   void writeRootPages();
   void writeAnswerKey();
 

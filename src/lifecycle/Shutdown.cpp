@@ -14,17 +14,8 @@ void Editor::Form_Unload() {
   if (state.savedProduct() == 0) RemoveLastStage();
   form.Label9.Caption = shell::decimal(state.StageCount);
 
-  state.TitleHead[2] = form.Text3;
-  state.TitleHead[4] = form.Text2;
-  state.TitleHead[6] = form.Label9.Caption;
-  state.TitleHead[8] = form.txtT;
-  state.TitleHead[10] = form.txtMin;
-  state.TitleHead[12] = form.txtAddr;
+  takeSettings(state.StageCount, Address::Typed);
   writeRootPages();
-
-  state.JsHead[1] = shell::decimal(state.StageCount);
-  state.JsHead[4] = form.txtT;
-  state.JsHead[7] = form.txtMin;
   if (state.CurQuestion != 0) {
     state.Answers[static_cast<std::size_t>(shell::answerSlot(state.CurStage, state.CurQuestion))] =
         form.Text1[5];

@@ -8,6 +8,7 @@
 #include "lifecycle/Editor.h"
 #include "shell/Layout.h"
 #include "shell/LineTable.h"
+#include "shell/Lines.h"
 #include "shell/Russian.h"
 #include "shell/ShellError.h"
 
@@ -37,8 +38,8 @@ void Editor::Form_Load() {
   readAnswerKey();
   repairStageCount();
   form.Label9.Caption = shell::decimal(state.StageCount);
-  form.txtT = state.JsHead[4];
-  form.txtMin = state.JsHead[7];
+  form.txtT = state.JsHead[shell::key::kMinutes];
+  form.txtMin = state.JsHead[shell::key::kPassMark];
   readRootPages();
   applyVolumeLimits();
   warnIfReadOnly();
@@ -152,12 +153,13 @@ void Editor::rebuildStageList() {
 
 void Editor::readAnswerKey() {
   const std::string bytes = disk_.readFile(rootFile(shell::kAnswerKeyFile));
-  // Lines 0..9 are the head, then each answer line is followed by the line kept after it.
+  // The head lines, then each answer line followed by the line kept after it.
   shell::readTableInto(
       bytes, shell::kAnswerKeyShape, shell::kAnswerKeyFile,
       [this](std::size_t i) -> std::string& {
-        if (i < 10) return state.JsHead[i];
-        return (i % 2 == 0 ? state.Answers : state.AnswerAfter)[(i - 10) / 2];
+        if (i < shell::key::kHeadLines) return state.JsHead[i];
+        const std::size_t pair = i - shell::key::kHeadLines;
+        return (pair % 2 == 0 ? state.Answers : state.AnswerAfter)[pair / 2];
       },
       state.JsTail, state.JsTailCount);
 }
@@ -167,7 +169,7 @@ void Editor::readAnswerKey() {
 // new-stage entry mode, so that closing the editor removes it. An answer key that counts one
 // stage more than there are folders is corrected by one.
 void Editor::repairStageCount() {
-  const auto count = shell::parseDecimal(state.JsHead[1]);
+  const auto count = shell::parseDecimal(state.JsHead[shell::key::kStages]);
   if (!count || *count < 0 || *count > shell::kMaxStages) {
     throw ShellError(shell::kAnswerKeyFile,
                      "в строке 2 должно стоять число этапов теста (от 0 до 10)");
@@ -195,9 +197,9 @@ void Editor::readRootPages() {
   };
   read(shell::kTitleFile, shell::kTitleShape, state.TitleHead, state.TitleTail,
        state.TitleTailCount);
-  form.Text3 = state.TitleHead[2];
-  form.Text2 = state.TitleHead[4];
-  form.txtAddr = state.TitleHead[12];
+  form.Text3 = state.TitleHead[shell::title::kInspector];
+  form.Text2 = state.TitleHead[shell::title::kCourse];
+  form.txtAddr = state.TitleHead[shell::title::kHandler];
   read(shell::kIndex1File, shell::kIndex1Shape, state.Index1Head, state.Index1Tail,
        state.Index1TailCount);
   read(shell::kIndexFile, shell::kIndexShape, state.IndexHead, state.IndexTail,

@@ -18,7 +18,8 @@ namespace lifecycle {
 namespace {
 
 fs::path slotPage(const fs::path& root, int slot) {
-  return root / shell::decimal(slot / 10) / (shell::decimal(slot % 10) + ".html");
+  const int q = shell::kQuestionsPerStage;
+  return root / shell::stageFolderName(slot / q + 1) / shell::pageName(slot % q + 1);
 }
 
 }  // namespace
