@@ -199,7 +199,13 @@ void EditWindow::build() {
   chainTabOrder();
 
   for (const window::TextBinding& field : window::textFields()) {
-    fields_.push_back({control(field.control), field.slot, {}});
+    QWidget* widget = control(field.control);
+    if (auto* line = dynamic_cast<LineField*>(widget)) {
+      line->setRule(field.rule);
+    } else {
+      static_cast<TextField*>(widget)->setRule(field.rule);
+    }
+    fields_.push_back({widget, field.slot, FieldText(field.rule)});
   }
 }
 

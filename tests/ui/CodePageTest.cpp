@@ -62,12 +62,14 @@ TEST(CodePage, WhatTheCodePageCannotHoldIsRefusedNotReplaced) {
   EXPECT_FALSE(ui::fitsCodePage(U'\u00C0'));  // À: Latin letters above ASCII have none
   EXPECT_EQ(ui::toCodePage(QString::fromUtf8("\U0001F600")), std::nullopt);
   EXPECT_TRUE(ui::fitsCodePage(U'ё'));
-  bool refused = false;
-  EXPECT_EQ(ui::mendInput(QString::fromUtf8("a中€b\U0001F600"), &refused),
+  char32_t refused = 0;
+  EXPECT_EQ(ui::mendInput(QString::fromUtf8("a中€b\U0001F600"), ui::FieldRule::CodePage, &refused),
             QString::fromUtf8("a€b"));
-  EXPECT_TRUE(refused);
-  EXPECT_EQ(ui::mendInput(QString::fromUtf8("1\r\n2\r3\n4\u20285"), &refused), "1 2 3 4 5");
-  EXPECT_FALSE(refused);
+  EXPECT_EQ(refused, U'中');
+  EXPECT_EQ(ui::mendInput(QString::fromUtf8("1\r\n2\r3\n4\u20285"), ui::FieldRule::CodePage,
+                          &refused),
+            "1 2 3 4 5");
+  EXPECT_EQ(refused, 0u);
 }
 
 TEST(CodePage, AnUnchangedFieldGivesBackItsBytes) {
@@ -103,22 +105,41 @@ TEST(CodePage, UndefinedByteSurvivesASaveUntouched) {
   EXPECT_EQ(support::crlfLines(s.root() / "title.html")[2], kOddBody + "!");
 }
 
-TEST(CodePage, FieldsRefuseWhatTheCodePageCannotHold) {
+// A page line keeps every character, one beyond the code page as its reference; a line of 1.js
+// or the handler's address refuses it, and a note under the field says so.
+TEST(CodePage, FieldsKeepOrRefuseByWhereTheirLineGoes) {
   Started s;
   Rig& r = *s.rig;
   choose(r, 1, 1);
-  for (const char* name : {"Text1(0)", "txtAddr"}) {
+  for (const auto& [name, page] : {std::pair{"Text1(0)", true}, {"Text2", true},
+                                    {"txtAddr", false}, {"Text1(5)", false}}) {
     SCOPED_TRACE(name);
     QWidget* field = r.window.control(name);
     const QString before = textOf(field);
     typeInto(field, QString::fromUtf8("中"));
-    EXPECT_EQ(textOf(field), before);
-    pasteInto(field, QString::fromUtf8("<中€>"));
-    EXPECT_EQ(textOf(field), before + QString::fromUtf8("<€>"));
+    pasteInto(field, QString::fromUtf8("<√\U0001F600€>"));
+    auto* note = r.window.findChild<QLabel*>("refusal");
+    if (page) {
+      EXPECT_EQ(textOf(field), before + QString::fromUtf8("中<√\U0001F600€>"));
+      EXPECT_TRUE(note == nullptr || note->isHidden());
+    } else {
+      EXPECT_EQ(textOf(field), before + QString::fromUtf8("<€>"));
+      ASSERT_NE(note, nullptr);
+      EXPECT_TRUE(note->isVisible());
+      EXPECT_TRUE(note->text().contains(QString::fromUtf8("«√»"))) << note->text().toStdString();
+      note->hide();
+    }
   }
   click(r.button("cmdSave"));
-  EXPECT_EQ(support::crlfLines(s.root() / "0" / "0.html")[5],
-            support::pageLines(1, 1)[5] + bytes({'<', 0x88, '>'}));
+  const std::string typed = "&#20013;<&#8730;&#128512;" + bytes({0x88, '>'});
+  EXPECT_EQ(support::crlfLines(s.root() / "0" / "0.html")[5], support::pageLines(1, 1)[5] + typed);
+  EXPECT_EQ(support::crlfLines(s.root() / "title.html")[4], support::titleLines(6)[4] + typed);
+  EXPECT_EQ(support::crlfLines(s.root() / "1.js")[10],
+            support::fixtureAnswer(0) + bytes({'<', 0x88, '>'}));
+  // Read again, the references are the characters.
+  clickRow(r.list("List2"), 1);
+  clickRow(r.list("List2"), 0);
+  EXPECT_TRUE(textOf(r.window.control("Text1(0)")).endsWith(QString::fromUtf8("中<√\U0001F600€>")));
 }
 
 TEST(CodePage, LineBreaksBecomeSpaces) {
