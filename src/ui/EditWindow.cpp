@@ -378,9 +378,14 @@ void EditWindow::showAbout() {
 }
 
 // Closing the window by its frame unloads it once; after an error or the exit button the
-// editor has already ended, and the window just closes.
+// editor has already ended, and the window just closes. The answer Отмена to the question about
+// an unsaved question keeps it open.
 void EditWindow::closeEvent(QCloseEvent* event) {
   if (!ended_ && editor_ != nullptr) run(&lifecycle::Editor::Form_Unload);
+  if (!ended_ && editor_ != nullptr && !editor_->unloaded()) {
+    event->ignore();
+    return;
+  }
   event->accept();
 }
 

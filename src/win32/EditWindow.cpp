@@ -405,7 +405,8 @@ LRESULT EditWindow::onMessage(UINT message, WPARAM w, LPARAM l) {
     }
     case WM_CLOSE:
       // Closing by the frame unloads the editor once; after an error or the exit button the
-      // editor has already ended.
+      // editor has already ended. The answer Отмена to the question about an unsaved question
+      // leaves the window as it is.
       if (!ended_ && editor_ != nullptr) runHandler(&lifecycle::Editor::Form_Unload);
       return 0;
     case kRefusedMessage:
