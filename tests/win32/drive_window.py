@@ -1,10 +1,14 @@
 #!/usr/bin/env python3
 """Drives the Windows editor under Wine on an X display as a teacher would, and checks what it
-wrote: stage 3, question 4 chosen in the lists, answer 2 and the right-answer number replaced
-(pasted through the clipboard), save, exit. Then exactly line 9 of 2/3.html and line 56 of 1.js
-differ from the model shell, and every other byte of the test is the same. Then, on a shell
-whose 1.js is empty: the error box titled as the window, and after OK the program ends with
-status 1, having written nothing.
+wrote: stage 3, question 4 chosen in the lists, answer 2 replaced by a text with symbols beyond
+Windows-1251 and the right-answer number by a digit and π (pasted through the clipboard; π is
+refused, and a note under the field says so), save. Then answer 1 and the right-answer number
+changed again, not saved: the exit button asks, Отмена (Escape) keeps the editor open with
+nothing written, and closing the window (Alt+F4) asks again, answered Нет. Then exactly line 9
+of 2/3.html (the symbols as character references) and line 56 of 1.js differ from the model
+shell, and every other byte of the test is the same. Then, on a shell whose 1.js is empty: the
+error box titled as the window, and after OK the program ends with status 1, having written
+nothing.
 
     drive_window.py WINE EXE SAMPLE WORKDIR PLACES SCREENSHOT
 
@@ -21,8 +25,19 @@ import time
 
 WINDOW_RGB = (153, 170, 153)
 DPI = 96
-NEW_ANSWER = "Постоянная память (ПЗУ)"
+NEW_ANSWER = "Постоянная память (ПЗУ): x² √2 π ≤ H₂O α 😀"
 NEW_RIGHT = "3"
+
+
+def page_bytes(text):
+    """A page line as the editor writes it: a character beyond the code page as its reference."""
+    out = b""
+    for ch in text:
+        try:
+            out += ch.encode("cp1251")
+        except UnicodeEncodeError:
+            out += f"&#{ord(ch)};".encode()
+    return out
 
 
 def run(*args, **kw):
@@ -63,6 +78,15 @@ def start(wine, exe, work, log_file):
     shutil.copy(exe, os.path.join(work, "test_editor.exe"))
     log = open(log_file, "w")
     return subprocess.Popen([wine, "test_editor.exe"], cwd=work, stdout=log, stderr=log)
+
+
+def snapshot(folder):
+    files = {}
+    for base, _, names in os.walk(folder):
+        for name in names:
+            path = os.path.join(base, name)
+            files[os.path.relpath(path, folder)] = open(path, "rb").read()
+    return files
 
 
 def visible_windows(name):
@@ -189,16 +213,70 @@ def main():
     click("List2", 4, 6)
     keys("Home", "Down", "Down", "Down")
     paste_over("Text1(2)", NEW_ANSWER)
-    paste_over("Text1(5)", NEW_RIGHT)
+    # Under the right-answer field: what changes there when it refuses π.
+    shot, width, _ = screen()
+    left, top, w, h = places["Text1(5)"]
+    below = [(x, y) for y in range(round(oy + (top + h) * scale) + 4, round(oy + (top + h) * scale) + 40)
+             for x in range(round(ox + left * scale), round(ox + left * scale) + 200)]
+    before = [shot[(y * width + x) * 3:(y * width + x) * 3 + 3] for x, y in below]
+    paste_over("Text1(5)", NEW_RIGHT + "π")
+    shot, width, _ = screen()
+    after = [shot[(y * width + x) * 3:(y * width + x) * 3 + 3] for x, y in below]
     run("import", "-window", "root", screenshot)
+    if sum(1 for a, b in zip(before, after) if a != b) < 500:
+        fail("no note under the right-answer field when it refused π")
     click("cmdSave")
+    time.sleep(1.0)
+    saved = snapshot(work)
+
+    def press(target, *names):
+        """Keys typed into a window: with no window manager the keyboard follows the pointer."""
+        size = dict(v.split("=") for v in run("xdotool", "getwindowgeometry", "--shell",
+                                                target).split())
+        run("xdotool", "mousemove", str(int(size["X"]) + int(size["WIDTH"]) // 2),
+            str(int(size["Y"]) + 8))
+        time.sleep(0.3)
+        keys(*names)
+
+    def question_box():
+        """The box that asks about the unsaved question: a second window titled as the editor's."""
+        for _ in range(40):
+            boxes = [b for b in visible_windows("^Редактор теста$") if b != window]
+            if boxes:
+                time.sleep(0.5)
+                return boxes[0]
+            alive()
+            time.sleep(0.25)
+        run("import", "-window", "root", screenshot)
+        fail("no question about the unsaved question")
+
+    paste_over("Text1(1)", "не сохранять")
+    paste_over("Text1(5)", "1")
     click("cmdEnd")
+    box = question_box()
+    run("import", "-window", "root", os.path.join(os.path.dirname(screenshot), "question-box.png"))
+    press(box, "Escape")
+    # Wine takes a moment to take a closed box off the display.
+    for _ in range(40):
+        if box not in visible_windows("^Редактор теста$"):
+            break
+        time.sleep(0.25)
+    else:
+        fail("the question box stayed after Отмена")
+    time.sleep(0.5)
+    alive()
+    if snapshot(work) != saved:
+        fail("Отмена wrote to the test")
+    # Closing the window asks again; the Tab key moves from Да to Нет, the space bar presses it.
+    press(window, "alt+F4")
+    box = question_box()
+    press(box, "Tab", "space")
     try:
         status = editor.wait(timeout=30)
     except subprocess.TimeoutExpired:
         run("import", "-window", "root", screenshot)
         editor.kill()
-        fail("the editor did not end after the exit button (a message box?)")
+        fail("the editor did not end after the answer Нет")
     if status != 0:
         fail(f"the editor ended with status {status}")
 
@@ -230,14 +308,16 @@ def main():
     lines, page = line_diff(os.path.join("2", "3.html"))
     if lines != [9]:
         fail(f"2/3.html: lines {lines} changed, expected line 9 only")
-    if page[9].rstrip(b"\r") != NEW_ANSWER.encode("cp1251"):
+    if page[9].rstrip(b"\r") != page_bytes(NEW_ANSWER):
         fail(f"2/3.html line 9 is {page[9]!r}")
     lines, key = line_diff("1.js")
     if lines != [56]:
         fail(f"1.js: lines {lines} changed, expected line 56 only")
     if key[56].rstrip(b"\r") != NEW_RIGHT.encode():
         fail(f"1.js line 56 is {key[56]!r}")
-    print("PASS: 2/3.html line 9 and 1.js line 56 changed, every other byte the same")
+    print("PASS: the note under a field that refused π; Отмена kept the editor open, Нет wrote "
+          "nothing of the unsaved change;")
+    print("PASS: 2/3.html line 9 (with references) and 1.js line 56 changed, every other byte the same")
 
     broken_shell(wine, exe, sample, work, log_file,
                  os.path.join(os.path.dirname(screenshot), "error-box.png"))
