@@ -1,7 +1,6 @@
 // The whole path: the editor's window, driven offscreen, changes a question of the model shell,
-// its text and four answers with symbols beyond Windows-1251, and its right answer; then makes one
-// more change that it does not save and leaves with the answer Нет; then the quiz is taken in
-// headless Chromium on what the editor wrote.
+// its text and four answers with symbols beyond Windows-1251, and its right answer; then the quiz
+// is taken in headless Chromium on what the editor wrote.
 
 import { after, before, describe, it } from 'node:test';
 import assert from 'node:assert/strict';
@@ -48,8 +47,6 @@ describe('a question with symbols changed in the editor window, then the quiz', 
 
     const page = readPage(shell, slot);
     assert.deepEqual([page.text, ...page.answers], texts.map(asLine));
-    assert.equal(page.text.split('&#').length, 8, 'x², √, π, ≤, ₂, α, the emoji as one reference');
-    assert.match(page.text, /&#128512;/);
     assert.equal(readKey(shell).answers[slot], String(newRight));
 
     const changed = listFiles(SAMPLE).filter((f) => !readFileSync(join(SAMPLE, f)).equals(readFileSync(join(shell, f))));

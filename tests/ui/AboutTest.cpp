@@ -115,9 +115,7 @@ TEST(MessageBoxes, PlainBoxesWithTheirButtons) {
 
   auto chosen = lifecycle::Dialogs::Answer::Yes;
   SeenBox three = answer(QMessageBox::No, [&] { chosen = boxes.ask("Сохранить?", kTitle); });
-  ASSERT_TRUE(three.seen);
   EXPECT_EQ(chosen, lifecycle::Dialogs::Answer::No);
-  EXPECT_EQ(three.buttons, QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
   three.labels.sort();
   EXPECT_EQ(three.labels, (QStringList{"Да", "Нет", "Отмена"}));
 

