@@ -38,15 +38,12 @@ void Editor::cmdSave_Click() {
     if (s.MixSwitchedOff) {
       s.PageHead[1] = shell::decimal(shell::questionOrdinal(s.CurStage, s.CurQuestion));
     }
-    if (form.optIm == 0) {
-      s.PageHead[3] = shell::kNoPicture;
-    } else if (form.File2.ListIndex >= 0) {
-      s.PageHead[3] = form.File2.Names[static_cast<std::size_t>(form.File2.ListIndex)].substr(0, 1);
-    }  // "Да" with no picture chosen keeps the line as it was read
+    s.PageHead[3] = pictureLine();
     for (int i = 0; i < 5; ++i) {
       s.PageHead[static_cast<std::size_t>(5 + 2 * i)] = form.Text1[static_cast<std::size_t>(i)];
     }
     change().write(s.PagePath, shell::writeTable(s.PageHead, s.PageTail, s.PageTailCount));
+    savedQuestion_ = questionView();
   }
 
   form.Label11.Caption = shell::decimal(s.LastStageQuestions);
@@ -65,5 +62,15 @@ void Editor::cmdSave_Click() {
   batch.commit();
   applyVolumeLimits();
 }
+
+// The picture line a save writes: "00" for "Нет", else the digit of the picture chosen; "Да"
+// with no picture chosen keeps the line as it was read.
+std::string Editor::pictureLine() const {
+  if (form.optIm == 0) return shell::kNoPicture;
+  if (form.File2.ListIndex < 0) return state.PageHead[3];
+  return form.File2.Names[static_cast<std::size_t>(form.File2.ListIndex)].substr(0, 1);
+}
+
+Editor::QuestionView Editor::questionView() const { return {form.Text1, pictureLine()}; }
 
 }  // namespace lifecycle

@@ -86,6 +86,7 @@ void Editor::List2_Click() {
   }
   form.Text1[5] =
       state.Answers[static_cast<std::size_t>(shell::answerSlot(state.CurStage, state.CurQuestion))];
+  savedQuestion_ = questionView();
 }
 
 void Editor::readPage() {
