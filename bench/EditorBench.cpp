@@ -23,6 +23,7 @@ class YesDialogs final : public lifecycle::Dialogs {
  public:
   bool confirm(const std::string&, const std::string&) override { return true; }
   void inform(const std::string&, const std::string&) override {}
+  Answer ask(const std::string&, const std::string&) override { return Answer::Yes; }
 };
 
 class NoonClock final : public lifecycle::Clock {

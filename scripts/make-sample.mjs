@@ -236,15 +236,25 @@ function shellEngine() {
     return e;
   }
   const line = (lines, n) => lines[n] ?? '';
+  // A text line as the editor's field shows it: a decimal character reference without leading
+  // zeros that names a character beyond Windows-1251 ("&#8730;"), the form in which the editor
+  // writes such a character, is that character; everything else, other references included, is
+  // shown as written.
+  const codePage = new TextDecoder('windows-1251').decode(Uint8Array.from({ length: 96 }, (_, i) => 0xa0 + i));
+  const shown = (text) => text.replace(/&#([1-9][0-9]{0,7});/g, (ref, digits) => {
+    const c = Number(digits);
+    const beyond = c > 0x9f && c <= 0x10ffff && (c < 0xd800 || c > 0xdfff) && !codePage.includes(String.fromCodePoint(c));
+    return beyond ? String.fromCodePoint(c) : ref;
+  });
   const fact = (label, text, field) => [h('dt', {}, label), h('dd', { 'data-field': field }, text)];
   const mmss = (ms) => { const s = Math.ceil(ms / 1000); return `${Math.floor(s / 60)}:${String(s % 60).padStart(2, '0')}`; };
 
   function titleCard(t) {
     return h('section', { class: 'card', 'data-screen': 'title' },
       h('p', { class: 'kicker' }, 'Тестирование по курсу'),
-      h('h1', { 'data-field': 'course' }, line(t, 4)),
+      h('h1', { 'data-field': 'course' }, shown(line(t, 4))),
       h('dl', { class: 'facts' },
-        fact('Проверяющий орган', line(t, 2), 'inspector'),
+        fact('Проверяющий орган', shown(line(t, 2)), 'inspector'),
         fact('Число этапов', line(t, 6), 'stages'),
         fact('Вопросов в каждом этапе', String(PER_STAGE), 'per-stage'),
         fact('Длительность теста, мин.', line(t, 8), 'minutes'),
@@ -257,7 +267,7 @@ function shellEngine() {
       h('p', { class: 'where' }, `Этап ${at.stage} из ${at.stages} · вопрос ${at.question} из ${PER_STAGE}`),
       h('div', { class: 'progress' }, h('i', { style: `width:${Math.round((100 * at.slot) / (at.stages * PER_STAGE))}%` })),
       h('h2', {}, `Вопрос ${at.slot + 1}`),
-      h('p', { class: 'qtext', 'data-field': 'text' }, line(lines, 5)));
+      h('p', { class: 'qtext', 'data-field': 'text' }, shown(line(lines, 5))));
     const ready = () => card.setAttribute('data-ready', '1');
     const picture = line(lines, 3).trim();
     if (picture !== '' && picture !== '00') {
@@ -273,7 +283,7 @@ function shellEngine() {
       list.append(h('li', {}, h('label', {},
         h('input', { type: 'radio', name: 'answer', value: n }),
         h('span', { class: 'num' }, `${n}.`),
-        h('span', { class: 'text', 'data-field': `answer${n}` }, line(lines, 5 + 2 * n)))));
+        h('span', { class: 'text', 'data-field': `answer${n}` }, shown(line(lines, 5 + 2 * n))))));
     }
     card.append(list);
     return card;
@@ -318,7 +328,7 @@ function shellEngine() {
 
     loadPage('title.html', (title) => loadPage('index1.html', (top) => {
       state.title = title || [];
-      const name = top ? line(top, 1) : line(state.title, 4);
+      const name = shown(top ? line(top, 1) : line(state.title, 4));
       course.textContent = name ? `Тестирование по курсу «${name}»` : 'Тестирование';
       doc.title = name ? `Тест: ${name}` : 'Тестирование';
       showTitle(title);

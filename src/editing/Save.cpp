@@ -32,13 +32,10 @@ void Editor::cmdSave_Click() {
     if (s.MixSwitchedOff) {
       s.PageHead[shell::page::kOrdinal] = shell::decimal(shell::questionOrdinal(s.CurStage, s.CurQuestion));
     }
-    if (form.optIm == 0) {
-      s.PageHead[shell::page::kPicture] = shell::kNoPicture;
-    } else if (form.File2.ListIndex >= 0) {
-      s.PageHead[shell::page::kPicture] = form.File2.Names[static_cast<std::size_t>(form.File2.ListIndex)].substr(0, 1);
-    }  // "Да" with no picture chosen keeps the line as it was read
+    s.PageHead[shell::page::kPicture] = pictureLine();
     for (std::size_t i = 0; i < shell::page::kFields; ++i) s.PageHead[shell::page::field(i)] = form.Text1[i];
     change().write(s.PagePath, shell::writeTable(s.PageHead, s.PageTail, s.PageTailCount));
+    savedQuestion_ = questionView();
   }
 
   form.Label11.Caption = shell::decimal(s.LastStageQuestions);
@@ -57,5 +54,15 @@ void Editor::cmdSave_Click() {
   batch.commit();
   applyVolumeLimits();
 }
+
+// The picture line a save writes: "00" for "Нет", else the digit of the picture chosen; "Да"
+// with no picture chosen keeps the line as it was read.
+std::string Editor::pictureLine() const {
+  if (form.optIm == 0) return shell::kNoPicture;
+  if (form.File2.ListIndex < 0) return state.PageHead[shell::page::kPicture];
+  return form.File2.Names[static_cast<std::size_t>(form.File2.ListIndex)].substr(0, 1);
+}
+
+Editor::QuestionView Editor::questionView() const { return {form.Text1, pictureLine()}; }
 
 }  // namespace lifecycle

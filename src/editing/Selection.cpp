@@ -85,6 +85,7 @@ void Editor::List2_Click() {
   for (std::size_t i = 0; i < shell::page::kFields; ++i) form.Text1[i] = state.PageHead[shell::page::field(i)];
   form.Text1[5] =
       state.Answers[static_cast<std::size_t>(shell::answerSlot(state.CurStage, state.CurQuestion))];
+  savedQuestion_ = questionView();
 }
 
 void Editor::readPage() {

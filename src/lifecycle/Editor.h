@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <memory>
 #include <filesystem>
@@ -33,7 +34,9 @@ class Editor {
   Form form;
 
   // Start-up and shutdown. Closing the window by its frame runs Form_Unload; the exit button
-  // runs cmdEnd_Click, which cleans up the root first and then unloads.
+  // runs cmdEnd_Click, which cleans up the root first and then unloads. Either first asks
+  // whether to save the question shown when it was changed and not saved; the answer Отмена
+  // leaves the editor open, and unloaded() then stays false.
   void Form_Load();
   void Form_Unload();
   void cmdEnd_Click();
@@ -109,7 +112,20 @@ class Editor {
   void writeRootPages();
   void writeAnswerKey();
 
-  // Question editing.
+  // Shutdown.
+  bool settleQuestion();
+  void unload();
+
+  // Question editing. The question as it was shown or last saved: its six fields and the
+  // picture line a save would write; leaving the editor asks about a question that differs.
+  struct QuestionView {
+    decltype(Form::Text1) fields;
+    std::string picture;
+    bool operator==(const QuestionView&) const = default;
+  };
+  QuestionView savedQuestion_;
+  QuestionView questionView() const;
+  std::string pictureLine() const;
   void fillQuestionRows(int last);
   void readPage();
   void showPicture();

@@ -12,6 +12,9 @@ class Dialogs {
   virtual bool confirm(const std::string& text, const std::string& title) = 0;
   // A box with OK only.
   virtual void inform(const std::string& text, const std::string& title) = 0;
+  // A box with the buttons Да, Нет and Отмена; closing it otherwise is Отмена.
+  enum class Answer { Yes, No, Cancel };
+  virtual Answer ask(const std::string& text, const std::string& title) = 0;
 };
 
 // The screen the window is shown on, and the window's own rescaling: start-up computes the

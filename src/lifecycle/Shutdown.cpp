@@ -1,6 +1,7 @@
-// Shutdown: roll back a new stage whose questions were not all saved, then write the settings
-// into the root pages and the stage count, the settings and the answers into 1.js. The exit
-// button first clears stray one-digit pages that an interrupted mixing left in the root.
+// Shutdown: ask about a question changed and not saved, roll back a new stage whose questions
+// were not all saved, then write the settings into the root pages and the stage count, the
+// settings and the answers into 1.js. The exit button first clears stray one-digit pages that
+// an interrupted mixing left in the root.
 
 #include <set>
 
@@ -11,26 +12,43 @@ namespace lifecycle {
 
 void Editor::Form_Unload() {
   Batch batch(*this);
+  if (!settleQuestion()) return;
+  unload();
+  batch.commit();
+}
+
+// The question, the clean-up, the removal of an incomplete stage and the settings land as one
+// change.
+void Editor::cmdEnd_Click() {
+  Batch batch(*this);
+  if (!settleQuestion()) return;
+  cleanRoot();
+  unload();
+  batch.commit();
+}
+
+// The question shown, changed and not saved, is saved or left as the teacher answers, before
+// anything else of the shutdown; false when the teacher chose to stay in the editor. Nothing of
+// a question left unsaved is written: neither its page nor its right answer.
+bool Editor::settleQuestion() {
+  if (state.CurQuestion == 0 || questionView() == savedQuestion_) return true;
+  const auto answer = dialogs_.ask(
+      "Вопрос " + shell::decimal(state.CurQuestion) + " этапа " + shell::decimal(state.CurStage) +
+          " изменён и не сохранён.\rСохранить изменения этого вопроса?",
+      "Редактор теста");
+  if (answer == Dialogs::Answer::Cancel) return false;
+  if (answer == Dialogs::Answer::Yes) cmdSave_Click();
+  return true;
+}
+
+void Editor::unload() {
   if (state.savedProduct() == 0) RemoveLastStage();
   form.Label9.Caption = shell::decimal(state.StageCount);
 
   takeSettings(state.StageCount, Address::Typed);
   writeRootPages();
-  if (state.CurQuestion != 0) {
-    state.Answers[static_cast<std::size_t>(shell::answerSlot(state.CurStage, state.CurQuestion))] =
-        form.Text1[5];
-  }
   writeAnswerKey();
-  batch.commit();
   unloaded_ = true;
-}
-
-// The clean-up, the removal of an incomplete stage and the settings land as one change.
-void Editor::cmdEnd_Click() {
-  Batch batch(*this);
-  cleanRoot();
-  Form_Unload();
-  batch.commit();
 }
 
 // A one-digit page in the root is a copy that a mixing interrupted between its steps left

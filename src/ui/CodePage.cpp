@@ -10,8 +10,8 @@ std::optional<std::string> toCodePage(const QString& text) {
   return window::toCodePage(units(text));
 }
 
-QString mendInput(const QString& text, bool* refused) {
-  return QString::fromStdU16String(window::mendInput(units(text), refused));
+QString mendInput(const QString& text, FieldRule rule, char32_t* refused) {
+  return QString::fromStdU16String(window::mendInput(units(text), rule, refused));
 }
 
 const QString& FieldText::fill(const std::string& bytes) {

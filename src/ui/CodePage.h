@@ -13,13 +13,15 @@ namespace ui {
 
 QString fromCodePage(std::string_view bytes);
 std::optional<std::string> toCodePage(const QString& text);
+using window::FieldRule;
 using window::fitsCodePage;
-QString mendInput(const QString& text, bool* refused = nullptr);
+QString mendInput(const QString& text, FieldRule rule, char32_t* refused = nullptr);
 
 // window::FieldText with the text to show kept as a QString, so a redraw compares and sets the
 // widget's text without converting it again.
 class FieldText {
  public:
+  explicit FieldText(FieldRule rule = FieldRule::CodePage) : text_(rule) {}
   const QString& fill(const std::string& bytes);
   std::string take(const QString& now) const;
   const QString& shown() const { return shown_; }

@@ -199,7 +199,13 @@ void EditWindow::build() {
   chainTabOrder();
 
   for (const window::TextBinding& field : window::textFields()) {
-    fields_.push_back({control(field.control), field.slot, {}});
+    QWidget* widget = control(field.control);
+    if (auto* line = dynamic_cast<LineField*>(widget)) {
+      line->setRule(field.rule);
+    } else {
+      static_cast<TextField*>(widget)->setRule(field.rule);
+    }
+    fields_.push_back({widget, field.slot, FieldText(field.rule)});
   }
 }
 
@@ -372,9 +378,14 @@ void EditWindow::showAbout() {
 }
 
 // Closing the window by its frame unloads it once; after an error or the exit button the
-// editor has already ended, and the window just closes.
+// editor has already ended, and the window just closes. The answer Отмена to the question about
+// an unsaved question keeps it open.
 void EditWindow::closeEvent(QCloseEvent* event) {
   if (!ended_ && editor_ != nullptr) run(&lifecycle::Editor::Form_Unload);
+  if (!ended_ && editor_ != nullptr && !editor_->unloaded()) {
+    event->ignore();
+    return;
+  }
   event->accept();
 }
 

@@ -1,6 +1,7 @@
 #include "ui/MessageBoxes.h"
 
 #include <QMessageBox>
+#include <QPushButton>
 
 #include "ui/CodePage.h"
 #include "ui/Layout.h"
@@ -33,6 +34,22 @@ void MessageBoxes::inform(const std::string& text, const std::string& title) {
   QMessageBox box(QMessageBox::NoIcon, utf8(title), boxText(text), QMessageBox::Ok, parent_);
   box.setTextFormat(Qt::PlainText);
   box.exec();
+}
+
+MessageBoxes::Answer MessageBoxes::ask(const std::string& text, const std::string& title) {
+  QMessageBox box(QMessageBox::NoIcon, utf8(title), boxText(text),
+                  QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, parent_);
+  box.setTextFormat(Qt::PlainText);
+  box.button(QMessageBox::Yes)->setText(QStringLiteral("Да"));
+  box.button(QMessageBox::No)->setText(QStringLiteral("Нет"));
+  box.button(QMessageBox::Cancel)->setText(QStringLiteral("Отмена"));
+  box.setDefaultButton(QMessageBox::Yes);
+  box.setEscapeButton(QMessageBox::Cancel);
+  switch (box.exec()) {
+    case QMessageBox::Yes: return Answer::Yes;
+    case QMessageBox::No: return Answer::No;
+    default: return Answer::Cancel;
+  }
 }
 
 void showError(QWidget* parent, const QString& message) {

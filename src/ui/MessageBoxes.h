@@ -15,6 +15,7 @@ class MessageBoxes final : public lifecycle::Dialogs {
   void setParentWidget(QWidget* parent) { parent_ = parent; }
   bool confirm(const std::string& text, const std::string& title) override;
   void inform(const std::string& text, const std::string& title) override;
+  Answer ask(const std::string& text, const std::string& title) override;
 
  private:
   QWidget* parent_ = nullptr;

@@ -5,12 +5,16 @@
 #include <QApplication>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QMimeData>
 #include <QPainter>
 #include <QStyleOptionButton>
 #include <QStylePainter>
 #include <QTextBlock>
+#include <QTimer>
+#include <QToolTip>
 #include <QValidator>
+#include <algorithm>
 #include <limits>
 
 #include "ui/CodePage.h"
@@ -19,21 +23,60 @@ namespace ui {
 
 namespace {
 
+// A beep, and the note under the field that says which character was left out and why; the
+// note goes after a few seconds, or shows the next refusal instead.
+void sayRefused(QWidget* field, char32_t c, FieldRule rule) {
+  QApplication::beep();
+  QWidget* top = field->window();
+  auto* note = top->findChild<QLabel*>(QStringLiteral("refusal"), Qt::FindDirectChildrenOnly);
+  if (note == nullptr) {
+    note = new QLabel(top);
+    note->setObjectName(QStringLiteral("refusal"));
+    note->setTextFormat(Qt::PlainText);
+    note->setWordWrap(true);
+    note->setFrameStyle(QFrame::Box | QFrame::Plain);
+    note->setMargin(3);
+    note->setPalette(QToolTip::palette());
+    note->setBackgroundRole(QPalette::ToolTipBase);
+    note->setForegroundRole(QPalette::ToolTipText);
+    note->setAutoFillBackground(true);
+    auto* timer = new QTimer(note);
+    timer->setSingleShot(true);
+    timer->setInterval(8000);
+    QObject::connect(timer, &QTimer::timeout, note, &QWidget::hide);
+  }
+  note->setText(QString::fromStdString(window::refusalText(c, rule)));
+  const int width = std::max(top->width() * 2 / 5, std::min(top->width(), 200));
+  note->setFixedSize(width, note->heightForWidth(width));
+  QPoint at = field->mapTo(top, QPoint(0, field->height() + 2));
+  if (at.y() + note->height() > top->height()) {
+    at.setY(field->mapTo(top, QPoint(0, 0)).y() - note->height() - 2);
+  }
+  at.setX(std::clamp(at.x(), 0, std::max(0, top->width() - width)));
+  note->move(at);
+  note->show();
+  note->raise();
+  note->findChild<QTimer*>()->start();
+}
+
 // Mends every change of a one-line box: the text it is given is the whole text after the
 // change, whose part from before the change is already mended.
 class MendingValidator final : public QValidator {
  public:
-  using QValidator::QValidator;
+  explicit MendingValidator(LineField* field) : QValidator(field), field_(field) {}
   State validate(QString& input, int& pos) const override {
-    bool refused = false;
-    const QString mended = mendInput(input, &refused);
+    char32_t refused = 0;
+    const QString mended = mendInput(input, field_->rule(), &refused);
     if (mended != input) {
-      pos = static_cast<int>(mendInput(input.left(pos)).size());
+      pos = static_cast<int>(mendInput(input.left(pos), field_->rule()).size());
       input = mended;
     }
-    if (refused) QApplication::beep();
+    if (refused != 0) sayRefused(field_, refused, field_->rule());
     return Acceptable;
   }
+
+ private:
+  LineField* field_;
 };
 
 }  // namespace
@@ -66,10 +109,10 @@ void TextField::keyPressEvent(QKeyEvent* event) {
   }
   const QString typed = event->text();
   if (!typed.isEmpty()) {
-    bool refused = false;
-    const QString mended = mendInput(typed, &refused);
-    if (refused || mended != typed) {
-      if (refused) QApplication::beep();
+    char32_t refused = 0;
+    const QString mended = mendInput(typed, rule_, &refused);
+    if (refused != 0 || mended != typed) {
+      if (refused != 0) sayRefused(this, refused, rule_);
       if (!mended.isEmpty() && !isReadOnly()) insertPlainText(mended);
       event->accept();
       return;
@@ -79,9 +122,9 @@ void TextField::keyPressEvent(QKeyEvent* event) {
 }
 
 void TextField::inputMethodEvent(QInputMethodEvent* event) {
-  bool refused = false;
-  const QString mended = mendInput(event->commitString(), &refused);
-  if (refused) QApplication::beep();
+  char32_t refused = 0;
+  const QString mended = mendInput(event->commitString(), rule_, &refused);
+  if (refused != 0) sayRefused(this, refused, rule_);
   if (mended == event->commitString()) {
     QPlainTextEdit::inputMethodEvent(event);
     return;
@@ -95,9 +138,9 @@ bool TextField::canInsertFromMimeData(const QMimeData* source) const { return so
 
 void TextField::insertFromMimeData(const QMimeData* source) {
   if (!source->hasText()) return;
-  bool refused = false;
-  const QString mended = mendInput(source->text(), &refused);
-  if (refused) QApplication::beep();
+  char32_t refused = 0;
+  const QString mended = mendInput(source->text(), rule_, &refused);
+  if (refused != 0) sayRefused(this, refused, rule_);
   if (!mended.isEmpty()) insertPlainText(mended);
 }
 

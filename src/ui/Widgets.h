@@ -9,9 +9,13 @@
 #include <QPushButton>
 #include <string>
 
-// The toolkit's controls as this window needs them. The two text fields take in only what the
-// shell's code page can hold and never a line break (see mendInput), whichever way the text
-// comes: typed, pasted, dropped or composed by an input method.
+#include "window/CodePage.h"
+
+// The toolkit's controls as this window needs them. The two text fields take in only what
+// their rule lets them hold and never a line break (see window::mendInput), whichever way the
+// text comes: typed, pasted, dropped or composed by an input method. A character left out
+// beeps, and a note under the field (a label named "refusal" on the field's window) says why
+// for a few seconds.
 
 namespace ui {
 
@@ -19,6 +23,11 @@ namespace ui {
 class LineField final : public QLineEdit {
  public:
   explicit LineField(QWidget* parent);
+  void setRule(window::FieldRule rule) { rule_ = rule; }
+  window::FieldRule rule() const { return rule_; }
+
+ private:
+  window::FieldRule rule_ = window::FieldRule::CodePage;
 };
 
 // A list box in which only a click on a row or an arrow key chooses a row. The toolkit makes
@@ -39,12 +48,16 @@ class TextField final : public QPlainTextEdit {
   explicit TextField(QWidget* parent);
   QString text() const;
   void setText(const QString& text);
+  void setRule(window::FieldRule rule) { rule_ = rule; }
 
  protected:
   void keyPressEvent(QKeyEvent* event) override;
   void inputMethodEvent(QInputMethodEvent* event) override;
   bool canInsertFromMimeData(const QMimeData* source) const override;
   void insertFromMimeData(const QMimeData* source) override;
+
+ private:
+  window::FieldRule rule_ = window::FieldRule::CodePage;
 };
 
 // A frame: an etched rectangle with its caption over the top line, filled with its

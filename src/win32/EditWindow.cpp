@@ -22,6 +22,9 @@ namespace {
 
 constexpr wchar_t kClassName[] = L"TestEditorWindow";
 constexpr wchar_t kOldProc[] = L"TestEditorOldProc";
+constexpr wchar_t kPageLineProp[] = L"TestEditorPageLine";  // set on a field of FieldRule::References
+constexpr UINT kRefusedMessage = WM_APP + 1;  // a field left out a character: w the field, l it
+constexpr UINT_PTR kNoteTimer = 1;
 constexpr int kFirstId = 100;  // control ids: kFirstId + position in the design table
 constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
 
@@ -92,7 +95,19 @@ LRESULT CALLBACK frameProc(HWND hwnd, UINT message, WPARAM w, LPARAM l) {
   }
 }
 
-// Pastes the clipboard's text, mended for a field; a refused character beeps.
+window::FieldRule ruleOf(HWND field) {
+  return GetPropW(field, kPageLineProp) != nullptr ? window::FieldRule::References
+                                                   : window::FieldRule::CodePage;
+}
+
+// A beep, and the window's note under the field that says why the character was left out.
+void refuse(HWND field, char32_t c) {
+  MessageBeep(MB_OK);
+  SendMessageW(GetAncestor(field, GA_ROOT), kRefusedMessage, reinterpret_cast<WPARAM>(field),
+               static_cast<LPARAM>(c));
+}
+
+// Pastes the clipboard's text, mended for a field; a refused character is told of.
 void pasteMended(HWND edit) {
   if (!OpenClipboard(edit)) return;
   std::u16string text;
@@ -103,13 +118,13 @@ void pasteMended(HWND edit) {
     }
   }
   CloseClipboard();
-  bool refused = false;
-  const std::wstring mended = wide(window::mendInput(text, &refused));
-  if (refused) MessageBeep(MB_OK);
+  char32_t refused = 0;
+  const std::wstring mended = wide(window::mendInput(text, ruleOf(edit), &refused));
   if (!mended.empty()) SendMessageW(edit, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(mended.c_str()));
+  if (refused != 0) refuse(edit, refused);
 }
 
-// A text field takes in only what the code page can hold and never a line break, typed or
+// A text field takes in only what its rule lets it hold and never a line break, typed or
 // pasted: Enter types a space in a multi-line field and nothing in a one-line one.
 LRESULT CALLBACK fieldProc(HWND hwnd, UINT message, WPARAM w, LPARAM l) {
   switch (message) {
@@ -119,8 +134,20 @@ LRESULT CALLBACK fieldProc(HWND hwnd, UINT message, WPARAM w, LPARAM l) {
         if ((GetWindowLongPtrW(hwnd, GWL_STYLE) & ES_MULTILINE) == 0) return 0;
         return callOld(hwnd, message, L' ', l);
       }
-      if (!window::fitsCodePage(c)) {
-        if (!(c >= 0xDC00 && c < 0xE000)) MessageBeep(MB_OK);  // one beep for a pair
+      // A character beyond the first plane comes as its two halves, one message each.
+      static char16_t high = 0;
+      const window::FieldRule rule = ruleOf(hwnd);
+      if (c >= 0xD800 && c < 0xDC00) {
+        high = c;
+        return rule == window::FieldRule::References ? callOld(hwnd, message, w, l) : 0;
+      }
+      char32_t whole = c;
+      if (c >= 0xDC00 && c < 0xE000 && high != 0) {
+        whole = 0x10000 + ((high - 0xD800u) << 10) + (c - 0xDC00u);
+      }
+      high = 0;
+      if (!window::fits(whole, rule)) {
+        refuse(hwnd, whole);
         return 0;
       }
       return callOld(hwnd, message, w, l);
@@ -129,6 +156,7 @@ LRESULT CALLBACK fieldProc(HWND hwnd, UINT message, WPARAM w, LPARAM l) {
       pasteMended(hwnd);
       return 0;
     case WM_NCDESTROY:
+      RemovePropW(hwnd, kPageLineProp);
       return endSubclass(hwnd, message, w, l);
     default:
       return callOld(hwnd, message, w, l);
@@ -244,8 +272,12 @@ void EditWindow::build() {
   }
 
   for (const window::TextBinding& field : window::textFields()) {
-    fields_.push_back({control(field.control), field.slot, {}});
+    HWND hwnd = control(field.control);
+    if (field.rule == window::FieldRule::References) SetPropW(hwnd, kPageLineProp, hwnd);
+    fields_.push_back({hwnd, field.slot, window::FieldText(field.rule)});
   }
+  note_ = CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_BORDER | SS_LEFT | SS_NOPREFIX, 0, 0, 0,
+                          0, hwnd_, nullptr, instance_, nullptr);
 }
 void EditWindow::makeFonts() {
   for (HFONT font : fonts_) DeleteObject(font);
@@ -373,8 +405,17 @@ LRESULT EditWindow::onMessage(UINT message, WPARAM w, LPARAM l) {
     }
     case WM_CLOSE:
       // Closing by the frame unloads the editor once; after an error or the exit button the
-      // editor has already ended.
+      // editor has already ended. The answer Отмена to the question about an unsaved question
+      // leaves the window as it is.
       if (!ended_ && editor_ != nullptr) runHandler(&lifecycle::Editor::Form_Unload);
+      return 0;
+    case kRefusedMessage:
+      showNote(reinterpret_cast<HWND>(w), static_cast<char32_t>(l));
+      return 0;
+    case WM_TIMER:
+      if (w != kNoteTimer) return DefWindowProcW(hwnd_, message, w, l);
+      KillTimer(hwnd_, kNoteTimer);
+      ShowWindow(note_, SW_HIDE);
       return 0;
     case WM_DESTROY:
       if (!ended_) {
@@ -398,6 +439,11 @@ LRESULT EditWindow::onMessage(UINT message, WPARAM w, LPARAM l) {
 
 // Labels, options and frames on the window's colour or on their frame's.
 LRESULT EditWindow::colourStatic(HDC dc, HWND hwnd) {
+  if (hwnd == note_) {
+    SetTextColor(dc, GetSysColor(COLOR_INFOTEXT));
+    SetBkColor(dc, GetSysColor(COLOR_INFOBK));
+    return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_INFOBK));
+  }
   const int i = indexOf(hwnd);
   if (i < 0) return DefWindowProcW(hwnd_, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(hwnd));
   const ControlDesign& d = window::controls()[static_cast<std::size_t>(i)];
@@ -516,6 +562,35 @@ void EditWindow::fail(const std::string& message) {
   exitCode_ = 1;
   showError(hwnd_, message);
   DestroyWindow(hwnd_);
+}
+
+// The note under a field that says which character it left out and why, in the window's font,
+// two fifths of the window wide (above the field where there is no room under it); it goes
+// after a few seconds, or shows the next refusal instead.
+void EditWindow::showNote(HWND field, char32_t c) {
+  if (indexOf(field) < 0 || note_ == nullptr) return;
+  const std::wstring text = fromUtf8(window::refusalText(c, ruleOf(field)));
+  const HFONT font = fonts_[static_cast<std::size_t>(window::kWindowFont)];
+  SendMessageW(note_, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+  SetWindowTextW(note_, text.c_str());
+  RECT client;
+  GetClientRect(hwnd_, &client);
+  const int width = client.right * 2 / 5;
+  RECT box{0, 0, width - 2, 0};
+  HDC dc = GetDC(note_);
+  const HGDIOBJ previous = SelectObject(dc, font);
+  DrawTextW(dc, text.c_str(), -1, &box, DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX);
+  SelectObject(dc, previous);
+  ReleaseDC(note_, dc);
+  const int height = box.bottom + 2;
+  RECT at;
+  GetWindowRect(field, &at);
+  MapWindowPoints(HWND_DESKTOP, hwnd_, reinterpret_cast<POINT*>(&at), 2);
+  const int x = std::clamp<int>(at.left, 0, std::max<int>(0, client.right - width));
+  const int y = at.bottom + 2 + height <= client.bottom ? at.bottom + 2 : at.top - height - 2;
+  SetWindowPos(note_, HWND_TOP, x, y, width, height, SWP_SHOWWINDOW | SWP_NOACTIVATE);
+  InvalidateRect(note_, nullptr, TRUE);
+  SetTimer(hwnd_, kNoteTimer, 8000, nullptr);
 }
 
 // The help box reads and changes nothing: no handler of the editor runs for it.

@@ -83,6 +83,7 @@ class EditWindow final : public lifecycle::Screen {
   void finish(int status);
   void fail(const std::string& message);
   void showAbout();
+  void showNote(HWND field, char32_t c);
   void focusFirst();
   void moveFocus(bool back);
 
@@ -95,6 +96,7 @@ class EditWindow final : public lifecycle::Screen {
   std::vector<Field> fields_;
   std::map<std::string_view, std::vector<std::wstring>> rows_;  // each list's rows, by its name
   std::unique_ptr<Picture> picture_;
+  HWND note_ = nullptr;  // says why a field left out a character
   HBRUSH windowBrush_ = nullptr;
   HBRUSH frameBrush_ = nullptr;
   HICON icon_ = nullptr;

@@ -13,7 +13,31 @@ std::wstring boxText(const std::string& text) {
   return wide(window::boxText(units(utf16), u"\r\n"));
 }
 
+HHOOK buttonHook = nullptr;
+
+// Names the buttons of the box about to show Да, Нет and Отмена, whatever the system's language.
+LRESULT CALLBACK nameButtons(int code, WPARAM w, LPARAM l) {
+  if (code == HCBT_ACTIVATE) {
+    const auto box = reinterpret_cast<HWND>(w);
+    SetDlgItemTextW(box, IDYES, L"Да");
+    SetDlgItemTextW(box, IDNO, L"Нет");
+    SetDlgItemTextW(box, IDCANCEL, L"Отмена");
+  }
+  return CallNextHookEx(buttonHook, code, w, l);
+}
+
 }  // namespace
+
+MessageBoxes::Answer MessageBoxes::ask(const std::string& text, const std::string& title) {
+  buttonHook = SetWindowsHookExW(WH_CBT, nameButtons, nullptr, GetCurrentThreadId());
+  const int pressed = MessageBoxW(owner_, boxText(text).c_str(), fromUtf8(title).c_str(),
+                                  MB_YESNOCANCEL | MB_DEFBUTTON1);
+  if (buttonHook != nullptr) UnhookWindowsHookEx(buttonHook);
+  buttonHook = nullptr;
+  if (pressed == IDYES) return Answer::Yes;
+  if (pressed == IDNO) return Answer::No;
+  return Answer::Cancel;
+}
 
 bool MessageBoxes::confirm(const std::string& text, const std::string& title) {
   return MessageBoxW(owner_, boxText(text).c_str(), fromUtf8(title).c_str(),

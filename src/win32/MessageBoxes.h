@@ -14,6 +14,7 @@ class MessageBoxes final : public lifecycle::Dialogs {
   void setOwner(HWND owner) { owner_ = owner; }
   bool confirm(const std::string& text, const std::string& title) override;
   void inform(const std::string& text, const std::string& title) override;
+  Answer ask(const std::string& text, const std::string& title) override;
 
  private:
   HWND owner_ = nullptr;

@@ -12,18 +12,21 @@ namespace {
 using lifecycle::Editor;
 using lifecycle::Form;
 
+constexpr auto kPage = FieldRule::References;
+constexpr auto kScript = FieldRule::CodePage;
+
 constexpr TextBinding kTextFields[] = {
-    {"Text2", [](Form& f) -> std::string& { return f.Text2; }},
-    {"Text3", [](Form& f) -> std::string& { return f.Text3; }},
-    {"txtAddr", [](Form& f) -> std::string& { return f.txtAddr; }},
-    {"txtT", [](Form& f) -> std::string& { return f.txtT; }},
-    {"txtMin", [](Form& f) -> std::string& { return f.txtMin; }},
-    {"Text1(0)", [](Form& f) -> std::string& { return f.Text1[0]; }},
-    {"Text1(1)", [](Form& f) -> std::string& { return f.Text1[1]; }},
-    {"Text1(2)", [](Form& f) -> std::string& { return f.Text1[2]; }},
-    {"Text1(3)", [](Form& f) -> std::string& { return f.Text1[3]; }},
-    {"Text1(4)", [](Form& f) -> std::string& { return f.Text1[4]; }},
-    {"Text1(5)", [](Form& f) -> std::string& { return f.Text1[5]; }},
+    {"Text2", [](Form& f) -> std::string& { return f.Text2; }, kPage},
+    {"Text3", [](Form& f) -> std::string& { return f.Text3; }, kPage},
+    {"txtAddr", [](Form& f) -> std::string& { return f.txtAddr; }, kScript},
+    {"txtT", [](Form& f) -> std::string& { return f.txtT; }, kScript},
+    {"txtMin", [](Form& f) -> std::string& { return f.txtMin; }, kScript},
+    {"Text1(0)", [](Form& f) -> std::string& { return f.Text1[0]; }, kPage},
+    {"Text1(1)", [](Form& f) -> std::string& { return f.Text1[1]; }, kPage},
+    {"Text1(2)", [](Form& f) -> std::string& { return f.Text1[2]; }, kPage},
+    {"Text1(3)", [](Form& f) -> std::string& { return f.Text1[3]; }, kPage},
+    {"Text1(4)", [](Form& f) -> std::string& { return f.Text1[4]; }, kPage},
+    {"Text1(5)", [](Form& f) -> std::string& { return f.Text1[5]; }, kScript},
 };
 
 constexpr ClickBinding kClicks[] = {

@@ -9,16 +9,19 @@
 
 #include "lifecycle/Editor.h"
 #include "lifecycle/Form.h"
+#include "window/CodePage.h"
 
 namespace window {
 
 // Which control of the window shows which part of the editor's Form, and which event of which
 // control runs which handler of the editor. Both windows are wired from these tables.
 
-// A text field and the Form's bytes it shows and edits.
+// A text field, the Form's bytes it shows and edits, and what it may hold beyond the code page
+// (by where its line goes: an HTML page, or 1.js and the handler's address).
 struct TextBinding {
   std::string_view control;
   std::string& (*slot)(lifecycle::Form&);
+  FieldRule rule;
 };
 std::span<const TextBinding> textFields();
 

@@ -41,6 +41,65 @@ int byteOf(char32_t c) {
   return -1;
 }
 
+bool isHighHalf(char32_t c) { return c >= 0xD800 && c < 0xDC00; }
+bool isLowHalf(char32_t c) { return c >= 0xDC00 && c < 0xE000; }
+
+// The character at `i` of a UTF-16 text, a surrogate pair as one; `i` is moved past it.
+char32_t next(std::u16string_view text, std::size_t& i) {
+  const char32_t c = text[i++];
+  if (isHighHalf(c) && i < text.size() && isLowHalf(text[i])) {
+    return 0x10000 + ((c - 0xD800) << 10) + (text[i++] - 0xDC00);
+  }
+  return c;
+}
+
+void append(std::u16string& out, char32_t c) {
+  if (c < 0x10000) {
+    out += static_cast<char16_t>(c);
+  } else {
+    out += static_cast<char16_t>(0xD800 + ((c - 0x10000) >> 10));
+    out += static_cast<char16_t>(0xDC00 + ((c - 0x10000) & 0x3FF));
+  }
+}
+
+void appendUtf8(std::string& out, char32_t c) {
+  if (c < 0x80) {
+    out += static_cast<char>(c);
+  } else if (c < 0x800) {
+    out += static_cast<char>(0xC0 | (c >> 6));
+    out += static_cast<char>(0x80 | (c & 0x3F));
+  } else if (c < 0x10000) {
+    out += static_cast<char>(0xE0 | (c >> 12));
+    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (c & 0x3F));
+  } else {
+    out += static_cast<char>(0xF0 | (c >> 18));
+    out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (c & 0x3F));
+  }
+}
+
+// A character that a page holds only as a reference.
+bool needsReference(char32_t c) { return !fitsCodePage(c) && fits(c, FieldRule::References); }
+
+// The character of a reference "&#" decimal ";" at the start of `bytes`, written as the
+// References rule writes it, with its length; 0 when there is none.
+char32_t referenceAt(std::string_view bytes, std::size_t& length) {
+  if (bytes.size() < 4 || bytes[0] != '&' || bytes[1] != '#' || bytes[2] < '1' || bytes[2] > '9') {
+    return 0;
+  }
+  char32_t value = 0;
+  std::size_t i = 2;
+  // Eight digits are more than any code point needs; a longer number names none.
+  for (; i < bytes.size() && i < 10 && bytes[i] >= '0' && bytes[i] <= '9'; ++i) {
+    value = value * 10 + static_cast<char32_t>(bytes[i] - '0');
+  }
+  if (i >= bytes.size() || bytes[i] != ';' || value > 0x10FFFF || !needsReference(value)) return 0;
+  length = i + 1;
+  return value;
+}
+
 }  // namespace
 
 std::u16string fromCodePage(std::string_view bytes) {
@@ -67,34 +126,97 @@ std::optional<std::string> toCodePage(std::u16string_view text) {
 
 bool fitsCodePage(char32_t c) { return byteOf(c) >= 0; }
 
-std::u16string mendInput(std::u16string_view text, bool* refused) {
-  std::u16string out;
-  out.reserve(text.size());
-  bool dropped = false;
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    const char16_t c = text[i];
-    if (isLineBreak(c)) {
-      if (c == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n') ++i;
-      out += u' ';
-    } else if (fitsCodePage(c)) {
-      out += c;
+bool fits(char32_t c, FieldRule rule) {
+  if (fitsCodePage(c)) return true;
+  return rule == FieldRule::References && c > 0x9F && !isHighHalf(c) && !isLowHalf(c) &&
+         c <= 0x10FFFF;
+}
+
+std::u16string fromCodePage(std::string_view bytes, FieldRule rule) {
+  if (rule == FieldRule::CodePage || bytes.find("&#") == std::string_view::npos) {
+    return fromCodePage(bytes);
+  }
+  std::u16string text;
+  text.reserve(bytes.size());
+  std::size_t start = 0;  // the bytes not yet decoded begin here
+  for (std::size_t i = bytes.find("&#"); i != std::string_view::npos; i = bytes.find("&#", i)) {
+    std::size_t length = 0;
+    const char32_t c = referenceAt(bytes.substr(i), length);
+    if (c == 0) {
+      ++i;
+      continue;
+    }
+    text += fromCodePage(bytes.substr(start, i - start));
+    append(text, c);
+    i += length;
+    start = i;
+  }
+  text += fromCodePage(bytes.substr(start));
+  return text;
+}
+
+std::optional<std::string> toCodePage(std::u16string_view text, FieldRule rule) {
+  if (rule == FieldRule::CodePage) return toCodePage(text);
+  std::string bytes;
+  bytes.reserve(text.size());
+  for (std::size_t i = 0; i < text.size();) {
+    const char32_t c = next(text, i);
+    const int byte = byteOf(c);
+    if (byte >= 0) {
+      bytes += static_cast<char>(byte);
+    } else if (fits(c, rule)) {
+      bytes += "&#" + std::to_string(static_cast<unsigned long>(c)) + ";";
     } else {
-      // A surrogate pair is one character, left out whole.
-      if (c >= 0xD800 && c < 0xDC00 && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
-          text[i + 1] < 0xE000) {
-        ++i;
-      }
-      dropped = true;
+      return std::nullopt;
     }
   }
-  if (refused != nullptr) *refused = dropped;
+  return bytes;
+}
+
+std::u16string mendInput(std::u16string_view text, FieldRule rule, char32_t* refused) {
+  std::u16string out;
+  out.reserve(text.size());
+  char32_t first = 0;
+  for (std::size_t i = 0; i < text.size();) {
+    const char32_t c = next(text, i);
+    if (isLineBreak(c)) {
+      if (c == u'\r' && i < text.size() && text[i] == u'\n') ++i;
+      out += u' ';
+    } else if (fits(c, rule)) {
+      append(out, c);
+    } else if (first == 0) {
+      first = c;
+    }
+  }
+  if (refused != nullptr) *refused = first;
   return out;
+}
+
+std::string refusalText(char32_t c, FieldRule rule) {
+  std::string name;
+  if (c < 0x20 || (c >= 0x7F && c <= 0x9F) || isHighHalf(c) || isLowHalf(c)) {
+    static const char* const kHex = "0123456789ABCDEF";
+    name = "U+";
+    for (int shift = c > 0xFFFF ? 16 : 12; shift >= 0; shift -= 4) name += kHex[(c >> shift) & 15];
+  } else {
+    name = "«";
+    appendUtf8(name, c);
+    name += "»";
+  }
+  if (rule == FieldRule::References) {
+    return "Знак " + name + " не вписан: страница теста не может его показать.";
+  }
+  return "Знак " + name +
+         " не вписан: в этом поле годятся только буквы, цифры и знаки кодировки теста "
+         "(Windows-1251), потому что оно записывается в файл 1.js или в адрес обработчика. "
+         "Знаки вроде x², √, π, ≤ можно вписывать в текст вопроса, ответы, название курса и "
+         "проверяющий орган.";
 }
 
 const std::u16string& FieldText::fill(const std::string& bytes) {
   if (bytes != bytes_ || !filled_) {
     bytes_ = bytes;
-    shown_ = fromCodePage(bytes);
+    shown_ = fromCodePage(bytes, rule_);
     filled_ = true;
   }
   return shown_;
@@ -104,7 +226,7 @@ std::string FieldText::take(std::u16string_view now) const {
   if (now == shown_) return bytes_;
   // The controls mend what comes in; mending again here only guards the model against a text
   // that reached the control some other way.
-  return toCodePage(mendInput(now)).value();
+  return toCodePage(mendInput(now, rule_), rule_).value();
 }
 
 std::u16string boxText(std::u16string_view text, std::u16string_view lineBreak) {

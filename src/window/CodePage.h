@@ -19,27 +19,58 @@ std::optional<std::string> toCodePage(std::u16string_view text);
 // Whether one character (a code point) has a byte in the code page.
 bool fitsCodePage(char32_t c);
 
+// What a text field may hold beyond the code page, by where its line goes.
+enum class FieldRule {
+  // A line of 1.js or the result handler's address: the code page's characters only; any other
+  // character is refused (Text1(5), txtT, txtMin, txtAddr).
+  CodePage,
+  // A line of an HTML page (the question, its answers, the course name, the inspecting body):
+  // any character. One that the code page lacks is written as its decimal character reference,
+  // "&#8730;" for U+221A, and exactly that form, naming such a character, is read back as the
+  // character. Every other byte is read and written as in CodePage, "&#x221A;", "&radic;",
+  // "&#0960;" and "&#65;" among them, so that the bytes of a line that was not changed come
+  // back as they were. A reference typed as its characters is markup of the page, written as
+  // typed; it names the character the page shows, and the field shows that character from then
+  // on. Only C1 control characters (U+0080 to U+009F, which a browser reads as other
+  // characters) and half of a surrogate pair are refused.
+  References,
+};
+
+// Whether a field of the rule can hold the character.
+bool fits(char32_t c, FieldRule rule);
+
+// A field's bytes as its text, and its text as its bytes (nothing when a character cannot be
+// written), by the rule.
+std::u16string fromCodePage(std::string_view bytes, FieldRule rule);
+std::optional<std::string> toCodePage(std::u16string_view text, FieldRule rule);
+
 // Text that the user typed, pasted or dropped, made fit for a field: each line break (CR LF,
-// CR, LF, U+2028, U+2029) becomes one space, and a character the code page cannot hold is left
-// out (a character beyond the first plane, or half of one, among them). `refused`, when given,
-// tells whether anything was left out.
-std::u16string mendInput(std::u16string_view text, bool* refused = nullptr);
+// CR, LF, U+2028, U+2029) becomes one space, and a character that the rule does not let the
+// field hold is left out (a character beyond the first plane as one, half of one too).
+// `refused`, when given, is set to the first character left out, or 0.
+std::u16string mendInput(std::u16string_view text, FieldRule rule, char32_t* refused = nullptr);
+
+// What a window says, in words, when a field refused a character (UTF-8).
+std::string refusalText(char32_t c, FieldRule rule);
 
 // A field's text on its way between the model and the control. It remembers the bytes it was
 // filled from and the text they decode to, so a field the user did not change gives back the
 // very bytes it was given.
 class FieldText {
  public:
+  explicit FieldText(FieldRule rule = FieldRule::CodePage) : rule_(rule) {}
   // Takes the model's bytes and returns the text to show.
   const std::u16string& fill(const std::string& bytes);
   // The bytes for what the control holds now.
   std::string take(std::u16string_view now) const;
   const std::u16string& shown() const { return shown_; }
   const std::string& bytes() const { return bytes_; }
+  FieldRule rule() const { return rule_; }
   // Whether fill() has run since construction.
   bool filled() const { return filled_; }
 
  private:
+  FieldRule rule_;
   std::string bytes_;
   std::u16string shown_;
   bool filled_ = false;

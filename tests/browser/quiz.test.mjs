@@ -101,7 +101,8 @@ describe('what the editor writes into a shell', { concurrency: 4 }, () => {
 
   it('markup in question and answer lines is shown as text; odd answer lines harm no other question', async () => {
     const shell = freshShell();
-    const text = '</plaintext></div><script>document.title="сломано"</script> <b>a</b> &amp; & "x" \'y\' <!-- ${1} `';
+    // References other than the editor's own form of a character beyond the code page stay as written.
+    const text = '</plaintext></div><script>document.title="сломано"</script> <b>a</b> &amp; & "x" \'y\' <!-- ${1} ` &#x221A; &#0960; &#65; &#1087; &#128;';
     const answers = ['</div>', '<img src=x onerror="window.hacked=1">', '<script>', '-->'];
     setLines(pagePath(shell, 1), { 5: text, 7: answers[0], 9: answers[1], 11: answers[2], 13: answers[3] });
     setAnswer(shell, 5, 'abc');

@@ -143,12 +143,15 @@ std::vector<Operation> operations() {
                  {}, {}});
   ops.push_back({"remove the last stage", {}, {}, [](Session& s) { s.chooseQuestion(6, 2); },
                  [](Session& s) { s.editor().cmdDelLast_Click(); }, {6}, {}});
-  ops.push_back({"shutdown", {}, {},
+  // The question changed and not saved is saved by the answer Да, in the shutdown's change.
+  ops.push_back({"shutdown, saving the question", {}, {},
                  [](Session& s) {
                    s.chooseQuestion(2, 3);
                    s.form().Text1[5] = "7";
+                   s.form().Text1[2] = "changed answer";
                    s.form().Text2 = "new course";
                    s.form().txtAddr = "http://new.example/";
+                   s.h->dialogs.choices = {lifecycle::Dialogs::Answer::Yes};
                  },
                  [](Session& s) { s.editor().Form_Unload(); }, {}, {{12, "7"}}});
   ops.push_back({"shutdown in new-stage entry", {}, {},
@@ -158,6 +161,17 @@ std::vector<Operation> operations() {
                    s.editor().cmdSave_Click();
                  },
                  [](Session& s) { s.editor().Form_Unload(); }, {}, {}});
+  // A page saved by the answer Да and deleted with its incomplete stage, in one change.
+  ops.push_back({"exit in new-stage entry, saving", {}, {},
+                 [](Session& s) {
+                   s.editor().cmdNewL_Click();
+                   s.chooseStage(7);
+                   s.editor().cmdSave_Click();
+                   s.editor().cmdNewN_Click();
+                   s.form().Text1[1] = "changed answer";
+                   s.h->dialogs.choices = {lifecycle::Dialogs::Answer::Yes};
+                 },
+                 [](Session& s) { s.editor().cmdEnd_Click(); }, {}, {}});
   ops.push_back({"exit with clean-up", {},
                  [](const fs::path& root) {
                    // A stray copy of a page still in its folder, and a page found nowhere else.

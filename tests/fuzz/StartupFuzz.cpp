@@ -27,6 +27,7 @@ class NoDialogs final : public lifecycle::Dialogs {
  public:
   bool confirm(const std::string&, const std::string&) override { return true; }
   void inform(const std::string&, const std::string&) override {}
+  Answer ask(const std::string&, const std::string&) override { return Answer::No; }
 };
 
 class StillClock final : public lifecycle::Clock {

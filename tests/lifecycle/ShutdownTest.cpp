@@ -27,15 +27,32 @@ TEST(Shutdown, AnIdleRunWritesEveryFileBackAsItWas) {
   EXPECT_TRUE(s.editor().unloaded());
 }
 
-TEST(Shutdown, TheShownAnswerIsStoredWithoutASave) {
+// Leaving with the question shown changed and not saved asks once, before anything is written:
+// Отмена writes nothing and stays, Нет writes nothing of the question (neither its page nor its
+// right answer) and goes on. The picture choice alone is a change too.
+TEST(Shutdown, AChangedQuestionIsAskedAboutAndLeftOnNo) {
   Session s;
-  const auto page = support::readBytes(s.root() / "1" / "2.html");
+  const auto model = support::snapshot(s.root());
   s.chooseQuestion(2, 3);
+  s.editor().selectOptIm(1);
+  s.editor().selectFile2(1);
+  const auto& shown = s.h->dialogs.shown;
+  s.editor().Form_Unload();  // answered Отмена
+  ASSERT_EQ(shown.size(), 1u);
+  EXPECT_TRUE(shown[0].yesNoCancel);
+  EXPECT_NE(shown[0].text.find("Вопрос 3 этапа 2"), std::string::npos) << shown[0].text;
+  EXPECT_FALSE(s.editor().unloaded());
+  EXPECT_EQ(support::snapshot(s.root()), model);
+
   s.form().Text1[5] = "4";
   s.form().Text1[0] = "not saved";
-  s.editor().Form_Unload();
-  EXPECT_EQ(crlfLines(s.root() / "1.js")[10 + 2 * 12], "4");
-  EXPECT_EQ(support::readBytes(s.root() / "1" / "2.html"), page);
+  s.form().Text2 = "course";
+  s.h->dialogs.choices = {lifecycle::Dialogs::Answer::No};
+  s.editor().cmdEnd_Click();
+  EXPECT_TRUE(s.editor().unloaded());
+  EXPECT_EQ(crlfLines(s.root() / "1.js")[10 + 2 * 12], support::fixtureAnswer(12));
+  EXPECT_EQ(support::readBytes(s.root() / "1" / "2.html"), model.at("1/2.html"));
+  EXPECT_EQ(crlfLines(s.root() / "title.html")[4], "course");
 }
 
 TEST(Shutdown, TheSettingsFieldsReachEveryPage) {
@@ -117,6 +134,23 @@ TEST(Exit, TheRootCleanUpDeletesOnlyStrayCopiesOfExistingPages) {
     EXPECT_TRUE(fs::exists(s.root() / "3.html"));
     EXPECT_TRUE(fs::exists(s.root() / "2" / "3.html"));
   }
+}
+
+// Да saves the question as cmdSave does (the fault sweep shows it lands in the exit's one
+// change). In new-stage entry, saving the tenth question completes the stage, which then stays.
+TEST(Shutdown, YesSavesTheQuestionAndCanCompleteANewStage) {
+  Session s;
+  s.editor().cmdNewL_Click();
+  s.chooseStage(7);
+  for (int q = 1; q < 10; ++q) {
+    s.editor().cmdSave_Click();
+    s.editor().cmdNewN_Click();
+  }
+  s.form().Text1[0] = "question 10";
+  s.h->dialogs.choices = {lifecycle::Dialogs::Answer::Yes};
+  s.editor().Form_Unload();
+  EXPECT_EQ(crlfLines(s.root() / "6" / "9.html")[5], "question 10");
+  EXPECT_EQ(crlfLines(s.root() / "1.js")[1], "7");
 }
 
 TEST(Shutdown, ClosingInNewStageEntryRemovesTheStageButANormalCloseNothing) {

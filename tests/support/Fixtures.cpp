@@ -288,6 +288,14 @@ void RecordingDialogs::inform(const std::string& text, const std::string& title)
   shown.push_back({text, title, false});
 }
 
+lifecycle::Dialogs::Answer RecordingDialogs::ask(const std::string& text, const std::string& title) {
+  shown.push_back({text, title, false, true});
+  if (choices.empty()) return Answer::Cancel;
+  const Answer answer = choices.front();
+  choices.pop_front();
+  return answer;
+}
+
 double FixedClock::secondsSinceMidnight() {
   double t = times[std::min(next_, times.size() - 1)];
   ++next_;

@@ -132,11 +132,14 @@ class RecordingDialogs final : public lifecycle::Dialogs {
   struct Shown {
     std::string text, title;
     bool okCancel;
+    bool yesNoCancel = false;
   };
-  std::deque<bool> answers;  // for confirm(); OK when empty
+  std::deque<bool> answers;    // for confirm(); OK when empty
+  std::deque<Answer> choices;  // for ask(); Отмена when empty, so that nothing is written
   std::vector<Shown> shown;
   bool confirm(const std::string& text, const std::string& title) override;
   void inform(const std::string& text, const std::string& title) override;
+  Answer ask(const std::string& text, const std::string& title) override;
 };
 
 class FixedClock final : public lifecycle::Clock {

@@ -77,13 +77,15 @@ struct SeenBox {
   QMessageBox::Icon icon = QMessageBox::NoIcon;
   QMessageBox::StandardButtons buttons;
   bool seen = false;
+  QStringList labels;
 };
 SeenBox answer(QMessageBox::StandardButton press, const std::function<void()>& show) {
   SeenBox seen;
   QTimer::singleShot(0, [&] {
     auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
     if (box == nullptr) return;
-    seen = {box->windowTitle(), box->text(), box->icon(), box->standardButtons(), true};
+    seen = {box->windowTitle(), box->text(), box->icon(), box->standardButtons(), true, {}};
+    for (const auto* button : box->buttons()) seen.labels << button->text();
     box->button(press)->click();
   });
   show();
@@ -110,6 +112,12 @@ TEST(MessageBoxes, PlainBoxesWithTheirButtons) {
   const SeenBox no = answer(QMessageBox::Cancel, [&] { ok = boxes.confirm("Удалить?", "VARNOLIX"); });
   ASSERT_TRUE(no.seen);
   EXPECT_FALSE(ok);
+
+  auto chosen = lifecycle::Dialogs::Answer::Yes;
+  SeenBox three = answer(QMessageBox::No, [&] { chosen = boxes.ask("Сохранить?", kTitle); });
+  EXPECT_EQ(chosen, lifecycle::Dialogs::Answer::No);
+  three.labels.sort();
+  EXPECT_EQ(three.labels, (QStringList{"Да", "Нет", "Отмена"}));
 
   const SeenBox error = answer(QMessageBox::Ok, [&] {
     ui::showError(nullptr, QString::fromUtf8("1.js: файл не найден"));

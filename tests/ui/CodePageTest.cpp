@@ -62,12 +62,14 @@ TEST(CodePage, WhatTheCodePageCannotHoldIsRefusedNotReplaced) {
   EXPECT_FALSE(ui::fitsCodePage(U'\u00C0'));  // À: Latin letters above ASCII have none
   EXPECT_EQ(ui::toCodePage(QString::fromUtf8("\U0001F600")), std::nullopt);
   EXPECT_TRUE(ui::fitsCodePage(U'ё'));
-  bool refused = false;
-  EXPECT_EQ(ui::mendInput(QString::fromUtf8("a中€b\U0001F600"), &refused),
+  char32_t refused = 0;
+  EXPECT_EQ(ui::mendInput(QString::fromUtf8("a中€b\U0001F600"), ui::FieldRule::CodePage, &refused),
             QString::fromUtf8("a€b"));
-  EXPECT_TRUE(refused);
-  EXPECT_EQ(ui::mendInput(QString::fromUtf8("1\r\n2\r3\n4\u20285"), &refused), "1 2 3 4 5");
-  EXPECT_FALSE(refused);
+  EXPECT_EQ(refused, U'中');
+  EXPECT_EQ(ui::mendInput(QString::fromUtf8("1\r\n2\r3\n4\u20285"), ui::FieldRule::CodePage,
+                          &refused),
+            "1 2 3 4 5");
+  EXPECT_EQ(refused, 0u);
 }
 
 TEST(CodePage, AnUnchangedFieldGivesBackItsBytes) {
@@ -103,7 +105,9 @@ TEST(CodePage, UndefinedByteSurvivesASaveUntouched) {
   EXPECT_EQ(support::crlfLines(s.root() / "title.html")[2], kOddBody + "!");
 }
 
-TEST(CodePage, FieldsRefuseWhatTheCodePageCannotHold) {
+// A page line keeps every character, one beyond the code page as its reference; a line of the
+// handler's address (or of 1.js) refuses it, and a note under the field says which and why.
+TEST(CodePage, FieldsKeepOrRefuseByWhereTheirLineGoes) {
   Started s;
   Rig& r = *s.rig;
   choose(r, 1, 1);
@@ -112,13 +116,18 @@ TEST(CodePage, FieldsRefuseWhatTheCodePageCannotHold) {
     QWidget* field = r.window.control(name);
     const QString before = textOf(field);
     typeInto(field, QString::fromUtf8("中"));
-    EXPECT_EQ(textOf(field), before);
-    pasteInto(field, QString::fromUtf8("<中€>"));
-    EXPECT_EQ(textOf(field), before + QString::fromUtf8("<€>"));
+    pasteInto(field, QString::fromUtf8("<√\U0001F600€>"));
+    const bool page = name[0] == 'T';
+    EXPECT_EQ(textOf(field), before + QString::fromUtf8(page ? "中<√\U0001F600€>" : "<€>"));
+    const auto* note = r.window.findChild<QLabel*>("refusal");
+    EXPECT_EQ(note != nullptr && note->isVisible(), !page);
   }
+  const auto* note = r.window.findChild<QLabel*>("refusal");
+  ASSERT_NE(note, nullptr);
+  EXPECT_TRUE(note->text().contains(QString::fromUtf8("«√»"))) << note->text().toStdString();
   click(r.button("cmdSave"));
   EXPECT_EQ(support::crlfLines(s.root() / "0" / "0.html")[5],
-            support::pageLines(1, 1)[5] + bytes({'<', 0x88, '>'}));
+            support::pageLines(1, 1)[5] + "&#20013;<&#8730;&#128512;" + bytes({0x88, '>'}));
 }
 
 TEST(CodePage, LineBreaksBecomeSpaces) {

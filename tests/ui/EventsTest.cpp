@@ -129,6 +129,8 @@ TEST(Events, ExitButtonUnloadsAndEnds) {
   EXPECT_EQ(r.writesOf(s.root() / "title.html"), 1);
 }
 
+// With the question on screen changed, closing asks first: Отмена keeps the window open with
+// nothing written, Да saves the question and closes.
 TEST(Events, ClosingTheWindowUnloadsOnce) {
   Started s;
   Rig& r = *s.rig;
@@ -136,11 +138,17 @@ TEST(Events, ClosingTheWindowUnloadsOnce) {
   auto* answer = r.get<QLineEdit>("Text1(5)");
   answer->clear();
   typeInto(answer, "4");
+  EXPECT_FALSE(r.window.close());
+  EXPECT_TRUE(r.window.isVisible());
+  EXPECT_EQ(r.writes(), 0);
+  EXPECT_EQ(answer->text(), "4");
+  EXPECT_EQ(r.dialogs.shown.size(), 1u);
+
+  r.dialogs.choices = {lifecycle::Dialogs::Answer::Yes};
   r.window.close();
   EXPECT_TRUE(r.editor.unloaded());
   EXPECT_TRUE(r.window.ended());
   EXPECT_EQ(r.window.exitCode(), 0);
-  // The answer of the question on screen is stored without a save: slot 12.
   EXPECT_EQ(lines(s.root() / "1.js")[10 + 2 * 12], "4");
   EXPECT_EQ(r.writesOf(s.root() / "1.js"), 1);
   r.window.show();

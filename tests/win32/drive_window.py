@@ -1,10 +1,14 @@
 #!/usr/bin/env python3
 """Drives the Windows editor under Wine on an X display as a teacher would, and checks what it
-wrote: stage 3, question 4 chosen in the lists, answer 2 and the right-answer number replaced
-(pasted through the clipboard), save, exit. Then exactly line 9 of 2/3.html and line 56 of 1.js
-differ from the model shell, and every other byte of the test is the same. Then, on a shell
-whose 1.js is empty: the error box titled as the window, and after OK the program ends with
-status 1, having written nothing.
+wrote: stage 3, question 4 chosen in the lists, answer 2 replaced by a text with symbols beyond
+Windows-1251 and the right-answer number by a digit and π (pasted through the clipboard; π is
+refused, and a note under the field says so), save. Then answer 1 and the right-answer number
+changed again, not saved: the exit button asks, Отмена (Escape) keeps the editor open with
+nothing written, and closing the window (Alt+F4) asks again, answered Нет. Then exactly line 9
+of 2/3.html (the symbols as character references) and line 56 of 1.js differ from the model
+shell, and every other byte of the test is the same. Then, on a shell whose 1.js is empty: the
+error box titled as the window, and after OK the program ends with status 1, having written
+nothing.
 
     drive_window.py WINE EXE SAMPLE WORKDIR PLACES SCREENSHOT
 
@@ -21,7 +25,7 @@ import time
 
 WINDOW_RGB = (153, 170, 153)
 DPI = 96
-NEW_ANSWER = "Постоянная память (ПЗУ)"
+NEW_ANSWER = "Постоянная память (ПЗУ): x² √2 π ≤ H₂O α 😀"
 NEW_RIGHT = "3"
 
 
@@ -189,16 +193,55 @@ def main():
     click("List2", 4, 6)
     keys("Home", "Down", "Down", "Down")
     paste_over("Text1(2)", NEW_ANSWER)
-    paste_over("Text1(5)", NEW_RIGHT)
+    # π is refused, and a note appears under the field: the pixels there change.
+    left, top, w, h = places["Text1(5)"]
+    x0, y0 = round(ox + left * scale), round(oy + (top + h) * scale) + 4
+
+    def under():
+        shot, width, _ = screen()
+        return b"".join(shot[(y * width + x0) * 3:(y * width + x0 + 200) * 3] for y in range(y0, y0 + 36))
+
+    before = under()
+    paste_over("Text1(5)", NEW_RIGHT + "π")
+    if sum(a != b for a, b in zip(before, under())) < 1500:
+        fail("no note under the right-answer field when it refused π")
     run("import", "-window", "root", screenshot)
     click("cmdSave")
+
+    def question_box(gone=None):
+        """The question about the unsaved question: a second window titled as the editor's (or,
+        with `gone`, that box taken off the display, which takes Wine a moment)."""
+        for _ in range(40):
+            boxes = [b for b in visible_windows("^Редактор теста$") if b != window]
+            if (gone is None and boxes) or (gone is not None and gone not in boxes):
+                return boxes
+            alive()
+            time.sleep(0.25)
+        fail("no question about the unsaved question" if gone is None else "the box stayed")
+
+    def press(target, *names):
+        """Keys typed into a window: with no window manager the keyboard follows the pointer."""
+        at = dict(v.split("=") for v in run("xdotool", "getwindowgeometry", "--shell", target).split())
+        run("xdotool", "mousemove", str(int(at["X"]) + int(at["WIDTH"]) // 2), str(int(at["Y"]) + 8))
+        time.sleep(0.5)
+        keys(*names)
+
+    paste_over("Text1(1)", "не сохранять")
+    paste_over("Text1(5)", "1")
     click("cmdEnd")
+    box = question_box()[0]
+    run("import", "-window", "root", os.path.join(os.path.dirname(screenshot), "question-box.png"))
+    press(box, "Escape")
+    question_box(gone=box)
+    # Closing the window asks again; the Tab key moves from Да to Нет, the space bar presses it.
+    press(window, "alt+F4")
+    press(question_box()[0], "Tab", "space")
     try:
         status = editor.wait(timeout=30)
     except subprocess.TimeoutExpired:
         run("import", "-window", "root", screenshot)
         editor.kill()
-        fail("the editor did not end after the exit button (a message box?)")
+        fail("the editor did not end after the answer Нет")
     if status != 0:
         fail(f"the editor ended with status {status}")
 
@@ -230,14 +273,15 @@ def main():
     lines, page = line_diff(os.path.join("2", "3.html"))
     if lines != [9]:
         fail(f"2/3.html: lines {lines} changed, expected line 9 only")
-    if page[9].rstrip(b"\r") != NEW_ANSWER.encode("cp1251"):
+    if page[9].rstrip(b"\r") != NEW_ANSWER.encode("cp1251", "xmlcharrefreplace"):
         fail(f"2/3.html line 9 is {page[9]!r}")
     lines, key = line_diff("1.js")
     if lines != [56]:
         fail(f"1.js: lines {lines} changed, expected line 56 only")
     if key[56].rstrip(b"\r") != NEW_RIGHT.encode():
         fail(f"1.js line 56 is {key[56]!r}")
-    print("PASS: 2/3.html line 9 and 1.js line 56 changed, every other byte the same")
+    print("PASS: a note for the refused π; after Отмена and Нет, 2/3.html line 9 (with references) "
+          "and 1.js line 56 changed, every other byte the same")
 
     broken_shell(wine, exe, sample, work, log_file,
                  os.path.join(os.path.dirname(screenshot), "error-box.png"))

@@ -1,13 +1,14 @@
 // Drives the editor program's own window over a real shell, as a teacher would: start-up, a stage
-// and a question chosen in the lists, one answer and the right-answer number typed over, save,
-// and the exit button. Everything goes through the toolkit's events on the offscreen platform,
-// with the real disk, clock and generator; only the message boxes are recorded instead of shown,
-// since none is expected and a modal box would wait for a click that never comes.
+// and a question chosen in the lists, fields of the question and the right-answer number typed
+// over, save, and the exit button. Everything goes through the toolkit's events on the offscreen
+// platform, with the real disk, clock and generator; only the message boxes are recorded instead
+// of shown, since none is expected and a modal box would wait for a click that never comes.
 //
-//   edit_flow SHELL STAGE QUESTION ANSWER TEXT RIGHT
+//   edit_flow SHELL STAGE QUESTION RIGHT FIELD TEXT [FIELD TEXT ...]
 //
-// TEXT is UTF-8 and replaces the whole of answer ANSWER (1 to 4); RIGHT replaces the right-answer
-// number. The exit status is 0 when every step did what the window promised.
+// Each TEXT is UTF-8 and replaces the whole of field FIELD: 0 the question text, 1 to 4 the
+// answers; RIGHT replaces the right-answer number. The exit status is 0 when every step did what
+// the window promised.
 
 #include <gtest/gtest.h>
 
@@ -26,8 +27,9 @@ namespace {
 
 struct Request {
   std::filesystem::path shell;
-  int stage = 0, question = 0, answer = 0;
-  QString text, right;
+  int stage = 0, question = 0;
+  std::vector<std::pair<int, QString>> fields;
+  QString right;
 };
 Request request;
 
@@ -63,14 +65,15 @@ TEST(EditFlow, ChooseChangeSaveAndExit) {
   ASSERT_EQ(editor.state.CurStage, request.stage);
   ASSERT_EQ(editor.state.CurQuestion, request.question);
 
-  QWidget* answer = window.control("Text1(" + std::to_string(request.answer) + ")");
-  QWidget* right = window.control("Text1(5)");
-  std::cout << "before: answer " << request.answer << " \"" << uitest::textOf(answer).toStdString()
-            << "\", right answer " << uitest::textOf(right).toStdString() << "\n";
-  typeOver(answer, request.text);
-  typeOver(right, request.right);
-  EXPECT_EQ(uitest::textOf(answer), request.text);
-  EXPECT_EQ(uitest::textOf(right), request.right);
+  auto field = [&](int i) { return window.control("Text1(" + std::to_string(i) + ")"); };
+  for (const auto& [i, text] : request.fields) {
+    std::cout << "before: field " << i << " \"" << uitest::textOf(field(i)).toStdString() << "\"\n";
+    typeOver(field(i), text);
+    EXPECT_EQ(uitest::textOf(field(i)), text);
+  }
+  std::cout << "before: right answer " << uitest::textOf(field(5)).toStdString() << "\n";
+  typeOver(field(5), request.right);
+  EXPECT_EQ(uitest::textOf(field(5)), request.right);
 
   uitest::click(qobject_cast<QAbstractButton*>(window.control("cmdSave")));
   ASSERT_TRUE(errors.empty()) << errors.front().toStdString();
@@ -91,19 +94,23 @@ int main(int argc, char** argv) {
   qputenv("QT_QPA_PLATFORM", "offscreen");
   QApplication application(argc, argv);
   ::testing::InitGoogleTest(&argc, argv);
-  if (argc != 7) {
-    std::cerr << "usage: edit_flow SHELL STAGE QUESTION ANSWER TEXT RIGHT\n";
+  if (argc < 7 || argc % 2 != 1) {
+    std::cerr << "usage: edit_flow SHELL STAGE QUESTION RIGHT FIELD TEXT [FIELD TEXT ...]\n";
     return 2;
   }
   request.shell = argv[1];
   request.stage = std::atoi(argv[2]);
   request.question = std::atoi(argv[3]);
-  request.answer = std::atoi(argv[4]);
-  request.text = QString::fromUtf8(argv[5]);
-  request.right = QString::fromUtf8(argv[6]);
-  if (request.stage < 1 || request.stage > 10 || request.question < 1 || request.question > 10 ||
-      request.answer < 1 || request.answer > 4) {
-    std::cerr << "edit_flow: stage and question are 1 to 10, the answer 1 to 4\n";
+  request.right = QString::fromUtf8(argv[4]);
+  for (int i = 5; i + 1 < argc; i += 2) {
+    request.fields.emplace_back(std::atoi(argv[i]), QString::fromUtf8(argv[i + 1]));
+    if (request.fields.back().first < 0 || request.fields.back().first > 4) {
+      std::cerr << "edit_flow: a field is 0 (the question text) to 4\n";
+      return 2;
+    }
+  }
+  if (request.stage < 1 || request.stage > 10 || request.question < 1 || request.question > 10) {
+    std::cerr << "edit_flow: stage and question are 1 to 10\n";
     return 2;
   }
   return RUN_ALL_TESTS();
