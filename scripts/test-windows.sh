@@ -47,4 +47,5 @@ ctest --test-dir "$build" --output-on-failure --parallel "$(nproc)" 2>&1 | tee "
 echo "== under Wine: $(grep -Eo 'tests failed out of [0-9]+' "$log" | grep -Eo '[0-9]+$' || echo 0) tests ran"
 [ "$status" -eq 0 ] || exit "$status"
 echo "== under Wine, every change failed at each of its disk operations, then started again and closed:"
-cat "$build/fault-table.txt"
+# Written by a Windows program in text mode, with CR LF line ends; printed as the Linux one is.
+tr -d '\r' <"$build/fault-table.txt"
