@@ -65,7 +65,7 @@ FIXED = {
         GetDialogDpiChangeBehavior SetDialogControlDpiChangeBehavior SetThreadDescription
         GetThreadDescription IsWow64Process2 GetTempPath2W GetTempPath2A""",
 }
-# The msvcrt.dll functions above for the x86 processors, whose Windows 7 msvcrt.dll lacks them.
+# And the precise maths of Windows 8.1's msvcrt.dll, which only the x86 one exports.
 FIXED_MSVCRT = ["_libm_sse2_%s_precise" % f for f in
                 ("acos", "asin", "atan", "cos", "exp", "log10", "log", "pow", "sin", "sqrt",
                  "tan")]
@@ -149,7 +149,8 @@ def main():
           "%d listed)" % (len(newer), from_headers, len(newer) - from_headers))
     problems = []
     if magic != "PE32":
-        problems.append("a %s program, not a 32-bit one (PE32): 32-bit Windows cannot run it" % magic)
+        problems.append("a %s program, not a 32-bit one (PE32): 32-bit Windows cannot run it"
+                        % magic)
     if subsystem > (6, 1):
         problems.append("subsystem %d.%d: Windows 7 (6.1) refuses to start it" % subsystem)
     for dll, functions in sorted(dlls.items()):
@@ -159,7 +160,8 @@ def main():
             problems.append("%s: not one of the system DLLs of Windows 7 the program may use" % dll)
         for function in functions:
             if function.startswith("#"):
-                problems.append("%s: function number %s, which cannot be checked" % (dll, function[1:]))
+                problems.append("%s: function number %s, which cannot be checked"
+                                % (dll, function[1:]))
             elif function in newer:
                 problems.append("%s: %s (%s)" % (dll, function, newer[function]))
     for problem in problems:
