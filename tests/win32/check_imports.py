@@ -111,9 +111,17 @@ def newer_functions(compiler):
 
 def imports(exe):
     """(PE magic, subsystem version, {dll: [function or #ordinal]}) of a program."""
-    run = subprocess.run(["i686-w64-mingw32-objdump", "-p", exe], capture_output=True, text=True)
-    if run.returncode != 0:
-        fail("objdump reads no program in %s: %s" % (exe, run.stderr.strip()))
+    # The 32-bit objdump does not read a 64-bit program; the 64-bit one, where it is installed,
+    # does, and names what in it Windows 7 lacks.
+    for objdump in ("i686-w64-mingw32-objdump", "x86_64-w64-mingw32-objdump"):
+        try:
+            run = subprocess.run([objdump, "-p", exe], capture_output=True, text=True)
+        except FileNotFoundError:
+            continue
+        if run.returncode == 0:
+            break
+    else:
+        fail("objdump reads no program in %s" % exe)
     text = run.stdout
     magic = re.search(r"^Magic\s+\S+\s+\((\S+)\)", text, re.M).group(1)
     major = int(re.search(r"^MajorSubsystemVersion\s+(\d+)", text, re.M).group(1))
