@@ -9,8 +9,23 @@ packages=(
   xvfb xauth fonts-liberation
   clang libclang-rt-14-dev
   chromium
-  g++-mingw-w64-x86-64-posix wine64 xdotool xclip imagemagick x11-utils python3 zip
+  g++-mingw-w64-i686-posix wine32:i386 xdotool xclip imagemagick x11-utils python3 zip
 )
+
+sudo=""
+[ "$(id -u)" -eq 0 ] || sudo="sudo"
+export DEBIAN_FRONTEND=noninteractive
+apt=(apt-get -o DPkg::Lock::Timeout=600)
+
+# The Windows program is 32-bit and its tests run in Wine's 32-bit half, which Debian ships for
+# the i386 architecture.
+updated=""
+if ! dpkg --print-foreign-architectures | grep -qx i386; then
+  echo "setup: adding the i386 architecture for wine32"
+  $sudo dpkg --add-architecture i386
+  $sudo "${apt[@]}" update
+  updated=1
+fi
 
 missing=()
 for p in "${packages[@]}"; do
@@ -23,9 +38,6 @@ command -v npm >/dev/null 2>&1 || missing+=(npm)
 
 if [ ${#missing[@]} -gt 0 ]; then
   echo "setup: installing ${missing[*]}"
-  sudo=""
-  [ "$(id -u)" -eq 0 ] || sudo="sudo"
-  export DEBIAN_FRONTEND=noninteractive
-  $sudo apt-get update
-  $sudo apt-get install -y --no-install-recommends "${missing[@]}"
+  [ -n "$updated" ] || $sudo "${apt[@]}" update
+  $sudo "${apt[@]}" install -y --no-install-recommends "${missing[@]}"
 fi

@@ -1,45 +1,55 @@
 #!/usr/bin/env bash
-# The Windows program: cross-builds it with MinGW-w64 into build/win32 (one static .exe), then
-# drives its window under Wine on a private Xvfb display (tests/win32/drive_window.py) and checks
-# the bytes it wrote; then its error box on a broken shell. Leaves screenshots of the window before
-# saving and of the error box in build/win32 (window.png, error-box.png).
-# Needs wine64, g++-mingw-w64-x86-64-posix, xvfb, xdotool, xclip, imagemagick.
+# The Windows program as it ships: cross-builds it with MinGW-w64 into build/win32 (one static
+# 32-bit .exe, built against Windows 7) and checks that it imports nothing Windows 7 SP1 lacks
+# (tests/win32/check_imports.py). Then, under Wine's 32-bit loader in a 32-bit Wine set to be
+# Windows 7, on a private Xvfb display: drives its window (tests/win32/drive_window.py) and checks
+# the bytes it wrote, then its error box on a broken shell; then, at 96, 120 and 144 DPI (100, 125
+# and 150 %), the DPI and frame found as Windows 7, 8.1 and 10 find them (tests/win32/DpiCheck.cpp)
+# and the window's size and fonts. Leaves screenshots in build/win32: window.png (before saving),
+# error-box.png, window-96.png, window-120.png, window-144.png.
+# Needs wine32, g++-mingw-w64-i686-posix, xvfb, xdotool, xclip, imagemagick.
 set -euo pipefail
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 build="$here/build/win32"
-wine=/usr/lib/wine/wine64
+wine=/usr/lib/wine/wine
 
 echo "== the Windows program, cross-built"
+# A build folder configured when the program was 64-bit keeps its compiler: start it anew.
+if grep -qs x86_64-w64-mingw32 "$build/CMakeCache.txt"; then rm -rf "$build"; fi
 cmake -S "$here" -B "$build" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$here/cmake/mingw-w64.cmake" \
   -DCMAKE_BUILD_TYPE=Release -DEDITOR_WINDOW=OFF -DBUILD_TESTING=OFF -DEDITOR_WERROR=ON >/dev/null
 cmake --build "$build" --parallel "$(nproc)"
 exe="$build/src/win32/test_editor.exe"
-if x86_64-w64-mingw32-objdump -p "$exe" | grep "DLL Name" | grep -viE \
-    'kernel32|user32|gdi32|gdiplus|shlwapi|ole32|msvcrt|comctl32|advapi32|shell32'; then
-  echo "the program needs a DLL beyond the system's" >&2
-  exit 1
-fi
+python3 "$here/tests/win32/check_imports.py" "$exe" "$build/newer-than-windows7.txt"
 
 # The control table's places in twips, from the shared design, for the clicks.
 c++ -std=c++20 -I"$here/src" "$here/tests/win32/ControlPlaces.cpp" "$here/src/window/Layout.cpp" \
   -o "$build/control-places"
 "$build/control-places" >"$build/control-places.txt"
+# The DPI check, with the program's manifest so that Wine gives it the same DPI awareness.
+printf '1 24 "%s"\n' "$here/src/win32/editor.manifest" >"$build/dpi-check.rc"
+i686-w64-mingw32-windres "$build/dpi-check.rc" -O coff -o "$build/dpi-check.res"
+i686-w64-mingw32-g++-posix -std=c++20 -municode -static -D_WIN32_WINNT=0x0601 -DWINVER=0x0601 \
+  -I"$here/src" "$here/tests/win32/DpiCheck.cpp" "$here/src/win32/Dpi.cpp" "$build/dpi-check.res" \
+  -lgdi32 -o "$build/dpi-check.exe"
 
 echo "== its window under Wine"
 work="$(mktemp -d)"
 xvfb_pid=""
 cleanup() {
-  WINEPREFIX="$build/wineprefix" /usr/lib/wine/wineserver -k 2>/dev/null || true
+  WINEPREFIX="$build/wine32" /usr/lib/wine/wineserver -k 2>/dev/null || true
   [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
   rm -rf "$work"
 }
 trap cleanup EXIT
-# A display of its own; no window manager, so Wine draws the frame itself.
+# A display of its own, wide enough for the window at 150 %; no window manager, so Wine draws
+# the frame itself.
 exec 3<> <(:)
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
+Xvfb -displayfd 3 -screen 0 1600x1200x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
 xvfb_pid=$!
 read -r -t 20 display <&3 || { echo "Xvfb did not start" >&2; exit 1; }
-export DISPLAY=":$display" WINEPREFIX="$build/wineprefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+export DISPLAY=":$display" WINEPREFIX="$build/wine32" WINEARCH=win32 WINEDEBUG=-all \
+  WINEDLLOVERRIDES="mscoree,mshtml="
 # The prefix is prepared on a display: one prepared without one showed no windows later.
 if [ ! -f "$WINEPREFIX/.prepared" ]; then
   rm -rf "$WINEPREFIX"
@@ -47,5 +57,22 @@ if [ ! -f "$WINEPREFIX/.prepared" ]; then
   /usr/lib/wine/wineserver -w
   touch "$WINEPREFIX/.prepared"
 fi
+bash "$here/scripts/wine-windows7.sh" "$wine"
+# The screen's DPI, as Windows' display setting of 100, 125 or 150 % sets it.
+screen_dpi() {
+  "$wine" reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$1" /f \
+    >/dev/null 2>&1 </dev/null
+}
+screen_dpi 96
 python3 "$here/tests/win32/drive_window.py" "$wine" "$exe" "$here/sample" "$work/shell" \
   "$build/control-places.txt" "$build/window.png"
+for dpi in 96 120 144; do
+  screen_dpi "$dpi"
+  status=0
+  "$wine" "$build/dpi-check.exe" "$dpi" >"$build/dpi-check.txt" 2>&1 </dev/null || status=$?
+  tr -d '\r' <"$build/dpi-check.txt"
+  [ "$status" -eq 0 ] || exit 1
+  python3 "$here/tests/win32/drive_window.py" "$wine" "$exe" "$here/sample" "$work/shell" \
+    "$build/control-places.txt" "$build/window-$dpi.png" "$dpi"
+done
+screen_dpi 96

@@ -16,10 +16,11 @@ cat build/release/fault-table.txt
 echo "== the model shell: its files, and the quiz in headless Chromium"
 bash scripts/test-browser.sh
 
-echo "== the core and its unit and fault tests built for Windows (MinGW-w64), run under Wine"
+echo "== the core and its unit and fault tests built for Windows (MinGW-w64, 32-bit, Windows 7),"
+echo "   run under a 32-bit Wine set to be Windows 7"
 bash scripts/test-windows.sh
 
-echo "== the Windows program: cross-built, its window driven under Wine"
+echo "== the Windows program: cross-built, its imports checked, its window driven under Wine"
 bash scripts/test-win32-window.sh
 
 echo "== the whole suite again, built with AddressSanitizer and UndefinedBehaviorSanitizer"

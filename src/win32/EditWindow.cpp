@@ -5,6 +5,7 @@
 #include <exception>
 
 #include "shell/Layout.h"
+#include "win32/Dpi.h"
 #include "win32/MessageBoxes.h"
 #include "win32/Picture.h"
 #include "win32/Text.h"
@@ -29,11 +30,6 @@ constexpr int kFirstId = 100;  // control ids: kFirstId + position in the design
 constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
 
 COLORREF colour(const int (&c)[3]) { return RGB(c[0], c[1], c[2]); }
-
-UINT dpiOf(HWND hwnd) {
-  const UINT dpi = GetDpiForWindow(hwnd);
-  return dpi == 0 ? 96 : dpi;
-}
 
 std::wstring textOf(HWND control) {
   std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(control)) + 1, L'\0');
@@ -188,7 +184,7 @@ EditWindow::EditWindow(HINSTANCE instance, lifecycle::Dialogs& dialogs)
 
   hwnd_ = CreateWindowExW(0, kClassName, fromUtf8(window::kWindowCaption).c_str(), kStyle,
                           CW_USEDEFAULT, CW_USEDEFAULT, 0, 0, nullptr, nullptr, instance, this);
-  dpi_ = dpiOf(hwnd_);
+  dpi_ = windowDpi(hwnd_);
   build();
   // As designed: 12 twips per pixel, fonts at their own sizes, until start-up scales it.
   place();
@@ -301,8 +297,8 @@ void EditWindow::place() {
   fonts_.clear();
   makeFonts();
 
-  RECT frame{0, 0, px(window::kClientWidth), px(window::kClientHeight)};
-  AdjustWindowRectExForDpi(&frame, kStyle, FALSE, 0, dpi_);
+  const RECT frame =
+      frameAround({0, 0, px(window::kClientWidth), px(window::kClientHeight)}, kStyle, 0, dpi_);
   SetWindowPos(hwnd_, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
                SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
   const auto designs = window::controls();

@@ -10,7 +10,11 @@ shell, and every other byte of the test is the same. Then, on a shell whose 1.js
 error box titled as the window, and after OK the program ends with status 1, having written
 nothing.
 
-    drive_window.py WINE EXE SAMPLE WORKDIR PLACES SCREENSHOT
+    drive_window.py WINE EXE SAMPLE WORKDIR PLACES SCREENSHOT [DPI]
+
+With DPI (Wine's LogPixels, set by the caller), only the window at that DPI: its client area
+measures its designed size at 12 twips per pixel times DPI / 96, and the caption of Label15 grows
+with the DPI from its width at 96 (recorded in label-ink.txt beside the screenshot).
 
 PLACES is the output of control-places (the shared design table in twips). The window is found
 on the display, its client area by its background colour; controls are clicked at their designed
@@ -114,15 +118,8 @@ def broken_shell(wine, exe, sample, work, log_file, screenshot):
     print("PASS: a broken 1.js: the error box, status 1, nothing written")
 
 
-def main():
-    wine, exe, sample, work, places_file, screenshot = sys.argv[1:7]
-    log_file = os.path.join(os.path.dirname(screenshot), "wine.log")
-    places = {}
-    for line in open(places_file, encoding="utf-8"):
-        name, *box = line.split()
-        places[name] = [int(v) for v in box]
-    scale = DPI / 96 / 12
-
+def open_window(wine, exe, sample, work, log_file):
+    """The editor started on a copy of the model test, and the top left of its client area."""
     shutil.rmtree(work, ignore_errors=True)
     shutil.copytree(sample, work)
     editor = start(wine, exe, work, log_file)
@@ -136,7 +133,50 @@ def main():
     geometry = dict(v.split("=") for v in run("xdotool", "getwindowgeometry", "--shell",
                                               window).split())
     time.sleep(1.0)
-    ox, oy = client_origin(int(geometry["X"]), int(geometry["Y"]))
+    return editor, client_origin(int(geometry["X"]), int(geometry["Y"]))
+
+
+def window_at(dpi, editor, ox, oy, places, screenshot):
+    """The client area's size and Label15's caption at this DPI; then the editor is ended."""
+    shot, width, _ = screen()
+    pixel = lambda x, y: tuple(shot[(y * width + x) * 3:(y * width + x) * 3 + 3])
+    w = next(x for x in range(ox, width) if pixel(x, oy + 2) != WINDOW_RGB) - ox
+    h = next(y for y in range(oy, len(shot) // 3 // width)
+             if pixel(ox + w - 1, y) != WINDOW_RGB) - oy
+    scale = dpi / 96 / 12
+    cw, ch = places["frmEdit"][2:4]
+    print(f"at {dpi} DPI: client area {w} x {h} pixels, designed {cw * scale:g} x {ch * scale:g}")
+    if abs(w - cw * scale) > 1 or abs(h - ch * scale) > 1:
+        fail(f"at {dpi} DPI the client area is {w} x {h} pixels")
+    left, top, lw, lh = (round(v * scale) for v in places["Label15"])
+    ink = [x for x in range(ox + left, ox + left + lw)
+           if any(pixel(x, y) != WINDOW_RGB for y in range(oy + top, oy + top + lh))]
+    run("import", "-window", "root", screenshot)
+    record = os.path.join(os.path.dirname(screenshot), "label-ink.txt")
+    if dpi == 96:
+        open(record, "w").write(str(len(ink)))
+    ratio = len(ink) / int(open(record).read())
+    print(f"at {dpi} DPI: Label15's caption {len(ink)} pixels wide, {ratio:.3f} of its width at 96")
+    if abs(ratio - dpi / 96) > 0.08 * dpi / 96:
+        fail(f"at {dpi} DPI Label15's caption did not grow by {dpi / 96:g}")
+    editor.kill()
+    editor.wait()
+
+
+def main():
+    wine, exe, sample, work, places_file, screenshot = sys.argv[1:7]
+    log_file = os.path.join(os.path.dirname(screenshot), "wine.log")
+    places = {}
+    for line in open(places_file, encoding="utf-8"):
+        name, *box = line.split()
+        places[name] = [int(v) for v in box]
+    if len(sys.argv) > 7:
+        editor, (ox, oy) = open_window(wine, exe, sample, work, log_file)
+        window_at(int(sys.argv[7]), editor, ox, oy, places, screenshot)
+        return
+    scale = DPI / 96 / 12
+
+    editor, (ox, oy) = open_window(wine, exe, sample, work, log_file)
     cw, ch = places["frmEdit"][2:4]
     print(f"client area at {ox},{oy}, {round(cw * scale)} x {round(ch * scale)} pixels")
 
@@ -162,7 +202,9 @@ def main():
 
     def paste_over(name, text):
         put_clipboard(text)
-        time.sleep(0.3)
+        # Wine takes the new clipboard from X a moment after it changes owner; a paste before
+        # then gives the text before.
+        time.sleep(1.0)
         click(name)
         keys("ctrl+Home", "ctrl+shift+End", "Delete", "ctrl+v")
 
