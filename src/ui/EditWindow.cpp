@@ -6,17 +6,19 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QRadioButton>
-#include <QSignalBlocker>
 #include <QStyledItemDelegate>
 #include <algorithm>
 
-#include "ui/About.h"
 #include "ui/Icon.h"
-#include "ui/Layout.h"
 #include "ui/Widgets.h"
-#include "window/Bindings.h"
+#include "window/Layout.h"
 
 namespace ui {
+
+using window::ControlDesign;
+using window::ControlId;
+using window::FontId;
+using window::Kind;
 
 namespace {
 
@@ -38,7 +40,7 @@ void fillBackground(QWidget* widget, const QColor& colour) {
 // are Cyrillic-capable stand-ins for a system that lacks it (fontconfig already answers
 // Liberation Sans for Arial).
 QFont designedFont(FontId id, double factor) {
-  const FontDesign design = fontDesign(id);
+  const window::FontDesign design = window::fontDesign(id);
   QStringList families{utf8(design.family)};
   if (design.family == "MS Sans Serif") families << QStringLiteral("Microsoft Sans Serif");
   families << QStringLiteral("Liberation Sans") << QStringLiteral("DejaVu Sans")
@@ -54,41 +56,7 @@ QFont designedFont(FontId id, double factor) {
   return font;
 }
 
-QString fieldText(const QWidget* widget) {
-  if (const auto* line = qobject_cast<const QLineEdit*>(widget)) return line->text();
-  return static_cast<const TextField*>(widget)->text();
-}
-
-void setFieldText(QWidget* widget, const QString& text) {
-  if (auto* line = qobject_cast<QLineEdit*>(widget)) {
-    line->setText(text);
-  } else {
-    static_cast<TextField*>(widget)->setText(text);
-  }
-}
-
-void setTextColour(QWidget* widget, const QColor& colour) {
-  if (widget->palette().color(QPalette::Text) == colour) return;
-  QPalette palette = widget->palette();
-  palette.setColor(QPalette::Text, colour);
-  widget->setPalette(palette);
-}
-
-// Sets a list's rows and its selected row (-1: none), touching only what differs.
-void showRows(QListWidget* list, const QStringList& rows, int selected) {
-  bool same = list->count() == rows.size();
-  for (int i = 0; same && i < list->count(); ++i) same = list->item(i)->text() == rows[i];
-  if (!same) {
-    list->clear();
-    list->addItems(rows);
-  }
-  if (selected < 0 || selected >= list->count()) {
-    list->setCurrentRow(-1);
-    list->clearSelection();
-  } else if (list->currentRow() != selected) {
-    list->setCurrentRow(selected);
-  }
-}
+QString qt(const std::u16string& text) { return QString::fromStdU16String(text); }
 
 // List rows one line of the list's font high, with no extra margin: ten questions fit the
 // question list, as they do in the window's design.
@@ -102,39 +70,36 @@ class CompactRows final : public QStyledItemDelegate {
   }
 };
 
-QStringList decoded(const std::vector<std::string>& rows) {
-  QStringList out;
-  for (const auto& row : rows) out << fromCodePage(row);
-  return out;
-}
-
 }  // namespace
 
 EditWindow::EditWindow(lifecycle::Dialogs& dialogs, ErrorReport report)
-    : dialogs_(dialogs), report_(std::move(report)) {
+    : report_(std::move(report)), driver_(*this, dialogs) {
   build();
+  connectEvents();
   // As designed: 12 twips per pixel, fonts at their own sizes, until start-up scales it.
   place(1.0 / 12.0, 1.0);
 }
 
-// The controls go away after this, and may signal as they do; no handler runs then.
-EditWindow::~EditWindow() { editor_ = nullptr; }
+// The controls go away after this, and may signal as they do; nothing reaches the driver then.
+EditWindow::~EditWindow() {
+  for (QWidget* widget : widgets_) widget->disconnect(this);
+}
 
 void EditWindow::build() {
-  setObjectName(utf8(kWindowName));
-  setWindowTitle(utf8(kWindowCaption));
+  setObjectName(utf8(window::kWindowName));
+  setWindowTitle(utf8(window::kWindowCaption));
   setWindowIcon(editorIcon());
-  fillBackground(this, rgb(kWindowRgb));
+  fillBackground(this, rgb(window::kWindowRgb));
 
-  for (const ControlDesign& d : controls()) {
-    QWidget* parent = d.container == kWindowName ? this : control(d.container);
-    const QColor background = parent == this ? rgb(kWindowRgb) : rgb(kFrameRgb);
+  for (const ControlDesign& d : window::controls()) {
+    QWidget* parent = d.container == window::kWindowName ? this : control(d.container);
+    const QColor background = parent == this ? rgb(window::kWindowRgb) : rgb(window::kFrameRgb);
     const QString caption = utf8(d.caption);
     QWidget* widget = nullptr;
     switch (d.kind) {
       case Kind::Frame: {
         auto* frame = new FrameBox(caption, parent);
-        fillBackground(frame, rgb(kFrameRgb));
+        fillBackground(frame, rgb(window::kFrameRgb));
         widget = frame;
         break;
       }
@@ -142,7 +107,7 @@ void EditWindow::build() {
       case Kind::BorderLabel: {
         auto* label = new QLabel(caption, parent);
         label->setTextFormat(Qt::PlainText);
-        label->setWordWrap(wrapsCaption(d));
+        label->setWordWrap(window::wrapsCaption(d));
         if (d.kind == Kind::BorderLabel) {
           label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
           label->setLineWidth(1);
@@ -155,10 +120,10 @@ void EditWindow::build() {
         break;
       }
       case Kind::TextBox:
-        widget = new LineField(parent);
+        widget = new LineField(parent, window::fieldRule(widgets_.size()));
         break;
       case Kind::MultiLineBox:
-        widget = new TextField(parent);
+        widget = new TextField(parent, window::fieldRule(widgets_.size()));
         break;
       case Kind::ListBox:
       case Kind::FileList:
@@ -178,8 +143,8 @@ void EditWindow::build() {
       }
       case Kind::Option: {
         auto* option = new QRadioButton(caption, parent);
-        option->setChecked(d.initial == Initial::Selected);
-        fillBackground(option, rgb(kFrameRgb));
+        option->setChecked(d.initial == window::Initial::Selected);
+        fillBackground(option, rgb(window::kFrameRgb));
         widget = option;
         break;
       }
@@ -188,7 +153,7 @@ void EditWindow::build() {
         break;
     }
     widget->setObjectName(utf8(d.name));
-    if (d.initial == Initial::Disabled) widget->setEnabled(false);
+    if (d.initial == window::Initial::Disabled) widget->setEnabled(false);
     widgets_.push_back(widget);
   }
 
@@ -196,40 +161,46 @@ void EditWindow::build() {
   // stage count Label9 over its caption Label8, Text1 over the frame Frame2); the toolkit
   // stacks the other way round.
   for (auto w = widgets_.rbegin(); w != widgets_.rend(); ++w) (*w)->raise();
-  chainTabOrder();
-
-  for (const window::TextBinding& field : window::textFields()) {
-    QWidget* widget = control(field.control);
-    if (auto* line = dynamic_cast<LineField*>(widget)) {
-      line->setRule(field.rule);
-    } else {
-      static_cast<TextField*>(widget)->setRule(field.rule);
-    }
-    fields_.push_back({widget, field.slot, FieldText(field.rule)});
+  const auto order = window::tabOrder();
+  for (std::size_t i = 1; i < order.size(); ++i) {
+    QWidget::setTabOrder(widgets_[order[i - 1]], widgets_[order[i]]);
   }
 }
 
-// Labels, frames and the picture take no focus; the rest follow their tab indices.
-void EditWindow::chainTabOrder() {
-  std::vector<std::pair<int, QWidget*>> order;
-  for (std::size_t i = 0; i < widgets_.size(); ++i) {
-    const int tab = controls()[i].tab;
-    if (tab >= 0 && (widgets_[i]->focusPolicy() & Qt::TabFocus) != 0) {
-      order.emplace_back(tab, widgets_[i]);
+// Each control's own signal of the user's doing, to the driver: a button's click, an option
+// button selected, a list's current row changed.
+void EditWindow::connectEvents() {
+  const auto designs = window::controls();
+  for (ControlId id = 0; id < widgets_.size(); ++id) {
+    QWidget* widget = widgets_[id];
+    switch (designs[id].kind) {
+      case Kind::Button:
+        connect(static_cast<QAbstractButton*>(widget), &QAbstractButton::clicked, this,
+                [this, id] { driver_.clicked(id); });
+        break;
+      case Kind::Option:
+        connect(static_cast<QRadioButton*>(widget), &QRadioButton::toggled, this,
+                [this, id](bool selected) {
+                  if (selected) driver_.clicked(id);
+                });
+        break;
+      case Kind::ListBox:
+      case Kind::FileList:
+      case Kind::FolderList:
+        connect(static_cast<QListWidget*>(widget), &QListWidget::currentRowChanged, this,
+                [this, id](int row) { driver_.chosen(id, row); });
+        break;
+      default:
+        break;
     }
-  }
-  std::sort(order.begin(), order.end(),
-            [](const auto& a, const auto& b) { return a.first < b.first; });
-  for (std::size_t i = 1; i < order.size(); ++i) {
-    QWidget::setTabOrder(order[i - 1].second, order[i].second);
   }
 }
 
 void EditWindow::place(double pixelsPerTwip, double fontFactor) {
   auto px = [pixelsPerTwip](int twips) { return qRound(twips * pixelsPerTwip); };
-  setFixedSize(px(kClientWidth), px(kClientHeight));
-  setFont(designedFont(kWindowFont, fontFactor));
-  const auto designs = controls();
+  setFixedSize(px(window::kClientWidth), px(window::kClientHeight));
+  setFont(designedFont(window::kWindowFont, fontFactor));
+  const auto designs = window::controls();
   for (std::size_t i = 0; i < widgets_.size(); ++i) {
     const ControlDesign& d = designs[i];
     widgets_[i]->setGeometry(px(d.left), px(d.top), px(d.width), px(d.height));
@@ -244,149 +215,85 @@ double EditWindow::twipsPerPixelY() const {
 void EditWindow::scaleWindow(double factor) { place(factor / twipsPerPixelY(), factor); }
 
 QWidget* EditWindow::control(std::string_view name) const {
-  const auto designs = controls();
-  for (std::size_t i = 0; i < widgets_.size(); ++i) {
-    if (designs[i].name == name) return widgets_[i];
-  }
-  return nullptr;
+  return widgets_[window::controlId(name)];
 }
 
-void EditWindow::attach(lifecycle::Editor& editor) {
-  editor_ = &editor;
-  connectEvents();
-  redraw();
-}
-
-void EditWindow::connectEvents() {
-  auto button = [this](std::string_view name) {
-    return static_cast<QAbstractButton*>(control(name));
-  };
-  for (const window::ClickBinding& click : window::clickHandlers()) {
-    connect(button(click.control), &QAbstractButton::clicked, this,
-            [this, h = click.handler] { run(h); });
-  }
-  connect(button("cmdAbout"), &QAbstractButton::clicked, this, [this] { showAbout(); });
-
-  for (const window::SelectBinding& selection : window::listSelections()) {
-    connect(static_cast<QListWidget*>(control(selection.control)), &QListWidget::currentRowChanged,
-            this, [this, s = selection.select](int row) { run(s, row); });
-  }
-  for (int index = 0; index < 2; ++index) {
-    auto* option = static_cast<QRadioButton*>(control("optIm(" + std::to_string(index) + ")"));
-    connect(option, &QRadioButton::toggled, this, [this, index](bool selected) {
-      if (selected) run(&lifecycle::Editor::selectOptIm, index);
-    });
+// Closing the window by its frame unloads the editor once; the answer Отмена to the question
+// about an unsaved question keeps the window open.
+void EditWindow::closeEvent(QCloseEvent* event) {
+  if (driver_.closing()) {
+    event->accept();
+  } else {
+    event->ignore();
   }
 }
 
-void EditWindow::run(void (lifecycle::Editor::*handler)()) {
-  lifecycle::Editor* editor = editor_;
-  handle([editor, handler] { (editor->*handler)(); });
+std::u16string EditWindow::text(ControlId field) const {
+  const QWidget* widget = widgets_[field];
+  if (const auto* line = qobject_cast<const QLineEdit*>(widget)) return line->text().toStdU16String();
+  return static_cast<const TextField*>(widget)->text().toStdU16String();
 }
 
-void EditWindow::run(bool (lifecycle::Editor::*select)(int), int row) {
-  lifecycle::Editor* editor = editor_;
-  handle([editor, select, row] { (editor->*select)(row); });
+void EditWindow::setText(ControlId control, const std::u16string& text) {
+  QWidget* widget = widgets_[control];
+  if (auto* line = qobject_cast<QLineEdit*>(widget)) {
+    line->setText(qt(text));
+  } else if (auto* label = qobject_cast<QLabel*>(widget)) {
+    label->setText(qt(text));
+  } else {
+    static_cast<TextField*>(widget)->setText(qt(text));
+  }
 }
 
-bool EditWindow::load() {
-  if (editor_ == nullptr) return false;
-  run(&lifecycle::Editor::Form_Load);
-  if (ended_) return false;
-  focusFirst();
-  return true;
+void EditWindow::setRows(ControlId list, const std::vector<std::u16string>& rows) {
+  auto* widget = static_cast<QListWidget*>(widgets_[list]);
+  widget->clear();
+  for (const auto& row : rows) widget->addItem(qt(row));
 }
 
-void EditWindow::focusFirst() {
-  QWidget* first = nullptr;
-  int best = 0;
-  for (std::size_t i = 0; i < widgets_.size(); ++i) {
-    const int tab = controls()[i].tab;
-    QWidget* w = widgets_[i];
-    if (tab < 0 || (w->focusPolicy() & Qt::TabFocus) == 0 || !w->isEnabled()) continue;
-    if (first == nullptr || tab < best) {
-      first = w;
-      best = tab;
-    }
+void EditWindow::select(ControlId list, int row) {
+  auto* widget = static_cast<QListWidget*>(widgets_[list]);
+  if (row < 0) {
+    widget->setCurrentRow(-1);
+    widget->clearSelection();
+  } else if (widget->currentRow() != row) {
+    widget->setCurrentRow(row);
   }
-  if (first != nullptr) first->setFocus(Qt::TabFocusReason);
 }
 
-// The event boundary: texts in, the handler, everything out. An error ends the editor here.
-void EditWindow::handle(const std::function<void()>& handler) {
-  if (ended_ || editor_ == nullptr) return;
-  collect();
-  if (const auto error = window::runEvent(handler)) {
-    fail(QString::fromStdString(*error));
-    return;
-  }
-  redraw();
-  if (editor_->unloaded()) finish(0);
+bool EditWindow::enabled(ControlId control) const { return widgets_[control]->isEnabled(); }
+
+void EditWindow::setEnabled(ControlId control, bool enabled) { widgets_[control]->setEnabled(enabled); }
+
+// An option button of the group is unmarked by marking the other; alone, it keeps its mark.
+void EditWindow::setChecked(ControlId option, bool checked) {
+  auto* button = static_cast<QRadioButton*>(widgets_[option]);
+  if (button->isChecked() == checked) return;
+  button->setAutoExclusive(false);
+  button->setChecked(checked);
+  button->setAutoExclusive(true);
 }
 
-void EditWindow::collect() {
-  for (Field& field : fields_) field.slot(editor_->form) = field.text.take(fieldText(field.widget));
+void EditWindow::setTextColour(ControlId field, window::Rgb colour) {
+  QWidget* widget = widgets_[field];
+  QPalette palette = widget->palette();
+  palette.setColor(QPalette::Text, QColor(colour.red, colour.green, colour.blue));
+  widget->setPalette(palette);
 }
 
-void EditWindow::redraw() {
-  const lifecycle::Form& f = editor_->form;
-  std::vector<QSignalBlocker> blockers;
-  blockers.reserve(widgets_.size());
-  for (QWidget* w : widgets_) blockers.emplace_back(w);
-
-  for (Field& field : fields_) {
-    const QString& shown = field.text.fill(field.slot(editor_->form));
-    if (fieldText(field.widget) != shown) setFieldText(field.widget, shown);
-  }
-  const QColor questionColour = f.Text1Red ? QColor(255, 0, 0) : QColor(0, 0, 0);
-  for (std::size_t i = 0; i < 6; ++i) {
-    setTextColour(control("Text1(" + std::to_string(i) + ")"), questionColour);
-  }
-
-  for (const window::ListView& list : window::listViews(f)) {
-    showRows(static_cast<QListWidget*>(control(list.control)), decoded(list.rows), list.selected);
-  }
-  for (const window::CaptionView& label : window::captionViews(f)) {
-    static_cast<QLabel*>(control(label.control))->setText(fromCodePage(label.caption));
-  }
-  for (const window::EnabledView& state : window::enabledViews(f)) {
-    control(state.control)->setEnabled(state.enabled);
-  }
-  static_cast<QRadioButton*>(control(window::selectedOption(f)))->setChecked(true);
-  static_cast<PictureBox*>(control("Image1"))->setPictureBytes(f.Image1.Bytes);
+void EditWindow::setPicture(ControlId image, const std::string& bytes) {
+  static_cast<PictureBox*>(widgets_[image])->setPictureBytes(bytes);
 }
 
-void EditWindow::finish(int status) {
-  ended_ = true;
-  exitCode_ = status;
+void EditWindow::focus(ControlId control) { widgets_[control]->setFocus(Qt::TabFocusReason); }
+
+void EditWindow::showError(const std::string& message) {
+  if (report_) report_(this, QString::fromStdString(message));
+}
+
+void EditWindow::quit(int status) {
   hide();
   QCoreApplication::exit(status);
-}
-
-void EditWindow::fail(const QString& message) {
-  ended_ = true;
-  exitCode_ = 1;
-  if (report_) report_(this, message);
-  hide();
-  QCoreApplication::exit(1);
-}
-
-// The help box reads and changes nothing: no handler of the editor runs for it.
-void EditWindow::showAbout() {
-  if (ended_) return;
-  dialogs_.inform(aboutText(), aboutTitle());
-}
-
-// Closing the window by its frame unloads it once; after an error or the exit button the
-// editor has already ended, and the window just closes. The answer Отмена to the question about
-// an unsaved question keeps it open.
-void EditWindow::closeEvent(QCloseEvent* event) {
-  if (!ended_ && editor_ != nullptr) run(&lifecycle::Editor::Form_Unload);
-  if (!ended_ && editor_ != nullptr && !editor_->unloaded()) {
-    event->ignore();
-    return;
-  }
-  event->accept();
 }
 
 }  // namespace ui

@@ -8,37 +8,32 @@
 
 #include "lifecycle/Editor.h"
 #include "lifecycle/Seams.h"
-#include "ui/CodePage.h"
 #include "ui/MessageBoxes.h"
+#include "window/Driver.h"
 
 namespace ui {
 
-// The window frmEdit. It holds no logic and no state of the editor: for every event of the
-// user it copies the texts of its fields into the editor's Form, runs the editor's handler,
-// and redraws every control from Form with the controls' signals blocked. It is also the
-// editor's Screen: start-up asks it for the screen's twips per pixel and has it scale itself.
-//
-// An error that a handler throws ends the editor at once: the error is reported, the window
-// is hidden and the program is asked to end, without the shutdown of Form_Unload.
-class EditWindow final : public QWidget, public lifecycle::Screen {
+// The window frmEdit in Qt: the controls of the design table and the toolkit's primitives on
+// them. Every event goes to the shared driver (window/Driver.h), which runs the editor's handler
+// and shows the editor's Form through the primitives. It is also the editor's Screen: start-up
+// asks it for the screen's twips per pixel and has it scale itself.
+class EditWindow final : public QWidget, public lifecycle::Screen, private window::View {
  public:
   // Shows the message of an error that ends the editor.
   using ErrorReport = std::function<void(QWidget* window, const QString& message)>;
 
-  explicit EditWindow(lifecycle::Dialogs& dialogs, ErrorReport report = showError);
+  explicit EditWindow(lifecycle::Dialogs& dialogs, ErrorReport report = ui::showError);
   ~EditWindow() override;
 
-  // Connects the controls to the editor's handlers and shows the editor's Form.
-  void attach(lifecycle::Editor& editor);
-
+  // Connects the window to the editor and shows the editor's Form.
+  void attach(lifecycle::Editor& editor) { driver_.attach(editor); }
   // Runs start-up (Form_Load); false when it failed, the error having been reported.
-  bool load();
-
+  bool load() { return driver_.load(); }
   // True once the editor has ended, with the status the program is to end with.
-  bool ended() const { return ended_; }
-  int exitCode() const { return exitCode_; }
+  bool ended() const { return driver_.ended(); }
+  int exitCode() const { return driver_.exitCode(); }
 
-  // A control by its name ("cmdSave", "Text1(3)"), or nullptr.
+  // A control by its name ("cmdSave", "Text1(3)").
   QWidget* control(std::string_view name) const;
 
   // The screen's vertical twips per pixel, from its logical resolution.
@@ -53,35 +48,26 @@ class EditWindow final : public QWidget, public lifecycle::Screen {
   void closeEvent(QCloseEvent* event) override;
 
  private:
-  struct Field {
-    QWidget* widget;
-    std::function<std::string&(lifecycle::Form&)> slot;
-    FieldText text;
-  };
-
   void build();
   void place(double pixelsPerTwip, double fontFactor);
-  void chainTabOrder();
   void connectEvents();
-  void focusFirst();
 
-  // A handler of the editor, or a selection made by the user, through handle().
-  void run(void (lifecycle::Editor::*handler)());
-  void run(bool (lifecycle::Editor::*select)(int), int row);
-  void handle(const std::function<void()>& handler);
-  void collect();
-  void redraw();
-  void finish(int status);
-  void fail(const QString& message);
-  void showAbout();
+  std::u16string text(window::ControlId field) const override;
+  void setText(window::ControlId control, const std::u16string& text) override;
+  void setRows(window::ControlId list, const std::vector<std::u16string>& rows) override;
+  void select(window::ControlId list, int row) override;
+  bool enabled(window::ControlId control) const override;
+  void setEnabled(window::ControlId control, bool enabled) override;
+  void setChecked(window::ControlId option, bool checked) override;
+  void setTextColour(window::ControlId field, window::Rgb colour) override;
+  void setPicture(window::ControlId image, const std::string& bytes) override;
+  void focus(window::ControlId control) override;
+  void showError(const std::string& message) override;
+  void quit(int status) override;
 
-  lifecycle::Dialogs& dialogs_;
   ErrorReport report_;
-  lifecycle::Editor* editor_ = nullptr;
   std::vector<QWidget*> widgets_;  // by position in the design table
-  std::vector<Field> fields_;
-  bool ended_ = false;
-  int exitCode_ = 0;
+  window::Driver driver_;
 };
 
 }  // namespace ui

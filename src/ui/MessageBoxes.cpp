@@ -4,7 +4,7 @@
 #include <QPushButton>
 
 #include "ui/CodePage.h"
-#include "ui/Layout.h"
+#include "window/Layout.h"
 
 namespace ui {
 
@@ -53,7 +53,7 @@ MessageBoxes::Answer MessageBoxes::ask(const std::string& text, const std::strin
 }
 
 void showError(QWidget* parent, const QString& message) {
-  QMessageBox box(QMessageBox::Critical, utf8(kWindowCaption), message, QMessageBox::Ok, parent);
+  QMessageBox box(QMessageBox::Critical, utf8(window::kWindowCaption), message, QMessageBox::Ok, parent);
   box.setTextFormat(Qt::PlainText);
   box.exec();
 }

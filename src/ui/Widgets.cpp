@@ -81,12 +81,12 @@ class MendingValidator final : public QValidator {
 
 }  // namespace
 
-LineField::LineField(QWidget* parent) : QLineEdit(parent) {
+LineField::LineField(QWidget* parent, window::FieldRule rule) : QLineEdit(parent), rule_(rule) {
   setMaxLength(std::numeric_limits<int>::max());
   setValidator(new MendingValidator(this));
 }
 
-TextField::TextField(QWidget* parent) : QPlainTextEdit(parent) {
+TextField::TextField(QWidget* parent, window::FieldRule rule) : QPlainTextEdit(parent), rule_(rule) {
   setTabChangesFocus(true);
   setLineWrapMode(QPlainTextEdit::WidgetWidth);
   setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);

@@ -22,12 +22,11 @@ namespace ui {
 // A one-line text box.
 class LineField final : public QLineEdit {
  public:
-  explicit LineField(QWidget* parent);
-  void setRule(window::FieldRule rule) { rule_ = rule; }
+  LineField(QWidget* parent, window::FieldRule rule);
   window::FieldRule rule() const { return rule_; }
 
  private:
-  window::FieldRule rule_ = window::FieldRule::CodePage;
+  window::FieldRule rule_;
 };
 
 // A list box in which only a click on a row or an arrow key chooses a row. The toolkit makes
@@ -45,10 +44,9 @@ class ChoiceList final : public QListWidget {
 // Tab key moves the focus on. Enter types a space, since a value is one line of a file.
 class TextField final : public QPlainTextEdit {
  public:
-  explicit TextField(QWidget* parent);
+  TextField(QWidget* parent, window::FieldRule rule);
   QString text() const;
   void setText(const QString& text);
-  void setRule(window::FieldRule rule) { rule_ = rule; }
 
  protected:
   void keyPressEvent(QKeyEvent* event) override;
@@ -57,7 +55,7 @@ class TextField final : public QPlainTextEdit {
   void insertFromMimeData(const QMimeData* source) override;
 
  private:
-  window::FieldRule rule_ = window::FieldRule::CodePage;
+  window::FieldRule rule_;
 };
 
 // A frame: an etched rectangle with its caption over the top line, filled with its

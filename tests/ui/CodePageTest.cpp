@@ -1,84 +1,15 @@
-// The code page boundary: Windows-1251 bytes in the model, Unicode in the fields.
+// The code page boundary in the Qt window: Windows-1251 bytes in the files, Unicode in the fields.
 
 #include <gtest/gtest.h>
 
 #include <QKeyEvent>
 #include <QTest>
-#include <iconv.h>
-
-#include <optional>
 
 #include "Rig.h"
 #include "ui/CodePage.h"
 
 namespace uitest {
 namespace {
-
-// The character the C library's converter gives for one byte of Windows-1251, or nothing
-// where it has none.
-std::optional<char32_t> systemDecode(unsigned char byte) {
-  iconv_t cd = iconv_open("UTF-32LE", "CP1251");
-  if (cd == reinterpret_cast<iconv_t>(-1)) return std::nullopt;
-  char in[1] = {static_cast<char>(byte)};
-  unsigned char out[4] = {};
-  char* inPtr = in;
-  char* outPtr = reinterpret_cast<char*>(out);
-  std::size_t inLeft = 1;
-  std::size_t outLeft = 4;
-  const std::size_t done = iconv(cd, &inPtr, &inLeft, &outPtr, &outLeft);
-  iconv_close(cd);
-  if (done == static_cast<std::size_t>(-1) || outLeft != 0) return std::nullopt;
-  return static_cast<char32_t>(out[0] | out[1] << 8 | out[2] << 16 | out[3] << 24);
-}
-
-TEST(CodePage, EveryByteRoundTripsAndAgreesWithTheSystemConverter) {
-  ASSERT_TRUE(systemDecode('A').has_value()) << "the C library has no CP1251 converter";
-  std::string all;
-  for (int b = 0; b < 256; ++b) all += static_cast<char>(b);
-  const QString text = ui::fromCodePage(all);
-  ASSERT_EQ(text.size(), 256);
-  for (int b = 0; b < 256; ++b) {
-    const char32_t shown = text[b].unicode();
-    if (b == 0x98) {
-      // Undefined in the code page: kept as the control character of the same number.
-      EXPECT_FALSE(systemDecode(0x98).has_value());
-      EXPECT_EQ(shown, U'\u0098');
-    } else {
-      EXPECT_EQ(std::optional<char32_t>(shown), systemDecode(static_cast<unsigned char>(b)))
-          << "byte " << b;
-    }
-    EXPECT_TRUE(ui::fitsCodePage(shown)) << "byte " << b;
-  }
-  EXPECT_EQ(ui::toCodePage(text), all);
-  EXPECT_EQ(ui::fromCodePage(""), QString());
-  EXPECT_EQ(ui::toCodePage(QString()), std::string());
-}
-
-TEST(CodePage, WhatTheCodePageCannotHoldIsRefusedNotReplaced) {
-  EXPECT_EQ(ui::toCodePage(QString::fromUtf8("中")), std::nullopt);
-  EXPECT_FALSE(ui::fitsCodePage(U'中'));
-  EXPECT_FALSE(ui::fitsCodePage(U'\U0001F600'));
-  EXPECT_FALSE(ui::fitsCodePage(U'\u0081'));  // a control character with no byte
-  EXPECT_FALSE(ui::fitsCodePage(U'\u00C0'));  // À: Latin letters above ASCII have none
-  EXPECT_EQ(ui::toCodePage(QString::fromUtf8("\U0001F600")), std::nullopt);
-  EXPECT_TRUE(ui::fitsCodePage(U'ё'));
-  char32_t refused = 0;
-  EXPECT_EQ(ui::mendInput(QString::fromUtf8("a中€b\U0001F600"), ui::FieldRule::CodePage, &refused),
-            QString::fromUtf8("a€b"));
-  EXPECT_EQ(refused, U'中');
-  EXPECT_EQ(ui::mendInput(QString::fromUtf8("1\r\n2\r3\n4\u20285"), ui::FieldRule::CodePage,
-                          &refused),
-            "1 2 3 4 5");
-  EXPECT_EQ(refused, 0u);
-}
-
-TEST(CodePage, AnUnchangedFieldGivesBackItsBytes) {
-  ui::FieldText field;
-  const std::string stored = bytes({0xC0, 0xA0, 0x98, 'x'});
-  const QString shown = field.fill(stored);
-  EXPECT_EQ(field.take(shown), stored);
-  EXPECT_EQ(field.take(shown + "!"), stored + "!");
-}
 
 // A title line with a non-breaking space and the byte 0x98, which the code page leaves
 // undefined, around Cyrillic letters.

@@ -11,6 +11,7 @@
 
 #include "Rig.h"
 #include "app/ShellRoot.h"
+#include "ui/CodePage.h"
 #include "ui/Widgets.h"
 
 namespace uitest {
