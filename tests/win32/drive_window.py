@@ -119,7 +119,8 @@ def broken_shell(wine, exe, sample, work, log_file, screenshot):
 
 
 def open_window(wine, exe, sample, work, log_file):
-    """The editor started on a copy of the model test, and the top left of its client area."""
+    """The editor started on a copy of the model test, its window, and the top left of its client
+    area."""
     shutil.rmtree(work, ignore_errors=True)
     shutil.copytree(sample, work)
     editor = start(wine, exe, work, log_file)
@@ -133,7 +134,7 @@ def open_window(wine, exe, sample, work, log_file):
     geometry = dict(v.split("=") for v in run("xdotool", "getwindowgeometry", "--shell",
                                               window).split())
     time.sleep(1.0)
-    return editor, client_origin(int(geometry["X"]), int(geometry["Y"]))
+    return editor, window, client_origin(int(geometry["X"]), int(geometry["Y"]))
 
 
 def window_at(dpi, editor, ox, oy, places, screenshot):
@@ -171,12 +172,12 @@ def main():
         name, *box = line.split()
         places[name] = [int(v) for v in box]
     if len(sys.argv) > 7:
-        editor, (ox, oy) = open_window(wine, exe, sample, work, log_file)
+        editor, _, (ox, oy) = open_window(wine, exe, sample, work, log_file)
         window_at(int(sys.argv[7]), editor, ox, oy, places, screenshot)
         return
     scale = DPI / 96 / 12
 
-    editor, (ox, oy) = open_window(wine, exe, sample, work, log_file)
+    editor, window, (ox, oy) = open_window(wine, exe, sample, work, log_file)
     cw, ch = places["frmEdit"][2:4]
     print(f"client area at {ox},{oy}, {round(cw * scale)} x {round(ch * scale)} pixels")
 
