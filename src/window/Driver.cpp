@@ -114,7 +114,9 @@ void Driver::chosen(ControlId list, int row) {
 }
 
 bool Driver::closing() {
-  // After an error or the exit button the editor has already ended, and the window just goes.
+  // After an error or the exit button the editor has already ended, and the window just goes;
+  // so does a window that never had an editor.
+  if (editor_ == nullptr) return true;
   if (!ended_) handle([this] { editor_->Form_Unload(); });
   return ended_;
 }
