@@ -1,172 +1,14 @@
-#!/usr/bin/env node
-// Builds the model test shell (sample/): the root pages, 1.js with the answer key and the quiz
-// program, six stage folders of ten question pages, and the pictures. The questions and settings
-// come from sample-questions.json beside this script (UTF-8); every file is written in
-// Windows-1251 with CR LF after each line.
-//
-//   node scripts/make-sample.mjs [output-folder]       (default: sample/ in the repository)
-//
-// Every page is a line template: the lines with a meaning have fixed numbers, and each page ends
-// its line 0 with <plaintext>, so the browser takes all later lines as raw text and the quiz
-// program (the tail of 1.js) reads them by number, whatever they contain.
-
-import { mkdirSync, readFileSync, rmSync, writeFileSync } from 'node:fs';
-import { dirname, join, resolve } from 'node:path';
-import { fileURLToPath } from 'node:url';
-import { makePictures } from './make-pictures.mjs';
-
-const here = dirname(fileURLToPath(import.meta.url));
-
-// Head lines and tail capacity of each file, as the editor reads them.
-export const LAYOUT = {
-  'title.html': [13, 31],
-  'index1.html': [2, 31],
-  'index.html': [18, 31],
-  '1.js': [210, 401],
-  page: [14, 21],
-};
-
-// ---------------------------------------------------------------- Windows-1251
-
-const TO_1251 = new Map();
-{
-  const decoder = new TextDecoder('windows-1251');
-  for (let b = 0x80; b <= 0xff; b++) {
-    if (b === 0x98) continue; // not a character of the code page
-    TO_1251.set(decoder.decode(Uint8Array.of(b)), b);
-  }
-}
-
-export function encode1251(text) {
-  const out = Buffer.alloc(text.length);
-  let n = 0;
-  for (const ch of text) {
-    const code = ch.codePointAt(0);
-    const b = code < 0x80 ? code : TO_1251.get(ch);
-    if (b === undefined) throw new Error(`character ${JSON.stringify(ch)} has no Windows-1251 code`);
-    out[n++] = b;
-  }
-  return out.subarray(0, n);
-}
-
-function writeTable(file, lines, [head, tail]) {
-  if (lines.length < head || lines.length > head + tail) {
-    throw new Error(`${file}: ${lines.length} lines, the layout allows ${head} to ${head + tail}`);
-  }
-  for (const line of lines) if (/[\r\n]/.test(line)) throw new Error(`${file}: a line break inside a line`);
-  writeFileSync(file, encode1251(lines.map((l) => `${l}\r\n`).join('')));
-}
-
-// ---------------------------------------------------------------- pages
-
-const VIEWPORT = '<meta name="viewport" content="width=device-width, initial-scale=1">';
-const opening = (page, title, script) =>
-  `<!DOCTYPE html><html lang="ru" data-page="${page}"><head><meta charset="windows-1251">${VIEWPORT}` +
-  `<title>${title}</title><script src="${script}"></script></head><body><plaintext>`;
-
-function questionPage(ordinal, q) {
-  return [
-    opening('question', 'Вопрос теста', '../1.js'),
-    String(ordinal),
-    'Рисунок (00 - без рисунка, иначе номер рисунка в папке pics):',
-    q.picture ? String(q.picture) : '00',
-    'Вопрос:',
-    q.text,
-    'Ответ 1:',
-    q.answers[0],
-    'Ответ 2:',
-    q.answers[1],
-    'Ответ 3:',
-    q.answers[2],
-    'Ответ 4:',
-    q.answers[3],
-    'Номер правильного ответа на этот вопрос хранится в файле 1.js.',
-  ];
-}
-
-function titlePage(d, stages) {
-  return [
-    opening('title', 'Титульная страница теста', '1.js'),
-    'Проверяющий орган:',
-    d.inspector,
-    'Тестирование по курсу:',
-    d.course,
-    'Число этапов:',
-    String(stages),
-    'Длительность теста (мин.):',
-    d.minutes,
-    'Минимальный процент правильных ответов:',
-    d.pass,
-    'Адрес обработчика на сервере:',
-    d.handler,
-  ];
-}
-
-function index1Page(d) {
-  return [opening('index1', 'Тестирование по курсу', '1.js'), d.course];
-}
-
-function indexPage(d) {
-  const fallback =
-    '<script>window.testShellReady||document.write(\'<p style="font:16px sans-serif;color:#a31d1d;margin:2em">' +
-    'Не удалось запустить тест: файл 1.js не найден или повреждён.</p>\')</script>';
-  return [
-    opening('index', 'Тестирование', '1.js').replace('</head>', `${fallback}</head>`),
-    'Компьютерное тестирование',
-    '',
-    'Для прохождения теста нужен браузер с включённым JavaScript.',
-    'Тест открывается с этой страницы (index.html).',
-    '',
-    'Состав тестовой оболочки:',
-    'title.html   - титульная страница с параметрами теста;',
-    'index1.html  - название курса;',
-    '1.js         - ключ ответов, параметры и программа теста;',
-    '0 ... 9      - папки этапов теста, в каждой страницы вопросов 0.html ... 9.html;',
-    'pics         - рисунки к вопросам.',
-    '',
-    'Результаты тестирования отправляются на сервер',
-    'методом POST по адресу из следующей строки.',
-    '',
-    'Адрес обработчика результатов:',
-    d.handler,
-  ];
-}
-
-function keyFile(d, stages, answers) {
-  const lines = [
-    'function shellKey() {/* Ключ ответов и параметры теста. Программа в конце файла читает эти строки по их номерам (с нуля).',
-    String(stages),
-    '^ строка 1: число этапов теста (от 1 до 10)',
-    '',
-    d.minutes,
-    '^ строка 4: длительность теста в минутах',
-    '',
-    d.pass,
-    '^ строка 7: минимальный процент правильных ответов',
-    'Со строки 10 через строку идут номера правильных ответов (1-4); под каждым подписано, к какому вопросу он относится.',
-  ];
-  for (let slot = 0; slot < 100; slot++) {
-    const where = `^ этап ${Math.floor(slot / 10) + 1}, вопрос ${(slot % 10) + 1}`;
-    lines.push(answers[slot] ?? '1', slot === 99 ? `${where} */}` : where);
-  }
-  lines.push(
-    '',
-    '// The quiz program. index.html runs the test; the other pages load this file only to pass',
-    '// their lines to index.html (each file:// page is an origin of its own, so they talk by postMessage).',
-    `(${String(shellEngine)})();`,
-  );
-  return lines.join('\n').split('\n');
-}
-
-// ---------------------------------------------------------------- the quiz program (tail of 1.js)
-
+// The quiz program of the model test, written into the tail of 1.js after the answer key.
+// index.html runs the test; the other pages load 1.js only to pass their lines to index.html.
+// The line numbers it reads come from scripts/sample/layout.mjs, as the argument of its call.
 /* global shellKey */
-function shellEngine() {
+/* exported shellEngine */
+function shellEngine(layout) {
   'use strict';
+  const { LINES, PER_STAGE, MAX_STAGES } = layout;
   window.testShellReady = true;
   const doc = document;
   const role = doc.documentElement.getAttribute('data-page') || '';
-  const PER_STAGE = 10, MAX_STAGES = 10;
 
   // shellKey() starts at line 0 of this file and its comment runs to line 209, so line n of its
   // source is line n of 1.js. Values are read by line number and may hold any text but the comment end.
@@ -177,10 +19,10 @@ function shellEngine() {
     return /^[+-]?(\d+(\.\d*)?|\.\d+)$/.test(t) ? Number(t) : NaN;
   }
   const key = {
-    stages: Math.min(MAX_STAGES, Math.max(0, Math.trunc(number(keyLine(1))) || 0)),
-    minutes: number(keyLine(4)),
-    pass: number(keyLine(7)),
-    answer: (slot) => keyLine(10 + 2 * slot).trim(),
+    stages: Math.min(MAX_STAGES, Math.max(0, Math.trunc(number(keyLine(LINES.key.stages))) || 0)),
+    minutes: number(keyLine(LINES.key.minutes)),
+    pass: number(keyLine(LINES.key.pass)),
+    answer: (slot) => keyLine(LINES.key.answers + 2 * slot).trim(),
   };
 
   // Each page ends its line 0 with <plaintext>: everything after it is raw text to the HTML parser
@@ -252,13 +94,13 @@ function shellEngine() {
   function titleCard(t) {
     return h('section', { class: 'card', 'data-screen': 'title' },
       h('p', { class: 'kicker' }, 'Тестирование по курсу'),
-      h('h1', { 'data-field': 'course' }, shown(line(t, 4))),
+      h('h1', { 'data-field': 'course' }, shown(line(t, LINES.title.course))),
       h('dl', { class: 'facts' },
-        fact('Проверяющий орган', shown(line(t, 2)), 'inspector'),
-        fact('Число этапов', line(t, 6), 'stages'),
+        fact('Проверяющий орган', shown(line(t, LINES.title.inspector)), 'inspector'),
+        fact('Число этапов', line(t, LINES.title.stages), 'stages'),
         fact('Вопросов в каждом этапе', String(PER_STAGE), 'per-stage'),
-        fact('Длительность теста, мин.', line(t, 8), 'minutes'),
-        fact('Минимальный процент правильных ответов', line(t, 10), 'pass')));
+        fact('Длительность теста, мин.', line(t, LINES.title.minutes), 'minutes'),
+        fact('Минимальный процент правильных ответов', line(t, LINES.title.pass), 'pass')));
   }
 
   // The question as its page gives it: line 3 picture, line 5 text, lines 7, 9, 11, 13 answers.
@@ -267,9 +109,9 @@ function shellEngine() {
       h('p', { class: 'where' }, `Этап ${at.stage} из ${at.stages} · вопрос ${at.question} из ${PER_STAGE}`),
       h('div', { class: 'progress' }, h('i', { style: `width:${Math.round((100 * at.slot) / (at.stages * PER_STAGE))}%` })),
       h('h2', {}, `Вопрос ${at.slot + 1}`),
-      h('p', { class: 'qtext', 'data-field': 'text' }, shown(line(lines, 5))));
+      h('p', { class: 'qtext', 'data-field': 'text' }, shown(line(lines, LINES.page.text))));
     const ready = () => card.setAttribute('data-ready', '1');
-    const picture = line(lines, 3).trim();
+    const picture = line(lines, LINES.page.picture).trim();
     if (picture !== '' && picture !== '00') {
       const img = h('img', { alt: 'Рисунок к вопросу', 'data-picture': picture });
       const fig = h('figure', { hidden: true }, img);
@@ -283,14 +125,14 @@ function shellEngine() {
       list.append(h('li', {}, h('label', {},
         h('input', { type: 'radio', name: 'answer', value: n }),
         h('span', { class: 'num' }, `${n}.`),
-        h('span', { class: 'text', 'data-field': `answer${n}` }, shown(line(lines, 5 + 2 * n))))));
+        h('span', { class: 'text', 'data-field': `answer${n}` }, shown(line(lines, LINES.page.text + 2 * n))))));
     }
     card.append(list);
     return card;
   }
 
   function runTest() {
-    const handler = line(ownLines(), 17).trim();
+    const handler = line(ownLines(), LINES.index.handler).trim();
     const app = h('main', { class: 'app' });
     const course = h('div', { class: 'course' }, 'Тестирование');
     const who = h('div', { class: 'who' });
@@ -328,7 +170,7 @@ function shellEngine() {
 
     loadPage('title.html', (title) => loadPage('index1.html', (top) => {
       state.title = title || [];
-      const name = shown(top ? line(top, 1) : line(state.title, 4));
+      const name = shown(top ? line(top, LINES.index1.course) : line(state.title, LINES.title.course));
       course.textContent = name ? `Тестирование по курсу «${name}»` : 'Тестирование';
       doc.title = name ? `Тест: ${name}` : 'Тестирование';
       showTitle(title);
@@ -439,9 +281,9 @@ function shellEngine() {
       for (let s = 0; s < key.stages; s++) rows.push(h('tr', {}, h('td', {}, String(s + 1)), h('td', {}, String(marks.slice(s * PER_STAGE, (s + 1) * PER_STAGE).reduce((a, b) => a + b, 0)))));
       card.append(h('table', { class: 'stages' }, h('tr', {}, h('th', {}, 'Этап'), h('th', {}, 'Правильных ответов из 10')), rows));
       const fields = {
-        course: line(state.title, 4), inspector: line(state.title, 2), student: state.student, group: state.group,
-        stages: key.stages, questions: state.total, right, percent, pass: keyLine(7).trim(), passed: passed === null ? '' : passed ? 1 : 0,
-        minutes: keyLine(4).trim(), elapsed, finished: reason, date: new Date(Date.now()).toISOString(),
+        course: line(state.title, LINES.title.course), inspector: line(state.title, LINES.title.inspector), student: state.student, group: state.group,
+        stages: key.stages, questions: state.total, right, percent, pass: keyLine(LINES.key.pass).trim(), passed: passed === null ? '' : passed ? 1 : 0,
+        minutes: keyLine(LINES.key.minutes).trim(), elapsed, finished: reason, date: new Date(Date.now()).toISOString(),
         answers: Array.from({ length: state.total }, (_, i) => state.chosen[i] || 0).join(','),
         marks: marks.join(''),
       };
@@ -470,7 +312,7 @@ function shellEngine() {
     doc.body.append(h('header', { class: 'bar' }, h('div', { class: 'course' }, 'Просмотр страницы теста')), app);
     const toStart = (href) => h('p', {}, h('a', { class: 'btn', href }, 'Перейти к тестированию'));
     if (role === 'title') app.append(titleCard(lines), toStart('index.html'));
-    else if (role === 'index1') app.append(h('section', { class: 'card' }, h('p', { class: 'kicker' }, 'Тестирование по курсу'), h('h1', {}, line(lines, 1))), toStart('index.html'));
+    else if (role === 'index1') app.append(h('section', { class: 'card' }, h('p', { class: 'kicker' }, 'Тестирование по курсу'), h('h1', {}, line(lines, LINES.index1.course))), toStart('index.html'));
     else if (role === 'question') {
       const m = /(\d)[\\/](\d)\.html$/i.exec(decodeURIComponent(location.pathname));
       const stage = m ? Number(m[1]) + 1 : 1, question = m ? Number(m[2]) + 1 : 1;
@@ -483,33 +325,4 @@ function shellEngine() {
   if (role === 'index') doc.addEventListener('DOMContentLoaded', runTest);
   else if (window.parent !== window) doc.addEventListener('DOMContentLoaded', () => window.parent.postMessage({ testShell: 1, page: role, lines: ownLines() }, '*'));
   else doc.addEventListener('DOMContentLoaded', preview);
-}
-
-// ---------------------------------------------------------------- the shell
-
-export function makeSample(outDir, data = JSON.parse(readFileSync(join(here, 'sample-questions.json'), 'utf8'))) {
-  const stages = data.stages.length;
-  rmSync(outDir, { recursive: true, force: true });
-  mkdirSync(outDir, { recursive: true });
-  const answers = [];
-  data.stages.forEach((stage, s) => {
-    if (stage.questions.length !== 10) throw new Error(`stage ${s + 1}: ${stage.questions.length} questions, not 10`);
-    mkdirSync(join(outDir, String(s)));
-    stage.questions.forEach((q, i) => {
-      const slot = s * 10 + i;
-      answers[slot] = String(q.right);
-      writeTable(join(outDir, String(s), `${i}.html`), questionPage(slot + 1, q), LAYOUT.page);
-    });
-  });
-  writeTable(join(outDir, 'title.html'), titlePage(data, stages), LAYOUT['title.html']);
-  writeTable(join(outDir, 'index1.html'), index1Page(data), LAYOUT['index1.html']);
-  writeTable(join(outDir, 'index.html'), indexPage(data), LAYOUT['index.html']);
-  writeTable(join(outDir, '1.js'), keyFile(data, stages, answers), LAYOUT['1.js']);
-  makePictures(join(outDir, 'pics'));
-}
-
-if (process.argv[1] && resolve(process.argv[1]) === fileURLToPath(import.meta.url)) {
-  const out = resolve(process.argv[2] || join(here, '..', 'sample'));
-  makeSample(out);
-  console.log(`model test shell written to ${out}`);
 }

@@ -2,7 +2,7 @@
 // Draws the question pictures of the model test shell: pics/1.gif .. pics/8.gif, 315 x 272 pixels,
 // 16-colour GIF89a. Pure Node: a small raster with a 5 x 7 pixel font and an LZW encoder.
 //
-//   node scripts/make-pictures.mjs [output-folder]     (default: sample/pics beside this script)
+//   node scripts/sample/make-pictures.mjs [output-folder]   (default: sample/pics)
 //
 // The output is deterministic, so the committed pictures can be checked against a fresh run.
 
@@ -494,7 +494,7 @@ export function makePictures(outDir) {
 
 if (process.argv[1] && resolve(process.argv[1]) === fileURLToPath(import.meta.url)) {
   const here = dirname(fileURLToPath(import.meta.url));
-  const out = resolve(process.argv[2] || join(here, '..', 'sample', 'pics'));
+  const out = resolve(process.argv[2] || join(here, '..', '..', 'sample', 'pics'));
   const n = makePictures(out);
   console.log(`${n} pictures written to ${out}`);
 }
