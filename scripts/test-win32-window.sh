@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # The Windows program: cross-builds it with MinGW-w64 into build/win32 (one static .exe), then
-# drives its window under Wine on a private Xvfb display (tests/win32/drive_window.py) and checks
-# the bytes it wrote; then its error box on a broken shell. Leaves screenshots of the window before
-# saving and of the error box in build/win32 (window.png, error-box.png).
+# drives its window under Wine on a private Xvfb display (tests/win32/drive_window.py), started
+# from another folder with a copy of the model test as its argument, as when a folder is dropped
+# onto it, and checks the bytes it wrote; then its error box on a broken shell, and for a folder
+# argument that does not exist. Leaves screenshots of the window before saving and of the error
+# boxes in build/win32 (window.png, error-box.png, missing-folder.png).
 # Needs wine64, g++-mingw-w64-x86-64-posix, xvfb, xdotool, xclip, imagemagick.
 set -euo pipefail
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
