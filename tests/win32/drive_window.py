@@ -344,16 +344,21 @@ def main():
         time.sleep(0.5)
         keys(*names)
 
-    paste_over("Text1(1)", "не сохранять")
-    paste_over("Text1(5)", "1")
-    click("cmdEnd")
-    box = question_box()[0]
-    run("import", "-window", "root", os.path.join(os.path.dirname(screenshot), "question-box.png"))
-    press(box, "Escape")
-    question_box(gone=box)
-    # Closing the window asks again; the Tab key moves from Да to Нет, the space bar presses it.
-    press(window, "alt+F4")
-    press(question_box()[0], "Tab", "space")
+    if wine == "-":
+        # The Linux program, run here for the libraries it loads, just leaves; its exit question
+        # is tested with the Qt window's own tests (and closing needs a window manager).
+        click("cmdEnd")
+    else:
+        paste_over("Text1(1)", "не сохранять")
+        paste_over("Text1(5)", "1")
+        click("cmdEnd")
+        box = question_box()[0]
+        run("import", "-window", "root", os.path.join(os.path.dirname(screenshot), "question-box.png"))
+        press(box, "Escape")
+        question_box(gone=box)
+        # Closing the window asks again; the Tab key moves from Да to Нет, the space bar presses it.
+        press(window, "alt+F4")
+        press(question_box()[0], "Tab", "space")
     try:
         status = editor.wait(timeout=30)
     except subprocess.TimeoutExpired:
@@ -397,7 +402,8 @@ def main():
         fail(f"1.js: lines {lines} changed, expected line 56 only")
     if key[56].rstrip(b"\r") != NEW_RIGHT.encode():
         fail(f"1.js line 56 is {key[56]!r}")
-    print("PASS: a note for the refused π; after Отмена and Нет, 2/3.html line 9 (with references) "
+    leaving = "exit" if wine == "-" else "Отмена and Нет"
+    print(f"PASS: a note for the refused π; after {leaving}, 2/3.html line 9 (with references) "
           "and 1.js line 56 changed, every other byte the same")
 
     broken_shell(wine, exe, sample, work, log_file,
