@@ -1,6 +1,5 @@
 #include "shell/Change.h"
 
-#include <algorithm>
 #include <optional>
 #include <set>
 #include <sstream>
@@ -70,12 +69,6 @@ bool insideRoot(const std::string& path) {
 }
 
 fs::path under(const fs::path& root, const std::string& relative) { return root / fromUtf8(relative); }
-
-// The root-level name under which a change prepares `target` ("2/3.html" -> ".2-3.html.tmp").
-std::string temporaryName(std::string target) {
-  std::replace(target.begin(), target.end(), '/', '-');
-  return "." + target + ".tmp";
-}
 
 // Makes the names changed in `folders` durable; a folder that was removed has none left.
 void syncChanged(Disk& disk, const std::set<fs::path>& folders, const std::set<fs::path>& removed) {
@@ -296,7 +289,7 @@ bool Change::recover(Disk& disk, const fs::path& root) {
   std::set<std::string> folders;
   for (const auto& name : disk.listFolders(root)) folders.insert(name);
   for (int stage = 1; stage <= kMaxStages; ++stage) {
-    const std::string temp = "." + stageFolderName(stage) + ".tmp";
+    const std::string temp = temporaryName(stageFolderName(stage));
     if (disk.folderExists(root / temp)) folders.insert(temp);
   }
   for (const auto& folder : folders) {
