@@ -14,15 +14,6 @@ std::string RecordingDisk::readFile(const fs::path& f) {
   calls.push_back({FileCall::Read, f, {}, {}, 0});
   return real_.readFile(f);
 }
-void RecordingDisk::writeFile(const fs::path& f, std::string_view b) {
-  calls.push_back({FileCall::Write, f, {}, {}, b.size()});
-  written.emplace_back(b);
-  real_.writeFile(f, b);
-}
-void RecordingDisk::copyFile(const fs::path& from, const fs::path& to) {
-  calls.push_back({FileCall::Copy, from, to, {}, 0});
-  real_.copyFile(from, to);
-}
 void RecordingDisk::renameFile(const fs::path& from, const fs::path& to) {
   calls.push_back({FileCall::Rename, from, to, {}, 0});
   real_.renameFile(from, to);
@@ -112,13 +103,6 @@ void syncedWrite(const fs::path& file, const std::string& bytes) {
   ::close(fd);
 }
 
-void durableWrite(const fs::path& file, const std::string& bytes) {
-  const fs::path temp = file.parent_path() / ("." + file.filename().string() + ".tmp");
-  syncedWrite(temp, bytes);
-  check(::rename(temp.c_str(), file.c_str()) == 0, "rename", file);
-  syncDir(file.parent_path());
-}
-
 std::size_t listing(const fs::path& dir) {
   DIR* d = ::opendir(dir.c_str());
   check(d != nullptr, "opendir", dir);
@@ -135,8 +119,6 @@ void replay(const std::vector<FileCall>& calls, const std::vector<std::string>& 
   for (const auto& c : calls) {
     switch (c.kind) {
       case FileCall::Read: (void)readAll(c.path); break;
-      case FileCall::Write: durableWrite(c.path, written.at(nextWrite++)); break;
-      case FileCall::Copy: durableWrite(c.to, readAll(c.path)); break;
       case FileCall::Rename: check(::rename(c.path.c_str(), c.to.c_str()) == 0, "rename", c.path); break;
       case FileCall::Delete: check(::unlink(c.path.c_str()) == 0, "unlink", c.path); break;
       case FileCall::MakeFolder:

@@ -13,8 +13,8 @@ namespace fs = std::filesystem;
 
 // One file operation as the editor asked for it.
 struct FileCall {
-  enum Kind { Read, Write, Copy, Rename, Delete, MakeFolder, RemoveFolder, SyncFolder, ListFolders,
-              ListFiles, Exists, Put, Resolve, Writable } kind;
+  enum Kind { Read, Rename, Delete, MakeFolder, RemoveFolder, SyncFolder, ListFolders, ListFiles,
+              Exists, Put, Resolve, Writable } kind;
   fs::path path, to;
   std::string pattern;
   std::size_t bytes = 0;  // written bytes, for the record
@@ -25,8 +25,6 @@ class RecordingDisk final : public shell::Disk {
  public:
   std::vector<FileCall> calls;
   std::string readFile(const fs::path& f) override;
-  void writeFile(const fs::path& f, std::string_view b) override;
-  void copyFile(const fs::path& from, const fs::path& to) override;
   void renameFile(const fs::path& from, const fs::path& to) override;
   void deleteFile(const fs::path& f) override;
   void makeFolder(const fs::path& f) override;
@@ -49,8 +47,7 @@ class RecordingDisk final : public shell::Disk {
 };
 
 // The floor of a recorded operation: the same calls made with plain system calls and nothing
-// else: whole-file reads, writes through a temporary file that is synced and renamed with the
-// folder synced after, renames, deletions, folder listings. `written` holds the bytes of the
+// else: whole-file reads, synced writes, renames, deletions, folder listings. `written` holds the bytes of the
 // writes in order.
 void replay(const std::vector<FileCall>& calls, const std::vector<std::string>& written);
 

@@ -22,7 +22,6 @@ inline constexpr const char* kPicturesFolder = "pics";
 inline constexpr const char* kRootFiles[] = {kAnswerKeyFile, kTitleFile, kIndex1File, kIndexFile};
 
 inline constexpr const char* kPagePattern = "*.html";
-inline constexpr const char* kPicturePattern = "?.gif";
 inline constexpr const char* kStrayPagePattern = "?.html";
 inline constexpr const char* kNoPicture = "00";
 

@@ -207,20 +207,12 @@ void FailingDisk::step(const char* name, const fs::path& path, bool changes,
 }
 
 bool FailingDisk::stopsHalfway(const std::string& name) {
-  return name == "putFile" || name == "writeFile" || name == "copyFile" || name == "makeFolder";
+  return name == "putFile" || name == "makeFolder";
 }
 
 std::string FailingDisk::readFile(const fs::path& f) {
   step("readFile", f, false);
   return real_.readFile(f);
-}
-void FailingDisk::writeFile(const fs::path& f, std::string_view b) {
-  step("writeFile", f, true, [&] { real_.putFile(shell::temporaryFor(f), b); });
-  real_.writeFile(f, b);
-}
-void FailingDisk::copyFile(const fs::path& from, const fs::path& to) {
-  step("copyFile", to, true, [&] { real_.putFile(shell::temporaryFor(to), real_.readFile(from)); });
-  real_.copyFile(from, to);
 }
 void FailingDisk::renameFile(const fs::path& from, const fs::path& to) {
   step("renameFile", from, true);

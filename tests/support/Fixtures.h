@@ -67,16 +67,15 @@ void buildShell(const fs::path& root, const ShellPlan& plan = {});
 
 // The part of an operation that a test wants to fail.
 struct DiskOp {
-  std::string name;  // "readFile", "writeFile", ...
+  std::string name;  // "readFile", "putFile", ...
   fs::path path;
   fs::path to;  // where a rename puts the file
 };
 
 // A disk in front of the real one that counts the operations and fails the N-th one (1-based)
 // before it does anything, as a full disk or a pulled cable would; or, with `halfway`, after
-// it did part of its work, as a kill would: the temporary written and not renamed, half of a
-// file written, a folder made and not filled; nothing after it runs, as after a kill. 0 fails
-// none.
+// it did part of its work, as a kill would: half of a file written, a folder made and not
+// filled; nothing after it runs, as after a kill. 0 fails none.
 class FailingDisk final : public shell::Disk {
  public:
   explicit FailingDisk(int failAt = 0) : failAt_(failAt) {}
@@ -99,8 +98,6 @@ class FailingDisk final : public shell::Disk {
   void protect(const fs::path& path) { protected_.insert(path); }
 
   std::string readFile(const fs::path& file) override;
-  void writeFile(const fs::path& file, std::string_view bytes) override;
-  void copyFile(const fs::path& from, const fs::path& to) override;
   void renameFile(const fs::path& from, const fs::path& to) override;
   void deleteFile(const fs::path& file) override;
   void makeFolder(const fs::path& folder) override;
