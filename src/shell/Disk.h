@@ -11,7 +11,8 @@ namespace fs = std::filesystem;
 
 // Every file and folder operation the editor performs. One real implementation works on the
 // file system; tests put another in front of it to fail any single operation. Each method
-// either does all of its work or throws ShellError naming the path and the reason.
+// either does all of its work or throws ShellError naming the path and the reason. A new
+// operation is also forwarded by tests/support/ForwardingDisk.h, which those disks build on.
 class Disk {
  public:
   virtual ~Disk() = default;

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "lifecycle/Editor.h"
-#include "shell/Disk.h"
+#include "support/ForwardingDisk.h"
 #include "volume/Generators.h"
 
 namespace support {
@@ -76,7 +76,7 @@ struct DiskOp {
 // before it does anything, as a full disk or a pulled cable would; or, with `halfway`, after
 // it did part of its work, as a kill would: half of a file written, a folder made and not
 // filled; nothing after it runs, as after a kill. 0 fails none.
-class FailingDisk final : public shell::Disk {
+class FailingDisk final : public ForwardingDisk {
  public:
   explicit FailingDisk(int failAt = 0) : failAt_(failAt) {}
   int count() const { return count_; }
@@ -97,27 +97,12 @@ class FailingDisk final : public shell::Disk {
   // Paths that this user may not write, as on a write-protected stick.
   void protect(const fs::path& path) { protected_.insert(path); }
 
-  std::string readFile(const fs::path& file) override;
-  void renameFile(const fs::path& from, const fs::path& to) override;
-  void deleteFile(const fs::path& file) override;
-  void makeFolder(const fs::path& folder) override;
-  void removeFolder(const fs::path& folder) override;
-  void syncFolder(const fs::path& folder) override;
-  std::vector<std::string> listFolders(const fs::path& folder) override;
-  std::vector<std::string> listFiles(const fs::path& folder, std::string_view pattern) override;
-  bool fileExists(const fs::path& file) override;
-  bool folderExists(const fs::path& folder) override;
-  void putFile(const fs::path& file, std::string_view bytes) override;
-  fs::path resolvedPath(const fs::path& path) override;
   bool writable(const fs::path& path) override;
-  std::string replaceBlocked(const fs::path& file) override;
 
  private:
-  void step(const char* name, const fs::path& path, bool changes,
-            const std::function<void()>& half = {});
+  void before(const Call& call) override;
   std::set<fs::path> protected_;
   bool dead_ = false;
-  shell::RealDisk real_;
   int failAt_;
   int count_ = 0;
   std::vector<DiskOp> log_;
