@@ -77,7 +77,8 @@ std::string crlfJoin(const std::vector<std::string>& lines) {
 std::map<std::string, std::string> snapshot(const fs::path& root) {
   std::map<std::string, std::string> files;
   for (const auto& entry : fs::recursive_directory_iterator(root)) {
-    const std::string name = entry.path().lexically_relative(root).generic_string();
+    const std::u8string relative = entry.path().lexically_relative(root).generic_u8string();
+    const std::string name(relative.begin(), relative.end());
     if (entry.is_symlink()) files[name] = "link to " + fs::read_symlink(entry.path()).string();
     else if (entry.is_directory()) files[name + "/"] = "";
     else files[name] = readBytes(entry.path());

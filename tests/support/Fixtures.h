@@ -37,8 +37,8 @@ std::vector<std::string> crlfLines(const fs::path& file);
 // Lines joined with CR LF after each.
 std::string crlfJoin(const std::vector<std::string>& lines);
 
-// Every file under a folder with its bytes, by path relative to the folder ("2/3.html"); a
-// folder is recorded as its path with a trailing "/" and no bytes.
+// Every file under a folder with its bytes, by path relative to the folder, in UTF-8
+// ("2/3.html"); a folder is recorded as its path with a trailing "/" and no bytes.
 std::map<std::string, std::string> snapshot(const fs::path& root);
 // The entries that differ between two snapshots, as readable lines for a failure message.
 std::vector<std::string> differences(const std::map<std::string, std::string>& before,
