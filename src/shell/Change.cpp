@@ -326,8 +326,12 @@ bool Change::recover(Disk& disk, const fs::path& root) {
   const bool journaled = disk.fileExists(journal);
   if (journaled) {
     // A journal cut short was being written when the change stopped: nothing of the change was
-    // made yet, and its temporaries are removed below.
-    if (const auto steps = readJournal(disk.readFile(journal))) replay(disk, root, *steps);
+    // made yet, and its temporaries are removed below. A whole one may have stopped before the
+    // root was synced: the root is synced before the first step, as a commit does.
+    if (const auto steps = readJournal(disk.readFile(journal))) {
+      disk.syncFolder(root);
+      replay(disk, root, *steps);
+    }
     disk.deleteFile(journal);
   }
   const bool removed = removeTemporaries(disk, root);
