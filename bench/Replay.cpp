@@ -10,68 +10,10 @@
 
 namespace bench {
 
-std::string RecordingDisk::readFile(const fs::path& f) {
-  calls.push_back({FileCall::Read, f, {}, {}, 0});
-  return real_.readFile(f);
-}
-void RecordingDisk::writeFile(const fs::path& f, std::string_view b) {
-  calls.push_back({FileCall::Write, f, {}, {}, b.size()});
-  written.emplace_back(b);
-  real_.writeFile(f, b);
-}
-void RecordingDisk::copyFile(const fs::path& from, const fs::path& to) {
-  calls.push_back({FileCall::Copy, from, to, {}, 0});
-  real_.copyFile(from, to);
-}
-void RecordingDisk::renameFile(const fs::path& from, const fs::path& to) {
-  calls.push_back({FileCall::Rename, from, to, {}, 0});
-  real_.renameFile(from, to);
-}
-void RecordingDisk::deleteFile(const fs::path& f) {
-  calls.push_back({FileCall::Delete, f, {}, {}, 0});
-  real_.deleteFile(f);
-}
-void RecordingDisk::makeFolder(const fs::path& f) {
-  calls.push_back({FileCall::MakeFolder, f, {}, {}, 0});
-  real_.makeFolder(f);
-}
-void RecordingDisk::removeFolder(const fs::path& f) {
-  calls.push_back({FileCall::RemoveFolder, f, {}, {}, 0});
-  real_.removeFolder(f);
-}
-void RecordingDisk::syncFolder(const fs::path& f) {
-  calls.push_back({FileCall::SyncFolder, f, {}, {}, 0});
-  real_.syncFolder(f);
-}
-std::vector<std::string> RecordingDisk::listFolders(const fs::path& f) {
-  calls.push_back({FileCall::ListFolders, f, {}, {}, 0});
-  return real_.listFolders(f);
-}
-std::vector<std::string> RecordingDisk::listFiles(const fs::path& f, std::string_view p) {
-  calls.push_back({FileCall::ListFiles, f, {}, std::string(p), 0});
-  return real_.listFiles(f, p);
-}
-bool RecordingDisk::folderExists(const fs::path& f) {
-  calls.push_back({FileCall::Exists, f, {}, {}, 0});
-  return real_.folderExists(f);
-}
-bool RecordingDisk::fileExists(const fs::path& f) {
-  calls.push_back({FileCall::Exists, f, {}, {}, 0});
-  return real_.fileExists(f);
-}
-
-void RecordingDisk::putFile(const fs::path& f, std::string_view b) {
-  calls.push_back({FileCall::Put, f, {}, {}, b.size()});
-  written.emplace_back(b);
-  real_.putFile(f, b);
-}
-fs::path RecordingDisk::resolvedPath(const fs::path& f) {
-  calls.push_back({FileCall::Resolve, f, {}, {}, 0});
-  return real_.resolvedPath(f);
-}
-bool RecordingDisk::writable(const fs::path& f) {
-  calls.push_back({FileCall::Writable, f, {}, {}, 0});
-  return real_.writable(f);
+void RecordingDisk::before(const Call& c) {
+  calls.push_back({c.kind, c.path, c.to != nullptr ? *c.to : fs::path(), std::string(c.pattern),
+                   c.bytes.size()});
+  if (c.kind == Call::PutFile) written.emplace_back(c.bytes);
 }
 
 namespace {
@@ -112,13 +54,6 @@ void syncedWrite(const fs::path& file, const std::string& bytes) {
   ::close(fd);
 }
 
-void durableWrite(const fs::path& file, const std::string& bytes) {
-  const fs::path temp = file.parent_path() / ("." + file.filename().string() + ".tmp");
-  syncedWrite(temp, bytes);
-  check(::rename(temp.c_str(), file.c_str()) == 0, "rename", file);
-  syncDir(file.parent_path());
-}
-
 std::size_t listing(const fs::path& dir) {
   DIR* d = ::opendir(dir.c_str());
   check(d != nullptr, "opendir", dir);
@@ -132,36 +67,38 @@ std::size_t listing(const fs::path& dir) {
 
 void replay(const std::vector<FileCall>& calls, const std::vector<std::string>& written) {
   std::size_t nextWrite = 0;
+  using Call = support::ForwardingDisk::Call;
   for (const auto& c : calls) {
     switch (c.kind) {
-      case FileCall::Read: (void)readAll(c.path); break;
-      case FileCall::Write: durableWrite(c.path, written.at(nextWrite++)); break;
-      case FileCall::Copy: durableWrite(c.to, readAll(c.path)); break;
-      case FileCall::Rename: check(::rename(c.path.c_str(), c.to.c_str()) == 0, "rename", c.path); break;
-      case FileCall::Delete: check(::unlink(c.path.c_str()) == 0, "unlink", c.path); break;
-      case FileCall::MakeFolder:
+      case Call::ReadFile: (void)readAll(c.path); break;
+      case Call::RenameFile: check(::rename(c.path.c_str(), c.to.c_str()) == 0, "rename", c.path); break;
+      case Call::DeleteFile: check(::unlink(c.path.c_str()) == 0, "unlink", c.path); break;
+      case Call::MakeFolder:
         check(::mkdir(c.path.c_str(), 0755) == 0, "mkdir", c.path);
         syncDir(c.path.parent_path());
         break;
-      case FileCall::RemoveFolder:
+      case Call::RemoveFolder:
         check(::rmdir(c.path.c_str()) == 0, "rmdir", c.path);
         syncDir(c.path.parent_path());
         break;
-      case FileCall::SyncFolder: syncDir(c.path); break;
-      case FileCall::ListFolders:
-      case FileCall::ListFiles: (void)listing(c.path); break;
-      case FileCall::Put: syncedWrite(c.path, written.at(nextWrite++)); break;
-      case FileCall::Resolve: {
+      case Call::SyncFolder: syncDir(c.path); break;
+      case Call::ListFolders:
+      case Call::ListFiles: (void)listing(c.path); break;
+      case Call::PutFile: syncedWrite(c.path, written.at(nextWrite++)); break;
+      case Call::ResolvedPath: {
         char* real = ::realpath(c.path.c_str(), nullptr);
         ::free(real);
         break;
       }
-      case FileCall::Writable: (void)::access(c.path.c_str(), W_OK); break;
-      case FileCall::Exists: {
+      case Call::Writable: (void)::access(c.path.c_str(), W_OK); break;
+      case Call::FileExists:
+      case Call::FolderExists: {
         struct stat st {};
         (void)::stat(c.path.c_str(), &st);
         break;
       }
+      // Any file can be replaced here; the real disk asks the system nothing.
+      case Call::ReplaceBlocked: break;
     }
   }
 }

@@ -2,9 +2,15 @@
 # Writes dist/: the editor ready to hand to a teacher, inside a copy of the model test.
 #   dist/test-editor-windows.zip    the model test with test_editor.exe in its root: unzip,
 #                                   double-click the program (Windows 7 SP1 to 11, 32/64-bit)
-#   dist/test-editor-linux.tar.gz   the model test with the Qt program test_editor in its root
-#                                   and a note on the Qt 6 libraries it needs
-# Builds both programs first (build/win32 cross-built with MinGW-w64, build/release).
+#   dist/test-editor-linux.tar.gz   the model test with the Linux editor in its root: the program,
+#                                   qt.conf and, in the dot folder .test_editor, every library and
+#                                   Qt plugin it needs beyond the C library, X11 and OpenGL
+#                                   (scripts/linux-folder.sh); the script that offers it in
+#                                   "Open with" for folders, and a note
+# Both hold the teacher's guide, guide.html (scripts/make-guide.sh). Builds both programs
+# first (build/win32 cross-built with MinGW-w64, build/release). Then checks what it wrote: the
+# Linux download where Qt cannot be found (scripts/test-linux-folder.sh), and the guide of both
+# downloads in headless Chromium (tests/browser/guide-check.mjs).
 set -euo pipefail
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 cd "$here"
@@ -29,28 +35,78 @@ cp -r sample "$stage/windows/test"
 i686-w64-mingw32-strip -o "$stage/windows/test/test_editor.exe" build/win32/src/win32/test_editor.exe
 python3 tests/win32/check_imports.py "$stage/windows/test/test_editor.exe"
 
-# Linux: the Qt program beside 1.js, and what it needs.
+# Linux: the editor folder in the root of the model test, its libraries out of the test's way.
 mkdir -p "$stage/linux"
 cp -r sample "$stage/linux/test"
-strip -o "$stage/linux/test/test_editor" build/release/src/app/test_editor
-cat >"$stage/linux/test/ПРОЧТИТЕ.txt" <<'NOTE'
+linux="$stage/linux/test"
+bash scripts/linux-folder.sh build/release/src/app/test_editor "$linux"
+cp scripts/linux-open-with.sh "$linux/установить.sh"
+chmod +x "$linux/установить.sh"
+c++ -std=c++20 -Isrc src/win32/MakeIcon.cpp src/window/Icon.cpp -o "$stage/make-icon"
+"$stage/make-icon" "$stage/editor.ico"
+convert "ico:$stage/editor.ico" -filter point -resize 300% "$linux/.test_editor/icon.png"
+glibc="$(cat "$linux/.test_editor/glibc.txt")"
+editor_files=(test_editor qt.conf .test_editor)
+unpacked="$(du -sbc "${editor_files[@]/#/$linux/}" | tail -1 | cut -f1)"
+packed="$(tar -C "$linux" -czf - "${editor_files[@]}" | wc -c)"
+megabytes() { awk -v b="$1" 'BEGIN { printf "%.0f", b / 1048576 }'; }
+cat >"$linux/ПРОЧТИТЕ.txt" <<NOTE
 Редактор теста для Linux
 
-Программа test_editor лежит в корне теста, рядом с 1.js, и редактирует тест, в папке которого
-лежит. Запуск: двойной щелчок по test_editor или из терминала ./test_editor.
+Эта папка — модельный тест вместе с редактором. Ставить ничего не нужно: всё, что нужно
+программе test_editor (библиотеки Qt 6 и их собственные библиотеки), лежит рядом с ней, в
+скрытой папке .test_editor, а файл qt.conf говорит программе, где их искать. Подробное
+руководство с картинками — в файле guide.html (откройте его в браузере).
 
-Программе нужны библиотеки Qt 6 (Qt 6.4 или новее). В Debian 12 и Ubuntu 22.04 и новее:
+Где работает: Linux для 64-битных компьютеров (x86-64) с библиотекой glibc $glibc или новее,
+например Debian 12 и Ubuntu 24.04. Версию glibc показывает команда  ldd --version  (первая
+строка). Редактор занимает $(megabytes "$unpacked") МБ, в архиве — $(megabytes "$packed") МБ.
 
-    sudo apt install libqt6widgets6
+Запуск. Двойной щелчок по test_editor (или ./test_editor в терминале) открывает тест, в папке
+которого лежит программа, — здесь это модельный тест.
 
-(вместе с ней ставятся libqt6gui6 и libqt6core6). Если окно не открывается и программа
-пишет о плагине платформы «xcb», поставьте ещё qt6-qpa-plugins.
+Один редактор для многих тестов. Держите эту папку в домашней папке (например, ~/test) и один
+раз выполните в терминале:
 
-Чтобы перенести редактор в свой тест, скопируйте test_editor в корень своего теста (туда,
-где лежат 1.js и index.html).
+    sh ~/test/установить.sh
+
+Тогда у каждой папки в меню «Открыть с помощью» (правый щелчок по папке) появится «Редактор
+теста»: выберите его на папке теста, где лежат index.html и 1.js. Так открывается и тест на
+флешке: с флешки программы не запускаются, поэтому программа живёт в домашней папке. Из
+терминала то же самое:  ~/test/test_editor /media/ИМЯ/ФЛЕШКА/папка_теста
+(sh ~/test/установить.sh --remove убирает этот пункт меню.)
+
+Редактор в корне своего теста (тест на диске компьютера): скопируйте в корень теста, рядом с
+1.js, три вещи: test_editor, qt.conf и скрытую папку .test_editor (в файловом менеджере скрытые
+папки показывает Ctrl+H). Папка, имя которой начинается с точки, для редактора не часть теста.
+
+Если glibc старше $glibc (Astra Linux 1.7, Альт 10, РЕД ОС 7.3 и другие), эта программа не
+запустится. Возьмите программу для Windows, test_editor.exe, из test-editor-windows.zip и
+запустите её под Wine (пакет wine есть в этих системах): поставьте wine, откройте терминал в
+папке теста (где лежат index.html и 1.js) и выполните
+
+    wine ~/test_editor.exe
+
+(если test_editor.exe лежит в домашней папке). Лежащий в корне теста test_editor.exe
+запускается так:  cd папка_теста && wine test_editor.exe
 NOTE
+# The teacher's guide, its pictures taken from the window just built, in both downloads.
+bash scripts/make-guide.sh
+cp build/guide/guide.html "$stage/windows/test/"
+cp build/guide/guide.html "$linux/"
 
 mkdir -p dist
 (cd "$stage/windows" && zip -qr -X "$here/dist/test-editor-windows.zip" test)
 tar -C "$stage/linux" -czf dist/test-editor-linux.tar.gz test
 ls -l dist
+echo "package: the Linux editor needs glibc $glibc; $unpacked bytes, $packed packed"
+
+echo "== the Linux download where Qt cannot be found"
+bash scripts/test-linux-folder.sh dist/test-editor-linux.tar.gz
+echo "== the guide of both downloads in headless Chromium"
+guides="$(mktemp -d)"
+python3 -m zipfile -e dist/test-editor-windows.zip "$guides/windows"
+tar -C "$guides" -xzf dist/test-editor-linux.tar.gz test/guide.html
+GUIDES="$guides/windows/test/guide.html:$guides/test/guide.html" \
+  bash scripts/test-browser.sh guide-check.mjs
+rm -rf "$guides"

@@ -10,6 +10,7 @@ packages=(
   clang libclang-rt-14-dev
   chromium
   g++-mingw-w64-i686-posix wine32:i386 xdotool xclip imagemagick x11-utils python3 zip
+  patchelf desktop-file-utils libglib2.0-bin
 )
 
 sudo=""

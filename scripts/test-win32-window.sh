@@ -2,11 +2,13 @@
 # The Windows program as it ships: cross-builds it with MinGW-w64 into build/win32 (one static
 # 32-bit .exe, built against Windows 7) and checks that it imports nothing Windows 7 SP1 lacks
 # (tests/win32/check_imports.py). Then, under Wine's 32-bit loader in a 32-bit Wine set to be
-# Windows 7, on a private Xvfb display: drives its window (tests/win32/drive_window.py) and checks
-# the bytes it wrote, then its error box on a broken shell; then, at 96, 120 and 144 DPI (100, 125
-# and 150 %), the DPI and frame found as Windows 7, 8.1 and 10 find them (tests/win32/DpiCheck.cpp)
-# and the window's size and fonts. Leaves screenshots in build/win32: window.png (before saving),
-# error-box.png, window-96.png, window-120.png, window-144.png.
+# Windows 7, on a private Xvfb display: drives its window (tests/win32/drive_window.py), started
+# from another folder with a copy of the model test as its argument, as when a folder is dropped
+# onto it, and checks the bytes it wrote; then its error box on a broken shell, and for a folder
+# argument that does not exist; then, at 96, 120 and 144 DPI (100, 125 and 150 %), the DPI and
+# frame found as Windows 7, 8.1 and 10 find them (tests/win32/DpiCheck.cpp) and the window's size
+# and fonts. Leaves screenshots in build/win32: window.png (before saving), error-box.png,
+# missing-folder.png, window-96.png, window-120.png, window-144.png.
 # Needs wine32, g++-mingw-w64-i686-posix, xvfb, xdotool, xclip, imagemagick.
 set -euo pipefail
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"

@@ -23,6 +23,9 @@ bash scripts/test-windows.sh
 echo "== the Windows program: cross-built, its imports checked, its window driven under Wine"
 bash scripts/test-win32-window.sh
 
+echo "== the downloads: the Linux one where Qt cannot be found, the guide of both in Chromium"
+bash scripts/package.sh
+
 echo "== the whole suite again, built with AddressSanitizer and UndefinedBehaviorSanitizer"
 bash scripts/build.sh asan -DEDITOR_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \

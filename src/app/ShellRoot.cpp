@@ -8,6 +8,8 @@
 #endif
 
 #include "shell/Layout.h"
+#include "shell/Russian.h"
+#include "shell/ShellError.h"
 
 namespace app {
 
@@ -34,8 +36,34 @@ std::filesystem::path programFolder() {
 }
 
 std::filesystem::path findShellRoot(const std::filesystem::path& programFolder,
-                                    const std::filesystem::path& workingFolder) {
+                                    const std::filesystem::path& workingFolder,
+                                    const std::vector<std::filesystem::path>& arguments) {
   std::error_code error;
+  if (arguments.size() > 1) {
+    std::string names;
+    for (const auto& argument : arguments) {
+      names += (names.empty() ? "«" : ", «") + shell::utf8(argument) + "»";
+    }
+    throw shell::ShellError("", "Редактору переданы сразу несколько папок или файлов: " + names +
+                                    ". Он правит один тест за раз: откройте им одну папку теста "
+                                    "(ту, в которой лежат файлы index.html и 1.js).");
+  }
+  if (arguments.size() == 1) {
+    // "/media/stick/test/" and "test/." name the folder "test" in messages.
+    std::filesystem::path folder = (workingFolder / arguments.front()).lexically_normal();
+    while (!folder.has_filename() && folder.has_relative_path()) folder = folder.parent_path();
+    const auto status = std::filesystem::status(folder, error);
+    if (status.type() == std::filesystem::file_type::not_found) {
+      throw shell::ShellError("", "Папка «" + shell::utf8(folder) +
+                                      "» не найдена: её нет на диске (флешка вынута, папку "
+                                      "переименовали или перенесли?). Откройте редактором папку "
+                                      "теста — ту, в которой лежат файлы index.html и 1.js.");
+    }
+    if (std::filesystem::exists(status) && !std::filesystem::is_directory(status)) {
+      return folder.parent_path();
+    }
+    return folder;
+  }
   if (!programFolder.empty() &&
       std::filesystem::is_regular_file(programFolder / shell::kAnswerKeyFile, error)) {
     return programFolder;

@@ -1,10 +1,12 @@
-// The editor program: finds the shell, builds the editor and its window, runs start-up and
-// then the window's events until the window is unloaded or an error ends the run.
+// The editor program: finds the shell (the folder it is given, or its own), builds the editor and
+// its window, runs start-up and then the window's events until the window is unloaded or an error
+// ends the run.
 
 #include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <filesystem>
+#include <vector>
 
 #include "app/ShellRoot.h"
 #include "lifecycle/Editor.h"
@@ -12,6 +14,7 @@
 #include "ui/EditWindow.h"
 #include "ui/MessageBoxes.h"
 #include "volume/Generators.h"
+#include "window/Bindings.h"
 
 namespace {
 
@@ -26,8 +29,19 @@ int main(int argc, char** argv) {
   // The window ends the program itself, with the status of the run.
   QApplication::setQuitOnLastWindowClosed(false);
 
-  const std::filesystem::path root = app::findShellRoot(
-      localPath(QCoreApplication::applicationDirPath()), localPath(QDir::currentPath()));
+  // A folder given to the program ("Open with" on a folder) is the test to edit; Qt has taken
+  // its own options out of the arguments already.
+  std::vector<std::filesystem::path> arguments;
+  const QStringList given = QCoreApplication::arguments();
+  for (qsizetype i = 1; i < given.size(); ++i) arguments.push_back(localPath(given[i]));
+  std::filesystem::path root;
+  if (const auto error = window::runEvent([&] {
+        root = app::findShellRoot(localPath(QCoreApplication::applicationDirPath()),
+                                  localPath(QDir::currentPath()), arguments);
+      })) {
+    ui::showError(nullptr, QString::fromStdString(*error));
+    return 1;
+  }
 
   shell::RealDisk disk;
   volume::SystemClock clock;

@@ -46,7 +46,8 @@ void Editor::Form_Load() {
 }
 
 // A folder with neither the start page nor the answer key is no test at all: most likely the
-// editor was started from the wrong place, and the teacher is told where to put it.
+// editor was started from the wrong place, or opened on the wrong folder, and the teacher is told
+// where to put it or what to open.
 void Editor::refuseNoTest() {
   if (disk_.fileExists(rootFile(shell::kAnswerKeyFile)) || disk_.fileExists(rootFile(shell::kIndexFile))) {
     return;
@@ -54,7 +55,7 @@ void Editor::refuseNoTest() {
   throw ShellError("", "В папке «" + shell::utf8(state.ShellPath) +
                            "» нет теста: в ней нет файлов index.html и 1.js. Поместите редактор "
                            "в корневую папку теста, рядом с файлами index.html и 1.js, и "
-                           "запустите его оттуда.");
+                           "запустите его оттуда, или откройте редактором саму папку теста.");
 }
 
 // Points Dir1 at the shell root. The root may hold only the pictures folder and the stage

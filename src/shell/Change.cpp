@@ -1,9 +1,10 @@
 #include "shell/Change.h"
 
 #include <algorithm>
+#include <iterator>
 #include <optional>
 #include <set>
-#include <sstream>
+#include <string_view>
 
 #include "shell/Layout.h"
 #include "shell/Russian.h"
@@ -13,17 +14,25 @@ namespace shell {
 
 namespace {
 
-const char* const kHeader = "test editor change 1";
+using Step = Change::Step;
 
-// Names in the journal: bytes other than letters, digits and ". _ - /" as %XX, so that every
-// step is one line of plain words whatever the names hold.
+const char* const kHeader = "test editor change 1";
+// The first word of a step's line, by its kind.
+const char* const kWords[] = {"replace", "delete", "rmdir", "add"};
+
+// Whether a step renames a temporary into place, and so names it in the journal.
+bool hasTemporary(Step::Kind kind) { return kind == Step::Replace || kind == Step::AddFolder; }
+
+bool plain(unsigned char c) {
+  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '.' ||
+         c == '_' || c == '-' || c == '/';
+}
+
 std::string encode(std::string_view text) {
   static const char* const kHex = "0123456789ABCDEF";
   std::string out;
   for (unsigned char c : text) {
-    const bool plain = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
-                       c == '.' || c == '_' || c == '-' || c == '/';
-    if (plain) {
+    if (plain(c)) {
       out += static_cast<char>(c);
     } else {
       out += '%';
@@ -34,65 +43,24 @@ std::string encode(std::string_view text) {
   return out;
 }
 
-std::optional<std::string> decode(std::string_view text) {
-  auto hex = [](char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    return -1;
-  };
-  std::string out;
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    if (text[i] != '%') {
-      out += text[i];
-      continue;
-    }
-    if (i + 2 >= text.size()) return std::nullopt;
-    const int hi = hex(text[i + 1]), lo = hex(text[i + 2]);
-    if (hi < 0 || lo < 0) return std::nullopt;
-    out += static_cast<char>(hi * 16 + lo);
-    i += 2;
-  }
-  return out;
-}
-
 // A path of the journal stays inside the test's root: relative, no "..", no empty part.
-bool insideRoot(const std::string& path) {
-  if (path.empty() || path.front() == '/' || path.find('\\') != std::string::npos ||
-      path.find(':') != std::string::npos) {
+bool insideRoot(std::string_view path) {
+  if (path.empty() || path.front() == '/' || path.find('\\') != std::string_view::npos ||
+      path.find(':') != std::string_view::npos) {
     return false;
   }
-  std::istringstream parts(path);
-  std::string part;
-  while (std::getline(parts, part, '/')) {
+  for (std::size_t start = 0;;) {
+    const std::size_t slash = path.find('/', start);
+    const std::string_view part = path.substr(start, slash - start);
     if (part.empty() || part == "." || part == "..") return false;
+    if (slash == std::string_view::npos) return true;
+    start = slash + 1;
   }
-  return true;
 }
 
 fs::path under(const fs::path& root, const std::string& relative) { return root / fromUtf8(relative); }
-
-// The root-level name under which a change prepares `target` ("2/3.html" -> ".2-3.html.tmp").
-std::string temporaryName(std::string target) {
-  std::replace(target.begin(), target.end(), '/', '-');
-  return "." + target + ".tmp";
-}
-
-// Makes the names changed in `folders` durable; a folder that was removed has none left.
-void syncChanged(Disk& disk, const std::set<fs::path>& folders, const std::set<fs::path>& removed) {
-  for (const auto& folder : folders) {
-    if (removed.count(folder) == 0) disk.syncFolder(folder);
-  }
-}
-
-// Runs a step of the file `target` (relative to the root); a failure is told of that file, not
-// of its temporary, which the teacher has never seen.
-template <typename Step>
-void naming(const std::string& target, Step step) {
-  try {
-    step();
-  } catch (const ShellError& e) {
-    throw ShellError(target, e.problem());
-  }
+fs::path temporary(const fs::path& root, const Step& step) {
+  return under(root, temporaryName(step.target));
 }
 
 [[noreturn]] void corrupt() {
@@ -100,6 +68,150 @@ void naming(const std::string& target, Step step) {
                    "запись о незавершённом изменении теста повреждена, и редактор не может его "
                    "завершить. Проверьте папки этапов и временные файлы (.*.tmp) в папке теста; "
                    "затем удалите этот файл");
+}
+
+std::string journalText(const std::vector<Step>& steps) {
+  std::string out = std::string(kHeader) + "\n";
+  for (const Step& step : steps) {
+    out += kWords[step.kind];
+    if (hasTemporary(step.kind)) out += " " + encode(temporaryName(step.target));
+    out += " " + encode(step.target) + "\n";
+  }
+  return out + "end\n";
+}
+
+// The words of one line of the journal, decoded.
+std::vector<std::string> words(std::string_view line) {
+  auto hex = [](char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    corrupt();
+  };
+  std::vector<std::string> out(1);
+  for (std::size_t i = 0; i < line.size(); ++i) {
+    if (line[i] == ' ') {
+      out.emplace_back();
+    } else if (plain(static_cast<unsigned char>(line[i]))) {
+      out.back() += line[i];
+    } else if (line[i] == '%' && i + 2 < line.size()) {
+      out.back() += static_cast<char>(hex(line[i + 1]) * 16 + hex(line[i + 2]));
+      i += 2;
+    } else {
+      corrupt();
+    }
+  }
+  return out;
+}
+
+// The steps of a journal, without their bytes, by the grammar journalText writes; nothing when
+// the journal was cut short. Refuses a damaged journal, or one with a path outside the root.
+std::optional<std::vector<Step>> readJournal(std::string_view text) {
+  const std::string_view ending = "\nend\n";
+  if (text.size() < ending.size() || text.substr(text.size() - ending.size()) != ending) {
+    return std::nullopt;
+  }
+  text.remove_suffix(ending.size() - 1);  // every line left ends in LF
+  std::vector<Step> steps;
+  for (std::size_t start = 0, end; start < text.size(); start = end + 1) {
+    end = text.find('\n', start);
+    const std::string_view line = text.substr(start, end - start);
+    if (start == 0) {
+      if (line != kHeader) corrupt();
+      continue;
+    }
+    const auto w = words(line);
+    const auto word = std::find(std::begin(kWords), std::end(kWords), w[0]);
+    if (word == std::end(kWords)) corrupt();
+    const auto kind = static_cast<Step::Kind>(word - std::begin(kWords));
+    if (w.size() != (hasTemporary(kind) ? 3u : 2u) || !insideRoot(w.back()) ||
+        (hasTemporary(kind) && w[1] != temporaryName(w.back()))) {
+      corrupt();
+    }
+    steps.push_back({kind, w.back(), {}, {}});
+  }
+  return steps;
+}
+
+// Makes the names that the steps changed durable: in the root and in the folder of every target,
+// but not in a folder the steps removed, which has none left.
+void syncChanged(Disk& disk, const fs::path& root, const std::vector<Step>& steps) {
+  std::set<fs::path> folders{root};
+  for (const Step& step : steps) folders.insert(under(root, step.target).parent_path());
+  for (const Step& step : steps) {
+    if (step.kind == Step::RemoveFolder) folders.erase(under(root, step.target));
+  }
+  for (const auto& folder : folders) disk.syncFolder(folder);
+}
+
+// Makes again every step of a complete journal that is not made yet. A temporary that is gone
+// has reached its target; a folder that is in place already is not replaced.
+void replay(Disk& disk, const fs::path& root, const std::vector<Step>& steps) {
+  for (const Step& step : steps) {
+    const fs::path target = under(root, step.target), temp = temporary(root, step);
+    switch (step.kind) {
+      case Step::Replace:
+        if (disk.fileExists(temp)) disk.renameFile(temp, target);
+        break;
+      case Step::AddFolder:
+        if (disk.folderExists(temp) && !disk.folderExists(target)) disk.renameFile(temp, target);
+        break;
+      case Step::Delete:
+        if (disk.fileExists(target)) disk.deleteFile(target);
+        break;
+      case Step::RemoveFolder:
+        if (disk.folderExists(target)) disk.removeFolder(target);
+        break;
+    }
+  }
+  syncChanged(disk, root, steps);
+}
+
+// Removes the temporaries of a change that did not reach its journal, from the root and the
+// stage folders; tells whether there were any.
+bool removeTemporaries(Disk& disk, const fs::path& root) {
+  bool removed = false;
+  for (const auto& name : disk.listFiles(root, "*")) {
+    if (!isTemporaryName(name)) continue;
+    disk.deleteFile(root / fromUtf8(name));
+    removed = true;
+  }
+  // A new stage is prepared under a dot name, which some systems hide from listings: those
+  // names are looked up one by one.
+  std::set<std::string> folders;
+  for (const auto& name : disk.listFolders(root)) folders.insert(name);
+  for (int stage = 1; stage <= kMaxStages; ++stage) {
+    const std::string temp = temporaryName(stageFolderName(stage));
+    if (disk.folderExists(root / temp)) folders.insert(temp);
+  }
+  for (const auto& folder : folders) {
+    const fs::path path = root / fromUtf8(folder);
+    if (isTemporaryName(folder)) {
+      for (const auto& name : disk.listFiles(path, "*")) disk.deleteFile(path / fromUtf8(name));
+      disk.removeFolder(path);
+      removed = true;
+    } else if (stageOfFolder(folder)) {
+      bool here = false;
+      for (const auto& name : disk.listFiles(path, "*")) {
+        if (!isTemporaryName(name)) continue;
+        disk.deleteFile(path / fromUtf8(name));
+        here = true;
+      }
+      if (here) disk.syncFolder(path);
+      removed = removed || here;
+    }
+  }
+  return removed;
+}
+
+// Runs a step of the file `target` (relative to the root); a failure is told of that file, not
+// of its temporary, which the teacher has never seen.
+template <typename Work>
+void naming(const std::string& target, Work work) {
+  try {
+    work();
+  } catch (const ShellError& e) {
+    throw ShellError(target, e.problem());
+  }
 }
 
 }  // namespace
@@ -112,42 +224,33 @@ std::string Change::relative(const fs::path& path) const {
   return out;
 }
 
+Change::Step* Change::replacing(const std::string& target) {
+  for (Step& step : steps_) {
+    if (step.kind == Step::Replace && step.target == target) return &step;
+  }
+  return nullptr;
+}
+
 void Change::write(const fs::path& file, std::string bytes) {
   const std::string target = relative(file);
-  if (bytes_.count(target) == 0) steps_.push_back({Step::Replace, target, temporaryName(target)});
-  bytes_[target] = std::move(bytes);
+  if (Step* step = replacing(target)) step->bytes = std::move(bytes);
+  else steps_.push_back({Step::Replace, target, std::move(bytes), {}});
 }
 
 std::string Change::read(const fs::path& file) {
-  const auto found = bytes_.find(relative(file));
-  return found != bytes_.end() ? found->second : disk_.readFile(file);
+  const Step* step = replacing(relative(file));
+  return step != nullptr ? step->bytes : disk_.readFile(file);
 }
 
-void Change::remove(const fs::path& file) { steps_.push_back({Step::Delete, relative(file), {}}); }
+void Change::remove(const fs::path& file) { steps_.push_back({Step::Delete, relative(file), {}, {}}); }
 
 void Change::removeFolder(const fs::path& folder) {
-  steps_.push_back({Step::RemoveFolder, relative(folder), {}});
+  steps_.push_back({Step::RemoveFolder, relative(folder), {}, {}});
 }
 
 void Change::addFolder(const fs::path& folder,
                        std::vector<std::pair<std::string, std::string>> files) {
-  const std::string target = relative(folder);
-  steps_.push_back({Step::AddFolder, target, temporaryName(target)});
-  folders_[target] = std::move(files);
-}
-
-std::string Change::journalText() const {
-  std::string out = std::string(kHeader) + "\n";
-  for (const Step& step : steps_) {
-    switch (step.kind) {
-      case Step::Replace: out += "replace " + encode(step.temp) + " " + encode(step.target); break;
-      case Step::Delete: out += "delete " + encode(step.target); break;
-      case Step::RemoveFolder: out += "rmdir " + encode(step.target); break;
-      case Step::AddFolder: out += "add " + encode(step.temp) + " " + encode(step.target); break;
-    }
-    out += "\n";
-  }
-  return out + "end\n";
+  steps_.push_back({Step::AddFolder, relative(folder), {}, std::move(files)});
 }
 
 void Change::commit() {
@@ -157,21 +260,18 @@ void Change::commit() {
   // temporaries are removed as far as possible (after a crash, the next start removes them).
   try {
     for (const Step& step : steps_) {
-      const fs::path target = under(root_, step.target);
+      const fs::path temp = temporary(root_, step);
       if (step.kind == Step::Replace) {
-        naming(step.target, [&] { disk_.putFile(root_ / step.temp, bytes_.at(step.target)); });
+        naming(step.target, [&] { disk_.putFile(temp, step.bytes); });
       } else if (step.kind == Step::AddFolder) {
-        const fs::path temp = root_ / step.temp;
         naming(step.target, [&] {
           disk_.makeFolder(temp);
-          for (const auto& [name, bytes] : folders_.at(step.target)) {
-            disk_.putFile(temp / fromUtf8(name), bytes);
-          }
+          for (const auto& [name, bytes] : step.files) disk_.putFile(temp / fromUtf8(name), bytes);
           disk_.syncFolder(temp);
         });
       }
       if (step.kind == Step::Replace || step.kind == Step::Delete) {
-        const std::string blocked = disk_.replaceBlocked(target);
+        const std::string blocked = disk_.replaceBlocked(under(root_, step.target));
         if (!blocked.empty()) {
           throw ShellError(step.target, std::string(step.kind == Step::Replace
                                                         ? "не удалось записать файл: "
@@ -186,38 +286,30 @@ void Change::commit() {
   }
   // 2. The journal; with the root synced, the change is decided.
   const fs::path journal = root_ / kJournalFile;
-  disk_.putFile(journal, journalText());
+  disk_.putFile(journal, journalText(steps_));
   disk_.syncFolder(root_);
   // 3. The steps, then every folder they changed made durable before the journal goes.
-  std::set<fs::path> folders, removed;
   for (const Step& step : steps_) {
     const fs::path target = under(root_, step.target);
     switch (step.kind) {
       case Step::Replace:
       case Step::AddFolder:
-        naming(step.target, [&] { disk_.renameFile(root_ / step.temp, target); });
+        naming(step.target, [&] { disk_.renameFile(temporary(root_, step), target); });
         break;
       case Step::Delete: disk_.deleteFile(target); break;
-      case Step::RemoveFolder:
-        disk_.removeFolder(target);
-        removed.insert(target);
-        break;
+      case Step::RemoveFolder: disk_.removeFolder(target); break;
     }
-    folders.insert(target.parent_path());
   }
-  folders.insert(root_);
-  syncChanged(disk_, folders, removed);
+  syncChanged(disk_, root_, steps_);
   disk_.deleteFile(journal);
   disk_.syncFolder(root_);
   steps_.clear();
-  bytes_.clear();
-  folders_.clear();
 }
 
 void Change::dropTemporaries() noexcept {
   for (const Step& step : steps_) {
     try {
-      const fs::path temp = root_ / step.temp;
+      const fs::path temp = temporary(root_, step);
       if (step.kind == Step::Replace && disk_.fileExists(temp)) disk_.deleteFile(temp);
       if (step.kind == Step::AddFolder && disk_.folderExists(temp)) {
         for (const auto& name : disk_.listFiles(temp, "*")) disk_.deleteFile(temp / fromUtf8(name));
@@ -230,94 +322,21 @@ void Change::dropTemporaries() noexcept {
 }
 
 bool Change::recover(Disk& disk, const fs::path& root) {
-  bool changed = false;
   const fs::path journal = root / kJournalFile;
-  if (disk.fileExists(journal)) {
-    const std::string text = disk.readFile(journal);
-    // A journal cut short was being written when the change stopped: nothing of the change
-    // was made yet, and its temporaries are removed below.
-    const std::string ending = "\nend\n";
-    const bool ended = text.size() >= ending.size() &&
-                       text.compare(text.size() - ending.size(), ending.size(), ending) == 0;
-    std::istringstream in(ended ? text.substr(0, text.size() - ending.size() + 1) : std::string());
-    std::vector<std::vector<std::string>> lines;
-    std::string line;
-    if (ended && (!std::getline(in, line) || line != kHeader)) corrupt();
-    while (ended && std::getline(in, line)) {
-      std::istringstream words(line);
-      std::vector<std::string> fields;
-      for (std::string word; words >> word;) {
-        const auto decoded = decode(word);
-        if (!decoded) corrupt();
-        fields.push_back(*decoded);
-      }
-      lines.push_back(std::move(fields));
-    }
-    if (ended) {
-      std::set<fs::path> folders, removed;
-      for (const auto& f : lines) {
-        const bool two = f.size() == 3 && (f[0] == "replace" || f[0] == "add");
-        const bool one = f.size() == 2 && (f[0] == "delete" || f[0] == "rmdir");
-        if (!(two || one)) corrupt();
-        for (std::size_t i = 1; i < f.size(); ++i) {
-          if (!insideRoot(f[i])) corrupt();
-        }
-      }
-      for (const auto& f : lines) {
-        const fs::path target = under(root, f.back());
-        if (f[0] == "replace") {
-          if (disk.fileExists(root / f[1])) disk.renameFile(root / f[1], target);
-        } else if (f[0] == "add") {
-          if (disk.folderExists(root / f[1]) && !disk.folderExists(target)) {
-            disk.renameFile(root / f[1], target);
-          }
-        } else if (f[0] == "delete") {
-          if (disk.fileExists(target)) disk.deleteFile(target);
-        } else {
-          if (disk.folderExists(target)) disk.removeFolder(target);
-          removed.insert(target);
-        }
-        folders.insert(target.parent_path());
-      }
-      syncChanged(disk, folders, removed);
+  const bool journaled = disk.fileExists(journal);
+  if (journaled) {
+    // A journal cut short was being written when the change stopped: nothing of the change was
+    // made yet, and its temporaries are removed below. A whole one may have stopped before the
+    // root was synced: the root is synced before the first step, as a commit does.
+    if (const auto steps = readJournal(disk.readFile(journal))) {
+      disk.syncFolder(root);
+      replay(disk, root, *steps);
     }
     disk.deleteFile(journal);
-    changed = true;
   }
-
-  // Temporaries of a change that did not reach its journal, in the root and the stage folders.
-  for (const auto& name : disk.listFiles(root, "*")) {
-    if (!isTemporaryName(name)) continue;
-    disk.deleteFile(root / fromUtf8(name));
-    changed = true;
-  }
-  // A new stage is prepared under a dot name, which some systems hide from listings: those
-  // names are looked up one by one.
-  std::set<std::string> folders;
-  for (const auto& name : disk.listFolders(root)) folders.insert(name);
-  for (int stage = 1; stage <= kMaxStages; ++stage) {
-    const std::string temp = "." + stageFolderName(stage) + ".tmp";
-    if (disk.folderExists(root / temp)) folders.insert(temp);
-  }
-  for (const auto& folder : folders) {
-    const fs::path path = root / fromUtf8(folder);
-    if (isTemporaryName(folder)) {
-      for (const auto& name : disk.listFiles(path, "*")) disk.deleteFile(path / fromUtf8(name));
-      disk.removeFolder(path);
-      changed = true;
-    } else if (stageOfFolder(folder)) {
-      bool here = false;
-      for (const auto& name : disk.listFiles(path, "*")) {
-        if (!isTemporaryName(name)) continue;
-        disk.deleteFile(path / fromUtf8(name));
-        here = true;
-      }
-      if (here) disk.syncFolder(path);
-      changed = changed || here;
-    }
-  }
-  if (changed) disk.syncFolder(root);
-  return changed;
+  const bool removed = removeTemporaries(disk, root);
+  if (journaled || removed) disk.syncFolder(root);
+  return journaled || removed;
 }
 
 }  // namespace shell

@@ -1,9 +1,7 @@
 #pragma once
 
 #include <filesystem>
-#include <map>
 #include <string>
-#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -21,9 +19,26 @@ namespace shell {
 //   3. makes the steps: renames the temporaries over their targets, deletes, removes folders,
 //      renames the new folders into place;
 //   4. syncs every folder it changed, and deletes the journal.
-// An interruption before the journal is complete changes nothing in the test: start-up removes
-// the temporaries. An interruption after it is completed by start-up (recover), since every step
-// can be made again safely: a temporary that is gone has already reached its target.
+//
+// The journal is a redo log: it holds no old bytes, only the steps still to be made, and an
+// interrupted change is rolled forward from it, never back (the opposite of SQLite's rollback
+// journal, which keeps the old content and puts it back). An interruption before the journal
+// is complete changes nothing in the test: start-up removes the temporaries. An interruption
+// after it is completed by start-up (recover), since every step can be made again safely: a
+// temporary that is gone has already reached its target.
+//
+// The journal, kJournalFile in the root, is text; each line ends in LF and its words are
+// separated by one space:
+//   journal = "test editor change 1" LF *(step LF) "end" LF
+//   step    = "replace" SP temp SP path   ; rename the file temp over the file path
+//           / "add" SP temp SP path       ; rename the filled folder temp to path
+//           / "delete" SP path            ; delete the file path
+//           / "rmdir" SP path             ; remove the folder path, emptied by earlier steps
+// path is relative to the root, its parts separated by "/", none of them empty, "." or "..";
+// temp is temporaryName(path), in the root. Every byte of both other than a-z A-Z 0-9 "." "_"
+// "-" "/" is written as "%" and two upper-case hexadecimal digits, so that a name in any
+// language stays one word. A journal that does not end in LF "end" LF was cut short while it
+// was written: nothing of its change has been made.
 class Change {
  public:
   Change(Disk& disk, fs::path root);
@@ -45,22 +60,22 @@ class Change {
   // nothing to finish; tells whether it changed anything.
   static bool recover(Disk& disk, const fs::path& root);
 
- private:
+  // One step of a change, as the journal lists it; its temporary is temporaryName(target).
   struct Step {
     enum Kind { Replace, Delete, RemoveFolder, AddFolder } kind;
     std::string target;  // relative to the root, with '/'
-    std::string temp;    // the temporary's name in the root (Replace, AddFolder)
+    std::string bytes;   // Replace: the new content
+    std::vector<std::pair<std::string, std::string>> files;  // AddFolder: names and bytes
   };
 
+ private:
   std::string relative(const fs::path& path) const;
+  Step* replacing(const std::string& target);
   void dropTemporaries() noexcept;
-  std::string journalText() const;
 
   Disk& disk_;
   fs::path root_;
   std::vector<Step> steps_;
-  std::map<std::string, std::string> bytes_;  // target -> new bytes, for Replace steps
-  std::map<std::string, std::vector<std::pair<std::string, std::string>>> folders_;
 };
 
 // The journal's name in the test's root.

@@ -11,21 +11,14 @@ namespace fs = std::filesystem;
 
 // Every file and folder operation the editor performs. One real implementation works on the
 // file system; tests put another in front of it to fail any single operation. Each method
-// either does all of its work or throws ShellError naming the path and the reason.
+// either does all of its work or throws ShellError naming the path and the reason. A new
+// operation is also forwarded by tests/support/ForwardingDisk.h, which those disks build on.
 class Disk {
  public:
   virtual ~Disk() = default;
 
   // The whole content of a file.
   virtual std::string readFile(const fs::path& file) = 0;
-
-  // Replaces the content of a file, or creates it. The replacement is atomic and durable: the
-  // bytes go to a temporary file in the same folder, which is synced and renamed over the
-  // target, so a failure at any point leaves either the old file or the new one, whole.
-  virtual void writeFile(const fs::path& file, std::string_view bytes) = 0;
-
-  // Copies a file to `to`, replacing it if it exists, with the same guarantee as writeFile.
-  virtual void copyFile(const fs::path& from, const fs::path& to) = 0;
 
   // Renames a file within one file system; replaces `to` if it exists. Atomic.
   virtual void renameFile(const fs::path& from, const fs::path& to) = 0;
@@ -72,10 +65,6 @@ class Disk {
   virtual std::string replaceBlocked(const fs::path& file) = 0;
 };
 
-// The name of the temporary file that writeFile and copyFile use for `target`. It starts with
-// a dot and ends in ".tmp", so it never matches "*.html", "?.html" or "?.gif".
-fs::path temporaryFor(const fs::path& target);
-
 // Whether a path lies inside a folder (or is the folder), by their names alone; resolve links
 // first to ask where a path really leads.
 bool isInside(const fs::path& path, const fs::path& folder);
@@ -86,8 +75,6 @@ fs::path fromUtf8(const std::string& name);
 class RealDisk final : public Disk {
  public:
   std::string readFile(const fs::path& file) override;
-  void writeFile(const fs::path& file, std::string_view bytes) override;
-  void copyFile(const fs::path& from, const fs::path& to) override;
   void renameFile(const fs::path& from, const fs::path& to) override;
   void deleteFile(const fs::path& file) override;
   void makeFolder(const fs::path& folder) override;

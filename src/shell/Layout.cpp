@@ -1,5 +1,6 @@
 #include "shell/Layout.h"
 
+#include <algorithm>
 #include <vector>
 
 namespace shell {
@@ -38,6 +39,11 @@ bool isSystemFolder(std::string_view name) {
 
 bool isTemporaryName(std::string_view name) {
   return name.size() > 5 && name.front() == '.' && name.substr(name.size() - 4) == ".tmp";
+}
+
+std::string temporaryName(std::string target) {
+  std::replace(target.begin(), target.end(), '/', '-');
+  return "." + target + ".tmp";
 }
 
 std::string decimal(long value) { return std::to_string(value); }

@@ -22,7 +22,6 @@ inline constexpr const char* kPicturesFolder = "pics";
 inline constexpr const char* kRootFiles[] = {kAnswerKeyFile, kTitleFile, kIndex1File, kIndexFile};
 
 inline constexpr const char* kPagePattern = "*.html";
-inline constexpr const char* kPicturePattern = "?.gif";
 inline constexpr const char* kStrayPagePattern = "?.html";
 inline constexpr const char* kNoPicture = "00";
 
@@ -46,6 +45,9 @@ bool isSystemFolder(std::string_view name);
 
 // A name of the editor's own temporary files and folders: a dot, a name, ".tmp".
 bool isTemporaryName(std::string_view name);
+// The name in the root under which a change prepares `target`, a path relative to the root
+// with '/' ("2/3.html" -> ".2-3.html.tmp", stage folder "5" -> ".5.tmp").
+std::string temporaryName(std::string target);
 
 // Decimal text without leading zeros or spaces.
 std::string decimal(long value);

@@ -4,10 +4,6 @@
 
 namespace shell {
 
-fs::path temporaryFor(const fs::path& target) {
-  return target.parent_path() / fs::path(u8"." + target.filename().u8string() + u8".tmp");
-}
-
 bool isInside(const fs::path& path, const fs::path& folder) {
   const fs::path relative = path.lexically_relative(folder);
   return !relative.empty() && *relative.begin() != "..";

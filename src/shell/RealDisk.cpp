@@ -114,20 +114,13 @@ std::string RealDisk::readFile(const fs::path& file) {
   return bytes;
 }
 
-namespace {
-
-// Writes and syncs `bytes` into `path`; errors name `shownAs`.
-void putBytes(const fs::path& path, std::string_view bytes, const fs::path& shownAs) {
-  Fd fd(::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644));
-  if (fd.get() < 0) fail(shownAs, "не удалось записать файл", errno);
-  writeAll(fd.get(), bytes, shownAs);
-  if (::fsync(fd.get()) != 0) fail(shownAs, "не удалось записать файл", errno);
-  if (fd.close() != 0) fail(shownAs, "не удалось записать файл", errno);
+void RealDisk::putFile(const fs::path& file, std::string_view bytes) {
+  Fd fd(::open(file.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644));
+  if (fd.get() < 0) fail(file, "не удалось записать файл", errno);
+  writeAll(fd.get(), bytes, file);
+  if (::fsync(fd.get()) != 0) fail(file, "не удалось записать файл", errno);
+  if (fd.close() != 0) fail(file, "не удалось записать файл", errno);
 }
-
-}  // namespace
-
-void RealDisk::putFile(const fs::path& file, std::string_view bytes) { putBytes(file, bytes, file); }
 
 fs::path RealDisk::resolvedPath(const fs::path& path) {
   char* real = ::realpath(path.c_str(), nullptr);
@@ -142,24 +135,6 @@ fs::path RealDisk::resolvedPath(const fs::path& path) {
 std::string RealDisk::replaceBlocked(const fs::path&) { return {}; }
 
 bool RealDisk::writable(const fs::path& path) { return ::access(path.c_str(), W_OK) == 0; }
-
-void RealDisk::writeFile(const fs::path& file, std::string_view bytes) {
-  const fs::path temp = temporaryFor(file);
-  try {
-    putBytes(temp, bytes, file);
-  } catch (...) {
-    ::unlink(temp.c_str());
-    throw;
-  }
-  if (::rename(temp.c_str(), file.c_str()) != 0) {
-    int error = errno;
-    ::unlink(temp.c_str());
-    fail(file, "не удалось записать файл", error);
-  }
-  syncFolder(folderOf(file));
-}
-
-void RealDisk::copyFile(const fs::path& from, const fs::path& to) { writeFile(to, readFile(from)); }
 
 void RealDisk::renameFile(const fs::path& from, const fs::path& to) {
   if (::rename(from.c_str(), to.c_str()) != 0) {

@@ -80,49 +80,6 @@ DWORD moveReplacing(const fs::path& from, const fs::path& to) {
   });
 }
 
-// Writes and flushes `bytes` into `path`, creating or emptying it; errors name `shownAs`. No
-// other program may open the file while it is being written.
-void putBytes(const fs::path& path, std::string_view bytes, const fs::path& shownAs) {
-  const char* what = "не удалось записать файл";
-  // Windows refuses to empty a hidden or system file as a plain one. A temporary file left by
-  // an interrupted write may have been marked hidden (a network share hides names starting
-  // with a dot); it loses the mark first, so that it does not pass it on to the file it
-  // replaces.
-  const DWORD hidden = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
-  const DWORD existing = attributesOf(path);
-  if (existing != INVALID_FILE_ATTRIBUTES && !isFolder(existing) && (existing & hidden) != 0) {
-    ::SetFileAttributesW(path.c_str(), (existing & ~hidden) | FILE_ATTRIBUTE_NORMAL);
-  }
-  Handle file(::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                            FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!file.valid()) fail(shownAs, what, ::GetLastError());
-  const char* p = bytes.data();
-  std::size_t left = bytes.size();
-  while (left > 0) {
-    const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(left, 1u << 30));
-    DWORD written = 0;
-    if (!::WriteFile(file.get(), p, chunk, &written, nullptr))
-      fail(shownAs, what, ::GetLastError());
-    p += written;
-    left -= written;
-  }
-  if (!::FlushFileBuffers(file.get())) fail(shownAs, what, ::GetLastError());
-  if (!file.close()) fail(shownAs, what, ::GetLastError());
-}
-
-// Why a temporary file could not take the place of `target`. It was created in the same
-// folder, so the folder lets this user write; "access denied" then means the target is
-// read-only, or is a folder, or another program holds it open without letting it be replaced.
-std::string whyNotReplaced(const fs::path& target, DWORD error) {
-  const DWORD attributes = attributesOf(target);
-  if (error == ERROR_ACCESS_DENIED && attributes != INVALID_FILE_ATTRIBUTES) {
-    if (isFolder(attributes)) return "это папка, а не файл";
-    if ((attributes & FILE_ATTRIBUTE_READONLY) != 0) return "файл только для чтения";
-    return systemReasonWin(ERROR_SHARING_VIOLATION);
-  }
-  return systemReasonWin(error);
-}
-
 template <typename Keep>
 std::vector<std::string> listNames(const fs::path& folder, Keep keep) {
   WIN32_FIND_DATAW entry{};
@@ -183,26 +140,32 @@ std::string RealDisk::readFile(const fs::path& file) {
   return bytes;
 }
 
+// No other program may open the file while it is being written.
 void RealDisk::putFile(const fs::path& file, std::string_view bytes) {
-  putBytes(file, bytes, file);
-}
-
-void RealDisk::writeFile(const fs::path& file, std::string_view bytes) {
-  const fs::path temp = temporaryFor(file);
-  try {
-    putBytes(temp, bytes, file);
-  } catch (...) {
-    ::DeleteFileW(temp.c_str());
-    throw;
+  const char* what = "не удалось записать файл";
+  // Windows refuses to empty a hidden or system file as a plain one. A temporary file left by
+  // an interrupted write may have been marked hidden (a network share hides names starting
+  // with a dot); it loses the mark first, so that it does not pass it on to the file it
+  // replaces.
+  const DWORD hidden = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
+  const DWORD existing = attributesOf(file);
+  if (existing != INVALID_FILE_ATTRIBUTES && !isFolder(existing) && (existing & hidden) != 0) {
+    ::SetFileAttributesW(file.c_str(), (existing & ~hidden) | FILE_ATTRIBUTE_NORMAL);
   }
-  if (const DWORD error = moveReplacing(temp, file)) {
-    ::DeleteFileW(temp.c_str());
-    failWith(file, "не удалось записать файл", whyNotReplaced(file, error));
+  Handle out(::CreateFileW(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                           FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!out.valid()) fail(file, what, ::GetLastError());
+  const char* p = bytes.data();
+  std::size_t left = bytes.size();
+  while (left > 0) {
+    const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(left, 1u << 30));
+    DWORD written = 0;
+    if (!::WriteFile(out.get(), p, chunk, &written, nullptr)) fail(file, what, ::GetLastError());
+    p += written;
+    left -= written;
   }
-}
-
-void RealDisk::copyFile(const fs::path& from, const fs::path& to) {
-  writeFile(to, readFile(from));
+  if (!::FlushFileBuffers(out.get())) fail(file, what, ::GetLastError());
+  if (!out.close()) fail(file, what, ::GetLastError());
 }
 
 void RealDisk::renameFile(const fs::path& from, const fs::path& to) {

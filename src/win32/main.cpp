@@ -1,6 +1,6 @@
-// The editor program for Windows: finds the shell, builds the editor and its native window,
-// runs start-up and then the window's messages until the window is unloaded or an error ends
-// the run.
+// The editor program for Windows: finds the shell (the folder dropped onto it, or its own),
+// builds the editor and its native window, runs start-up and then the window's messages until the
+// window is unloaded or an error ends the run.
 
 #include <windows.h>
 // GDI+ expects min and max from the system headers.
@@ -11,7 +11,10 @@ using std::min;
 }  // namespace Gdiplus
 #include <gdiplus.h>
 
+#include <shellapi.h>
+
 #include <filesystem>
+#include <vector>
 
 #include "app/ShellRoot.h"
 #include "lifecycle/Editor.h"
@@ -19,6 +22,7 @@ using std::min;
 #include "volume/Generators.h"
 #include "win32/EditWindow.h"
 #include "win32/MessageBoxes.h"
+#include "window/Bindings.h"
 
 namespace {
 
@@ -41,9 +45,22 @@ class GdiPlus {
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show) {
   GdiPlus gdiPlus;
-  std::error_code error;
-  const std::filesystem::path root =
-      app::findShellRoot(app::programFolder(), std::filesystem::current_path(error));
+  // A folder dropped onto the program, or given to it, is the test to edit.
+  std::vector<std::filesystem::path> arguments;
+  int count = 0;
+  if (LPWSTR* given = CommandLineToArgvW(GetCommandLineW(), &count)) {
+    for (int i = 1; i < count; ++i) arguments.emplace_back(given[i]);
+    LocalFree(given);
+  }
+  std::filesystem::path root;
+  if (const auto error = window::runEvent([&] {
+        std::error_code unknown;
+        root = app::findShellRoot(app::programFolder(), std::filesystem::current_path(unknown),
+                                  arguments);
+      })) {
+    win32::showError(nullptr, *error);
+    return 1;
+  }
 
   shell::RealDisk disk;
   volume::SystemClock clock;

@@ -116,9 +116,8 @@ TEST(Startup, StageRepairAgainstTheStageFolders) {
     EXPECT_EQ(e.form.List1.Rows, rows(1, c.folders));
     std::multiset<std::string> reads;
     for (const auto& op : s.h->ownDisk.log()) {
-      static const std::set<std::string> changing{"writeFile",  "putFile",    "copyFile",
-                                                  "renameFile", "deleteFile", "makeFolder",
-                                                  "removeFolder", "syncFolder"};
+      static const std::set<std::string> changing{"putFile",    "renameFile",   "deleteFile",
+                                                  "makeFolder", "removeFolder", "syncFolder"};
       EXPECT_EQ(changing.count(op.name), 0u)
           << "start-up changed something: " << op.name << " " << op.path;
       if (op.name == "readFile") reads.insert(op.path.filename().string());
@@ -129,16 +128,24 @@ TEST(Startup, StageRepairAgainstTheStageFolders) {
   }
 }
 
-// A test at the root of a flash drive, beside the folders of the system: those are no stage,
-// are never touched, and do not stop a new stage or a removal. Any other folder is refused,
-// also when it appears while the editor runs, before anything is made.
+// A test at the root of a flash drive, beside the folders of the system, or with the Linux
+// editor copied into it (the program, qt.conf and its libraries under a dot folder): those are no
+// stage, are never touched, and do not stop a new stage, a removal or the exit's clean-up. Any
+// other folder is refused, also when it appears while the editor runs, before anything is made.
 TEST(Startup, TheSystemsFoldersAreNoPartOfTheTest) {
   const std::vector<std::string> system{".git", ".Trash-1000", "$RECYCLE.BIN",
-                                        "System Volume Information", "RECYCLER"};
+                                        "System Volume Information", "RECYCLER", ".test_editor"};
+  const std::vector<std::string> beside{"test_editor", "qt.conf",
+                                        ".test_editor/lib/libQt6Core.so.6",
+                                        ".test_editor/plugins/platforms/0.html"};
   support::Session s({}, [&](const fs::path& root) {
     for (const auto& name : system) {
       fs::create_directory(root / name);
       support::writeBytes(root / name / "0.html", "kept");
+    }
+    for (const auto& name : beside) {
+      fs::create_directories((root / name).parent_path());
+      support::writeBytes(root / name, "kept");
     }
   });
   EXPECT_EQ(s.form().List1.Rows, rows(1, 6));
@@ -148,8 +155,11 @@ TEST(Startup, TheSystemsFoldersAreNoPartOfTheTest) {
   s.editor().cmdDelLast_Click();
   EXPECT_EQ(s.state().StageCount, 6);
   s.chooseQuestion(6, 2);
-  s.editor().Form_Unload();
+  fs::copy_file(s.root() / "2" / "3.html", s.root() / "3.html");
+  s.editor().cmdEnd_Click();
+  EXPECT_FALSE(fs::exists(s.root() / "3.html")) << "the exit's clean-up of the root stopped";
   for (const auto& name : system) EXPECT_EQ(support::readBytes(s.root() / name / "0.html"), "kept");
+  for (const auto& name : beside) EXPECT_EQ(support::readBytes(s.root() / name), "kept");
 
   s.restart();
   fs::create_directory(s.root() / "extra");

@@ -77,7 +77,8 @@ std::string crlfJoin(const std::vector<std::string>& lines) {
 std::map<std::string, std::string> snapshot(const fs::path& root) {
   std::map<std::string, std::string> files;
   for (const auto& entry : fs::recursive_directory_iterator(root)) {
-    const std::string name = entry.path().lexically_relative(root).generic_string();
+    const std::u8string relative = entry.path().lexically_relative(root).generic_u8string();
+    const std::string name(relative.begin(), relative.end());
     if (entry.is_symlink()) files[name] = "link to " + fs::read_symlink(entry.path()).string();
     else if (entry.is_directory()) files[name + "/"] = "";
     else files[name] = readBytes(entry.path());
@@ -187,8 +188,16 @@ void buildShell(const fs::path& root, const ShellPlan& plan) {
   }
 }
 
-void FailingDisk::step(const char* name, const fs::path& path, bool changes,
-                       const std::function<void()>& half) {
+void FailingDisk::before(const Call& call) {
+  static const char* const kNames[] = {
+      "readFile",  "renameFile", "deleteFile", "makeFolder", "removeFolder",
+      "syncFolder", "listFolders", "listFiles", "fileExists", "folderExists",
+      "putFile",   "resolvedPath", "writable", "replaceBlocked"};
+  static_assert(std::size(kNames) == Call::ReplaceBlocked + 1);
+  const fs::path& path = call.path;
+  const bool changes = call.kind == Call::RenameFile || call.kind == Call::DeleteFile ||
+                       call.kind == Call::MakeFolder || call.kind == Call::RemoveFolder ||
+                       call.kind == Call::SyncFolder || call.kind == Call::PutFile;
   for (const auto& failing : failPaths) {
     if (failing == path) throw shell::ShellError(shell::utf8(path), "файл не читается (проверка)");
   }
@@ -198,82 +207,24 @@ void FailingDisk::step(const char* name, const fs::path& path, bool changes,
   if (dead_) throw shell::ShellError(shell::utf8(path), "программа остановлена (проверка)");
   if (onlyChanges && !changes) return;
   ++count_;
-  log_.push_back({name, path, {}});
+  const char* name = kNames[call.kind];
+  log_.push_back({name, path, call.to != nullptr ? *call.to : fs::path()});
   if (count_ == failAt_) {
-    if (halfway && half) half();
+    if (halfway && call.kind == Call::PutFile) {
+      real_.putFile(path, call.bytes.substr(0, call.bytes.size() / 2));
+    }
+    if (halfway && call.kind == Call::MakeFolder) real_.makeFolder(path);
     dead_ = halfway;
     throw shell::ShellError(shell::utf8(path), std::string("сбой записи (") + name + ")");
   }
 }
 
 bool FailingDisk::stopsHalfway(const std::string& name) {
-  return name == "putFile" || name == "writeFile" || name == "copyFile" || name == "makeFolder";
+  return name == "putFile" || name == "makeFolder";
 }
 
-std::string FailingDisk::readFile(const fs::path& f) {
-  step("readFile", f, false);
-  return real_.readFile(f);
-}
-void FailingDisk::writeFile(const fs::path& f, std::string_view b) {
-  step("writeFile", f, true, [&] { real_.putFile(shell::temporaryFor(f), b); });
-  real_.writeFile(f, b);
-}
-void FailingDisk::copyFile(const fs::path& from, const fs::path& to) {
-  step("copyFile", to, true, [&] { real_.putFile(shell::temporaryFor(to), real_.readFile(from)); });
-  real_.copyFile(from, to);
-}
-void FailingDisk::renameFile(const fs::path& from, const fs::path& to) {
-  step("renameFile", from, true);
-  log_.back().to = to;
-  real_.renameFile(from, to);
-}
-void FailingDisk::deleteFile(const fs::path& f) {
-  step("deleteFile", f, true);
-  real_.deleteFile(f);
-}
-void FailingDisk::makeFolder(const fs::path& f) {
-  step("makeFolder", f, true, [&] { real_.makeFolder(f); });
-  real_.makeFolder(f);
-}
-void FailingDisk::removeFolder(const fs::path& f) {
-  step("removeFolder", f, true);
-  real_.removeFolder(f);
-}
-void FailingDisk::syncFolder(const fs::path& f) {
-  step("syncFolder", f, true);
-  real_.syncFolder(f);
-}
-std::vector<std::string> FailingDisk::listFolders(const fs::path& f) {
-  step("listFolders", f, false);
-  return real_.listFolders(f);
-}
-std::vector<std::string> FailingDisk::listFiles(const fs::path& f, std::string_view p) {
-  step("listFiles", f, false);
-  return real_.listFiles(f, p);
-}
-bool FailingDisk::folderExists(const fs::path& f) {
-  step("folderExists", f, false);
-  return real_.folderExists(f);
-}
-bool FailingDisk::fileExists(const fs::path& f) {
-  step("fileExists", f, false);
-  return real_.fileExists(f);
-}
-void FailingDisk::putFile(const fs::path& f, std::string_view b) {
-  step("putFile", f, true, [&] { real_.putFile(f, b.substr(0, b.size() / 2)); });
-  real_.putFile(f, b);
-}
-fs::path FailingDisk::resolvedPath(const fs::path& f) {
-  step("resolvedPath", f, false);
-  return real_.resolvedPath(f);
-}
-std::string FailingDisk::replaceBlocked(const fs::path& f) {
-  step("replaceBlocked", f, false);
-  return real_.replaceBlocked(f);
-}
 bool FailingDisk::writable(const fs::path& f) {
-  step("writable", f, false);
-  return protected_.count(f) == 0 && real_.writable(f);
+  return ForwardingDisk::writable(f) && protected_.count(f) == 0;
 }
 
 bool RecordingDialogs::confirm(const std::string& text, const std::string& title) {

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "lifecycle/Editor.h"
-#include "shell/Disk.h"
+#include "support/ForwardingDisk.h"
 #include "volume/Generators.h"
 
 namespace support {
@@ -37,8 +37,8 @@ std::vector<std::string> crlfLines(const fs::path& file);
 // Lines joined with CR LF after each.
 std::string crlfJoin(const std::vector<std::string>& lines);
 
-// Every file under a folder with its bytes, by path relative to the folder ("2/3.html"); a
-// folder is recorded as its path with a trailing "/" and no bytes.
+// Every file under a folder with its bytes, by path relative to the folder, in UTF-8
+// ("2/3.html"); a folder is recorded as its path with a trailing "/" and no bytes.
 std::map<std::string, std::string> snapshot(const fs::path& root);
 // The entries that differ between two snapshots, as readable lines for a failure message.
 std::vector<std::string> differences(const std::map<std::string, std::string>& before,
@@ -67,17 +67,16 @@ void buildShell(const fs::path& root, const ShellPlan& plan = {});
 
 // The part of an operation that a test wants to fail.
 struct DiskOp {
-  std::string name;  // "readFile", "writeFile", ...
+  std::string name;  // "readFile", "putFile", ...
   fs::path path;
   fs::path to;  // where a rename puts the file
 };
 
 // A disk in front of the real one that counts the operations and fails the N-th one (1-based)
 // before it does anything, as a full disk or a pulled cable would; or, with `halfway`, after
-// it did part of its work, as a kill would: the temporary written and not renamed, half of a
-// file written, a folder made and not filled; nothing after it runs, as after a kill. 0 fails
-// none.
-class FailingDisk final : public shell::Disk {
+// it did part of its work, as a kill would: half of a file written, a folder made and not
+// filled; nothing after it runs, as after a kill. 0 fails none.
+class FailingDisk final : public ForwardingDisk {
  public:
   explicit FailingDisk(int failAt = 0) : failAt_(failAt) {}
   int count() const { return count_; }
@@ -98,29 +97,12 @@ class FailingDisk final : public shell::Disk {
   // Paths that this user may not write, as on a write-protected stick.
   void protect(const fs::path& path) { protected_.insert(path); }
 
-  std::string readFile(const fs::path& file) override;
-  void writeFile(const fs::path& file, std::string_view bytes) override;
-  void copyFile(const fs::path& from, const fs::path& to) override;
-  void renameFile(const fs::path& from, const fs::path& to) override;
-  void deleteFile(const fs::path& file) override;
-  void makeFolder(const fs::path& folder) override;
-  void removeFolder(const fs::path& folder) override;
-  void syncFolder(const fs::path& folder) override;
-  std::vector<std::string> listFolders(const fs::path& folder) override;
-  std::vector<std::string> listFiles(const fs::path& folder, std::string_view pattern) override;
-  bool fileExists(const fs::path& file) override;
-  bool folderExists(const fs::path& folder) override;
-  void putFile(const fs::path& file, std::string_view bytes) override;
-  fs::path resolvedPath(const fs::path& path) override;
   bool writable(const fs::path& path) override;
-  std::string replaceBlocked(const fs::path& file) override;
 
  private:
-  void step(const char* name, const fs::path& path, bool changes,
-            const std::function<void()>& half = {});
+  void before(const Call& call) override;
   std::set<fs::path> protected_;
   bool dead_ = false;
-  shell::RealDisk real_;
   int failAt_;
   int count_ = 0;
   std::vector<DiskOp> log_;

@@ -11,6 +11,7 @@
 
 #include "Rig.h"
 #include "app/ShellRoot.h"
+#include "shell/ShellError.h"
 #include "ui/CodePage.h"
 #include "ui/Widgets.h"
 
@@ -220,6 +221,30 @@ TEST(ShellRoot, ProgramFolderWithTheAnswerKeyElseWorkingFolder) {
   fs::remove(program.path() / "1.js");
   support::writeBytes(program.path() / "1.js", "");
   EXPECT_EQ(app::findShellRoot(program.path(), work.path()), program.path());
+
+  // A folder given wins over both, taken from the working folder when relative; a file stands
+  // for its folder; a path that is not there, or several, are refused by name.
+  fs::create_directories(work.path() / "Тест" / "pics");
+  support::writeBytes(work.path() / "Тест" / "index.html", "");
+  EXPECT_EQ(app::findShellRoot(program.path(), work.path(), {work.path() / "Тест"}),
+            work.path() / "Тест");
+  EXPECT_EQ(app::findShellRoot(program.path(), work.path(), {"Тест/"}), work.path() / "Тест");
+  EXPECT_EQ(app::findShellRoot(program.path(), work.path(), {"Тест/index.html"}),
+            work.path() / "Тест");
+  auto refusal = [&](std::vector<fs::path> arguments) {
+    try {
+      app::findShellRoot(program.path(), work.path(), arguments);
+    } catch (const shell::ShellError& e) {
+      return std::string(e.what());
+    }
+    return std::string("accepted");
+  };
+  const std::string missing = refusal({"Тест/pics/нет"});
+  EXPECT_NE(missing.find("«" + (work.path() / "Тест" / "pics" / "нет").string() + "» не найдена"),
+            std::string::npos)
+      << missing;
+  const std::string several = refusal({"Тест", "Тест/pics"});
+  EXPECT_NE(several.find("«Тест», «Тест/pics»"), std::string::npos) << several;
 }
 
 }  // namespace

@@ -1,20 +1,25 @@
 #!/usr/bin/env python3
 """Drives the Windows editor under Wine on an X display as a teacher would, and checks what it
-wrote: stage 3, question 4 chosen in the lists, answer 2 replaced by a text with symbols beyond
-Windows-1251 and the right-answer number by a digit and π (pasted through the clipboard; π is
-refused, and a note under the field says so), save. Then answer 1 and the right-answer number
+wrote: started from another folder with the test's folder as its argument (a folder dropped onto
+the program), stage 3, question 4 chosen in the lists, answer 2 replaced by a text with symbols
+beyond Windows-1251 and the right-answer number by a digit and π (pasted through the clipboard; π
+is refused, and a note under the field says so), save. Then answer 1 and the right-answer number
 changed again, not saved: the exit button asks, Отмена (Escape) keeps the editor open with
 nothing written, and closing the window (Alt+F4) asks again, answered Нет. Then exactly line 9
 of 2/3.html (the symbols as character references) and line 56 of 1.js differ from the model
-shell, and every other byte of the test is the same. Then, on a shell whose 1.js is empty: the
-error box titled as the window, and after OK the program ends with status 1, having written
-nothing.
+shell, and every other byte of the test is the same. Then, placed in the root of a shell whose
+1.js is empty: the error box titled as the window, and after OK the program ends with status 1,
+having written nothing; and the same box and status for a folder argument that does not exist.
 
     drive_window.py WINE EXE SAMPLE WORKDIR PLACES SCREENSHOT [DPI]
 
 With DPI (Wine's LogPixels, set by the caller), only the window at that DPI: its client area
 measures its designed size at 12 twips per pixel times DPI / 96, and the caption of Label15 grows
 with the DPI from its width at 96 (recorded in label-ink.txt beside the screenshot).
+
+With WINE "-", EXE is the Linux editor, run as it is: the edit and the broken shell both by a
+folder argument (its libraries stay beside it), and first a start on the test it sits in, with
+no argument, from another folder: its window on that test, and the exit button writes nothing.
 
 PLACES is the output of control-places (the shared design table in twips). The window is found
 on the display, its client area by its background colour; controls are clicked at their designed
@@ -79,12 +84,17 @@ def visible_windows(name):
     return found.stdout.split()
 
 
-def broken_shell(wine, exe, sample, work, log_file, screenshot):
-    """An error at start-up: one box titled as the window, then the end, with nothing written."""
-    shutil.rmtree(work, ignore_errors=True)
-    shutil.copytree(sample, work)
-    open(os.path.join(work, "1.js"), "wb").close()
-    editor = start(wine, exe, work, log_file)
+def start_on(wine, exe, folder, log_file):
+    """The program where it is, given the folder, from a working folder of its own."""
+    if wine != "-":
+        folder = "Z:" + folder.replace("/", "\\")
+    log = open(log_file, "w")
+    return subprocess.Popen(([] if wine == "-" else [wine]) + [exe, folder],
+                            cwd=os.path.dirname(log_file), stdout=log, stderr=log)
+
+
+def error_box(editor, screenshot, what):
+    """One box titled as the window; after OK the program ends with status 1."""
     boxes = []
     for _ in range(60):
         boxes = visible_windows("^Редактор теста$")
@@ -93,18 +103,35 @@ def broken_shell(wine, exe, sample, work, log_file, screenshot):
         time.sleep(0.5)
     if len(boxes) != 1:
         editor.kill()
-        fail(f"{len(boxes)} windows titled as the editor's for a broken 1.js, expected its error box")
+        fail(f"{len(boxes)} windows titled as the editor's for {what}, expected its error box")
     time.sleep(0.5)
     run("import", "-window", "root", screenshot)
-    run("xdotool", "key", "--window", boxes[0], "Return")
+    # The key goes to the focused box by the XTEST extension, press and release alike: sent to
+    # the box's window, the release of a key that closed a Qt box finds no window, and the server
+    # keeps the key held down for every window after.
+    run("xdotool", "windowfocus", boxes[0])
+    run("xdotool", "key", "Return")
     try:
         status = editor.wait(timeout=30)
     except subprocess.TimeoutExpired:
         editor.kill()
-        fail("the editor did not end after its error box")
+        fail(f"the editor did not end after its error box for {what}")
     if status != 1:
-        fail(f"after its error box the editor ended with status {status}, expected 1")
-    os.remove(os.path.join(work, "test_editor.exe"))
+        fail(f"after its error box for {what} the editor ended with status {status}, expected 1")
+
+
+def broken_shell(wine, exe, sample, work, log_file, screenshot):
+    """An error at start-up: one box titled as the window, then the end, with nothing written."""
+    shutil.rmtree(work, ignore_errors=True)
+    shutil.copytree(sample, work)
+    open(os.path.join(work, "1.js"), "wb").close()
+    if wine == "-":
+        editor = start_on(wine, exe, work, log_file)
+    else:
+        editor = start(wine, exe, work, log_file)
+    error_box(editor, screenshot, "a broken 1.js")
+    if wine != "-":
+        os.remove(os.path.join(work, "test_editor.exe"))
     for folder, _, files in os.walk(work):
         for name in files:
             path = os.path.relpath(os.path.join(folder, name), work)
@@ -116,25 +143,65 @@ def broken_shell(wine, exe, sample, work, log_file, screenshot):
                                                                 shallow=False):
                 fail(f"{path} was written by a start-up that failed")
     print("PASS: a broken 1.js: the error box, status 1, nothing written")
+    error_box(start_on(wine, exe, work + "-missing", log_file),
+              os.path.join(os.path.dirname(screenshot), "missing-folder.png"), "a missing folder")
+    print("PASS: a folder argument that does not exist: the error box, status 1")
 
 
-def open_window(wine, exe, sample, work, log_file):
-    """The editor started on a copy of the model test, its window, and the top left of its client
-    area."""
-    shutil.rmtree(work, ignore_errors=True)
-    shutil.copytree(sample, work)
-    editor = start(wine, exe, work, log_file)
+def window_origin(editor, what):
+    """The editor's window once it shows, and the top left pixel of its client area."""
     try:
         found = subprocess.run(["xdotool", "search", "--sync", "--onlyvisible", "--name",
                                 "Редактор теста"], capture_output=True, text=True, timeout=60)
     except subprocess.TimeoutExpired:
         editor.kill()
-        fail("no editor window within a minute")
+        fail(f"no editor window {what} within a minute")
     window = found.stdout.split()[0]
     geometry = dict(v.split("=") for v in run("xdotool", "getwindowgeometry", "--shell",
                                               window).split())
     time.sleep(1.0)
-    return editor, window, client_origin(int(geometry["X"]), int(geometry["Y"]))
+    return window, client_origin(int(geometry["X"]), int(geometry["Y"]))
+
+
+def snapshot(folder):
+    return {os.path.relpath(os.path.join(d, n), folder): open(os.path.join(d, n), "rb").read()
+            for d, _, names in os.walk(folder) for n in names}
+
+
+def own_test(exe, places, scale, screenshot, log_file):
+    """The Linux program in the root of its test, started with no argument from elsewhere: its
+    window on that test, question 7 of stage 1 with its picture, and the exit button leaves every
+    file as it was."""
+    before = snapshot(os.path.dirname(exe))
+    log = open(log_file, "w")
+    editor = subprocess.Popen([exe], cwd=os.path.dirname(log_file), stdout=log, stderr=log)
+    window, (ox, oy) = window_origin(editor, "on the test it sits in")
+
+    def click(name, dx=None, dy=None):
+        left, top, w, h = places[name]
+        x = ox + left * scale + (w * scale / 2 if dx is None else dx)
+        y = oy + top * scale + (h * scale / 2 if dy is None else dy)
+        run("xdotool", "mousemove", str(round(x)), str(round(y)), "click", "1")
+        time.sleep(0.4)
+
+    click("List1", 4, 6)
+    run("xdotool", "key", "--delay", "80", "Home")
+    click("List2", 4, 6)
+    run("xdotool", "key", "--delay", "80", "Home", *["Down"] * 6)
+    time.sleep(0.5)
+    run("import", "-window", window, screenshot)
+    click("cmdEnd")
+    try:
+        status = editor.wait(timeout=30)
+    except subprocess.TimeoutExpired:
+        editor.kill()
+        fail("the editor on its own test did not end after the exit button")
+    if status != 0:
+        fail(f"the editor on its own test ended with status {status}")
+    if snapshot(os.path.dirname(exe)) != before:
+        fail("the exit button changed the test the editor sits in")
+    print("PASS: started with no argument, the editor opened the test it sits in; "
+          "exit wrote nothing")
 
 
 def window_at(dpi, editor, ox, oy, places, screenshot):
@@ -171,13 +238,20 @@ def main():
     for line in open(places_file, encoding="utf-8"):
         name, *box = line.split()
         places[name] = [int(v) for v in box]
+    shutil.rmtree(work, ignore_errors=True)
+    shutil.copytree(sample, work)
     if len(sys.argv) > 7:
-        editor, _, (ox, oy) = open_window(wine, exe, sample, work, log_file)
+        editor = start_on(wine, exe, work, log_file)
+        _, (ox, oy) = window_origin(editor, "")
         window_at(int(sys.argv[7]), editor, ox, oy, places, screenshot)
         return
     scale = DPI / 96 / 12
 
-    editor, window, (ox, oy) = open_window(wine, exe, sample, work, log_file)
+    if wine == "-":
+        own_test(exe, places, scale, os.path.join(os.path.dirname(screenshot), "own-test.png"),
+                 log_file)
+    editor = start_on(wine, exe, work, log_file)
+    window, (ox, oy) = window_origin(editor, "")
     cw, ch = places["frmEdit"][2:4]
     print(f"client area at {ox},{oy}, {round(cw * scale)} x {round(ch * scale)} pixels")
 
@@ -207,7 +281,8 @@ def main():
         # then gives the text before.
         time.sleep(1.0)
         click(name)
-        keys("ctrl+Home", "ctrl+shift+End", "Delete", "ctrl+v")
+        # Home and shift+End for a one-line field of Qt, which has no Ctrl+Home or Ctrl+Shift+End.
+        keys("ctrl+Home", "Home", "ctrl+shift+End", "shift+End", "Delete", "ctrl+v")
 
     def ink(name):
         """How many pixels inside a control (its border left out) are not white."""
@@ -269,16 +344,21 @@ def main():
         time.sleep(0.5)
         keys(*names)
 
-    paste_over("Text1(1)", "не сохранять")
-    paste_over("Text1(5)", "1")
-    click("cmdEnd")
-    box = question_box()[0]
-    run("import", "-window", "root", os.path.join(os.path.dirname(screenshot), "question-box.png"))
-    press(box, "Escape")
-    question_box(gone=box)
-    # Closing the window asks again; the Tab key moves from Да to Нет, the space bar presses it.
-    press(window, "alt+F4")
-    press(question_box()[0], "Tab", "space")
+    if wine == "-":
+        # The Linux program, run here for the libraries it loads, just leaves; its exit question
+        # is tested with the Qt window's own tests (and closing needs a window manager).
+        click("cmdEnd")
+    else:
+        paste_over("Text1(1)", "не сохранять")
+        paste_over("Text1(5)", "1")
+        click("cmdEnd")
+        box = question_box()[0]
+        run("import", "-window", "root", os.path.join(os.path.dirname(screenshot), "question-box.png"))
+        press(box, "Escape")
+        question_box(gone=box)
+        # Closing the window asks again; the Tab key moves from Да to Нет, the space bar presses it.
+        press(window, "alt+F4")
+        press(question_box()[0], "Tab", "space")
     try:
         status = editor.wait(timeout=30)
     except subprocess.TimeoutExpired:
@@ -288,7 +368,6 @@ def main():
     if status != 0:
         fail(f"the editor ended with status {status}")
 
-    os.remove(os.path.join(work, "test_editor.exe"))
     changed = []
     for folder, _, files in os.walk(sample):
         for name in files:
@@ -323,7 +402,8 @@ def main():
         fail(f"1.js: lines {lines} changed, expected line 56 only")
     if key[56].rstrip(b"\r") != NEW_RIGHT.encode():
         fail(f"1.js line 56 is {key[56]!r}")
-    print("PASS: a note for the refused π; after Отмена and Нет, 2/3.html line 9 (with references) "
+    leaving = "exit" if wine == "-" else "Отмена and Нет"
+    print(f"PASS: a note for the refused π; after {leaving}, 2/3.html line 9 (with references) "
           "and 1.js line 56 changed, every other byte the same")
 
     broken_shell(wine, exe, sample, work, log_file,

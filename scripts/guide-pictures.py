@@ -1,0 +1,196 @@
+#!/usr/bin/env python3
+"""Takes the pictures of the teacher's guide from the real window: the Linux editor on a copy of
+the model test, on an X display of its own (DISPLAY), driven by clicks at the places of the
+shared design table as a teacher would. Then names the window's parts on the first picture with
+ImageMagick. Writes into OUT:
+
+    window.png      the window as it opens on the model test
+    parts.png       the same with its parts numbered and named
+    question.png    stage 1, question 7 chosen: the question, its answers and its picture
+    about.png       the box of "Справка"
+    new-stage.png   a new stage made and chosen: its question fields red
+    new-question.png  its first question saved, the next one made
+    remove.png      the question before the last stage is removed
+    no-test.png     the box for a folder that holds no test
+
+    guide-pictures.py PROGRAM SAMPLE PLACES OUT
+"""
+import os
+import shutil
+import subprocess
+import sys
+import tempfile
+import time
+
+sys.dont_write_bytecode = True
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "tests", "win32"))
+from drive_window import fail, run, visible_windows, window_origin  # noqa: E402
+
+SCALE = 1 / 12  # pixels a twip at 96 dots an inch
+
+# The parts named on parts.png: the name, the controls whose places it covers, and where its
+# number sits: on the top right corner of the frame ("tr"), its top left ("tl"), or just outside
+# it on the left ("l") or the right ("r"), wherever it hides the least.
+PARTS = [
+    ("Настройки теста", ["Label15", "Text2", "Label14", "Text3", "Label18", "txtAddr",
+                         "Label16", "txtT", "Label17", "txtMin"], "tr"),
+    ("Смена порядка вопросов", ["cmdMix"], "tl"),
+    ("Список этапов", ["List1"], "tr"),
+    ("Список вопросов этапа", ["List2"], "tr"),
+    ("Текст вопроса", ["Text1(0)"], "tr"),
+    ("Ответы 1–4", ["Text1(1)", "Text1(2)", "Text1(3)", "Text1(4)"], "tr"),
+    ("Номер правильного ответа", ["Text1(5)"], "r"),
+    ("Сохранить изменения", ["cmdSave"], "tr"),
+    ("Рисунок вопроса", ["Image1"], "tl"),
+    ("Нужен рисунок? Нет / Да", ["Frame4"], "l"),
+    ("Файлы рисунков", ["File2"], "tr"),
+    ("Этапы: число, новый этап, удаление", ["Frame1"], "tr"),
+    ("Справка", ["cmdAbout"], "l"),
+    ("Выход", ["cmdEnd"], "l"),
+]
+FONT = "Liberation-Sans-Bold"
+
+
+def main():
+    program, sample, places_file, out = sys.argv[1:5]
+    places = {}
+    for line in open(places_file, encoding="utf-8"):
+        name, *box = line.split()
+        places[name] = [int(v) for v in box]
+    os.makedirs(out, exist_ok=True)
+    work = tempfile.mkdtemp()
+    try:
+        shoot(program, sample, places, out, work)
+        name_parts(places, out)
+    finally:
+        shutil.rmtree(work, ignore_errors=True)
+
+
+def box(editor, what):
+    """The message box the editor shows, once it shows."""
+    for _ in range(60):
+        boxes = [b for b in visible_windows("Редактор теста|VARNOLIX|Лорвакс")
+                 if b not in box.main]
+        if boxes:
+            time.sleep(0.5)
+            return boxes[0]
+        if editor.poll() is not None:
+            fail(f"the editor ended instead of showing {what}")
+        time.sleep(0.5)
+    fail(f"no box for {what}")
+
+
+box.main = []
+
+
+def answer(window, key):
+    # Press and release by XTEST, to the box that has the focus (see drive_window.error_box).
+    run("xdotool", "windowfocus", window)
+    run("xdotool", "key", key)
+    time.sleep(0.5)
+
+
+def shoot(program, sample, places, out, work):
+    test = os.path.join(work, "test")
+    shutil.copytree(sample, test)
+    log = open(os.path.join(out, "editor.log"), "w")
+    editor = subprocess.Popen([program, test], cwd=work, stdout=log, stderr=log)
+    window, (ox, oy) = window_origin(editor, "on the model test")
+    box.main = [window]
+
+    def click(name, dx=None, dy=None):
+        if editor.poll() is not None:
+            fail(f"the editor ended early, with status {editor.returncode}")
+        left, top, w, h = places[name]
+        x = ox + (left + (w / 2 if dx is None else dx / SCALE)) * SCALE
+        y = oy + (top + (h / 2 if dy is None else dy / SCALE)) * SCALE
+        run("xdotool", "mousemove", str(round(x)), str(round(y)), "click", "1")
+        time.sleep(0.4)
+
+    def keys(*names):
+        run("xdotool", "key", "--delay", "80", *names)
+        time.sleep(0.4)
+
+    def picture(name, of=window):
+        # The pointer on the window's bare corner, so that no button shows it hovering and the
+        # window keeps the focus.
+        run("xdotool", "mousemove", str(ox + 4), str(oy + round(places["frmEdit"][3] * SCALE) - 3))
+        time.sleep(0.5)
+        run("import", "-window", of, os.path.join(out, name))
+
+    picture("window.png")
+    # The new stage first, on the window as it opened: a question shown before it has left one of
+    # the red fields drawn black on the screen under Xvfb (the window's own rendering of it is red).
+    click("cmdNewL")
+    click("List1", 4, 6)
+    keys("Home", *["Down"] * 6)
+    picture("new-stage.png")
+    click("cmdSave")
+    click("cmdNewN")
+    picture("new-question.png")
+
+    click("cmdDelLast")
+    confirm = box(editor, "the question before removing the last stage")
+    picture("remove.png", confirm)
+    answer(confirm, "Return")
+
+    click("List1", 4, 6)
+    keys("Home")
+    click("List2", 4, 6)
+    keys("Home", *["Down"] * 6)
+    picture("question.png")
+
+    click("cmdAbout")
+    about = box(editor, "the help box")
+    picture("about.png", about)
+    answer(about, "Return")
+    click("cmdEnd")
+    if editor.wait(timeout=30) != 0:
+        fail(f"the editor ended with status {editor.returncode}")
+
+    empty = os.path.join(work, "Папка без теста")
+    os.mkdir(empty)
+    box.main = []
+    editor = subprocess.Popen([program, empty], cwd=work, stdout=log, stderr=log)
+    message = box(editor, "a folder without a test")
+    picture("no-test.png", message)
+    answer(message, "Return")
+    if editor.wait(timeout=30) != 1:
+        fail(f"after its error box the editor ended with status {editor.returncode}")
+
+
+def name_parts(places, out):
+    """parts.png: each part framed and numbered on the window, the names listed under it."""
+    def px(v):
+        return round(v * SCALE)
+
+    def badge(cx, cy, number):
+        # A red disc with the number in white; text is placed by its top left corner.
+        return ["-fill", "#d00000", "-stroke", "white", "-strokewidth", "1",
+                "-draw", f"circle {cx},{cy} {cx + 10},{cy}", "-fill", "white", "-stroke", "none",
+                "-annotate", f"+{cx - (4 if number < 10 else 8)}+{cy - 8}", str(number)]
+
+    width, height = px(places["frmEdit"][2]), px(places["frmEdit"][3])
+    rows = (len(PARTS) + 1) // 2
+    draw = ["convert", os.path.join(out, "window.png"), "-background", "white",
+            "-gravity", "northwest", "-extent", f"{width}x{height + 20 + rows * 26}",
+            "-font", FONT, "-pointsize", "13"]
+    for number, (name, controls, corner) in enumerate(PARTS, start=1):
+        boxes = [places[c] for c in controls]
+        x0 = px(min(b[0] for b in boxes)) - 2
+        y0 = px(min(b[1] for b in boxes)) - 2
+        x1 = px(max(b[0] + b[2] for b in boxes)) + 1
+        y1 = px(max(b[1] + b[3] for b in boxes)) + 1
+        cx, cy = {"tr": (x1 - 11, y0 + 11), "tl": (x0 + 11, y0 + 11),
+                  "l": (x0 - 12, (y0 + y1) // 2), "r": (x1 + 12, (y0 + y1) // 2)}[corner]
+        draw += ["-fill", "none", "-stroke", "#d00000", "-strokewidth", "2",
+                 "-draw", f"rectangle {x0},{y0} {x1},{y1}"] + badge(cx, cy, number)
+        column, row = divmod(number - 1, rows)
+        lx, ly = 16 + column * (width // 2), height + 22 + row * 26
+        draw += badge(lx + 10, ly, number)
+        draw += ["-fill", "black", "-annotate", f"+{lx + 28}+{ly - 8}", name]
+    subprocess.run(draw + [os.path.join(out, "parts.png")], check=True)
+
+
+if __name__ == "__main__":
+    main()
