@@ -12,7 +12,7 @@
 
 #include "bench/Replay.h"
 #include "lifecycle/Editor.h"
-#include "volume/Generators.h"
+#include "lifecycle/Generators.h"
 
 namespace {
 
@@ -106,7 +106,7 @@ void runOnce(const Scenario& sc, const std::string& shell, bench::RecordingDisk&
   const fs::path root = freshCopy(shell, sc.changes);
   YesDialogs dialogs;
   NoonClock clock;
-  volume::FixedStartRandom random;
+  lifecycle::FixedStartRandom random;
   Editor editor({disk, dialogs, clock, random, nullptr}, root);
   if (sc.startupTimed) {
     timed([&] { editor.Form_Load(); });

@@ -41,7 +41,7 @@ void Editor::loadPicture(const fs::path& file) {
 // a digit names a picture of the list. A line that names no picture of the list shows "Да"
 // with no picture chosen and an empty preview; saving then keeps the line as it was.
 void Editor::showPicture() {
-  const std::string& line = state.PageHead[shell::page::kPicture];
+  const std::string& line = state_.PageHead[shell::page::kPicture];
   if (line == shell::kNoPicture) {
     selectOptIm(0);
     form.Image1.clear();
@@ -56,7 +56,7 @@ void Editor::showPicture() {
     return;
   }
   selectFile2(static_cast<int>(found - names.begin()));
-  loadPicture(state.ShellPath / shell::kPicturesFolder / (line + ".gif"));
+  loadPicture(state_.ShellPath / shell::kPicturesFolder / (line + ".gif"));
 }
 
 }  // namespace lifecycle

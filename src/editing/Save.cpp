@@ -9,7 +9,7 @@
 namespace lifecycle {
 
 void Editor::cmdSave_Click() {
-  EditorState& s = state;
+  EditorState& s = state_;
   Batch batch(*this);
   form.cmdDelLast.Enabled = true;
 
@@ -59,7 +59,7 @@ void Editor::cmdSave_Click() {
 // with no picture chosen keeps the line as it was read.
 std::string Editor::pictureLine() const {
   if (form.optIm == 0) return shell::kNoPicture;
-  if (form.File2.ListIndex < 0) return state.PageHead[shell::page::kPicture];
+  if (form.File2.ListIndex < 0) return state_.PageHead[shell::page::kPicture];
   return form.File2.Names[static_cast<std::size_t>(form.File2.ListIndex)].substr(0, 1);
 }
 

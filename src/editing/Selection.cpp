@@ -24,29 +24,29 @@ int rowValue(const std::string& text) {
 
 void Editor::List1_Click() {
   if (form.List1.selectedText().empty()) {
-    selectList1(state.StageCount - 1);
+    selectList1(state_.StageCount - 1);
     return;
   }
-  state.CurStage = static_cast<std::int16_t>(rowValue(form.List1.selectedText()));
+  state_.CurStage = static_cast<std::int16_t>(rowValue(form.List1.selectedText()));
 
   // The stage folder is the root's subfolder at the position of the chosen row, listed afresh
   // from the root rather than taken from what the folder list happens to show.
   const auto folders = testFolders();
   const auto position = static_cast<std::size_t>(form.List1.ListIndex);
-  const std::string expected = shell::stageFolderName(state.CurStage);
+  const std::string expected = shell::stageFolderName(state_.CurStage);
   if (position >= folders.size() || folders[position] != expected) {
-    throw ShellError(expected, "папка этапа " + shell::decimal(state.CurStage) +
+    throw ShellError(expected, "папка этапа " + shell::decimal(state_.CurStage) +
                                    " не найдена в папке теста");
   }
-  form.File1.Path = state.ShellPath / folders[position];
+  form.File1.Path = state_.ShellPath / folders[position];
   form.File1.Names = disk_.listFiles(form.File1.Path, form.File1.Pattern);
 
   form.List2.Enabled = true;
   for (auto& row : form.List2.Rows) row.clear();
   form.Dir1.ListIndex = form.List1.ListIndex;
-  const int last = state.CurStage == state.StageCount ? state.LastStageQuestions - 1 : 9;
+  const int last = state_.CurStage == state_.StageCount ? state_.LastStageQuestions - 1 : 9;
   fillQuestionRows(last);
-  form.Dir1.Path = state.ShellPath;
+  form.Dir1.Path = state_.ShellPath;
 
   // A blank selected row moves up by one; that selection shows the question itself.
   if (form.List2.selectedText().empty() && form.List2.ListIndex > 0) {
@@ -72,26 +72,26 @@ void Editor::fillQuestionRows(int last) {
 void Editor::List2_Click() {
   form.cmdSave.Enabled = true;
   if (form.List2.selectedText().empty()) {
-    if (selectList2(state.LastStageQuestions - 1)) return;
+    if (selectList2(state_.LastStageQuestions - 1)) return;
     throw ShellError("", "в списке вопросов не выбран вопрос");
   }
-  state.CurQuestion = static_cast<std::int16_t>(rowValue(form.List2.selectedText()));
-  state.PagePath = form.File1.Path / shell::pageName(state.CurQuestion);
+  state_.CurQuestion = static_cast<std::int16_t>(rowValue(form.List2.selectedText()));
+  state_.PagePath = form.File1.Path / shell::pageName(state_.CurQuestion);
   readPage();
 
-  form.Text1Red = state.CurStage == state.StageCount &&
-                  state.CurQuestion == state.LastStageQuestions;
+  form.Text1Red = state_.CurStage == state_.StageCount &&
+                  state_.CurQuestion == state_.LastStageQuestions;
   showPicture();
-  for (std::size_t i = 0; i < shell::page::kFields; ++i) form.Text1[i] = state.PageHead[shell::page::field(i)];
+  for (std::size_t i = 0; i < shell::page::kFields; ++i) form.Text1[i] = state_.PageHead[shell::page::field(i)];
   form.Text1[5] =
-      state.Answers[static_cast<std::size_t>(shell::answerSlot(state.CurStage, state.CurQuestion))];
+      state_.Answers[static_cast<std::size_t>(shell::answerSlot(state_.CurStage, state_.CurQuestion))];
   savedQuestion_ = questionView();
 }
 
 void Editor::readPage() {
-  const std::string bytes = disk_.readFile(state.PagePath);
-  shell::readTable(bytes, shell::kPageShape, shown(state.PagePath), state.PageHead,
-                   state.PageTail, state.PageTailCount);
+  const std::string bytes = disk_.readFile(state_.PagePath);
+  shell::readTable(bytes, shell::kPageShape, shown(state_.PagePath), state_.PageHead,
+                   state_.PageTail, state_.PageTailCount);
 }
 
 }  // namespace lifecycle

@@ -1,10 +1,10 @@
-#include "volume/Generators.h"
+#include "lifecycle/Generators.h"
 
 #include <sys/time.h>
 
 #include <ctime>
 
-namespace volume {
+namespace lifecycle {
 
 double SystemClock::secondsSinceMidnight() {
   timeval now{};
@@ -24,4 +24,4 @@ float FixedStartRandom::next() {
   return static_cast<float>(state_) / 16777216.0f;
 }
 
-}  // namespace volume
+}  // namespace lifecycle

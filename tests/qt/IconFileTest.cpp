@@ -7,7 +7,7 @@
 #include <QProcess>
 #include <QTemporaryDir>
 
-#include "ui/Icon.h"
+#include "qt/Icon.h"
 
 namespace {
 
@@ -21,8 +21,8 @@ TEST(IconFile, HoldsTheWindowIconsPixelsAndMask) {
   ASSERT_FALSE(written.isNull());
   ASSERT_EQ(written.size(), QSize(16, 16));
   written = written.convertToFormat(QImage::Format_ARGB32);
-  const QImage expected = ui::iconImage().convertToFormat(QImage::Format_ARGB32);
-  const QImage mask = ui::iconMask().toImage();
+  const QImage expected = qt::iconImage().convertToFormat(QImage::Format_ARGB32);
+  const QImage mask = qt::iconMask().toImage();
   int opaque = 0;
   for (int y = 0; y < 16; ++y) {
     for (int x = 0; x < 16; ++x) {

@@ -6,7 +6,7 @@
 #include <QTest>
 #include <gtest/gtest.h>
 
-namespace uitest {
+namespace qttest {
 
 Rig::Rig(const fs::path& root)
     : window(dialogs, [this](QWidget*, const QString& message) { errors.push_back(message); }),
@@ -56,8 +56,8 @@ void choose(Rig& rig, int stage, int question) {
   clickRow(rig.list("List1"), stage - 1);
   clickRow(rig.list("List2"), question - 1);
   ASSERT_TRUE(rig.errors.empty());
-  ASSERT_EQ(rig.editor.state.CurStage, stage);
-  ASSERT_EQ(rig.editor.state.CurQuestion, question);
+  ASSERT_EQ(rig.editor.state().CurStage, stage);
+  ASSERT_EQ(rig.editor.state().CurQuestion, question);
 }
 
 namespace {
@@ -111,4 +111,4 @@ std::string bytes(std::initializer_list<unsigned char> codes) {
   return out;
 }
 
-}  // namespace uitest
+}  // namespace qttest

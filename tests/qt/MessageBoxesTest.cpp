@@ -10,9 +10,9 @@
 
 #include "Rig.h"
 #include "window/About.h"
-#include "ui/MessageBoxes.h"
+#include "qt/MessageBoxes.h"
 
-namespace uitest {
+namespace qttest {
 namespace {
 
 // Runs `show`, which opens a modal box, and answers the box with `press` once it is up,
@@ -38,7 +38,7 @@ SeenBox answer(QMessageBox::StandardButton press, const std::function<void()>& s
 }
 
 TEST(MessageBoxes, PlainBoxesWithTheirButtons) {
-  ui::MessageBoxes boxes;
+  qt::MessageBoxes boxes;
   const SeenBox about = answer(QMessageBox::Ok, [&] { boxes.inform(window::aboutText(), window::aboutTitle()); });
   ASSERT_TRUE(about.seen);
   EXPECT_EQ(about.title.toStdString(), window::aboutTitle());
@@ -65,7 +65,7 @@ TEST(MessageBoxes, PlainBoxesWithTheirButtons) {
   EXPECT_EQ(three.labels, (QStringList{"Да", "Нет", "Отмена"}));
 
   const SeenBox error = answer(QMessageBox::Ok, [&] {
-    ui::showError(nullptr, QString::fromUtf8("1.js: файл не найден"));
+    qt::showError(nullptr, QString::fromUtf8("1.js: файл не найден"));
   });
   ASSERT_TRUE(error.seen);
   EXPECT_EQ(error.title, "Редактор теста");
@@ -75,4 +75,4 @@ TEST(MessageBoxes, PlainBoxesWithTheirButtons) {
 }
 
 }  // namespace
-}  // namespace uitest
+}  // namespace qttest

@@ -7,7 +7,7 @@
 
 class QWidget;
 
-namespace ui {
+namespace qt {
 
 // The editor's modal message boxes: plain boxes without an icon, centred on the window.
 class MessageBoxes final : public lifecycle::Dialogs {
@@ -28,4 +28,4 @@ QString boxText(const std::string& text);
 // The box that reports an error that ends the editor.
 void showError(QWidget* parent, const QString& message);
 
-}  // namespace ui
+}  // namespace qt

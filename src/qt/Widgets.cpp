@@ -1,4 +1,4 @@
-#include "ui/Widgets.h"
+#include "qt/Widgets.h"
 
 #include <QSignalBlocker>
 
@@ -17,9 +17,9 @@
 #include <algorithm>
 #include <limits>
 
-#include "ui/CodePage.h"
+#include "qt/CodePage.h"
 
-namespace ui {
+namespace qt {
 
 namespace {
 
@@ -227,4 +227,4 @@ void ChoiceList::focusInEvent(QFocusEvent* event) {
   }
 }
 
-}  // namespace ui
+}  // namespace qt

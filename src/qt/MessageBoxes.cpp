@@ -1,12 +1,12 @@
-#include "ui/MessageBoxes.h"
+#include "qt/MessageBoxes.h"
 
 #include <QMessageBox>
 #include <QPushButton>
 
-#include "ui/CodePage.h"
+#include "qt/CodePage.h"
 #include "window/Layout.h"
 
-namespace ui {
+namespace qt {
 
 namespace {
 
@@ -58,4 +58,4 @@ void showError(QWidget* parent, const QString& message) {
   box.exec();
 }
 
-}  // namespace ui
+}  // namespace qt

@@ -3,7 +3,7 @@
 #include <filesystem>
 #include <vector>
 
-namespace app {
+namespace lifecycle {
 
 // The folder of the running program's file: where the editor sits when it ships in the root
 // of a shell. Empty when the system does not tell.
@@ -23,4 +23,4 @@ std::filesystem::path findShellRoot(const std::filesystem::path& programFolder,
                                     const std::filesystem::path& workingFolder,
                                     const std::vector<std::filesystem::path>& arguments = {});
 
-}  // namespace app
+}  // namespace lifecycle

@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include "app/ShellRoot.h"
+#include "lifecycle/ShellRoot.h"
 #include "shell/Disk.h"
 #include "shell/Russian.h"
 #include "shell/ShellError.h"
@@ -135,7 +135,7 @@ TEST(WindowsDisk, FoldersTheSystemHidesAreNotStages) {
             (std::vector<std::string>{"0", "1", "2", "3", "4", "5", "pics"}));
   support::Harness h(dir.path());
   EXPECT_NO_THROW(h.editor.Form_Load());
-  EXPECT_EQ(h.editor.state.StageCount, 6);
+  EXPECT_EQ(h.editor.state().StageCount, 6);
 }
 
 TEST(WindowsDisk, ResolvedPathsWriteAccessFolderRenamesAndTheProgramFolder) {
@@ -162,7 +162,7 @@ TEST(WindowsDisk, ResolvedPathsWriteAccessFolderRenamesAndTheProgramFolder) {
   EXPECT_EQ(readBytes(dir.path() / "5" / "1.js"), "key");
   EXPECT_FALSE(fs::exists(folder));
 
-  EXPECT_TRUE(fs::is_regular_file(app::programFolder() / "core_tests.exe"));
+  EXPECT_TRUE(fs::is_regular_file(lifecycle::programFolder() / "core_tests.exe"));
 }
 
 }  // namespace

@@ -17,9 +17,9 @@
 #include <set>
 
 #include "Rig.h"
-#include "ui/Icon.h"
+#include "qt/Icon.h"
 
-namespace uitest {
+namespace qttest {
 namespace {
 
 struct Expected {
@@ -146,7 +146,7 @@ QColor frameGrey() { return QColor(170, 170, 170); }
 TEST(WindowLayout, EveryControlAsDesignedBeforeStartUp) {
   support::TempDir dir;
   Rig rig(dir.path());
-  const ui::EditWindow& w = rig.window;
+  const qt::EditWindow& w = rig.window;
   EXPECT_EQ(w.objectName(), "frmEdit");
   EXPECT_EQ(w.windowTitle(), "Редактор теста");
 
@@ -191,11 +191,11 @@ TEST(WindowLayout, EveryControlAsDesignedBeforeStartUp) {
 
 TEST(WindowLayout, PlacesSizesAndFontsAfterScalingToTheScreen) {
   Started s;
-  const ui::EditWindow& w = s.rig->window;
+  const qt::EditWindow& w = s.rig->window;
   ASSERT_FALSE(w.ended());
   const double dpi = w.logicalDpiY();
   EXPECT_EQ(dpi, 96.0);  // the offscreen screen; every expectation below holds on any screen
-  EXPECT_DOUBLE_EQ(s.rig->editor.state.ScaleFactor, 15.0 / 12.0);
+  EXPECT_DOUBLE_EQ(s.rig->editor.state().ScaleFactor, 15.0 / 12.0);
 
   // The client area: 10320 x 7650 twips.
   EXPECT_EQ(w.width(), 860);
@@ -217,7 +217,7 @@ TEST(WindowLayout, PlacesSizesAndFontsAfterScalingToTheScreen) {
 TEST(WindowLayout, ScalingFollowsTheFactorAndTheScreensTwipsPerPixel) {
   support::TempDir dir;
   Rig rig(dir.path());
-  ui::EditWindow& w = rig.window;
+  qt::EditWindow& w = rig.window;
   EXPECT_DOUBLE_EQ(w.twipsPerPixelY(), 1440.0 / w.logicalDpiY());
   const double tpp = w.twipsPerPixelY();
 
@@ -242,7 +242,7 @@ TEST(WindowLayout, ScalingFollowsTheFactorAndTheScreensTwipsPerPixel) {
 // it.)
 TEST(WindowLayout, ControlsLieOnTopWhereTheyAreUsed) {
   Started s;
-  const ui::EditWindow& w = s.rig->window;
+  const qt::EditWindow& w = s.rig->window;
   for (const Expected& e : kDesign) {
     const std::string name = e.name;
     const QWidget* c = w.control(name);
@@ -259,7 +259,7 @@ TEST(WindowLayout, ControlsLieOnTopWhereTheyAreUsed) {
 
 TEST(WindowLayout, TabOrderStartsAtTheExitButton) {
   Started s;
-  const ui::EditWindow& w = s.rig->window;
+  const qt::EditWindow& w = s.rig->window;
 
   std::vector<std::pair<int, std::string>> byTab;
   for (const Expected& e : kDesign) {
@@ -328,7 +328,7 @@ TEST(WindowLayout, QuestionListShowsTenQuestionsWithoutScrolling) {
 
 TEST(WindowLayout, Colours) {
   Started s;
-  const ui::EditWindow& w = s.rig->window;
+  const qt::EditWindow& w = s.rig->window;
   auto background = [](const QWidget* c) {
     EXPECT_TRUE(c->autoFillBackground()) << c->objectName().toStdString();
     return c->palette().color(c->backgroundRole());
@@ -358,7 +358,7 @@ TEST(WindowLayout, Colours) {
 }
 
 TEST(WindowLayout, IconIsSixteenPixelsInSixteenColours) {
-  const QImage image = ui::iconImage();
+  const QImage image = qt::iconImage();
   EXPECT_EQ(image.size(), QSize(16, 16));
   EXPECT_EQ(image.colorCount(), 16);
   std::set<int> used;
@@ -366,7 +366,7 @@ TEST(WindowLayout, IconIsSixteenPixelsInSixteenColours) {
     for (int x = 0; x < 16; ++x) used.insert(image.pixelIndex(x, y));
   }
   EXPECT_GE(used.size(), 4u);  // a drawing, not a blot
-  const QImage mask = ui::iconMask().toImage();
+  const QImage mask = qt::iconMask().toImage();
   std::set<int> maskValues;  // some pixels shown, some not
   for (int y = 0; y < 16; ++y) {
     for (int x = 0; x < 16; ++x) maskValues.insert(mask.pixelIndex(x, y));
@@ -379,4 +379,4 @@ TEST(WindowLayout, IconIsSixteenPixelsInSixteenColours) {
 }
 
 }  // namespace
-}  // namespace uitest
+}  // namespace qttest

@@ -17,7 +17,7 @@
 // beeps, and a note under the field (a label named "refusal" on the field's window) says why
 // for a few seconds.
 
-namespace ui {
+namespace qt {
 
 // A one-line text box.
 class LineField final : public QLineEdit {
@@ -95,4 +95,4 @@ class PictureBox final : public QFrame {
   QImage picture_;
 };
 
-}  // namespace ui
+}  // namespace qt

@@ -12,9 +12,9 @@
 
 #include "lifecycle/Editor.h"
 #include "support/Fixtures.h"
-#include "ui/EditWindow.h"
+#include "qt/EditWindow.h"
 
-namespace uitest {
+namespace qttest {
 
 namespace fs = std::filesystem;
 
@@ -27,7 +27,7 @@ struct Rig {
   support::FixedClock clock;
   support::ScriptedRandom random;
   std::vector<QString> errors;
-  ui::EditWindow window;
+  qt::EditWindow window;
   lifecycle::Editor editor;
 
   template <class T>
@@ -64,4 +64,4 @@ QString textOf(const QWidget* field);
 // Windows-1251 bytes spelled out, for comparing with the files.
 std::string bytes(std::initializer_list<unsigned char> codes);
 
-}  // namespace uitest
+}  // namespace qttest

@@ -1,6 +1,6 @@
-#include "ui/CodePage.h"
+#include "qt/CodePage.h"
 
-namespace ui {
+namespace qt {
 
 QString fromCodePage(std::string_view bytes) {
   return QString::fromStdU16String(window::fromCodePage(bytes));
@@ -14,4 +14,4 @@ QString mendInput(const QString& text, FieldRule rule, char32_t* refused) {
   return QString::fromStdU16String(window::mendInput(units(text), rule, refused));
 }
 
-}  // namespace ui
+}  // namespace qt

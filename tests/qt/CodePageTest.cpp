@@ -6,9 +6,9 @@
 #include <QTest>
 
 #include "Rig.h"
-#include "ui/CodePage.h"
+#include "qt/CodePage.h"
 
-namespace uitest {
+namespace qttest {
 namespace {
 
 // A title line with a non-breaking space and the byte 0x98, which the code page leaves
@@ -91,11 +91,11 @@ TEST(CodePage, ListsAndLabelsAreDecoded) {
   // The fixture's question text holds Cyrillic bytes; the field shows them as letters.
   choose(r, 1, 1);
   const QString question = textOf(r.window.control("Text1(0)"));
-  EXPECT_EQ(ui::toCodePage(question), support::pageLines(1, 1)[5]);
+  EXPECT_EQ(qt::toCodePage(question), support::pageLines(1, 1)[5]);
   EXPECT_FALSE(question.contains(QChar(0xFFFD)));
   EXPECT_EQ(r.list("File1")->item(0)->text(), "0.html");
   EXPECT_EQ(r.list("Dir1")->item(6)->text(), "pics");
 }
 
 }  // namespace
-}  // namespace uitest
+}  // namespace qttest

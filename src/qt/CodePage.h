@@ -7,7 +7,7 @@
 
 #include "window/CodePage.h"
 
-namespace ui {
+namespace qt {
 
 // The code page and the field rules of window/CodePage.h, for QString. See there.
 
@@ -22,4 +22,4 @@ inline std::u16string_view units(const QString& text) {
   return {reinterpret_cast<const char16_t*>(text.utf16()), static_cast<std::size_t>(text.size())};
 }
 
-}  // namespace ui
+}  // namespace qt

@@ -1,4 +1,4 @@
-#include "ui/EditWindow.h"
+#include "qt/EditWindow.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -9,11 +9,11 @@
 #include <QStyledItemDelegate>
 #include <algorithm>
 
-#include "ui/Icon.h"
-#include "ui/Widgets.h"
+#include "qt/Icon.h"
+#include "qt/Widgets.h"
 #include "window/Layout.h"
 
-namespace ui {
+namespace qt {
 
 using window::ControlDesign;
 using window::ControlId;
@@ -296,4 +296,4 @@ void EditWindow::quit(int status) {
   QCoreApplication::exit(status);
 }
 
-}  // namespace ui
+}  // namespace qt

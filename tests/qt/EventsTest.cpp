@@ -10,12 +10,12 @@
 #include <QRadioButton>
 
 #include "Rig.h"
-#include "app/ShellRoot.h"
+#include "lifecycle/ShellRoot.h"
 #include "shell/ShellError.h"
-#include "ui/CodePage.h"
-#include "ui/Widgets.h"
+#include "qt/CodePage.h"
+#include "qt/Widgets.h"
 
-namespace uitest {
+namespace qttest {
 namespace {
 
 std::vector<std::string> lines(const fs::path& file) { return support::crlfLines(file); }
@@ -27,7 +27,7 @@ TEST(Events, ChoosingAndSavingAQuestion) {
   EXPECT_EQ(r.list("List2")->count(), 10);
   // The question shown is page 1 of stage 2, decoded from the code page.
   const auto page = support::pageLines(2, 1);
-  EXPECT_EQ(textOf(r.window.control("Text1(0)")), ui::fromCodePage(page[5]));
+  EXPECT_EQ(textOf(r.window.control("Text1(0)")), qt::fromCodePage(page[5]));
 
   typeInto(r.window.control("Text1(1)"), QString::fromUtf8(" Новый"));
   click(r.button("cmdSave"));
@@ -56,7 +56,7 @@ TEST(Events, NewStageNewQuestionAndRemoval) {
   ASSERT_TRUE(r.button("cmdNewN")->isEnabled());
   click(r.button("cmdNewN"));
   ASSERT_TRUE(r.errors.empty());
-  EXPECT_EQ(r.editor.state.LastStageQuestions, 2);
+  EXPECT_EQ(r.editor.state().LastStageQuestions, 2);
   EXPECT_EQ(r.list("List2")->count(), 2);
   EXPECT_EQ(r.list("List2")->currentRow(), 1);
   EXPECT_FALSE(r.button("cmdNewN")->isEnabled());
@@ -92,7 +92,7 @@ TEST(Events, PictureOptionsAndPreview) {
     support::writeBytes(root / "pics" / "1.gif", png.toStdString());
   });
   Rig& r = *s.rig;
-  auto* preview = dynamic_cast<ui::PictureBox*>(r.window.control("Image1"));
+  auto* preview = dynamic_cast<qt::PictureBox*>(r.window.control("Image1"));
   ASSERT_NE(preview, nullptr);
   clickRow(r.list("List1"), 0);
   EXPECT_TRUE(preview->picture().isNull());
@@ -185,13 +185,13 @@ TEST(Events, OnlyAClickOrAnArrowKeyChoosesARow) {
     QApplication::sendEvent(r.list(name), &focus);
     EXPECT_EQ(r.list(name)->currentRow(), -1) << name;
   }
-  EXPECT_EQ(r.editor.state.CurStage, 0);
+  EXPECT_EQ(r.editor.state().CurStage, 0);
   EXPECT_EQ(r.editor.form.File2.ListIndex, -1);
   EXPECT_EQ(r.writes(), 0);
   QKeyEvent down(QEvent::KeyPress, Qt::Key_Down, Qt::NoModifier);
   QApplication::sendEvent(r.list("List1"), &down);
-  EXPECT_EQ(r.editor.state.CurStage, 1);
-  EXPECT_EQ(r.editor.state.CurQuestion, 10);  // no question row chosen yet: the last one
+  EXPECT_EQ(r.editor.state().CurStage, 1);
+  EXPECT_EQ(r.editor.state().CurQuestion, 10);  // no question row chosen yet: the last one
   EXPECT_TRUE(r.errors.empty());
 }
 
@@ -215,25 +215,25 @@ TEST(Events, HandlerErrorEndsWithoutShutdown) {
 
 TEST(ShellRoot, ProgramFolderWithTheAnswerKeyElseWorkingFolder) {
   support::TempDir program, work;
-  EXPECT_EQ(app::findShellRoot(program.path(), work.path()), work.path());
+  EXPECT_EQ(lifecycle::findShellRoot(program.path(), work.path()), work.path());
   fs::create_directory(program.path() / "1.js");  // a folder of that name does not count
-  EXPECT_EQ(app::findShellRoot(program.path(), work.path()), work.path());
+  EXPECT_EQ(lifecycle::findShellRoot(program.path(), work.path()), work.path());
   fs::remove(program.path() / "1.js");
   support::writeBytes(program.path() / "1.js", "");
-  EXPECT_EQ(app::findShellRoot(program.path(), work.path()), program.path());
+  EXPECT_EQ(lifecycle::findShellRoot(program.path(), work.path()), program.path());
 
   // A folder given wins over both, taken from the working folder when relative; a file stands
   // for its folder; a path that is not there, or several, are refused by name.
   fs::create_directories(work.path() / "Тест" / "pics");
   support::writeBytes(work.path() / "Тест" / "index.html", "");
-  EXPECT_EQ(app::findShellRoot(program.path(), work.path(), {work.path() / "Тест"}),
+  EXPECT_EQ(lifecycle::findShellRoot(program.path(), work.path(), {work.path() / "Тест"}),
             work.path() / "Тест");
-  EXPECT_EQ(app::findShellRoot(program.path(), work.path(), {"Тест/"}), work.path() / "Тест");
-  EXPECT_EQ(app::findShellRoot(program.path(), work.path(), {"Тест/index.html"}),
+  EXPECT_EQ(lifecycle::findShellRoot(program.path(), work.path(), {"Тест/"}), work.path() / "Тест");
+  EXPECT_EQ(lifecycle::findShellRoot(program.path(), work.path(), {"Тест/index.html"}),
             work.path() / "Тест");
   auto refusal = [&](std::vector<fs::path> arguments) {
     try {
-      app::findShellRoot(program.path(), work.path(), arguments);
+      lifecycle::findShellRoot(program.path(), work.path(), arguments);
     } catch (const shell::ShellError& e) {
       return std::string(e.what());
     }
@@ -248,4 +248,4 @@ TEST(ShellRoot, ProgramFolderWithTheAnswerKeyElseWorkingFolder) {
 }
 
 }  // namespace
-}  // namespace uitest
+}  // namespace qttest

@@ -20,8 +20,8 @@
 #include "../Rig.h"
 #include "lifecycle/Editor.h"
 #include "shell/Disk.h"
-#include "ui/EditWindow.h"
-#include "volume/Generators.h"
+#include "qt/EditWindow.h"
+#include "lifecycle/Generators.h"
 
 namespace {
 
@@ -39,17 +39,17 @@ void typeOver(QWidget* field, const QString& text) {
   field->setFocus();
   QTest::keyClick(field, Qt::Key_A, Qt::ControlModifier);
   QTest::keyClick(field, Qt::Key_Delete);
-  ASSERT_TRUE(uitest::textOf(field).isEmpty());
-  uitest::typeInto(field, text);
+  ASSERT_TRUE(qttest::textOf(field).isEmpty());
+  qttest::typeInto(field, text);
 }
 
 TEST(EditFlow, ChooseChangeSaveAndExit) {
   shell::RealDisk disk;
-  volume::SystemClock clock;
-  volume::FixedStartRandom random;
+  lifecycle::SystemClock clock;
+  lifecycle::FixedStartRandom random;
   support::RecordingDialogs dialogs;
   std::vector<QString> errors;
-  ui::EditWindow window(dialogs, [&](QWidget*, const QString& m) { errors.push_back(m); });
+  qt::EditWindow window(dialogs, [&](QWidget*, const QString& m) { errors.push_back(m); });
   lifecycle::Editor editor({disk, dialogs, clock, random, &window}, request.shell);
   window.attach(editor);
 
@@ -59,26 +59,26 @@ TEST(EditFlow, ChooseChangeSaveAndExit) {
 
   auto* stages = qobject_cast<QListWidget*>(window.control("List1"));
   auto* questions = qobject_cast<QListWidget*>(window.control("List2"));
-  uitest::clickRow(stages, request.stage - 1);
-  uitest::clickRow(questions, request.question - 1);
+  qttest::clickRow(stages, request.stage - 1);
+  qttest::clickRow(questions, request.question - 1);
   ASSERT_TRUE(errors.empty()) << errors.front().toStdString();
-  ASSERT_EQ(editor.state.CurStage, request.stage);
-  ASSERT_EQ(editor.state.CurQuestion, request.question);
+  ASSERT_EQ(editor.state().CurStage, request.stage);
+  ASSERT_EQ(editor.state().CurQuestion, request.question);
 
   auto field = [&](int i) { return window.control("Text1(" + std::to_string(i) + ")"); };
   for (const auto& [i, text] : request.fields) {
-    std::cout << "before: field " << i << " \"" << uitest::textOf(field(i)).toStdString() << "\"\n";
+    std::cout << "before: field " << i << " \"" << qttest::textOf(field(i)).toStdString() << "\"\n";
     typeOver(field(i), text);
-    EXPECT_EQ(uitest::textOf(field(i)), text);
+    EXPECT_EQ(qttest::textOf(field(i)), text);
   }
-  std::cout << "before: right answer " << uitest::textOf(field(5)).toStdString() << "\n";
+  std::cout << "before: right answer " << qttest::textOf(field(5)).toStdString() << "\n";
   typeOver(field(5), request.right);
-  EXPECT_EQ(uitest::textOf(field(5)), request.right);
+  EXPECT_EQ(qttest::textOf(field(5)), request.right);
 
-  uitest::click(qobject_cast<QAbstractButton*>(window.control("cmdSave")));
+  qttest::click(qobject_cast<QAbstractButton*>(window.control("cmdSave")));
   ASSERT_TRUE(errors.empty()) << errors.front().toStdString();
 
-  uitest::click(qobject_cast<QAbstractButton*>(window.control("cmdEnd")));
+  qttest::click(qobject_cast<QAbstractButton*>(window.control("cmdEnd")));
   ASSERT_TRUE(errors.empty()) << errors.front().toStdString();
   EXPECT_TRUE(editor.unloaded());
   EXPECT_TRUE(window.ended());

@@ -8,10 +8,10 @@
 
 #include "lifecycle/Editor.h"
 #include "lifecycle/Seams.h"
-#include "ui/MessageBoxes.h"
+#include "qt/MessageBoxes.h"
 #include "window/Driver.h"
 
-namespace ui {
+namespace qt {
 
 // The window frmEdit in Qt: the controls of the design table and the toolkit's primitives on
 // them. Every event goes to the shared driver (window/Driver.h), which runs the editor's handler
@@ -22,7 +22,7 @@ class EditWindow final : public QWidget, public lifecycle::Screen, private windo
   // Shows the message of an error that ends the editor.
   using ErrorReport = std::function<void(QWidget* window, const QString& message)>;
 
-  explicit EditWindow(lifecycle::Dialogs& dialogs, ErrorReport report = ui::showError);
+  explicit EditWindow(lifecycle::Dialogs& dialogs, ErrorReport report = qt::showError);
   ~EditWindow() override;
 
   // Connects the window to the editor and shows the editor's Form.
@@ -70,4 +70,4 @@ class EditWindow final : public QWidget, public lifecycle::Screen, private windo
   window::Driver driver_;
 };
 
-}  // namespace ui
+}  // namespace qt

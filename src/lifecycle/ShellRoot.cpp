@@ -1,4 +1,4 @@
-#include "app/ShellRoot.h"
+#include "lifecycle/ShellRoot.h"
 
 #include <string>
 #include <system_error>
@@ -11,7 +11,7 @@
 #include "shell/Russian.h"
 #include "shell/ShellError.h"
 
-namespace app {
+namespace lifecycle {
 
 std::filesystem::path programFolder() {
 #ifdef _WIN32
@@ -71,4 +71,4 @@ std::filesystem::path findShellRoot(const std::filesystem::path& programFolder,
   return workingFolder;
 }
 
-}  // namespace app
+}  // namespace lifecycle

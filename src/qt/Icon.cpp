@@ -1,11 +1,11 @@
-#include "ui/Icon.h"
+#include "qt/Icon.h"
 
 #include <QBitmap>
 #include <QPixmap>
 
 #include "window/Icon.h"
 
-namespace ui {
+namespace qt {
 
 using window::kIconSize;
 
@@ -33,4 +33,4 @@ QIcon editorIcon() {
   return QIcon(pixmap);
 }
 
-}  // namespace ui
+}  // namespace qt
