@@ -29,17 +29,24 @@ void Editor::List1_Click() {
   }
   state_.CurStage = static_cast<std::int16_t>(rowValue(form.List1.selectedText()));
 
-  // The stage folder is the root's subfolder at the position of the chosen row, listed afresh
-  // from the root rather than taken from what the folder list happens to show.
-  const auto folders = testFolders();
+  // The stage folder is the root's subfolder at the position of the chosen row, as start-up and
+  // the operations that make or remove a stage have listed them.
+  const auto& folders = form.Dir1.Entries;
   const auto position = static_cast<std::size_t>(form.List1.ListIndex);
   const std::string expected = shell::stageFolderName(state_.CurStage);
-  if (position >= folders.size() || folders[position] != expected) {
-    throw ShellError(expected, "папка этапа " + shell::decimal(state_.CurStage) +
-                                   " не найдена в папке теста");
+  const auto missing = [&] {
+    return ShellError(expected, "папка этапа " + shell::decimal(state_.CurStage) +
+                                    " не найдена в папке теста");
+  };
+  if (position >= folders.size() || folders[position].filename() != expected) throw missing();
+  form.File1.Path = folders[position];
+  try {
+    form.File1.Names = disk_.listFiles(form.File1.Path, form.File1.Pattern);
+  } catch (const ShellError&) {
+    // A stage folder taken away while the editor runs is named as a stage.
+    if (!disk_.folderExists(form.File1.Path)) throw missing();
+    throw;
   }
-  form.File1.Path = state_.ShellPath / folders[position];
-  form.File1.Names = disk_.listFiles(form.File1.Path, form.File1.Pattern);
 
   form.List2.Enabled = true;
   for (auto& row : form.List2.Rows) row.clear();

@@ -33,6 +33,14 @@ void Editor::Batch::commit() {
 fs::path Editor::rootFile(const char* name) const { return state_.ShellPath / name; }
 
 std::string Editor::shown(const fs::path& path) const {
+  // The paths the editor makes start with the root's own name: the part after it is the
+  // relative name, found without taking the paths apart.
+  const auto& root = state_.ShellPath.native();
+  const auto& full = path.native();
+  if (full.size() > root.size() + 1 && full.compare(0, root.size(), root) == 0 &&
+      fs::path::value_type(full[root.size()]) == fs::path::preferred_separator) {
+    return shell::utf8Generic(fs::path(full.substr(root.size() + 1)));
+  }
   fs::path relative = path.lexically_relative(state_.ShellPath);
   if (relative.empty() || *relative.begin() == "..") return shell::utf8(path);
   return shell::utf8Generic(relative);
@@ -116,8 +124,9 @@ void Editor::writeAnswerKey() {
 // The root's folders that belong to the test, in name order, checked by the rules of the
 // layout: the system's own folders are left out, and any other folder that is neither a stage
 // nor the pictures folder is refused, as is a gap in the stage folders.
-std::vector<std::string> Editor::testFolders() {
-  std::vector<std::string> names = disk_.listFolders(state_.ShellPath);
+std::vector<std::string> Editor::testFolders() { return testFolders(disk_.listFolders(state_.ShellPath)); }
+
+std::vector<std::string> Editor::testFolders(std::vector<std::string> names) {
   names.erase(std::remove_if(names.begin(), names.end(),
                              [](const std::string& name) { return shell::isSystemFolder(name); }),
               names.end());

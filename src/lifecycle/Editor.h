@@ -107,9 +107,12 @@ class Editor {
 
   // Start-up.
   void refuseNoTest();
-  void listRoot();
+  void listRoot(const std::vector<std::string>& folders);
+  // The root's folders of the test, listed now or as the caller has just listed them.
   std::vector<std::string> testFolders();
-  void refuseOutsideLinks();
+  std::vector<std::string> testFolders(std::vector<std::string> listed);
+  std::vector<fs::path> refuseOutsideLinks();
+  void removeLeftovers(const std::vector<fs::path>& files);
   void warnIfReadOnly();
   void rebuildStageList();
   void readAnswerKey();

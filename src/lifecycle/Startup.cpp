@@ -27,11 +27,15 @@ void Editor::Form_Load() {
   form.cmdNewN.Enabled = false;
   state_.ShellPath = shellRoot_;
   refuseNoTest();
-  listRoot();
-  refuseOutsideLinks();
+  const std::vector<std::string> folders = disk_.listFolders(state_.ShellPath);
+  listRoot(folders);
+  const std::vector<fs::path> leftovers = refuseOutsideLinks();
   // Work that an interruption left half done is finished (or its temporaries removed) before
   // the test is read; the root is listed again when that changed something.
-  if (shell::Change::recover(disk_, state_.ShellPath)) listRoot();
+  if (shell::Change::recover(disk_, state_.ShellPath, folders)) {
+    listRoot(disk_.listFolders(state_.ShellPath));
+  }
+  removeLeftovers(leftovers);
   form.File2.Path = state_.ShellPath / shell::kPicturesFolder;
   form.File2.Names = disk_.listFiles(form.File2.Path, form.File2.Pattern);
   rebuildStageList();
@@ -61,16 +65,17 @@ void Editor::refuseNoTest() {
 // Points Dir1 at the shell root. The root may hold only the pictures folder and the stage
 // folders 0, 1, ... without gaps: any other folder would be counted as a stage, or would take
 // the list position of one.
-void Editor::listRoot() {
+void Editor::listRoot(const std::vector<std::string>& folders) {
   form.Dir1.Path = state_.ShellPath;
-  const std::vector<std::string> names = testFolders();
+  const std::vector<std::string> names = testFolders(folders);
   form.Dir1.Entries.clear();
   for (const auto& name : names) form.Dir1.Entries.push_back(state_.ShellPath / name);
 }
 
 // The editor writes and deletes only inside the test's folder: a file or folder of the test
-// that is a link leading elsewhere is refused before anything is written.
-void Editor::refuseOutsideLinks() {
+// that is a link leading elsewhere is refused before anything is written. Each stage folder is
+// listed here once; what of it is the editor's leftover temporaries is returned.
+std::vector<fs::path> Editor::refuseOutsideLinks() {
   const fs::path root = disk_.resolvedPath(state_.ShellPath);
   auto check = [&](const fs::path& path, const char* what) {
     if (shell::isInside(disk_.resolvedPath(path), root)) return;
@@ -79,11 +84,31 @@ void Editor::refuseOutsideLinks() {
                                       "теста. Замените ссылку настоящей копией");
   };
   for (const char* name : shell::kRootFiles) check(rootFile(name), "файл");
+  std::vector<fs::path> leftovers;
   for (const auto& folder : form.Dir1.Entries) {
     check(folder, "папку");
     if (folder.filename() == shell::kPicturesFolder) continue;
-    for (const auto& page : disk_.listFiles(folder, shell::kPagePattern)) check(folder / page, "файл");
+    for (const auto& name : disk_.listFiles(folder, "*")) {
+      if (shell::matchesPattern(name, shell::kPagePattern)) check(folder / name, "файл");
+      if (shell::isTemporaryName(name)) leftovers.push_back(folder / shell::fromUtf8(name));
+    }
   }
+  return leftovers;
+}
+
+// Temporary files that an older run of the editor left beside the pages of a stage: they were
+// found by the link check's listing, and go once recovery has finished (a stage folder that
+// recovery removed has taken its own with it).
+void Editor::removeLeftovers(const std::vector<fs::path>& files) {
+  std::vector<fs::path> folders;
+  for (const auto& file : files) {
+    if (!disk_.fileExists(file)) continue;
+    disk_.deleteFile(file);
+    if (std::find(folders.begin(), folders.end(), file.parent_path()) == folders.end()) {
+      folders.push_back(file.parent_path());
+    }
+  }
+  for (const auto& folder : folders) disk_.syncFolder(folder);
 }
 
 // A test on a write-protected stick or a CD opens for reading; the teacher learns at once that

@@ -43,12 +43,15 @@ void Editor::cmdNewL_Click() {
   form.cmdSave.Enabled = false;
   form.Label11.Caption = "0";
 
-  // The folder appears with its ten pages in one step, or not at all.
-  const fs::path to = state_.ShellPath / shell::decimal(state_.StageCount);
+  // The folder appears with its ten pages in one step, or not at all; the root holds it beside
+  // the folders listed above.
+  const std::string folder = shell::stageFolderName(state_.StageCount + 1);
   Batch batch(*this);
-  change().addFolder(to, std::move(pages));
+  change().addFolder(state_.ShellPath / folder, std::move(pages));
   batch.commit();
-  listRoot();
+  std::vector<std::string> folders = names;
+  folders.insert(std::upper_bound(folders.begin(), folders.end(), folder), folder);
+  listRoot(folders);
   rebuildStageList();
   state_.StageCount += 1;
   state_.QuestionSaved.fill(0);

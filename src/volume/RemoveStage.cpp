@@ -28,12 +28,15 @@ void Editor::RemoveLastStage() {
     if (!shell::isInside(disk_.resolvedPath(folder), disk_.resolvedPath(state_.ShellPath))) {
       throw shell::ShellError(shown(folder), "это ссылка на папку вне папки теста; этап не удалён");
     }
-    form.File1.Path = folder;
-    form.File1.Names = disk_.listFiles(folder, form.File1.Pattern);
     // A folder that could not be emptied and removed is refused before anything changes: one
     // with files other than pages only, or with folders inside. Temporary files that an
     // interrupted run of the editor left belong to the stage and go with it.
     const auto files = disk_.listFiles(folder, "*");
+    form.File1.Path = folder;
+    form.File1.Names.clear();
+    for (const auto& name : files) {
+      if (shell::matchesPattern(name, form.File1.Pattern)) form.File1.Names.push_back(name);
+    }
     const bool others = std::any_of(files.begin(), files.end(), [](const std::string& name) {
       return !shell::isTemporaryName(name);
     });
