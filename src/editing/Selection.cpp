@@ -97,8 +97,13 @@ void Editor::List2_Click() {
 
 void Editor::readPage() {
   const std::string bytes = disk_.readFile(state_.PagePath);
-  shell::readTable(bytes, shell::kPageShape, shown(state_.PagePath), state_.PageHead,
-                   state_.PageTail, state_.PageTailCount);
+  try {
+    shell::readTable(bytes, shell::kPageShape, {}, state_.PageHead, state_.PageTail,
+                     state_.PageTailCount);
+  } catch (const ShellError& e) {
+    // Named only when it is needed: a page that does not fit the layout.
+    throw ShellError(shown(state_.PagePath), e.problem());
+  }
 }
 
 }  // namespace lifecycle

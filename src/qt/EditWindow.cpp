@@ -76,8 +76,8 @@ EditWindow::EditWindow(lifecycle::Dialogs& dialogs, ErrorReport report)
     : report_(std::move(report)), driver_(*this, dialogs) {
   build();
   connectEvents();
-  // As designed: 12 twips per pixel, fonts at their own sizes, until start-up scales it.
-  place(1.0 / 12.0, 1.0);
+  // Placed and given its fonts once, by start-up's scaling: fonts set twice would be looked up
+  // twice, at two sizes, which costs the window most of its start.
 }
 
 // The controls go away after this, and may signal as they do; nothing reaches the driver then.
@@ -199,13 +199,18 @@ void EditWindow::connectEvents() {
 void EditWindow::place(double pixelsPerTwip, double fontFactor) {
   auto px = [pixelsPerTwip](int twips) { return qRound(twips * pixelsPerTwip); };
   setFixedSize(px(window::kClientWidth), px(window::kClientHeight));
-  setFont(designedFont(window::kWindowFont, fontFactor));
+  std::vector<QFont> fonts;  // by FontId, each made once
+  for (int id = 0; id < static_cast<int>(FontId::None); ++id) {
+    fonts.push_back(designedFont(static_cast<FontId>(id), fontFactor));
+  }
   const auto designs = window::controls();
   for (std::size_t i = 0; i < widgets_.size(); ++i) {
     const ControlDesign& d = designs[i];
     widgets_[i]->setGeometry(px(d.left), px(d.top), px(d.width), px(d.height));
-    if (d.font != FontId::None) widgets_[i]->setFont(designedFont(d.font, fontFactor));
+    if (d.font != FontId::None) widgets_[i]->setFont(fonts[static_cast<std::size_t>(d.font)]);
   }
+  // The window's own font last: it reaches only the controls without a font of their own.
+  setFont(fonts[static_cast<std::size_t>(window::kWindowFont)]);
 }
 
 double EditWindow::twipsPerPixelY() const {

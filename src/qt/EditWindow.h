@@ -41,7 +41,7 @@ class EditWindow final : public QWidget, public lifecycle::Screen, private windo
   // Places every control at its designed twips x factor / twips per pixel and sizes every
   // font at its designed points x factor: on any screen a control measures its twips / 12 in
   // pixels and a font has the pixel size it has at 120 pixels per inch. Always computed from
-  // the design, so it does not matter how often it runs.
+  // the design, so it does not matter how often it runs; until it runs the window is unplaced.
   void scaleWindow(double factor) override;
 
  protected:
