@@ -33,14 +33,6 @@ void Editor::Batch::commit() {
 fs::path Editor::rootFile(const char* name) const { return state_.ShellPath / name; }
 
 std::string Editor::shown(const fs::path& path) const {
-  // The paths the editor makes start with the root's own name: the part after it is the
-  // relative name, found without taking the paths apart.
-  const auto& root = state_.ShellPath.native();
-  const auto& full = path.native();
-  if (full.size() > root.size() + 1 && full.compare(0, root.size(), root) == 0 &&
-      fs::path::value_type(full[root.size()]) == fs::path::preferred_separator) {
-    return shell::utf8Generic(fs::path(full.substr(root.size() + 1)));
-  }
   fs::path relative = path.lexically_relative(state_.ShellPath);
   if (relative.empty() || *relative.begin() == "..") return shell::utf8(path);
   return shell::utf8Generic(relative);

@@ -3,7 +3,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 
-#include "qt/CodePage.h"
+#include "window/CodePage.h"
 #include "window/Layout.h"
 
 namespace qt {
@@ -18,7 +18,7 @@ QString utf8(std::string_view text) {
 }  // namespace
 
 QString boxText(const std::string& text) {
-  return QString::fromStdU16String(window::boxText(units(utf8(text)), u"\n"));
+  return QString::fromStdU16String(window::boxText(utf8(text).toStdU16String(), u"\n"));
 }
 
 bool MessageBoxes::confirm(const std::string& text, const std::string& title) {

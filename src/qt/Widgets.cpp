@@ -17,11 +17,17 @@
 #include <algorithm>
 #include <limits>
 
-#include "qt/CodePage.h"
 
 namespace qt {
 
 namespace {
+
+using window::FieldRule;
+
+// window::mendInput on the toolkit's strings.
+QString mendInput(const QString& text, FieldRule rule, char32_t* refused = nullptr) {
+  return QString::fromStdU16String(window::mendInput(text.toStdU16String(), rule, refused));
+}
 
 // A beep, and the note under the field that says which character was left out and why; the
 // note goes after a few seconds, or shows the next refusal instead.

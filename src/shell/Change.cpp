@@ -166,9 +166,9 @@ void replay(Disk& disk, const fs::path& root, const std::vector<Step>& steps) {
   syncChanged(disk, root, steps);
 }
 
-// Removes the temporaries of a change that did not reach its journal, from the root and the
-// stage folders; tells whether there were any.
-// `folders`: the root's subfolders as listed before any journal was replayed.
+// Removes the temporaries of a change that did not reach its journal from the root (where a
+// change makes them all); tells whether there were any. `folders`: the root's subfolders as
+// listed before any journal was replayed.
 bool removeTemporaries(Disk& disk, const fs::path& root, const std::vector<std::string>& folders) {
   bool removed = false;
   for (const auto& name : disk.listFiles(root, "*")) {

@@ -29,8 +29,6 @@ constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBO
 
 COLORREF colour(const int (&c)[3]) { return RGB(c[0], c[1], c[2]); }
 
-
-
 LRESULT callOld(HWND hwnd, UINT message, WPARAM w, LPARAM l) {
   auto old = reinterpret_cast<WNDPROC>(GetPropW(hwnd, kOldProc));
   return CallWindowProcW(old, hwnd, message, w, l);

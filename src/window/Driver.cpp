@@ -44,11 +44,9 @@ void update(std::optional<Value>& shown, const Value& now, Set set) {
 }  // namespace
 
 ControlId controlId(std::string_view name) {
-  const auto designs = controls();
-  for (ControlId i = 0; i < designs.size(); ++i) {
-    if (designs[i].name == name) return i;
-  }
-  throw std::logic_error("no control " + std::string(name) + " in the window's design");
+  const ControlDesign* design = findControl(name);
+  if (design == nullptr) throw std::logic_error("no control " + std::string(name) + " in the design");
+  return static_cast<ControlId>(design - controls().data());
 }
 
 std::span<const ControlId> tabOrder() {

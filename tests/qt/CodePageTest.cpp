@@ -6,7 +6,7 @@
 #include <QTest>
 
 #include "Rig.h"
-#include "qt/CodePage.h"
+#include "window/CodePage.h"
 
 namespace qttest {
 namespace {
@@ -91,7 +91,7 @@ TEST(CodePage, ListsAndLabelsAreDecoded) {
   // The fixture's question text holds Cyrillic bytes; the field shows them as letters.
   choose(r, 1, 1);
   const QString question = textOf(r.window.control("Text1(0)"));
-  EXPECT_EQ(qt::toCodePage(question), support::pageLines(1, 1)[5]);
+  EXPECT_EQ(window::toCodePage(question.toStdU16String()), support::pageLines(1, 1)[5]);
   EXPECT_FALSE(question.contains(QChar(0xFFFD)));
   EXPECT_EQ(r.list("File1")->item(0)->text(), "0.html");
   EXPECT_EQ(r.list("Dir1")->item(6)->text(), "pics");

@@ -12,7 +12,7 @@
 #include "Rig.h"
 #include "lifecycle/ShellRoot.h"
 #include "shell/ShellError.h"
-#include "qt/CodePage.h"
+#include "window/CodePage.h"
 #include "qt/Widgets.h"
 
 namespace qttest {
@@ -27,7 +27,7 @@ TEST(Events, ChoosingAndSavingAQuestion) {
   EXPECT_EQ(r.list("List2")->count(), 10);
   // The question shown is page 1 of stage 2, decoded from the code page.
   const auto page = support::pageLines(2, 1);
-  EXPECT_EQ(textOf(r.window.control("Text1(0)")), qt::fromCodePage(page[5]));
+  EXPECT_EQ(textOf(r.window.control("Text1(0)")), QString::fromStdU16String(window::fromCodePage(page[5])));
 
   typeInto(r.window.control("Text1(1)"), QString::fromUtf8(" Новый"));
   click(r.button("cmdSave"));
