@@ -209,14 +209,17 @@ function shellKey() {/* Ключ ответов и параметры теста. Программа в конце файла 
 1
 ^ этап 10, вопрос 10 */}
 
-// The quiz program. index.html runs the test; the other pages load this file only to pass
-// their lines to index.html (each file:// page is an origin of its own, so they talk by postMessage).
-(function shellEngine() {
+// The quiz program of the model test, written into the tail of 1.js after the answer key.
+// index.html runs the test; the other pages load 1.js only to pass their lines to index.html.
+// The line numbers it reads come from scripts/sample/layout.mjs, as the argument of its call.
+/* global shellKey */
+/* exported shellEngine */
+function shellEngine(layout) {
   'use strict';
+  const { LINES, PER_STAGE, MAX_STAGES } = layout;
   window.testShellReady = true;
   const doc = document;
   const role = doc.documentElement.getAttribute('data-page') || '';
-  const PER_STAGE = 10, MAX_STAGES = 10;
 
   // shellKey() starts at line 0 of this file and its comment runs to line 209, so line n of its
   // source is line n of 1.js. Values are read by line number and may hold any text but the comment end.
@@ -227,10 +230,10 @@ function shellKey() {/* Ключ ответов и параметры теста. Программа в конце файла 
     return /^[+-]?(\d+(\.\d*)?|\.\d+)$/.test(t) ? Number(t) : NaN;
   }
   const key = {
-    stages: Math.min(MAX_STAGES, Math.max(0, Math.trunc(number(keyLine(1))) || 0)),
-    minutes: number(keyLine(4)),
-    pass: number(keyLine(7)),
-    answer: (slot) => keyLine(10 + 2 * slot).trim(),
+    stages: Math.min(MAX_STAGES, Math.max(0, Math.trunc(number(keyLine(LINES.key.stages))) || 0)),
+    minutes: number(keyLine(LINES.key.minutes)),
+    pass: number(keyLine(LINES.key.pass)),
+    answer: (slot) => keyLine(LINES.key.answers + 2 * slot).trim(),
   };
 
   // Each page ends its line 0 with <plaintext>: everything after it is raw text to the HTML parser
@@ -302,13 +305,13 @@ function shellKey() {/* Ключ ответов и параметры теста. Программа в конце файла 
   function titleCard(t) {
     return h('section', { class: 'card', 'data-screen': 'title' },
       h('p', { class: 'kicker' }, 'Тестирование по курсу'),
-      h('h1', { 'data-field': 'course' }, shown(line(t, 4))),
+      h('h1', { 'data-field': 'course' }, shown(line(t, LINES.title.course))),
       h('dl', { class: 'facts' },
-        fact('Проверяющий орган', shown(line(t, 2)), 'inspector'),
-        fact('Число этапов', line(t, 6), 'stages'),
+        fact('Проверяющий орган', shown(line(t, LINES.title.inspector)), 'inspector'),
+        fact('Число этапов', line(t, LINES.title.stages), 'stages'),
         fact('Вопросов в каждом этапе', String(PER_STAGE), 'per-stage'),
-        fact('Длительность теста, мин.', line(t, 8), 'minutes'),
-        fact('Минимальный процент правильных ответов', line(t, 10), 'pass')));
+        fact('Длительность теста, мин.', line(t, LINES.title.minutes), 'minutes'),
+        fact('Минимальный процент правильных ответов', line(t, LINES.title.pass), 'pass')));
   }
 
   // The question as its page gives it: line 3 picture, line 5 text, lines 7, 9, 11, 13 answers.
@@ -317,9 +320,9 @@ function shellKey() {/* Ключ ответов и параметры теста. Программа в конце файла 
       h('p', { class: 'where' }, `Этап ${at.stage} из ${at.stages} · вопрос ${at.question} из ${PER_STAGE}`),
       h('div', { class: 'progress' }, h('i', { style: `width:${Math.round((100 * at.slot) / (at.stages * PER_STAGE))}%` })),
       h('h2', {}, `Вопрос ${at.slot + 1}`),
-      h('p', { class: 'qtext', 'data-field': 'text' }, shown(line(lines, 5))));
+      h('p', { class: 'qtext', 'data-field': 'text' }, shown(line(lines, LINES.page.text))));
     const ready = () => card.setAttribute('data-ready', '1');
-    const picture = line(lines, 3).trim();
+    const picture = line(lines, LINES.page.picture).trim();
     if (picture !== '' && picture !== '00') {
       const img = h('img', { alt: 'Рисунок к вопросу', 'data-picture': picture });
       const fig = h('figure', { hidden: true }, img);
@@ -333,14 +336,14 @@ function shellKey() {/* Ключ ответов и параметры теста. Программа в конце файла 
       list.append(h('li', {}, h('label', {},
         h('input', { type: 'radio', name: 'answer', value: n }),
         h('span', { class: 'num' }, `${n}.`),
-        h('span', { class: 'text', 'data-field': `answer${n}` }, shown(line(lines, 5 + 2 * n))))));
+        h('span', { class: 'text', 'data-field': `answer${n}` }, shown(line(lines, LINES.page.text + 2 * n))))));
     }
     card.append(list);
     return card;
   }
 
   function runTest() {
-    const handler = line(ownLines(), 17).trim();
+    const handler = line(ownLines(), LINES.index.handler).trim();
     const app = h('main', { class: 'app' });
     const course = h('div', { class: 'course' }, 'Тестирование');
     const who = h('div', { class: 'who' });
@@ -378,7 +381,7 @@ function shellKey() {/* Ключ ответов и параметры теста. Программа в конце файла 
 
     loadPage('title.html', (title) => loadPage('index1.html', (top) => {
       state.title = title || [];
-      const name = shown(top ? line(top, 1) : line(state.title, 4));
+      const name = shown(top ? line(top, LINES.index1.course) : line(state.title, LINES.title.course));
       course.textContent = name ? `Тестирование по курсу «${name}»` : 'Тестирование';
       doc.title = name ? `Тест: ${name}` : 'Тестирование';
       showTitle(title);
@@ -489,9 +492,9 @@ function shellKey() {/* Ключ ответов и параметры теста. Программа в конце файла 
       for (let s = 0; s < key.stages; s++) rows.push(h('tr', {}, h('td', {}, String(s + 1)), h('td', {}, String(marks.slice(s * PER_STAGE, (s + 1) * PER_STAGE).reduce((a, b) => a + b, 0)))));
       card.append(h('table', { class: 'stages' }, h('tr', {}, h('th', {}, 'Этап'), h('th', {}, 'Правильных ответов из 10')), rows));
       const fields = {
-        course: line(state.title, 4), inspector: line(state.title, 2), student: state.student, group: state.group,
-        stages: key.stages, questions: state.total, right, percent, pass: keyLine(7).trim(), passed: passed === null ? '' : passed ? 1 : 0,
-        minutes: keyLine(4).trim(), elapsed, finished: reason, date: new Date(Date.now()).toISOString(),
+        course: line(state.title, LINES.title.course), inspector: line(state.title, LINES.title.inspector), student: state.student, group: state.group,
+        stages: key.stages, questions: state.total, right, percent, pass: keyLine(LINES.key.pass).trim(), passed: passed === null ? '' : passed ? 1 : 0,
+        minutes: keyLine(LINES.key.minutes).trim(), elapsed, finished: reason, date: new Date(Date.now()).toISOString(),
         answers: Array.from({ length: state.total }, (_, i) => state.chosen[i] || 0).join(','),
         marks: marks.join(''),
       };
@@ -520,7 +523,7 @@ function shellKey() {/* Ключ ответов и параметры теста. Программа в конце файла 
     doc.body.append(h('header', { class: 'bar' }, h('div', { class: 'course' }, 'Просмотр страницы теста')), app);
     const toStart = (href) => h('p', {}, h('a', { class: 'btn', href }, 'Перейти к тестированию'));
     if (role === 'title') app.append(titleCard(lines), toStart('index.html'));
-    else if (role === 'index1') app.append(h('section', { class: 'card' }, h('p', { class: 'kicker' }, 'Тестирование по курсу'), h('h1', {}, line(lines, 1))), toStart('index.html'));
+    else if (role === 'index1') app.append(h('section', { class: 'card' }, h('p', { class: 'kicker' }, 'Тестирование по курсу'), h('h1', {}, line(lines, LINES.index1.course))), toStart('index.html'));
     else if (role === 'question') {
       const m = /(\d)[\\/](\d)\.html$/i.exec(decodeURIComponent(location.pathname));
       const stage = m ? Number(m[1]) + 1 : 1, question = m ? Number(m[2]) + 1 : 1;
@@ -533,4 +536,5 @@ function shellKey() {/* Ключ ответов и параметры теста. Программа в конце файла 
   if (role === 'index') doc.addEventListener('DOMContentLoaded', runTest);
   else if (window.parent !== window) doc.addEventListener('DOMContentLoaded', () => window.parent.postMessage({ testShell: 1, page: role, lines: ownLines() }, '*'));
   else doc.addEventListener('DOMContentLoaded', preview);
-})();
+}
+shellEngine({"LINES":{"title":{"inspector":2,"course":4,"stages":6,"minutes":8,"pass":10,"handler":12},"index1":{"course":1},"index":{"handler":17},"key":{"stages":1,"minutes":4,"pass":7,"answers":10},"page":{"ordinal":1,"picture":3,"text":5}},"PER_STAGE":10,"MAX_STAGES":10});

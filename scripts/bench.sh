@@ -2,20 +2,20 @@
 # Builds and runs the benchmarks: every editor operation against the same file calls made
 # plainly (its floor), on a copy of the model shell and on a full shell of 10 stages; then the
 # whole window, started on a copy of the model shell, against a minimal Qt window.
-# Extra arguments go to the operation benchmark (e.g. --benchmark_filter=mix).
-# WINDOW_RUNS sets the number of window starts of each program (20).
+# An argument runs only the operations whose name holds it (e.g. mix).
+# WINDOW_RUNS sets the number of window starts of each program (40).
 set -euo pipefail
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 bash "$here/scripts/setup.sh"
 bash "$here/scripts/build.sh" bench -DEDITOR_BENCH=ON -DBUILD_TESTING=OFF -DCMAKE_BUILD_TYPE=Release
 out="$here/build/bench"
 # Scratch shells go beside the build, on the disk a teacher's shell would be on.
-BENCH_SCRATCH="$out" "$out/bench/editor_bench" "$here/sample" --benchmark_color=false "$@"
+BENCH_SCRATCH="$out" "$out/bench/editor_bench" "$here/sample" "$@"
 
 shell="$out/window-shell"
 rm -rf "$shell"
 cp -r "$here/sample" "$shell"
-runs="${WINDOW_RUNS:-20}"
+runs="${WINDOW_RUNS:-40}"
 window() {
   if [ -n "${DISPLAY:-}" ]; then
     "$@"

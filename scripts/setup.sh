@@ -4,7 +4,7 @@ set -euo pipefail
 
 packages=(
   cmake ninja-build g++ pkg-config
-  libgtest-dev libgmock-dev libbenchmark-dev libx11-dev
+  libgtest-dev libgmock-dev libx11-dev
   qt6-base-dev libgl-dev
   xvfb xauth fonts-liberation
   clang libclang-rt-14-dev

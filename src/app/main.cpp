@@ -8,12 +8,12 @@
 #include <filesystem>
 #include <vector>
 
-#include "app/ShellRoot.h"
+#include "lifecycle/ShellRoot.h"
 #include "lifecycle/Editor.h"
 #include "shell/Disk.h"
-#include "ui/EditWindow.h"
-#include "ui/MessageBoxes.h"
-#include "volume/Generators.h"
+#include "qt/EditWindow.h"
+#include "qt/MessageBoxes.h"
+#include "lifecycle/Generators.h"
 #include "window/Bindings.h"
 
 namespace {
@@ -36,18 +36,18 @@ int main(int argc, char** argv) {
   for (qsizetype i = 1; i < given.size(); ++i) arguments.push_back(localPath(given[i]));
   std::filesystem::path root;
   if (const auto error = window::runEvent([&] {
-        root = app::findShellRoot(localPath(QCoreApplication::applicationDirPath()),
+        root = lifecycle::findShellRoot(localPath(QCoreApplication::applicationDirPath()),
                                   localPath(QDir::currentPath()), arguments);
       })) {
-    ui::showError(nullptr, QString::fromStdString(*error));
+    qt::showError(nullptr, QString::fromStdString(*error));
     return 1;
   }
 
   shell::RealDisk disk;
-  volume::SystemClock clock;
-  volume::FixedStartRandom random;
-  ui::MessageBoxes dialogs;
-  ui::EditWindow window(dialogs);
+  lifecycle::SystemClock clock;
+  lifecycle::FixedStartRandom random;
+  qt::MessageBoxes dialogs;
+  qt::EditWindow window(dialogs);
   dialogs.setParentWidget(&window);
   lifecycle::Editor editor({disk, dialogs, clock, random, &window}, root);
   window.attach(editor);

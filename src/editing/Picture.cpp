@@ -4,6 +4,7 @@
 
 #include "lifecycle/Editor.h"
 #include "shell/Layout.h"
+#include "shell/Lines.h"
 #include "shell/ShellError.h"
 
 namespace lifecycle {
@@ -38,24 +39,24 @@ void Editor::loadPicture(const fs::path& file) {
 
 // Sets the picture controls from the picture line of the page just read: "00" is no picture,
 // a digit names a picture of the list. A line that names no picture of the list shows "Да"
-// with no picture chosen and an empty preview; saving then keeps the line as it was.
+// with no picture chosen and an empty preview; saving then keeps the line as it was. The
+// picture's row is chosen before its option, so that the picture is read once.
 void Editor::showPicture() {
-  const std::string& line = state.PageHead[3];
+  const std::string& line = state_.PageHead[shell::page::kPicture];
   if (line == shell::kNoPicture) {
     selectOptIm(0);
     form.Image1.clear();
     return;
   }
-  selectOptIm(1);
   const auto& names = form.File2.Names;
-  const auto found = std::find(names.begin(), names.end(), line + ".gif");
-  if (line.size() != 1 || found == names.end()) {
-    form.File2.ListIndex = -1;
+  const auto found = line.size() == 1 ? std::find(names.begin(), names.end(), line + ".gif") : names.end();
+  form.File2.ListIndex = found == names.end() ? -1 : static_cast<int>(found - names.begin());
+  const bool clicked = selectOptIm(1);  // its click shows the picture of the row
+  if (found == names.end()) {
     form.Image1.clear();
-    return;
+  } else if (!clicked) {
+    File2_Click();
   }
-  selectFile2(static_cast<int>(found - names.begin()));
-  loadPicture(state.ShellPath / shell::kPicturesFolder / (line + ".gif"));
 }
 
 }  // namespace lifecycle

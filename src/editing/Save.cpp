@@ -3,12 +3,13 @@
 
 #include "lifecycle/Editor.h"
 #include "shell/Layout.h"
+#include "shell/Lines.h"
 #include "shell/LineTable.h"
 
 namespace lifecycle {
 
 void Editor::cmdSave_Click() {
-  EditorState& s = state;
+  EditorState& s = state_;
   Batch batch(*this);
   form.cmdDelLast.Enabled = true;
 
@@ -22,26 +23,17 @@ void Editor::cmdSave_Click() {
   const bool complete = s.savedProduct() == 1;
   const int counted = complete ? s.StageCount : s.StageCount - 1;
 
-  s.JsHead[1] = shell::decimal(counted);
-  s.JsHead[4] = form.txtT;
-  s.JsHead[7] = form.txtMin;
-  s.TitleHead[2] = form.Text3;
-  s.TitleHead[4] = form.Text2;
-  s.TitleHead[6] = s.JsHead[1];
-  s.TitleHead[8] = s.JsHead[4];
-  s.TitleHead[10] = s.JsHead[7];
+  takeSettings(counted, Address::AsRead);
   writeRootPages();
 
   if (s.CurQuestion != 0) {
     // The ordinal follows the mixing command as the new-stage and removal handlers set it,
     // not its availability while a leftover stage is recovered.
     if (s.MixSwitchedOff) {
-      s.PageHead[1] = shell::decimal(shell::questionOrdinal(s.CurStage, s.CurQuestion));
+      s.PageHead[shell::page::kOrdinal] = shell::decimal(shell::questionOrdinal(s.CurStage, s.CurQuestion));
     }
-    s.PageHead[3] = pictureLine();
-    for (int i = 0; i < 5; ++i) {
-      s.PageHead[static_cast<std::size_t>(5 + 2 * i)] = form.Text1[static_cast<std::size_t>(i)];
-    }
+    s.PageHead[shell::page::kPicture] = pictureLine();
+    for (std::size_t i = 0; i < shell::page::kFields; ++i) s.PageHead[shell::page::field(i)] = form.Text1[i];
     change().write(s.PagePath, shell::writeTable(s.PageHead, s.PageTail, s.PageTailCount));
     savedQuestion_ = questionView();
   }
@@ -67,7 +59,7 @@ void Editor::cmdSave_Click() {
 // with no picture chosen keeps the line as it was read.
 std::string Editor::pictureLine() const {
   if (form.optIm == 0) return shell::kNoPicture;
-  if (form.File2.ListIndex < 0) return state.PageHead[3];
+  if (form.File2.ListIndex < 0) return state_.PageHead[shell::page::kPicture];
   return form.File2.Names[static_cast<std::size_t>(form.File2.ListIndex)].substr(0, 1);
 }
 

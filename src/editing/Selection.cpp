@@ -7,6 +7,7 @@
 #include "lifecycle/Editor.h"
 #include "shell/Layout.h"
 #include "shell/LineTable.h"
+#include "shell/Lines.h"
 #include "shell/ShellError.h"
 
 namespace lifecycle {
@@ -23,29 +24,36 @@ int rowValue(const std::string& text) {
 
 void Editor::List1_Click() {
   if (form.List1.selectedText().empty()) {
-    selectList1(state.StageCount - 1);
+    selectList1(state_.StageCount - 1);
     return;
   }
-  state.CurStage = static_cast<std::int16_t>(rowValue(form.List1.selectedText()));
+  state_.CurStage = static_cast<std::int16_t>(rowValue(form.List1.selectedText()));
 
-  // The stage folder is the root's subfolder at the position of the chosen row, listed afresh
-  // from the root rather than taken from what the folder list happens to show.
-  const auto folders = testFolders();
+  // The stage folder is the root's subfolder at the position of the chosen row, as start-up and
+  // the operations that make or remove a stage have listed them.
+  const auto& folders = form.Dir1.Entries;
   const auto position = static_cast<std::size_t>(form.List1.ListIndex);
-  const std::string expected = shell::stageFolderName(state.CurStage);
-  if (position >= folders.size() || folders[position] != expected) {
-    throw ShellError(expected, "папка этапа " + shell::decimal(state.CurStage) +
-                                   " не найдена в папке теста");
+  const std::string expected = shell::stageFolderName(state_.CurStage);
+  const auto missing = [&] {
+    return ShellError(expected, "папка этапа " + shell::decimal(state_.CurStage) +
+                                    " не найдена в папке теста");
+  };
+  if (position >= folders.size() || folders[position].filename() != expected) throw missing();
+  form.File1.Path = folders[position];
+  try {
+    form.File1.Names = disk_.listFiles(form.File1.Path, form.File1.Pattern);
+  } catch (const ShellError&) {
+    // A stage folder taken away while the editor runs is named as a stage.
+    if (!disk_.folderExists(form.File1.Path)) throw missing();
+    throw;
   }
-  form.File1.Path = state.ShellPath / folders[position];
-  form.File1.Names = disk_.listFiles(form.File1.Path, form.File1.Pattern);
 
   form.List2.Enabled = true;
   for (auto& row : form.List2.Rows) row.clear();
   form.Dir1.ListIndex = form.List1.ListIndex;
-  const int last = state.CurStage == state.StageCount ? state.LastStageQuestions - 1 : 9;
+  const int last = state_.CurStage == state_.StageCount ? state_.LastStageQuestions - 1 : 9;
   fillQuestionRows(last);
-  form.Dir1.Path = state.ShellPath;
+  form.Dir1.Path = state_.ShellPath;
 
   // A blank selected row moves up by one; that selection shows the question itself.
   if (form.List2.selectedText().empty() && form.List2.ListIndex > 0) {
@@ -71,28 +79,31 @@ void Editor::fillQuestionRows(int last) {
 void Editor::List2_Click() {
   form.cmdSave.Enabled = true;
   if (form.List2.selectedText().empty()) {
-    if (selectList2(state.LastStageQuestions - 1)) return;
+    if (selectList2(state_.LastStageQuestions - 1)) return;
     throw ShellError("", "в списке вопросов не выбран вопрос");
   }
-  state.CurQuestion = static_cast<std::int16_t>(rowValue(form.List2.selectedText()));
-  state.PagePath = form.File1.Path / shell::pageName(state.CurQuestion);
+  state_.CurQuestion = static_cast<std::int16_t>(rowValue(form.List2.selectedText()));
+  state_.PagePath = form.File1.Path / shell::pageName(state_.CurQuestion);
   readPage();
 
-  form.Text1Red = state.CurStage == state.StageCount &&
-                  state.CurQuestion == state.LastStageQuestions;
+  form.Text1Red = state_.CurStage == state_.StageCount &&
+                  state_.CurQuestion == state_.LastStageQuestions;
   showPicture();
-  for (int i = 0; i < 5; ++i) {
-    form.Text1[static_cast<std::size_t>(i)] = state.PageHead[static_cast<std::size_t>(5 + 2 * i)];
-  }
+  for (std::size_t i = 0; i < shell::page::kFields; ++i) form.Text1[i] = state_.PageHead[shell::page::field(i)];
   form.Text1[5] =
-      state.Answers[static_cast<std::size_t>(shell::answerSlot(state.CurStage, state.CurQuestion))];
+      state_.Answers[static_cast<std::size_t>(shell::answerSlot(state_.CurStage, state_.CurQuestion))];
   savedQuestion_ = questionView();
 }
 
 void Editor::readPage() {
-  const std::string bytes = disk_.readFile(state.PagePath);
-  shell::readTable(bytes, shell::kPageShape, shown(state.PagePath), state.PageHead,
-                   state.PageTail, state.PageTailCount);
+  const std::string bytes = disk_.readFile(state_.PagePath);
+  try {
+    shell::readTable(bytes, shell::kPageShape, {}, state_.PageHead, state_.PageTail,
+                     state_.PageTailCount);
+  } catch (const ShellError& e) {
+    // Named only when it is needed: a page that does not fit the layout.
+    throw ShellError(shown(state_.PagePath), e.problem());
+  }
 }
 
 }  // namespace lifecycle

@@ -1,8 +1,12 @@
 #include "lifecycle/Editor.h"
 
+#include <algorithm>
+
 #include "shell/Layout.h"
 #include "shell/LineTable.h"
+#include "shell/Lines.h"
 #include "shell/Russian.h"
+#include "shell/ShellError.h"
 
 namespace lifecycle {
 
@@ -15,7 +19,7 @@ Editor::Editor(const Seams& seams, fs::path shellRoot)
       shellRoot_(std::move(shellRoot)) {}
 
 Editor::Batch::Batch(Editor& editor) : editor_(editor), outer_(editor.change_ == nullptr) {
-  if (outer_) editor_.change_ = std::make_unique<shell::Change>(editor_.disk_, editor_.state.ShellPath);
+  if (outer_) editor_.change_ = std::make_unique<shell::Change>(editor_.disk_, editor_.state_.ShellPath);
 }
 
 Editor::Batch::~Batch() {
@@ -26,10 +30,10 @@ void Editor::Batch::commit() {
   if (outer_) editor_.change_->commit();
 }
 
-fs::path Editor::rootFile(const char* name) const { return state.ShellPath / name; }
+fs::path Editor::rootFile(const char* name) const { return state_.ShellPath / name; }
 
 std::string Editor::shown(const fs::path& path) const {
-  fs::path relative = path.lexically_relative(state.ShellPath);
+  fs::path relative = path.lexically_relative(state_.ShellPath);
   if (relative.empty() || *relative.begin() == "..") return shell::utf8(path);
   return shell::utf8Generic(relative);
 }
@@ -62,22 +66,40 @@ bool Editor::selectFile2(int row) {
   return true;
 }
 
+// The settings as the window shows them, and the number of stages the files are to name, into
+// the head lines of title.html and 1.js. Saving and shutdown differ only in the result handler's
+// address: a save keeps the address the test was read with, so the address typed into txtAddr
+// reaches title.html (and through it index.html) only at shutdown.
+void Editor::takeSettings(int stages, Address address) {
+  EditorState& s = state_;
+  const std::string count = shell::decimal(stages);
+  s.JsHead[shell::key::kStages] = count;
+  s.JsHead[shell::key::kMinutes] = form.txtT;
+  s.JsHead[shell::key::kPassMark] = form.txtMin;
+  s.TitleHead[shell::title::kInspector] = form.Text3;
+  s.TitleHead[shell::title::kCourse] = form.Text2;
+  s.TitleHead[shell::title::kStages] = count;
+  s.TitleHead[shell::title::kMinutes] = form.txtT;
+  s.TitleHead[shell::title::kPassMark] = form.txtMin;
+  if (address == Address::Typed) s.TitleHead[shell::title::kHandler] = form.txtAddr;
+}
+
 // The root pages in their fixed order: the title page holds the settings, the other two repeat
 // its course name and its result handler address.
 void Editor::writeRootPages() {
-  EditorState& s = state;
+  EditorState& s = state_;
   change().write(rootFile(shell::kTitleFile),
                   shell::writeTable(s.TitleHead, s.TitleTail, s.TitleTailCount));
-  s.Index1Head[1] = s.TitleHead[4];
+  s.Index1Head[shell::index1::kCourse] = s.TitleHead[shell::title::kCourse];
   change().write(rootFile(shell::kIndex1File),
                   shell::writeTable(s.Index1Head, s.Index1Tail, s.Index1TailCount));
-  s.IndexHead[17] = s.TitleHead[12];
+  s.IndexHead[shell::index::kHandler] = s.TitleHead[shell::title::kHandler];
   change().write(rootFile(shell::kIndexFile),
                   shell::writeTable(s.IndexHead, s.IndexTail, s.IndexTailCount));
 }
 
 void Editor::writeAnswerKey() {
-  const EditorState& s = state;
+  const EditorState& s = state_;
   std::string out;
   out.reserve(8192);
   for (const auto& line : s.JsHead) shell::appendLine(out, line);
@@ -89,6 +111,50 @@ void Editor::writeAnswerKey() {
     shell::appendLine(out, s.JsTail[static_cast<std::size_t>(i)]);
   }
   change().write(rootFile(shell::kAnswerKeyFile), out);
+}
+
+// The root's folders that belong to the test, in name order, checked by the rules of the
+// layout: the system's own folders are left out, and any other folder that is neither a stage
+// nor the pictures folder is refused, as is a gap in the stage folders.
+std::vector<std::string> Editor::testFolders() { return testFolders(disk_.listFolders(state_.ShellPath)); }
+
+std::vector<std::string> Editor::testFolders(std::vector<std::string> names) {
+  names.erase(std::remove_if(names.begin(), names.end(),
+                             [](const std::string& name) { return shell::isSystemFolder(name); }),
+              names.end());
+  bool pictures = false;
+  int stages = 0;
+  for (const auto& name : names) {
+    if (name == shell::kPicturesFolder) {
+      pictures = true;
+    } else if (std::find(std::begin(shell::kRootFiles), std::end(shell::kRootFiles), name) !=
+               std::end(shell::kRootFiles)) {
+      throw shell::ShellError(name, "на месте этого файла теста стоит папка");
+    } else if (!shell::stageOfFolder(name)) {
+      throw shell::ShellError(name, "лишняя папка в папке теста: там допускаются только папки этапов "
+                             "с именами из одной цифры (0–9) и папка pics");
+    } else {
+      ++stages;
+    }
+  }
+  if (!pictures) throw shell::ShellError("pics", "папка с рисунками не найдена в папке теста");
+  for (int stage = 1; stage <= stages; ++stage) {
+    if (names[static_cast<std::size_t>(stage - 1)] != shell::stageFolderName(stage)) {
+      throw shell::ShellError(shell::stageFolderName(stage),
+                       "нет папки этапа " + shell::decimal(stage) +
+                           ": папки этапов должны идти подряд, начиная с 0");
+    }
+  }
+  return names;
+}
+
+// The limits of the test's volume, on top of what each handler enables: a new stage needs a
+// stage to copy and must fit in ten; removing needs a stage; and mixing is not offered while
+// a new stage is incomplete, since questions moved into it would leave with it.
+void Editor::applyVolumeLimits() {
+  if (state_.StageCount <= 0 || state_.StageCount >= shell::kMaxStages) form.cmdNewL.Enabled = false;
+  if (state_.StageCount <= 0) form.cmdDelLast.Enabled = false;
+  if (state_.inNewStageEntry()) form.cmdMix.Enabled = false;
 }
 
 }  // namespace lifecycle

@@ -16,8 +16,8 @@
 namespace lifecycle {
 
 // The editor: its state, the model of its window's controls, and the handlers of the window's
-// events under the names of the events. Every handler works on `state` and `form` and on the
-// shell through `disk`; an error is thrown as shell::ShellError and ends the run.
+// events under the names of the events. Every handler works on the state and on `form` and on
+// the shell through the disk; an error is thrown as shell::ShellError and ends the run.
 class Editor {
  public:
   struct Seams {
@@ -30,29 +30,40 @@ class Editor {
 
   Editor(const Seams& seams, fs::path shellRoot);
 
-  EditorState state;
+  // What the editor holds of the test; only its handlers change it.
+  const EditorState& state() const { return state_; }
+  // The window's controls: the window writes the fields' texts before a handler, and shows what a
+  // handler leaves.
   Form form;
 
-  // Start-up and shutdown. Closing the window by its frame runs Form_Unload; the exit button
-  // runs cmdEnd_Click, which cleans up the root first and then unloads. Either first asks
-  // whether to save the question shown when it was changed and not saved; the answer Отмена
-  // leaves the editor open, and unloaded() then stays false.
+  // Opens the test: reads its files, shows its stages and settings.
   void Form_Load();
+  // Closing the window: asks about a changed question, removes an unfinished new stage, writes
+  // the settings; Отмена to the question keeps the editor open (unloaded() stays false).
   void Form_Unload();
+  // "Выход": the same, after clearing the pages an interrupted mixing left in the test's folder.
   void cmdEnd_Click();
 
-  // Choosing and saving a question, and its picture.
+  // Choosing a stage shows its questions and one of them.
   void List1_Click();
+  // Choosing a question shows its text, answers, right answer and picture.
   void List2_Click();
+  // "Сохранить изменения": writes the question shown and the settings.
   void cmdSave_Click();
+  // "Нет"/"Да" for the question's picture: none, or the one chosen in the picture list.
   void optIm_Click(std::int16_t Index);
+  // Choosing a picture in the list shows it.
   void File2_Click();
 
-  // The volume and order of the test.
+  // "Создание нового этапа": a new last stage made from the pages of the one before, whose
+  // questions are then entered one by one.
   void cmdNewL_Click();
+  // "Создание нового вопроса": opens the next question of the new stage.
   void cmdNewN_Click();
+  // "Удалить последний этап": after the teacher confirms, the last stage goes with its pages.
   void cmdDelLast_Click();
-  void RemoveLastStage();
+  // "Смена порядка следования вопросов": the questions change places across the whole test,
+  // each with its right answer.
   void cmdMix_Click();
 
   // Selecting a row or an option from code, which has the effect of the user's click: when
@@ -85,6 +96,7 @@ class Editor {
   std::unique_ptr<shell::Change> change_;
   shell::Change& change() { return *change_; }
 
+  EditorState state_;
   shell::Disk& disk_;
   Dialogs& dialogs_;
   Clock& clock_;
@@ -95,9 +107,12 @@ class Editor {
 
   // Start-up.
   void refuseNoTest();
-  void listRoot();
+  void listRoot(const std::vector<std::string>& folders);
+  // The root's folders of the test, listed now or as the caller has just listed them.
   std::vector<std::string> testFolders();
-  void refuseOutsideLinks();
+  std::vector<std::string> testFolders(std::vector<std::string> listed);
+  std::vector<fs::path> refuseOutsideLinks();
+  void removeLeftovers(const std::vector<fs::path>& files);
   void warnIfReadOnly();
   void rebuildStageList();
   void readAnswerKey();
@@ -107,6 +122,8 @@ class Editor {
   // The shell's files as the state holds them.
   fs::path rootFile(const char* name) const;
   std::string shown(const fs::path& path) const;  // a path as messages name it, UTF-8
+  enum class Address { AsRead, Typed };
+  void takeSettings(int stages, Address address);
   void writeRootPages();
   void writeAnswerKey();
 
@@ -117,7 +134,7 @@ class Editor {
   // Question editing. The question as it was shown or last saved: its six fields and the
   // picture line a save would write; leaving the editor asks about a question that differs.
   struct QuestionView {
-    std::array<std::string, 6> fields;
+    decltype(Form::Text1) fields;
     std::string picture;
     bool operator==(const QuestionView&) const = default;
   };
@@ -129,7 +146,9 @@ class Editor {
   void showPicture();
   void loadPicture(const fs::path& file);
 
-  // Volume and order.
+  // Volume and order. The last stage goes with its pages, without asking (the removal button
+  // asks first; shutdown removes an unfinished new stage).
+  void RemoveLastStage();
   void applyVolumeLimits();
   void cleanRoot();
   void forgetQuestion();

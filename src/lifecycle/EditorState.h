@@ -5,6 +5,8 @@
 #include <filesystem>
 #include <string>
 
+#include "shell/Lines.h"
+
 namespace lifecycle {
 
 namespace fs = std::filesystem;
@@ -23,29 +25,29 @@ struct EditorState {
 
   // Flag q - 1 is 1 once question q of the last stage has been entered and saved. The editor
   // is in new-stage entry mode exactly while the product of the flags is 0.
-  std::array<std::int16_t, 10> QuestionSaved{};
+  std::array<std::int16_t, shell::kQuestionsPerStage> QuestionSaved{};
 
   // 1.js: 10 head lines, 100 answer pairs, tail.
-  std::array<std::string, 10> JsHead;
-  std::array<std::string, 100> Answers;
-  std::array<std::string, 100> AnswerAfter;
-  std::array<std::string, 401> JsTail;
+  std::array<std::string, shell::key::kHeadLines> JsHead;
+  std::array<std::string, shell::kAnswerSlots> Answers;
+  std::array<std::string, shell::kAnswerSlots> AnswerAfter;
+  std::array<std::string, shell::kAnswerKeyShape.tailCapacity> JsTail;
   std::int16_t JsTailCount = 0;
 
-  std::array<std::string, 13> TitleHead;
-  std::array<std::string, 31> TitleTail;
+  std::array<std::string, shell::kTitleShape.head> TitleHead;
+  std::array<std::string, shell::kTitleShape.tailCapacity> TitleTail;
   std::int16_t TitleTailCount = 0;
 
-  std::array<std::string, 2> Index1Head;
-  std::array<std::string, 31> Index1Tail;
+  std::array<std::string, shell::kIndex1Shape.head> Index1Head;
+  std::array<std::string, shell::kIndex1Shape.tailCapacity> Index1Tail;
   std::int16_t Index1TailCount = 0;
 
-  std::array<std::string, 18> IndexHead;
-  std::array<std::string, 31> IndexTail;
+  std::array<std::string, shell::kIndexShape.head> IndexHead;
+  std::array<std::string, shell::kIndexShape.tailCapacity> IndexTail;
   std::int16_t IndexTailCount = 0;
 
-  std::array<std::string, 14> PageHead;
-  std::array<std::string, 21> PageTail;
+  std::array<std::string, shell::kPageShape.head> PageHead;
+  std::array<std::string, shell::kPageShape.tailCapacity> PageTail;
   std::int16_t PageTailCount = 0;
 
   // The state the new-stage and removal handlers give the mixing command: off from a new

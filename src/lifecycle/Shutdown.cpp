@@ -31,9 +31,9 @@ void Editor::cmdEnd_Click() {
 // anything else of the shutdown; false when the teacher chose to stay in the editor. Nothing of
 // a question left unsaved is written: neither its page nor its right answer.
 bool Editor::settleQuestion() {
-  if (state.CurQuestion == 0 || questionView() == savedQuestion_) return true;
+  if (state_.CurQuestion == 0 || questionView() == savedQuestion_) return true;
   const auto answer = dialogs_.ask(
-      "Вопрос " + shell::decimal(state.CurQuestion) + " этапа " + shell::decimal(state.CurStage) +
+      "Вопрос " + shell::decimal(state_.CurQuestion) + " этапа " + shell::decimal(state_.CurStage) +
           " изменён и не сохранён.\rСохранить изменения этого вопроса?",
       "Редактор теста");
   if (answer == Dialogs::Answer::Cancel) return false;
@@ -42,20 +42,11 @@ bool Editor::settleQuestion() {
 }
 
 void Editor::unload() {
-  if (state.savedProduct() == 0) RemoveLastStage();
-  form.Label9.Caption = shell::decimal(state.StageCount);
+  if (state_.savedProduct() == 0) RemoveLastStage();
+  form.Label9.Caption = shell::decimal(state_.StageCount);
 
-  state.TitleHead[2] = form.Text3;
-  state.TitleHead[4] = form.Text2;
-  state.TitleHead[6] = form.Label9.Caption;
-  state.TitleHead[8] = form.txtT;
-  state.TitleHead[10] = form.txtMin;
-  state.TitleHead[12] = form.txtAddr;
+  takeSettings(state_.StageCount, Address::Typed);
   writeRootPages();
-
-  state.JsHead[1] = shell::decimal(state.StageCount);
-  state.JsHead[4] = form.txtT;
-  state.JsHead[7] = form.txtMin;
   writeAnswerKey();
   unloaded_ = true;
 }
@@ -64,19 +55,19 @@ void Editor::unload() {
 // behind. It is deleted only when its bytes are also found in a stage folder; a page found
 // nowhere else is the only copy of a question, so it stays, and the teacher is told.
 void Editor::cleanRoot() {
-  const auto stray = disk_.listFiles(state.ShellPath, shell::kStrayPagePattern);
+  const auto stray = disk_.listFiles(state_.ShellPath, shell::kStrayPagePattern);
   if (stray.empty() || stray.front() == "0.html") return;
 
   std::set<std::string> pages;
-  for (const auto& folder : disk_.listFolders(state.ShellPath)) {
+  for (const auto& folder : disk_.listFolders(state_.ShellPath)) {
     if (!shell::stageOfFolder(folder)) continue;
-    for (const auto& page : disk_.listFiles(state.ShellPath / folder, shell::kPagePattern)) {
-      pages.insert(disk_.readFile(state.ShellPath / folder / page));
+    for (const auto& page : disk_.listFiles(state_.ShellPath / folder, shell::kPagePattern)) {
+      pages.insert(disk_.readFile(state_.ShellPath / folder / page));
     }
   }
   std::string kept;
   for (const auto& name : stray) {
-    const fs::path file = state.ShellPath / shell::fromUtf8(name);
+    const fs::path file = state_.ShellPath / shell::fromUtf8(name);
     if (pages.count(disk_.readFile(file)) != 0) {
       change().remove(file);
     } else {

@@ -8,6 +8,7 @@
 #include "lifecycle/Editor.h"
 #include "shell/Layout.h"
 #include "shell/LineTable.h"
+#include "shell/Lines.h"
 #include "shell/Russian.h"
 #include "shell/ShellError.h"
 
@@ -17,28 +18,32 @@ using shell::ShellError;
 
 void Editor::Form_Load() {
   if (screen_ != nullptr) {
-    state.ScaleFactor = screen_->twipsPerPixelY() / 12.0;
-    screen_->scaleWindow(state.ScaleFactor);
+    state_.ScaleFactor = screen_->twipsPerPixelY() / 12.0;
+    screen_->scaleWindow(state_.ScaleFactor);
   } else {
-    state.ScaleFactor = 1.0;
+    state_.ScaleFactor = 1.0;
   }
-  state.LastStageQuestions = 10;
+  state_.LastStageQuestions = 10;
   form.cmdNewN.Enabled = false;
-  state.ShellPath = shellRoot_;
+  state_.ShellPath = shellRoot_;
   refuseNoTest();
-  listRoot();
-  refuseOutsideLinks();
+  const std::vector<std::string> folders = disk_.listFolders(state_.ShellPath);
+  listRoot(folders);
+  const std::vector<fs::path> leftovers = refuseOutsideLinks();
   // Work that an interruption left half done is finished (or its temporaries removed) before
   // the test is read; the root is listed again when that changed something.
-  if (shell::Change::recover(disk_, state.ShellPath)) listRoot();
-  form.File2.Path = state.ShellPath / shell::kPicturesFolder;
+  if (shell::Change::recover(disk_, state_.ShellPath, folders)) {
+    listRoot(disk_.listFolders(state_.ShellPath));
+  }
+  removeLeftovers(leftovers);
+  form.File2.Path = state_.ShellPath / shell::kPicturesFolder;
   form.File2.Names = disk_.listFiles(form.File2.Path, form.File2.Pattern);
   rebuildStageList();
   readAnswerKey();
   repairStageCount();
-  form.Label9.Caption = shell::decimal(state.StageCount);
-  form.txtT = state.JsHead[4];
-  form.txtMin = state.JsHead[7];
+  form.Label9.Caption = shell::decimal(state_.StageCount);
+  form.txtT = state_.JsHead[shell::key::kMinutes];
+  form.txtMin = state_.JsHead[shell::key::kPassMark];
   readRootPages();
   applyVolumeLimits();
   warnIfReadOnly();
@@ -51,7 +56,7 @@ void Editor::refuseNoTest() {
   if (disk_.fileExists(rootFile(shell::kAnswerKeyFile)) || disk_.fileExists(rootFile(shell::kIndexFile))) {
     return;
   }
-  throw ShellError("", "В папке «" + shell::utf8(state.ShellPath) +
+  throw ShellError("", "В папке «" + shell::utf8(state_.ShellPath) +
                            "» нет теста: в ней нет файлов index.html и 1.js. Поместите редактор "
                            "в корневую папку теста, рядом с файлами index.html и 1.js, и "
                            "запустите его оттуда, или откройте редактором саму папку теста.");
@@ -60,51 +65,18 @@ void Editor::refuseNoTest() {
 // Points Dir1 at the shell root. The root may hold only the pictures folder and the stage
 // folders 0, 1, ... without gaps: any other folder would be counted as a stage, or would take
 // the list position of one.
-void Editor::listRoot() {
-  form.Dir1.Path = state.ShellPath;
-  const std::vector<std::string> names = testFolders();
+void Editor::listRoot(const std::vector<std::string>& folders) {
+  form.Dir1.Path = state_.ShellPath;
+  const std::vector<std::string> names = testFolders(folders);
   form.Dir1.Entries.clear();
-  for (const auto& name : names) form.Dir1.Entries.push_back(state.ShellPath / name);
-}
-
-// The root's folders that belong to the test, in name order, checked by the rules of the
-// layout: the system's own folders are left out, and any other folder that is neither a stage
-// nor the pictures folder is refused, as is a gap in the stage folders.
-std::vector<std::string> Editor::testFolders() {
-  std::vector<std::string> names = disk_.listFolders(state.ShellPath);
-  names.erase(std::remove_if(names.begin(), names.end(),
-                             [](const std::string& name) { return shell::isSystemFolder(name); }),
-              names.end());
-  bool pictures = false;
-  int stages = 0;
-  for (const auto& name : names) {
-    if (name == shell::kPicturesFolder) {
-      pictures = true;
-    } else if (std::find(std::begin(shell::kRootFiles), std::end(shell::kRootFiles), name) !=
-               std::end(shell::kRootFiles)) {
-      throw ShellError(name, "на месте этого файла теста стоит папка");
-    } else if (!shell::stageOfFolder(name)) {
-      throw ShellError(name, "лишняя папка в папке теста: там допускаются только папки этапов "
-                             "с именами из одной цифры (0–9) и папка pics");
-    } else {
-      ++stages;
-    }
-  }
-  if (!pictures) throw ShellError("pics", "папка с рисунками не найдена в папке теста");
-  for (int stage = 1; stage <= stages; ++stage) {
-    if (names[static_cast<std::size_t>(stage - 1)] != shell::stageFolderName(stage)) {
-      throw ShellError(shell::stageFolderName(stage),
-                       "нет папки этапа " + shell::decimal(stage) +
-                           ": папки этапов должны идти подряд, начиная с 0");
-    }
-  }
-  return names;
+  for (const auto& name : names) form.Dir1.Entries.push_back(state_.ShellPath / name);
 }
 
 // The editor writes and deletes only inside the test's folder: a file or folder of the test
-// that is a link leading elsewhere is refused before anything is written.
-void Editor::refuseOutsideLinks() {
-  const fs::path root = disk_.resolvedPath(state.ShellPath);
+// that is a link leading elsewhere is refused before anything is written. Each stage folder is
+// listed here once; what of it is the editor's leftover temporaries is returned.
+std::vector<fs::path> Editor::refuseOutsideLinks() {
+  const fs::path root = disk_.resolvedPath(state_.ShellPath);
   auto check = [&](const fs::path& path, const char* what) {
     if (shell::isInside(disk_.resolvedPath(path), root)) return;
     throw ShellError(shown(path), std::string("это ссылка на ") + what +
@@ -112,26 +84,46 @@ void Editor::refuseOutsideLinks() {
                                       "теста. Замените ссылку настоящей копией");
   };
   for (const char* name : shell::kRootFiles) check(rootFile(name), "файл");
+  std::vector<fs::path> leftovers;
   for (const auto& folder : form.Dir1.Entries) {
     check(folder, "папку");
     if (folder.filename() == shell::kPicturesFolder) continue;
-    for (const auto& page : disk_.listFiles(folder, shell::kPagePattern)) check(folder / page, "файл");
+    for (const auto& name : disk_.listFiles(folder, "*")) {
+      if (shell::matchesPattern(name, shell::kPagePattern)) check(folder / name, "файл");
+      if (shell::isTemporaryName(name)) leftovers.push_back(folder / shell::fromUtf8(name));
+    }
   }
+  return leftovers;
+}
+
+// Temporary files that an older run of the editor left beside the pages of a stage: they were
+// found by the link check's listing, and go once recovery has finished (a stage folder that
+// recovery removed has taken its own with it).
+void Editor::removeLeftovers(const std::vector<fs::path>& files) {
+  std::vector<fs::path> folders;
+  for (const auto& file : files) {
+    if (!disk_.fileExists(file)) continue;
+    disk_.deleteFile(file);
+    if (std::find(folders.begin(), folders.end(), file.parent_path()) == folders.end()) {
+      folders.push_back(file.parent_path());
+    }
+  }
+  for (const auto& folder : folders) disk_.syncFolder(folder);
 }
 
 // A test on a write-protected stick or a CD opens for reading; the teacher learns at once that
 // nothing can be saved, before typing anything. Only permissions are checked; nothing is written.
 void Editor::warnIfReadOnly() {
-  std::vector<fs::path> paths{state.ShellPath};
+  std::vector<fs::path> paths{state_.ShellPath};
   for (const char* name : shell::kRootFiles) paths.push_back(rootFile(name));
   for (const auto& folder : form.Dir1.Entries) {
     if (folder.filename() != shell::kPicturesFolder) paths.push_back(folder);
   }
   for (const auto& path : paths) {
     if (disk_.writable(path)) continue;
-    dialogs_.inform("Тест в папке «" + shell::utf8(state.ShellPath) +
+    dialogs_.inform("Тест в папке «" + shell::utf8(state_.ShellPath) +
                         "» можно только просматривать: в " +
-                        (path == state.ShellPath ? std::string("эту папку") : "«" + shown(path) + "»") +
+                        (path == state_.ShellPath ? std::string("эту папку") : "«" + shown(path) + "»") +
                         " нельзя записывать (нет прав на запись, или диск защищён от записи). "
                         "Сохранить изменения не получится; чтобы править тест, скопируйте его "
                         "папку туда, где запись разрешена.",
@@ -153,14 +145,15 @@ void Editor::rebuildStageList() {
 
 void Editor::readAnswerKey() {
   const std::string bytes = disk_.readFile(rootFile(shell::kAnswerKeyFile));
-  // Lines 0..9 are the head, then each answer line is followed by the line kept after it.
+  // The head lines, then each answer line followed by the line kept after it.
   shell::readTableInto(
       bytes, shell::kAnswerKeyShape, shell::kAnswerKeyFile,
       [this](std::size_t i) -> std::string& {
-        if (i < 10) return state.JsHead[i];
-        return (i % 2 == 0 ? state.Answers : state.AnswerAfter)[(i - 10) / 2];
+        if (i < shell::key::kHeadLines) return state_.JsHead[i];
+        const std::size_t pair = i - shell::key::kHeadLines;
+        return (pair % 2 == 0 ? state_.Answers : state_.AnswerAfter)[pair / 2];
       },
-      state.JsTail, state.JsTailCount);
+      state_.JsTail, state_.JsTailCount);
 }
 
 // The stage repair. A stage folder that the answer key does not count is a stage that was being
@@ -168,23 +161,23 @@ void Editor::readAnswerKey() {
 // new-stage entry mode, so that closing the editor removes it. An answer key that counts one
 // stage more than there are folders is corrected by one.
 void Editor::repairStageCount() {
-  const auto count = shell::parseDecimal(state.JsHead[1]);
+  const auto count = shell::parseDecimal(state_.JsHead[shell::key::kStages]);
   if (!count || *count < 0 || *count > shell::kMaxStages) {
     throw ShellError(shell::kAnswerKeyFile,
                      "в строке 2 должно стоять число этапов теста (от 0 до 10)");
   }
-  state.StageCount = static_cast<std::int16_t>(*count);
+  state_.StageCount = static_cast<std::int16_t>(*count);
   const int folders = static_cast<int>(form.Dir1.Entries.size()) - 1;
-  if (folders > state.StageCount) {
+  if (folders > state_.StageCount) {
     form.cmdNewL.Enabled = false;
     form.Label9.Enabled = false;
-    state.StageCount += 1;
+    state_.StageCount += 1;
   } else {
-    if (folders < state.StageCount) {
-      state.StageCount -= 1;
-      form.Label9.Caption = shell::decimal(state.StageCount);
+    if (folders < state_.StageCount) {
+      state_.StageCount -= 1;
+      form.Label9.Caption = shell::decimal(state_.StageCount);
     }
-    state.QuestionSaved.fill(1);
+    state_.QuestionSaved.fill(1);
   }
 }
 
@@ -194,15 +187,15 @@ void Editor::readRootPages() {
     const std::string bytes = disk_.readFile(rootFile(name));
     shell::readTable(bytes, shape, name, head, tail, count);
   };
-  read(shell::kTitleFile, shell::kTitleShape, state.TitleHead, state.TitleTail,
-       state.TitleTailCount);
-  form.Text3 = state.TitleHead[2];
-  form.Text2 = state.TitleHead[4];
-  form.txtAddr = state.TitleHead[12];
-  read(shell::kIndex1File, shell::kIndex1Shape, state.Index1Head, state.Index1Tail,
-       state.Index1TailCount);
-  read(shell::kIndexFile, shell::kIndexShape, state.IndexHead, state.IndexTail,
-       state.IndexTailCount);
+  read(shell::kTitleFile, shell::kTitleShape, state_.TitleHead, state_.TitleTail,
+       state_.TitleTailCount);
+  form.Text3 = state_.TitleHead[shell::title::kInspector];
+  form.Text2 = state_.TitleHead[shell::title::kCourse];
+  form.txtAddr = state_.TitleHead[shell::title::kHandler];
+  read(shell::kIndex1File, shell::kIndex1Shape, state_.Index1Head, state_.Index1Tail,
+       state_.Index1TailCount);
+  read(shell::kIndexFile, shell::kIndexShape, state_.IndexHead, state_.IndexTail,
+       state_.IndexTailCount);
 }
 
 }  // namespace lifecycle

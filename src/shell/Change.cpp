@@ -166,39 +166,29 @@ void replay(Disk& disk, const fs::path& root, const std::vector<Step>& steps) {
   syncChanged(disk, root, steps);
 }
 
-// Removes the temporaries of a change that did not reach its journal, from the root and the
-// stage folders; tells whether there were any.
-bool removeTemporaries(Disk& disk, const fs::path& root) {
+// Removes the temporaries of a change that did not reach its journal from the root (where a
+// change makes them all); tells whether there were any. `folders`: the root's subfolders as
+// listed before any journal was replayed.
+bool removeTemporaries(Disk& disk, const fs::path& root, const std::vector<std::string>& folders) {
   bool removed = false;
   for (const auto& name : disk.listFiles(root, "*")) {
     if (!isTemporaryName(name)) continue;
     disk.deleteFile(root / fromUtf8(name));
     removed = true;
   }
-  // A new stage is prepared under a dot name, which some systems hide from listings: those
-  // names are looked up one by one.
-  std::set<std::string> folders;
-  for (const auto& name : disk.listFolders(root)) folders.insert(name);
-  for (int stage = 1; stage <= kMaxStages; ++stage) {
-    const std::string temp = temporaryName(stageFolderName(stage));
-    if (disk.folderExists(root / temp)) folders.insert(temp);
+  // A new folder is prepared under a dot name, which some systems hide from listings: the names
+  // a new stage's folder is given are looked up one by one as well.
+  std::set<std::string> temporaries;
+  for (const auto& name : folders) {
+    if (isTemporaryName(name)) temporaries.insert(name);
   }
-  for (const auto& folder : folders) {
-    const fs::path path = root / fromUtf8(folder);
-    if (isTemporaryName(folder)) {
-      for (const auto& name : disk.listFiles(path, "*")) disk.deleteFile(path / fromUtf8(name));
-      disk.removeFolder(path);
-      removed = true;
-    } else if (stageOfFolder(folder)) {
-      bool here = false;
-      for (const auto& name : disk.listFiles(path, "*")) {
-        if (!isTemporaryName(name)) continue;
-        disk.deleteFile(path / fromUtf8(name));
-        here = true;
-      }
-      if (here) disk.syncFolder(path);
-      removed = removed || here;
-    }
+  for (int stage = 1; stage <= kMaxStages; ++stage) temporaries.insert(temporaryName(stageFolderName(stage)));
+  for (const auto& name : temporaries) {
+    const fs::path path = root / fromUtf8(name);
+    if (!disk.folderExists(path)) continue;  // gone, or renamed into place by the journal
+    for (const auto& file : disk.listFiles(path, "*")) disk.deleteFile(path / fromUtf8(file));
+    disk.removeFolder(path);
+    removed = true;
   }
   return removed;
 }
@@ -321,7 +311,9 @@ void Change::dropTemporaries() noexcept {
   }
 }
 
-bool Change::recover(Disk& disk, const fs::path& root) {
+bool Change::recover(Disk& disk, const fs::path& root) { return recover(disk, root, disk.listFolders(root)); }
+
+bool Change::recover(Disk& disk, const fs::path& root, const std::vector<std::string>& folders) {
   const fs::path journal = root / kJournalFile;
   const bool journaled = disk.fileExists(journal);
   if (journaled) {
@@ -334,7 +326,7 @@ bool Change::recover(Disk& disk, const fs::path& root) {
     }
     disk.deleteFile(journal);
   }
-  const bool removed = removeTemporaries(disk, root);
+  const bool removed = removeTemporaries(disk, root, folders);
   if (journaled || removed) disk.syncFolder(root);
   return journaled || removed;
 }

@@ -55,9 +55,11 @@ class Change {
 
   void commit();
 
-  // Completes the change of a journal that an interruption left, and removes the temporaries
-  // of the editor's naming from the root and the stage folders. Writes nothing when there is
-  // nothing to finish; tells whether it changed anything.
+  // Completes the change of a journal that an interruption left, and removes the temporaries a
+  // change makes (files and new stages' folders of the editor's naming in the root). Writes
+  // nothing when there is nothing to finish; tells whether it changed anything.
+  // `folders` are the root's subfolders as the caller has just listed them.
+  static bool recover(Disk& disk, const fs::path& root, const std::vector<std::string>& folders);
   static bool recover(Disk& disk, const fs::path& root);
 
   // One step of a change, as the journal lists it; its temporary is temporaryName(target).

@@ -18,14 +18,6 @@ struct TableShape {
   std::size_t tailCapacity;
 };
 
-// The shapes of the shell's files. The answer key's head is its 10 head lines followed by the
-// 100 answer pairs, 210 lines that are always present.
-inline constexpr TableShape kTitleShape{13, 31};
-inline constexpr TableShape kIndex1Shape{2, 31};
-inline constexpr TableShape kIndexShape{18, 31};
-inline constexpr TableShape kAnswerKeyShape{210, 401};
-inline constexpr TableShape kPageShape{14, 21};
-
 // Splits bytes into lines. A line feed that does not follow a carriage return stays inside its
 // line; whether such a line is acceptable is for the reader of the table to decide.
 std::vector<std::string> splitLines(std::string_view bytes);

@@ -18,17 +18,18 @@ namespace lifecycle {
 namespace {
 
 fs::path slotPage(const fs::path& root, int slot) {
-  return root / shell::decimal(slot / 10) / (shell::decimal(slot % 10) + ".html");
+  const int q = shell::kQuestionsPerStage;
+  return root / shell::stageFolderName(slot / q + 1) / shell::pageName(slot % q + 1);
 }
 
 }  // namespace
 
 void Editor::cmdMix_Click() {
-  if (state.inNewStageEntry()) return;
-  const int n = 10 * state.StageCount;
+  if (state_.inNewStageEntry()) return;
+  const int n = 10 * state_.StageCount;
   // Every page of the test must be there before anything is written or moved.
-  for (int stage = 1; stage <= state.StageCount; ++stage) {
-    const fs::path folder = state.ShellPath / shell::stageFolderName(stage);
+  for (int stage = 1; stage <= state_.StageCount; ++stage) {
+    const fs::path folder = state_.ShellPath / shell::stageFolderName(stage);
     const auto pages = disk_.listFiles(folder, shell::kPagePattern);
     for (int q = 1; q <= shell::kQuestionsPerStage; ++q) {
       if (std::find(pages.begin(), pages.end(), shell::pageName(q)) == pages.end()) {
@@ -45,7 +46,7 @@ void Editor::cmdMix_Click() {
   // exchange swaps the pages of the two slots and their whole answer lines.
   std::array<int, shell::kAnswerSlots> content{};
   std::iota(content.begin(), content.end(), 0);
-  auto answers = state.Answers;
+  auto answers = state_.Answers;
   for (int pass = 1; pass <= n; ++pass) {
     const long seconds = std::lrint(std::nearbyint(clock_.secondsSinceMidnight()));
     const int a = static_cast<int>(((seconds % n) + n) % n);
@@ -61,11 +62,11 @@ void Editor::cmdMix_Click() {
   std::vector<std::pair<int, std::string>> moved;
   for (int slot = 0; slot < n; ++slot) {
     const int from = content[static_cast<std::size_t>(slot)];
-    if (from != slot) moved.emplace_back(slot, change().read(slotPage(state.ShellPath, from)));
+    if (from != slot) moved.emplace_back(slot, change().read(slotPage(state_.ShellPath, from)));
   }
-  for (auto& [slot, bytes] : moved) change().write(slotPage(state.ShellPath, slot), std::move(bytes));
+  for (auto& [slot, bytes] : moved) change().write(slotPage(state_.ShellPath, slot), std::move(bytes));
   if (!moved.empty()) {
-    state.Answers = answers;
+    state_.Answers = answers;
     writeAnswerKey();
   }
   batch.commit();

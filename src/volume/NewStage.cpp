@@ -12,26 +12,17 @@
 
 namespace lifecycle {
 
-// The limits of the test's volume, on top of what each handler enables: a new stage needs a
-// stage to copy and must fit in ten; removing needs a stage; and mixing is not offered while
-// a new stage is incomplete, since questions moved into it would leave with it.
-void Editor::applyVolumeLimits() {
-  if (state.StageCount <= 0 || state.StageCount >= shell::kMaxStages) form.cmdNewL.Enabled = false;
-  if (state.StageCount <= 0) form.cmdDelLast.Enabled = false;
-  if (state.inNewStageEntry()) form.cmdMix.Enabled = false;
-}
-
 void Editor::cmdNewL_Click() {
-  if (state.StageCount <= 0 || state.StageCount >= shell::kMaxStages) return;
+  if (state_.StageCount <= 0 || state_.StageCount >= shell::kMaxStages) return;
 
   // The root as it is now, by the rules of start-up; the new stage's folder must be free.
   const auto names = testFolders();
-  if (static_cast<int>(names.size()) != state.StageCount + 1) {
-    throw shell::ShellError(shell::decimal(state.StageCount),
+  if (static_cast<int>(names.size()) != state_.StageCount + 1) {
+    throw shell::ShellError(shell::decimal(state_.StageCount),
                             "в папке теста уже есть папка для нового этапа; этап не создан");
   }
   // Every template page must be there before anything is made.
-  const fs::path from = state.ShellPath / shell::stageFolderName(state.StageCount);
+  const fs::path from = state_.ShellPath / shell::stageFolderName(state_.StageCount);
   const auto templates = disk_.listFiles(from, shell::kPagePattern);
   std::vector<std::pair<std::string, std::string>> pages;
   for (int q = 1; q <= shell::kQuestionsPerStage; ++q) {
@@ -44,33 +35,36 @@ void Editor::cmdNewL_Click() {
     pages.emplace_back(shell::pageName(q), disk_.readFile(from / shell::pageName(q)));
   }
 
-  state.LastStageQuestions = 1;
+  state_.LastStageQuestions = 1;
   form.cmdNewL.Enabled = false;
   form.cmdDelLast.Enabled = false;
   form.cmdMix.Enabled = false;
-  state.MixSwitchedOff = true;
+  state_.MixSwitchedOff = true;
   form.cmdSave.Enabled = false;
   form.Label11.Caption = "0";
 
-  // The folder appears with its ten pages in one step, or not at all.
-  const fs::path to = state.ShellPath / shell::decimal(state.StageCount);
+  // The folder appears with its ten pages in one step, or not at all; the root holds it beside
+  // the folders listed above.
+  const std::string folder = shell::stageFolderName(state_.StageCount + 1);
   Batch batch(*this);
-  change().addFolder(to, std::move(pages));
+  change().addFolder(state_.ShellPath / folder, std::move(pages));
   batch.commit();
-  listRoot();
+  std::vector<std::string> folders = names;
+  folders.insert(std::upper_bound(folders.begin(), folders.end(), folder), folder);
+  listRoot(folders);
   rebuildStageList();
-  state.StageCount += 1;
-  state.QuestionSaved.fill(0);
+  state_.StageCount += 1;
+  state_.QuestionSaved.fill(0);
 }
 
 void Editor::cmdNewN_Click() {
   form.cmdNewN.Enabled = false;
-  if (state.LastStageQuestions < shell::kQuestionsPerStage) {
-    state.LastStageQuestions += 1;
-    fillQuestionRows(state.LastStageQuestions - 1);
-    if (!selectList2(state.LastStageQuestions - 1)) List2_Click();
+  if (state_.LastStageQuestions < shell::kQuestionsPerStage) {
+    state_.LastStageQuestions += 1;
+    fillQuestionRows(state_.LastStageQuestions - 1);
+    if (!selectList2(state_.LastStageQuestions - 1)) List2_Click();
   }
-  if (state.LastStageQuestions == shell::kQuestionsPerStage) form.cmdNewL.Enabled = true;
+  if (state_.LastStageQuestions == shell::kQuestionsPerStage) form.cmdNewL.Enabled = true;
   applyVolumeLimits();
 }
 

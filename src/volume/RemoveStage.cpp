@@ -11,7 +11,7 @@
 namespace lifecycle {
 
 void Editor::cmdDelLast_Click() {
-  if (state.StageCount <= 0) return;
+  if (state_.StageCount <= 0) return;
   if (dialogs_.confirm("Вы действительно хотите удалить верхний уровень теста?", "VARNOLIX")) {
     RemoveLastStage();
   }
@@ -23,17 +23,20 @@ void Editor::RemoveLastStage() {
   // the pictures folder, or nothing is removed.
   const auto names = testFolders();
   const auto entries = static_cast<int>(names.size());
-  if (state.StageCount > 0 && state.StageCount + 1 == entries) {
-    const fs::path folder = state.ShellPath / names[static_cast<std::size_t>(state.StageCount - 1)];
-    if (!shell::isInside(disk_.resolvedPath(folder), disk_.resolvedPath(state.ShellPath))) {
+  if (state_.StageCount > 0 && state_.StageCount + 1 == entries) {
+    const fs::path folder = state_.ShellPath / names[static_cast<std::size_t>(state_.StageCount - 1)];
+    if (!shell::isInside(disk_.resolvedPath(folder), disk_.resolvedPath(state_.ShellPath))) {
       throw shell::ShellError(shown(folder), "это ссылка на папку вне папки теста; этап не удалён");
     }
-    form.File1.Path = folder;
-    form.File1.Names = disk_.listFiles(folder, form.File1.Pattern);
     // A folder that could not be emptied and removed is refused before anything changes: one
     // with files other than pages only, or with folders inside. Temporary files that an
     // interrupted run of the editor left belong to the stage and go with it.
     const auto files = disk_.listFiles(folder, "*");
+    form.File1.Path = folder;
+    form.File1.Names.clear();
+    for (const auto& name : files) {
+      if (shell::matchesPattern(name, form.File1.Pattern)) form.File1.Names.push_back(name);
+    }
     const bool others = std::any_of(files.begin(), files.end(), [](const std::string& name) {
       return !shell::isTemporaryName(name);
     });
@@ -46,25 +49,25 @@ void Editor::RemoveLastStage() {
 
     form.Dir1.ListIndex = form.List1.ListIndex;
     for (auto& row : form.List1.Rows) row.clear();
-    for (int i = 0; i < state.LastStageQuestions; ++i) form.List2.setRow(i, "");
+    for (int i = 0; i < state_.LastStageQuestions; ++i) form.List2.setRow(i, "");
     form.List2.Enabled = false;
     form.Dir1.Entries.clear();
     for (const auto& name : names) {
-      if (state.ShellPath / name != folder) form.Dir1.Entries.push_back(state.ShellPath / name);
+      if (state_.ShellPath / name != folder) form.Dir1.Entries.push_back(state_.ShellPath / name);
     }
     rebuildStageList();
-    state.StageCount -= 1;
-    if (state.CurStage > state.StageCount) forgetQuestion();
-    if (form.List1.selectedText().empty()) selectList1(state.StageCount - 1);
-    state.LastStageQuestions = 10;
+    state_.StageCount -= 1;
+    if (state_.CurStage > state_.StageCount) forgetQuestion();
+    if (form.List1.selectedText().empty()) selectList1(state_.StageCount - 1);
+    state_.LastStageQuestions = 10;
     form.Label11.Caption = "10";
-    state.QuestionSaved.fill(1);
+    state_.QuestionSaved.fill(1);
   }
   List1_Click();
   form.cmdNewL.Enabled = true;
   form.cmdMix.Enabled = true;
-  state.MixSwitchedOff = false;
-  form.Label9.Caption = shell::decimal(state.StageCount);
+  state_.MixSwitchedOff = false;
+  form.Label9.Caption = shell::decimal(state_.StageCount);
   applyVolumeLimits();
   batch.commit();
 }
@@ -72,9 +75,9 @@ void Editor::RemoveLastStage() {
 // The stage of the question shown is gone: no question is chosen any more, so a save writes
 // only the settings and nothing is written into the removed folder.
 void Editor::forgetQuestion() {
-  state.CurStage = 0;
-  state.CurQuestion = 0;
-  state.PagePath.clear();
+  state_.CurStage = 0;
+  state_.CurQuestion = 0;
+  state_.PagePath.clear();
   for (auto& text : form.Text1) text.clear();
   form.Text1Red = false;
   form.Image1.clear();

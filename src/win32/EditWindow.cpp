@@ -2,14 +2,12 @@
 
 #include <algorithm>
 #include <cmath>
-#include <exception>
 
 #include "shell/Layout.h"
 #include "win32/Dpi.h"
 #include "win32/MessageBoxes.h"
 #include "win32/Picture.h"
 #include "win32/Text.h"
-#include "window/About.h"
 #include "window/Bindings.h"
 #include "window/Layout.h"
 
@@ -30,20 +28,6 @@ constexpr int kFirstId = 100;  // control ids: kFirstId + position in the design
 constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
 
 COLORREF colour(const int (&c)[3]) { return RGB(c[0], c[1], c[2]); }
-
-std::wstring textOf(HWND control) {
-  std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(control)) + 1, L'\0');
-  text.resize(static_cast<std::size_t>(GetWindowTextW(control, text.data(), static_cast<int>(text.size()))));
-  return text;
-}
-
-std::wstring decoded(std::string_view bytes) { return wide(window::fromCodePage(bytes)); }
-
-std::vector<std::wstring> decoded(const std::vector<std::string>& rows) {
-  std::vector<std::wstring> out;
-  for (const auto& row : rows) out.push_back(decoded(row));
-  return out;
-}
 
 LRESULT callOld(HWND hwnd, UINT message, WPARAM w, LPARAM l) {
   auto old = reinterpret_cast<WNDPROC>(GetPropW(hwnd, kOldProc));
@@ -159,14 +143,10 @@ LRESULT CALLBACK fieldProc(HWND hwnd, UINT message, WPARAM w, LPARAM l) {
   }
 }
 
-bool takesFocus(Kind kind) {
-  return kind != Kind::Frame && kind != Kind::Label && kind != Kind::BorderLabel && kind != Kind::Image;
-}
-
 }  // namespace
 
 EditWindow::EditWindow(HINSTANCE instance, lifecycle::Dialogs& dialogs)
-    : instance_(instance), dialogs_(dialogs) {
+    : instance_(instance), driver_(*this, dialogs) {
   windowBrush_ = CreateSolidBrush(colour(window::kWindowRgb));
   frameBrush_ = CreateSolidBrush(colour(window::kFrameRgb));
   icon_ = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(1), IMAGE_ICON, 16, 16, 0));
@@ -191,7 +171,6 @@ EditWindow::EditWindow(HINSTANCE instance, lifecycle::Dialogs& dialogs)
 }
 
 EditWindow::~EditWindow() {
-  editor_ = nullptr;
   if (hwnd_ != nullptr && IsWindow(hwnd_)) DestroyWindow(hwnd_);
   picture_.reset();
   for (HFONT font : fonts_) DeleteObject(font);
@@ -264,14 +243,12 @@ void EditWindow::build() {
       SendMessageW(hwnd, BM_SETCHECK, d.initial == window::Initial::Selected ? BST_CHECKED : BST_UNCHECKED, 0);
     }
     if (d.initial == window::Initial::Disabled) EnableWindow(hwnd, FALSE);
+    if (window::fieldRule(controls_.size()) == window::FieldRule::References) {
+      SetPropW(hwnd, kPageLineProp, hwnd);
+    }
     controls_.push_back(hwnd);
   }
-
-  for (const window::TextBinding& field : window::textFields()) {
-    HWND hwnd = control(field.control);
-    if (field.rule == window::FieldRule::References) SetPropW(hwnd, kPageLineProp, hwnd);
-    fields_.push_back({hwnd, field.slot, window::FieldText(field.rule)});
-  }
+  textColours_.assign(controls_.size(), RGB(0, 0, 0));
   note_ = CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_BORDER | SS_LEFT | SS_NOPREFIX, 0, 0, 0,
                           0, hwnd_, nullptr, instance_, nullptr);
 }
@@ -344,32 +321,13 @@ void EditWindow::scaleWindow(double factor) {
   place();
 }
 
-HWND EditWindow::control(std::string_view name) const {
-  const auto designs = window::controls();
-  for (std::size_t i = 0; i < controls_.size(); ++i) {
-    if (designs[i].name == name) return controls_[i];
-  }
-  return nullptr;
-}
+HWND EditWindow::control(std::string_view name) const { return controls_[window::controlId(name)]; }
 
 int EditWindow::indexOf(HWND hwnd) const {
   for (std::size_t i = 0; i < controls_.size(); ++i) {
     if (controls_[i] == hwnd) return static_cast<int>(i);
   }
   return -1;
-}
-
-void EditWindow::attach(lifecycle::Editor& editor) {
-  editor_ = &editor;
-  redraw();
-}
-
-bool EditWindow::load() {
-  if (editor_ == nullptr) return false;
-  runHandler(&lifecycle::Editor::Form_Load);
-  if (ended_) return false;
-  focusFirst();
-  return true;
 }
 
 LRESULT CALLBACK EditWindow::windowProc(HWND hwnd, UINT message, WPARAM w, LPARAM l) {
@@ -393,17 +351,13 @@ LRESULT EditWindow::onMessage(UINT message, WPARAM w, LPARAM l) {
     case WM_CTLCOLOREDIT: {
       const LRESULT brush = DefWindowProcW(hwnd_, message, w, l);
       const int i = indexOf(reinterpret_cast<HWND>(l));
-      if (i >= 0 && window::controls()[static_cast<std::size_t>(i)].name.starts_with("Text1(") &&
-          editor_ != nullptr) {
-        SetTextColor(reinterpret_cast<HDC>(w), editor_->form.Text1Red ? RGB(255, 0, 0) : RGB(0, 0, 0));
-      }
+      if (i >= 0) SetTextColor(reinterpret_cast<HDC>(w), textColours_[static_cast<std::size_t>(i)]);
       return brush;
     }
     case WM_CLOSE:
-      // Closing by the frame unloads the editor once; after an error or the exit button the
-      // editor has already ended. The answer Отмена to the question about an unsaved question
-      // leaves the window as it is.
-      if (!ended_ && editor_ != nullptr) runHandler(&lifecycle::Editor::Form_Unload);
+      // Closing by the frame unloads the editor once (the window goes when it has); the answer
+      // Отмена to the question about an unsaved question leaves it as it is.
+      if (driver_.closing() && IsWindow(hwnd_)) DestroyWindow(hwnd_);
       return 0;
     case kRefusedMessage:
       showNote(reinterpret_cast<HWND>(w), static_cast<char32_t>(l));
@@ -414,11 +368,8 @@ LRESULT EditWindow::onMessage(UINT message, WPARAM w, LPARAM l) {
       ShowWindow(note_, SW_HIDE);
       return 0;
     case WM_DESTROY:
-      if (!ended_) {
-        ended_ = true;
-        exitCode_ = 1;
-      }
-      PostQuitMessage(exitCode_);
+      destroyed_ = true;
+      PostQuitMessage(exitCode());
       return 0;
     case WM_DPICHANGED: {
       dpi_ = HIWORD(w);
@@ -452,112 +403,18 @@ LRESULT EditWindow::colourStatic(HDC dc, HWND hwnd) {
   return reinterpret_cast<LRESULT>(onWindow ? windowBrush_ : frameBrush_);
 }
 
+// A button or an option button clicked, a list's row chosen by the user (with the mouse or the
+// arrow keys; the focus alone chooses none).
 void EditWindow::onCommand(HWND hwnd, int code) {
-  if (busy_ || ended_ || editor_ == nullptr) return;
   const int i = indexOf(hwnd);
   if (i < 0) return;
-  const std::string_view name = window::controls()[static_cast<std::size_t>(i)].name;
-  if (code == BN_CLICKED) {
-    for (const window::ClickBinding& click : window::clickHandlers()) {
-      if (name == click.control) return runHandler(click.handler);
-    }
-    if (name == "cmdAbout") return showAbout();
-    if (name == "optIm(0)") return runSelect(&lifecycle::Editor::selectOptIm, 0);
-    if (name == "optIm(1)") return runSelect(&lifecycle::Editor::selectOptIm, 1);
+  const auto id = static_cast<window::ControlId>(i);
+  const Kind kind = window::controls()[id].kind;
+  if (code == BN_CLICKED && (kind == Kind::Button || kind == Kind::Option)) {
+    driver_.clicked(id);
   } else if (code == LBN_SELCHANGE) {
-    // A row chosen by the user, with the mouse or the arrow keys; the focus alone chooses none.
-    const int row = static_cast<int>(SendMessageW(hwnd, LB_GETCURSEL, 0, 0));
-    for (const window::SelectBinding& selection : window::listSelections()) {
-      if (name == selection.control) return runSelect(selection.select, row);
-    }
+    driver_.chosen(id, static_cast<int>(SendMessageW(hwnd, LB_GETCURSEL, 0, 0)));
   }
-}
-
-void EditWindow::runHandler(void (lifecycle::Editor::*handler)()) {
-  lifecycle::Editor* editor = editor_;
-  handle([editor, handler] { (editor->*handler)(); });
-}
-
-void EditWindow::runSelect(bool (lifecycle::Editor::*select)(int), int row) {
-  lifecycle::Editor* editor = editor_;
-  handle([editor, select, row] { (editor->*select)(row); });
-}
-
-// The event boundary: texts in, the handler, everything out. An error ends the editor here.
-template <typename Call>
-void EditWindow::handle(Call call) {
-  if (ended_ || editor_ == nullptr || busy_) return;
-  busy_ = true;
-  collect();
-  if (const auto error = window::runEvent(call)) {
-    busy_ = false;
-    fail(*error);
-    return;
-  }
-  redraw();
-  busy_ = false;
-  if (editor_->unloaded()) finish(0);
-}
-
-void EditWindow::collect() {
-  for (Field& field : fields_) field.slot(editor_->form) = field.text.take(units(textOf(field.control)));
-}
-
-// Sets a list's rows and its selected row (-1: none), touching only what differs.
-void EditWindow::showRows(HWND list, std::vector<std::wstring>& shown,
-                          const std::vector<std::wstring>& rows, int selected) {
-  if (shown != rows) {
-    SendMessageW(list, WM_SETREDRAW, FALSE, 0);
-    SendMessageW(list, LB_RESETCONTENT, 0, 0);
-    for (const auto& row : rows) SendMessageW(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(row.c_str()));
-    SendMessageW(list, WM_SETREDRAW, TRUE, 0);
-    InvalidateRect(list, nullptr, TRUE);
-    shown = rows;
-  }
-  if (selected < 0 || selected >= static_cast<int>(rows.size())) selected = -1;
-  if (SendMessageW(list, LB_GETCURSEL, 0, 0) != selected) SendMessageW(list, LB_SETCURSEL, static_cast<WPARAM>(selected), 0);
-}
-
-void EditWindow::redraw() {
-  const bool wasBusy = busy_;
-  busy_ = true;
-  const lifecycle::Form& f = editor_->form;
-  for (Field& field : fields_) {
-    const std::wstring shown = wide(field.text.fill(field.slot(editor_->form)));
-    if (textOf(field.control) != shown) SetWindowTextW(field.control, shown.c_str());
-  }
-  for (int i = 0; i < 6; ++i) InvalidateRect(control("Text1(" + std::to_string(i) + ")"), nullptr, FALSE);
-
-  for (const window::ListView& list : window::listViews(f)) {
-    showRows(control(list.control), rows_[list.control], decoded(list.rows), list.selected);
-  }
-  for (const window::CaptionView& label : window::captionViews(f)) {
-    const std::wstring text = decoded(label.caption);
-    if (textOf(control(label.control)) != text) SetWindowTextW(control(label.control), text.c_str());
-  }
-  for (const window::EnabledView& state : window::enabledViews(f)) {
-    HWND hwnd = control(state.control);
-    if ((IsWindowEnabled(hwnd) != FALSE) != state.enabled) EnableWindow(hwnd, state.enabled ? TRUE : FALSE);
-  }
-  const std::string_view option = window::selectedOption(f);
-  for (const char* name : {"optIm(0)", "optIm(1)"}) {
-    SendMessageW(control(name), BM_SETCHECK, name == option ? BST_CHECKED : BST_UNCHECKED, 0);
-  }
-  picture_->show(f.Image1.Bytes);
-  busy_ = wasBusy;
-}
-
-void EditWindow::finish(int status) {
-  ended_ = true;
-  exitCode_ = status;
-  DestroyWindow(hwnd_);
-}
-
-void EditWindow::fail(const std::string& message) {
-  ended_ = true;
-  exitCode_ = 1;
-  showError(hwnd_, message);
-  DestroyWindow(hwnd_);
 }
 
 // The note under a field that says which character it left out and why, in the window's font,
@@ -589,75 +446,82 @@ void EditWindow::showNote(HWND field, char32_t c) {
   SetTimer(hwnd_, kNoteTimer, 8000, nullptr);
 }
 
-// The help box reads and changes nothing: no handler of the editor runs for it.
-void EditWindow::showAbout() {
-  if (ended_) return;
-  dialogs_.inform(window::aboutText(), window::aboutTitle());
+std::u16string EditWindow::text(window::ControlId field) const {
+  HWND control = controls_[field];
+  std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(control)) + 1, L'\0');
+  text.resize(static_cast<std::size_t>(GetWindowTextW(control, text.data(), static_cast<int>(text.size()))));
+  return units(text);
 }
 
-// The focus order: the controls that take the focus, by their tab indices.
-namespace {
-
-std::vector<std::size_t> tabOrder() {
-  std::vector<std::size_t> order;
-  const auto designs = window::controls();
-  for (std::size_t i = 0; i < designs.size(); ++i) {
-    if (designs[i].tab >= 0 && takesFocus(designs[i].kind)) order.push_back(i);
-  }
-  std::sort(order.begin(), order.end(),
-            [&designs](std::size_t a, std::size_t b) { return designs[a].tab < designs[b].tab; });
-  return order;
+void EditWindow::setText(window::ControlId control, const std::u16string& text) {
+  SetWindowTextW(controls_[control], wide(text).c_str());
 }
 
-}  // namespace
-
-void EditWindow::focusFirst() {
-  for (const std::size_t i : tabOrder()) {
-    if (IsWindowEnabled(controls_[i])) {
-      SetFocus(controls_[i]);
-      return;
-    }
+void EditWindow::setRows(window::ControlId list, const std::vector<std::u16string>& rows) {
+  HWND box = controls_[list];
+  SendMessageW(box, WM_SETREDRAW, FALSE, 0);
+  SendMessageW(box, LB_RESETCONTENT, 0, 0);
+  for (const auto& row : rows) {
+    SendMessageW(box, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(wide(row).c_str()));
   }
+  SendMessageW(box, WM_SETREDRAW, TRUE, 0);
+  InvalidateRect(box, nullptr, TRUE);
 }
 
-void EditWindow::moveFocus(bool back) {
-  const std::vector<std::size_t> order = tabOrder();
-  const int n = static_cast<int>(order.size());
-  const int focused = indexOf(GetFocus());
-  int at = -1;
-  for (int k = 0; k < n; ++k) {
-    if (static_cast<int>(order[static_cast<std::size_t>(k)]) == focused) at = k;
-  }
-  for (int step = 1; step <= n; ++step) {
-    const int k = ((at < 0 ? (back ? 0 : -1) : at) + (back ? -step : step) % n + n) % n;
-    HWND next = controls_[order[static_cast<std::size_t>(k)]];
-    if (IsWindowEnabled(next) && IsWindowVisible(next)) {
-      SetFocus(next);
-      if (window::controls()[order[static_cast<std::size_t>(k)]].kind == Kind::TextBox ||
-          window::controls()[order[static_cast<std::size_t>(k)]].kind == Kind::MultiLineBox) {
-        SendMessageW(next, EM_SETSEL, 0, -1);
-      }
-      return;
-    }
-  }
+void EditWindow::select(window::ControlId list, int row) {
+  HWND box = controls_[list];
+  if (SendMessageW(box, LB_GETCURSEL, 0, 0) != row) SendMessageW(box, LB_SETCURSEL, static_cast<WPARAM>(row), 0);
 }
+
+bool EditWindow::enabled(window::ControlId control) const {
+  return IsWindowEnabled(controls_[control]) != FALSE;
+}
+
+void EditWindow::setEnabled(window::ControlId control, bool enabled) {
+  EnableWindow(controls_[control], enabled ? TRUE : FALSE);
+}
+
+void EditWindow::setChecked(window::ControlId option, bool checked) {
+  SendMessageW(controls_[option], BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
+}
+
+void EditWindow::setTextColour(window::ControlId field, window::Rgb colour) {
+  textColours_[field] = RGB(colour.red, colour.green, colour.blue);
+  InvalidateRect(controls_[field], nullptr, FALSE);
+}
+
+void EditWindow::setPicture(window::ControlId, const std::string& bytes) { picture_->show(bytes); }
+
+// As the Tab key gives the focus: a text field's text selected.
+void EditWindow::focus(window::ControlId control) {
+  SetFocus(controls_[control]);
+  const Kind kind = window::controls()[control].kind;
+  if (kind == Kind::TextBox || kind == Kind::MultiLineBox) SendMessageW(controls_[control], EM_SETSEL, 0, -1);
+}
+
+void EditWindow::showError(const std::string& message) { win32::showError(hwnd_, message); }
+
+void EditWindow::quit(int) { DestroyWindow(hwnd_); }
 
 bool EditWindow::preTranslate(const MSG& message) {
-  if (message.message != WM_KEYDOWN || ended_) return false;
+  if (message.message != WM_KEYDOWN || ended()) return false;
   if (message.hwnd != hwnd_ && !IsChild(hwnd_, message.hwnd)) return false;
+  const int at = indexOf(message.hwnd);
+  const auto from = at < 0 ? controls_.size() : static_cast<window::ControlId>(at);
   if (message.wParam == VK_TAB) {
-    moveFocus((GetKeyState(VK_SHIFT) & 0x8000) != 0);
+    focus(driver_.nextFocus(from, (GetKeyState(VK_SHIFT) & 0x8000) != 0));
     return true;
   }
   // The arrow keys move between the two option buttons and select the one they reach, as
   // between the buttons of one group.
   const bool arrow = message.wParam == VK_UP || message.wParam == VK_DOWN ||
                      message.wParam == VK_LEFT || message.wParam == VK_RIGHT;
-  for (int index = 0; arrow && index < 2; ++index) {
-    if (message.hwnd == control("optIm(" + std::to_string(index) + ")")) {
-      const int other = 1 - index;
-      SetFocus(control("optIm(" + std::to_string(other) + ")"));
-      runSelect(&lifecycle::Editor::selectOptIm, other);
+  const auto options = window::options();
+  for (std::size_t i = 0; arrow && i < options.size(); ++i) {
+    if (from == window::controlId(options[i].control)) {
+      const window::ControlId other = window::controlId(options[(i + 1) % options.size()].control);
+      SetFocus(controls_[other]);
+      driver_.clicked(other);
       return true;
     }
   }

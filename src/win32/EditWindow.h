@@ -2,7 +2,6 @@
 
 #include <windows.h>
 
-#include <map>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -10,22 +9,18 @@
 
 #include "lifecycle/Editor.h"
 #include "lifecycle/Seams.h"
-#include "window/CodePage.h"
+#include "window/Driver.h"
 
 namespace win32 {
 
 class Picture;
 
-// The window frmEdit as native controls. Like the Qt window it holds no logic and no state of
-// the editor: for every event of the user it copies the texts of its fields into the editor's
-// Form, runs the editor's handler, and redraws every control from Form while it ignores the
-// notifications that redrawing raises. It is the editor's Screen: start-up asks it for the
-// twips per pixel of its 96-per-inch logical pixels and has it scale itself; the screen's own
-// DPI (per monitor) multiplies on top of that.
-//
-// An error that a handler throws ends the editor at once: the error is reported, the window is
-// destroyed and the message loop asked to end, without the shutdown of Form_Unload.
-class EditWindow final : public lifecycle::Screen {
+// The window frmEdit as native controls: the controls of the design table and the system's
+// primitives on them. Every event goes to the shared driver (window/Driver.h), which runs the
+// editor's handler and shows the editor's Form through the primitives. It is the editor's
+// Screen: start-up asks it for the twips per pixel of its 96-per-inch logical pixels and has it
+// scale itself; the screen's own DPI (per monitor) multiplies on top of that.
+class EditWindow final : public lifecycle::Screen, private window::View {
  public:
   EditWindow(HINSTANCE instance, lifecycle::Dialogs& dialogs);
   ~EditWindow() override;
@@ -35,33 +30,27 @@ class EditWindow final : public lifecycle::Screen {
   HWND handle() const { return hwnd_; }
 
   // Connects the window to the editor and shows the editor's Form.
-  void attach(lifecycle::Editor& editor);
-
+  void attach(lifecycle::Editor& editor) { driver_.attach(editor); }
   // Runs start-up (Form_Load) and focuses the first control; false when it failed, the error
   // having been reported.
-  bool load();
+  bool load() { return driver_.load(); }
 
-  // True once the editor has ended, with the status the program is to end with.
-  bool ended() const { return ended_; }
-  int exitCode() const { return exitCode_; }
+  // True once the editor has ended or the window has gone, with the status the program is to
+  // end with (1 for a window that went without the editor ending).
+  bool ended() const { return driver_.ended() || destroyed_; }
+  int exitCode() const { return driver_.ended() ? driver_.exitCode() : 1; }
 
-  // A control by its name ("cmdSave", "Text1(3)"), or nullptr.
+  // A control by its name ("cmdSave", "Text1(3)").
   HWND control(std::string_view name) const;
 
   // The keys the window handles before the controls see them (Tab and Shift+Tab move the focus
-  // by the tab indices). True when the message was handled.
+  // by the tab indices, the arrow keys between the option buttons). True when it was handled.
   bool preTranslate(const MSG& message);
 
   double twipsPerPixelY() const override;
   void scaleWindow(double factor) override;
 
  private:
-  struct Field {
-    HWND control;
-    std::string& (*slot)(lifecycle::Form&);
-    window::FieldText text;
-  };
-
   static LRESULT CALLBACK windowProc(HWND hwnd, UINT message, WPARAM w, LPARAM l);
   LRESULT onMessage(UINT message, WPARAM w, LPARAM l);
 
@@ -72,29 +61,26 @@ class EditWindow final : public lifecycle::Screen {
   int indexOf(HWND control) const;
   void onCommand(HWND control, int code);
   LRESULT colourStatic(HDC dc, HWND control);
-
-  void runHandler(void (lifecycle::Editor::*handler)());
-  void runSelect(bool (lifecycle::Editor::*select)(int), int row);
-  template <typename Call>
-  void handle(Call call);
-  void collect();
-  void redraw();
-  void showRows(HWND list, std::vector<std::wstring>& shown, const std::vector<std::wstring>& rows, int selected);
-  void finish(int status);
-  void fail(const std::string& message);
-  void showAbout();
   void showNote(HWND field, char32_t c);
-  void focusFirst();
-  void moveFocus(bool back);
+
+  std::u16string text(window::ControlId field) const override;
+  void setText(window::ControlId control, const std::u16string& text) override;
+  void setRows(window::ControlId list, const std::vector<std::u16string>& rows) override;
+  void select(window::ControlId list, int row) override;
+  bool enabled(window::ControlId control) const override;
+  void setEnabled(window::ControlId control, bool enabled) override;
+  void setChecked(window::ControlId option, bool checked) override;
+  void setTextColour(window::ControlId field, window::Rgb colour) override;
+  void setPicture(window::ControlId image, const std::string& bytes) override;
+  void focus(window::ControlId control) override;
+  void showError(const std::string& message) override;
+  void quit(int status) override;
 
   HINSTANCE instance_;
-  lifecycle::Dialogs& dialogs_;
-  lifecycle::Editor* editor_ = nullptr;
   HWND hwnd_ = nullptr;
-  std::vector<HWND> controls_;  // by position in the design table
-  std::vector<HFONT> fonts_;    // by FontId
-  std::vector<Field> fields_;
-  std::map<std::string_view, std::vector<std::wstring>> rows_;  // each list's rows, by its name
+  std::vector<HWND> controls_;       // by position in the design table
+  std::vector<COLORREF> textColours_;  // by position, for the text fields
+  std::vector<HFONT> fonts_;         // by FontId
   std::unique_ptr<Picture> picture_;
   HWND note_ = nullptr;  // says why a field left out a character
   HBRUSH windowBrush_ = nullptr;
@@ -102,9 +88,8 @@ class EditWindow final : public lifecycle::Screen {
   HICON icon_ = nullptr;
   double factor_ = 1.0;  // the scale start-up asked for
   UINT dpi_ = 96;
-  bool busy_ = false;  // in a handler or a redraw: the controls' notifications are not the user's
-  bool ended_ = false;
-  int exitCode_ = 0;
+  bool destroyed_ = false;
+  window::Driver driver_;
 };
 
 }  // namespace win32

@@ -16,10 +16,10 @@ using std::min;
 #include <filesystem>
 #include <vector>
 
-#include "app/ShellRoot.h"
+#include "lifecycle/ShellRoot.h"
 #include "lifecycle/Editor.h"
 #include "shell/Disk.h"
-#include "volume/Generators.h"
+#include "lifecycle/Generators.h"
 #include "win32/EditWindow.h"
 #include "win32/MessageBoxes.h"
 #include "window/Bindings.h"
@@ -55,7 +55,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show) {
   std::filesystem::path root;
   if (const auto error = window::runEvent([&] {
         std::error_code unknown;
-        root = app::findShellRoot(app::programFolder(), std::filesystem::current_path(unknown),
+        root = lifecycle::findShellRoot(lifecycle::programFolder(), std::filesystem::current_path(unknown),
                                   arguments);
       })) {
     win32::showError(nullptr, *error);
@@ -63,8 +63,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show) {
   }
 
   shell::RealDisk disk;
-  volume::SystemClock clock;
-  volume::FixedStartRandom random;
+  lifecycle::SystemClock clock;
+  lifecycle::FixedStartRandom random;
   win32::MessageBoxes dialogs;
   win32::EditWindow window(instance, dialogs);
   dialogs.setOwner(window.handle());

@@ -75,7 +75,16 @@ std::vector<EnabledView> enabledViews(const Form& f) {
   };
 }
 
-std::string_view selectedOption(const Form& f) { return f.optIm == 1 ? "optIm(1)" : "optIm(0)"; }
+std::span<const OptionBinding> options() {
+  static constexpr OptionBinding kOptions[] = {{"optIm(0)", 0}, {"optIm(1)", 1}};
+  return kOptions;
+}
+
+std::span<const std::string_view> questionFields() {
+  static constexpr std::string_view kFields[] = {"Text1(0)", "Text1(1)", "Text1(2)",
+                                                 "Text1(3)", "Text1(4)", "Text1(5)"};
+  return kFields;
+}
 
 std::optional<std::string> runEvent(const std::function<void()>& handler) {
   try {

@@ -14,7 +14,8 @@
 namespace window {
 
 // Which control of the window shows which part of the editor's Form, and which event of which
-// control runs which handler of the editor. Both windows are wired from these tables.
+// control runs which handler of the editor: every wire between the window and the editor, which
+// the driver (window/Driver.h) makes for every toolkit.
 
 // A text field, the Form's bytes it shows and edits, and what it may hold beyond the code page
 // (by where its line goes: an HTML page, or 1.js and the handler's address).
@@ -66,7 +67,20 @@ std::vector<EnabledView> enabledViews(const lifecycle::Form& form);
 // the Russian internal-error text (the library's words go to the error output).
 std::optional<std::string> runEvent(const std::function<void()>& handler);
 
-// The option button selected for the Form's optIm.
-std::string_view selectedOption(const lifecycle::Form& form);
+// The two option buttons of the picture and the value of the Form's optIm each stands for.
+struct OptionBinding {
+  std::string_view control;
+  int index;
+};
+std::span<const OptionBinding> options();
+
+// The help button: its box reads and changes nothing, and no handler of the editor runs for it.
+inline constexpr std::string_view kHelpButton = "cmdAbout";
+
+// The question's six fields, drawn red while the Form's Text1Red holds, else black.
+std::span<const std::string_view> questionFields();
+
+// The picture preview, which shows the Form's Image1.
+inline constexpr std::string_view kPicture = "Image1";
 
 }  // namespace window

@@ -10,7 +10,7 @@ import { join } from 'node:path';
 import { launchBrowser, takeQuiz } from './quiz-driver.mjs';
 import { REPO, SAMPLE, copyShell, dropShell, encode1251, listFiles, readKey, readLines, readPage } from './shell-files.mjs';
 
-const EDIT_FLOW = process.env.EDIT_FLOW || join(REPO, 'build', 'release', 'tests', 'ui', 'edit_flow');
+const EDIT_FLOW = process.env.EDIT_FLOW || join(REPO, 'build', 'release', 'tests', 'qt', 'edit_flow');
 
 let browser;
 let shell;

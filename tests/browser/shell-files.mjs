@@ -5,33 +5,12 @@ import { cpSync, mkdtempSync, readFileSync, readdirSync, renameSync, rmSync, wri
 import { tmpdir } from 'node:os';
 import { dirname, join, resolve } from 'node:path';
 import { fileURLToPath } from 'node:url';
+import { LINES, decode1251, encode1251, keyAnswerLine, pageAnswerLine } from '../../scripts/sample/layout.mjs';
 
 export const REPO = resolve(dirname(fileURLToPath(import.meta.url)), '..', '..');
 export const SAMPLE = join(REPO, 'sample');
 
-// Head lines and tail capacity by file.
-export const LAYOUT = {
-  'title.html': { head: 13, tail: 31 },
-  'index1.html': { head: 2, tail: 31 },
-  'index.html': { head: 18, tail: 31 },
-  '1.js': { head: 210, tail: 401 },
-  page: { head: 14, tail: 21 },
-};
-
-const decoder = new TextDecoder('windows-1251');
-const toByte = new Map();
-for (let b = 0x80; b <= 0xff; b++) if (b !== 0x98) toByte.set(decoder.decode(Uint8Array.of(b)), b);
-
-export const decode1251 = (bytes) => decoder.decode(bytes);
-
-export function encode1251(text) {
-  return Buffer.from([...text].map((ch) => {
-    const c = ch.codePointAt(0);
-    const b = c < 0x80 ? c : toByte.get(ch);
-    if (b === undefined) throw new Error(`no Windows-1251 code for ${JSON.stringify(ch)}`);
-    return b;
-  }));
-}
+export { SHAPES, LINES, decode1251, encode1251 } from '../../scripts/sample/layout.mjs';
 
 // Lines as the editor reads them: a line ends at CR LF or a lone CR; a final terminator adds no line.
 export function readLines(file) {
@@ -61,26 +40,27 @@ export const pagePath = (shell, slot) => join(shell, String(Math.floor(slot / 10
 export function readKey(shell) {
   const lines = readLines(join(shell, '1.js'));
   return {
-    stages: lines[1],
-    minutes: lines[4],
-    pass: lines[7],
-    answers: Array.from({ length: 100 }, (_, i) => lines[10 + 2 * i]),
+    stages: lines[LINES.key.stages],
+    minutes: lines[LINES.key.minutes],
+    pass: lines[LINES.key.pass],
+    answers: Array.from({ length: 100 }, (_, i) => lines[keyAnswerLine(i)]),
   };
 }
 
 export function setAnswer(shell, slot, text) {
-  setLines(join(shell, '1.js'), { [10 + 2 * slot]: text });
+  setLines(join(shell, '1.js'), { [keyAnswerLine(slot)]: text });
 }
 
-// The stage count is written into 1.js line 1 and title.html line 6 together.
+// The stage count is written into 1.js and title.html together.
 export function setStageCount(shell, n) {
-  setLines(join(shell, '1.js'), { 1: String(n) });
-  setLines(join(shell, 'title.html'), { 6: String(n) });
+  setLines(join(shell, '1.js'), { [LINES.key.stages]: String(n) });
+  setLines(join(shell, 'title.html'), { [LINES.title.stages]: String(n) });
 }
 
 export function readPage(shell, slot) {
   const l = readLines(pagePath(shell, slot));
-  return { ordinal: l[1], picture: l[3], text: l[5], answers: [l[7], l[9], l[11], l[13]] };
+  const P = LINES.page;
+  return { ordinal: l[P.ordinal], picture: l[P.picture], text: l[P.text], answers: [1, 2, 3, 4].map((n) => l[pageAnswerLine(n)]) };
 }
 
 // A new stage: the ten pages of the last stage folder copied byte for byte, answers carried over.

@@ -5,7 +5,7 @@ import assert from 'node:assert/strict';
 import { readFileSync, mkdtempSync, rmSync, statSync } from 'node:fs';
 import { tmpdir } from 'node:os';
 import { join } from 'node:path';
-import { LAYOUT, SAMPLE, REPO, listFiles, readLines, readKey, readPage } from './shell-files.mjs';
+import { SHAPES, SAMPLE, REPO, listFiles, readLines, readKey, readPage } from './shell-files.mjs';
 
 const files = listFiles(SAMPLE).sort();
 const stageFolders = [...new Set(files.filter((f) => /^\d\//.test(f)).map((f) => f[0]))].sort();
@@ -13,8 +13,8 @@ const pictures = files.filter((f) => f.startsWith('pics/')).map((f) => f.slice(5
 const slots = stageFolders.length * 10;
 
 function layoutOf(file) {
-  if (/^\d\/\d\.html$/.test(file)) return LAYOUT.page;
-  return LAYOUT[file];
+  if (/^\d\/\d\.html$/.test(file)) return SHAPES.page;
+  return SHAPES[file];
 }
 
 describe('files of the model shell', () => {
@@ -101,7 +101,7 @@ describe('files of the model shell', () => {
 
 describe('generators', () => {
   it('reproduce the committed shell byte for byte', async () => {
-    const { makeSample } = await import(join(REPO, 'scripts', 'make-sample.mjs'));
+    const { makeSample } = await import(join(REPO, 'scripts', 'sample', 'make-sample.mjs'));
     const dir = mkdtempSync(join(tmpdir(), 'sample-'));
     try {
       makeSample(join(dir, 'sample'));

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "shell/LineTable.h"
+#include "shell/Lines.h"
 #include "shell/ShellError.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {

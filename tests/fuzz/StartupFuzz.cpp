@@ -17,7 +17,7 @@
 
 #include "lifecycle/Editor.h"
 #include "shell/ShellError.h"
-#include "volume/Generators.h"
+#include "lifecycle/Generators.h"
 
 namespace {
 
@@ -93,7 +93,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   shell::RealDisk disk;
   NoDialogs dialogs;
   StillClock clock;
-  volume::FixedStartRandom random;
+  lifecycle::FixedStartRandom random;
   lifecycle::Editor editor({disk, dialogs, clock, random, nullptr}, root);
   try {
     editor.Form_Load();

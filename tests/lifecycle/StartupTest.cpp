@@ -42,12 +42,12 @@ TEST(Startup, AnOrdinaryShellIsListedAndItsSettingsShown) {
   auto& e = s.h->editor;
   e.Form_Load();
 
-  EXPECT_EQ(e.state.StageCount, 6);
-  EXPECT_EQ(e.state.LastStageQuestions, 10);
-  EXPECT_EQ(e.state.CurStage, 0);
-  EXPECT_EQ(e.state.CurQuestion, 0);
-  EXPECT_EQ(e.state.savedProduct(), 1);
-  EXPECT_EQ(e.state.ShellPath, s.dir.path());
+  EXPECT_EQ(e.state().StageCount, 6);
+  EXPECT_EQ(e.state().LastStageQuestions, 10);
+  EXPECT_EQ(e.state().CurStage, 0);
+  EXPECT_EQ(e.state().CurQuestion, 0);
+  EXPECT_EQ(e.state().savedProduct(), 1);
+  EXPECT_EQ(e.state().ShellPath, s.dir.path());
   EXPECT_EQ(e.form.List1.Rows, rows(1, 6));
   EXPECT_EQ(e.form.List1.ListIndex, -1);
   EXPECT_TRUE(e.form.List2.Rows.empty());
@@ -72,13 +72,13 @@ TEST(Startup, AnOrdinaryShellIsListedAndItsSettingsShown) {
 
   // The state holds the files line by line as they were read.
   const auto js = support::answerKeyLines(6, "45", "75");
-  EXPECT_EQ(e.state.JsHead[1], "6");
-  EXPECT_EQ(e.state.Answers[23], js[10 + 2 * 23]);
-  EXPECT_EQ(e.state.AnswerAfter[99], js[11 + 2 * 99]);
-  EXPECT_EQ(e.state.JsTailCount, 3);
-  EXPECT_EQ(e.state.TitleTailCount, 2);
-  EXPECT_EQ(e.state.Index1Head[1], support::index1Lines()[1]);
-  EXPECT_EQ(e.state.IndexHead[17], support::indexLines()[17]);
+  EXPECT_EQ(e.state().JsHead[1], "6");
+  EXPECT_EQ(e.state().Answers[23], js[10 + 2 * 23]);
+  EXPECT_EQ(e.state().AnswerAfter[99], js[11 + 2 * 99]);
+  EXPECT_EQ(e.state().JsTailCount, 3);
+  EXPECT_EQ(e.state().TitleTailCount, 2);
+  EXPECT_EQ(e.state().Index1Head[1], support::index1Lines()[1]);
+  EXPECT_EQ(e.state().IndexHead[17], support::indexLines()[17]);
   EXPECT_EQ(support::differences(before, support::snapshot(s.dir.path())),
             std::vector<std::string>{});
 }
@@ -104,9 +104,9 @@ TEST(Startup, StageRepairAgainstTheStageFolders) {
     const auto before = support::snapshot(s.dir.path());
     auto& e = s.h->editor;
     e.Form_Load();
-    EXPECT_EQ(e.state.StageCount, c.stageCount);
-    EXPECT_EQ(e.state.savedProduct(), c.recovering ? 0 : 1);
-    for (auto flag : e.state.QuestionSaved) EXPECT_EQ(flag, c.recovering ? 0 : 1);
+    EXPECT_EQ(e.state().StageCount, c.stageCount);
+    EXPECT_EQ(e.state().savedProduct(), c.recovering ? 0 : 1);
+    for (auto flag : e.state().QuestionSaved) EXPECT_EQ(flag, c.recovering ? 0 : 1);
     // A new stage needs a stage to copy and room for one more.
     EXPECT_EQ(e.form.cmdNewL.Enabled, !c.recovering && c.stageCount > 0 && c.stageCount < 10);
     EXPECT_EQ(e.form.cmdDelLast.Enabled, c.stageCount > 0);
@@ -212,7 +212,7 @@ TEST(Startup, NoTestHereALinkOutOfTheTestAndAReadOnlyTest) {
   EXPECT_EQ(locked.h->dialogs.shown[0].title, "Редактор теста");
   EXPECT_NE(locked.h->dialogs.shown[0].text.find("«2»"), std::string::npos);
   EXPECT_EQ(support::snapshot(locked.dir.path()), before);
-  EXPECT_EQ(locked.h->editor.state.StageCount, 6) << "the test still opens for reading";
+  EXPECT_EQ(locked.h->editor.state().StageCount, 6) << "the test still opens for reading";
 }
 
 }  // namespace

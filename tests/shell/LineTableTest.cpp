@@ -3,6 +3,7 @@
 #include <array>
 
 #include "shell/LineTable.h"
+#include "shell/Lines.h"
 #include "shell/ShellError.h"
 
 namespace {

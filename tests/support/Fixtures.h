@@ -11,7 +11,7 @@
 
 #include "lifecycle/Editor.h"
 #include "support/ForwardingDisk.h"
-#include "volume/Generators.h"
+#include "lifecycle/Generators.h"
 
 namespace support {
 
@@ -142,7 +142,7 @@ class ScriptedRandom final : public lifecycle::Random {
 
  private:
   std::size_t next_ = 0;
-  volume::FixedStartRandom own_;
+  lifecycle::FixedStartRandom own_;
 };
 
 // An editor on a shell with recording seams, not yet started.
@@ -153,7 +153,7 @@ struct Harness {
   FixedClock clock;
   ScriptedRandom random;
   lifecycle::Editor editor;
-  lifecycle::EditorState& state() { return editor.state; }
+  const lifecycle::EditorState& state() const { return editor.state(); }
   lifecycle::Form& form() { return editor.form; }
 };
 
@@ -164,7 +164,7 @@ struct Session {
   TempDir dir;
   std::unique_ptr<Harness> h;
   lifecycle::Editor& editor() { return h->editor; }
-  lifecycle::EditorState& state() { return h->editor.state; }
+  const lifecycle::EditorState& state() const { return h->editor.state(); }
   lifecycle::Form& form() { return h->editor.form; }
   const fs::path& root() const { return dir.path(); }
   void chooseStage(int stage) { h->editor.selectList1(stage - 1); }

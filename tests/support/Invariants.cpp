@@ -4,6 +4,7 @@
 
 #include "shell/Layout.h"
 #include "shell/LineTable.h"
+#include "shell/Lines.h"
 #include "shell/ShellError.h"
 #include "support/Fixtures.h"
 

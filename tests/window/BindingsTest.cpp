@@ -39,9 +39,13 @@ TEST(Bindings, NameControlsOfTheKindsTheyDrive) {
   }
   for (const auto& label : window::captionViews(form)) EXPECT_EQ(kindOf(label.control), Kind::BorderLabel);
   for (const auto& state : window::enabledViews(form)) kindOf(state.control);
-  form.optIm = 1;
-  EXPECT_EQ(kindOf(window::selectedOption(form)), Kind::Option);
-  EXPECT_EQ(window::selectedOption(form), "optIm(1)");
+  for (const auto& option : window::options()) EXPECT_EQ(kindOf(option.control), Kind::Option);
+  for (const auto& field : window::questionFields()) {
+    const Kind kind = kindOf(field);
+    EXPECT_TRUE(kind == Kind::TextBox || kind == Kind::MultiLineBox) << field;
+  }
+  EXPECT_EQ(kindOf(window::kHelpButton), Kind::Button);
+  EXPECT_EQ(kindOf(window::kPicture), Kind::Image);
 }
 
 TEST(Bindings, ShowTheFormsRowsAndSelection) {

@@ -1,12 +1,67 @@
-// The shared field rules on UTF-16, as the Win32 window uses them without Qt.
+// The code page boundary and the field rules, on UTF-16, as both windows use them.
 
 #include <gtest/gtest.h>
+
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <iconv.h>
+#endif
+
+#include <optional>
 
 #include "window/CodePage.h"
 
 namespace {
 
 using window::FieldRule;
+
+// The character the system's own converter gives for one byte of Windows-1251, or nothing
+// where it has none.
+std::optional<char32_t> systemDecode(unsigned char byte) {
+  const char in[1] = {static_cast<char>(byte)};
+#ifdef _WIN32
+  wchar_t out[2] = {};
+  if (MultiByteToWideChar(1251, MB_ERR_INVALID_CHARS, in, 1, out, 2) != 1) return std::nullopt;
+  return static_cast<char32_t>(out[0]);
+#else
+  iconv_t cd = iconv_open("UTF-32LE", "CP1251");
+  if (cd == reinterpret_cast<iconv_t>(-1)) return std::nullopt;
+  char copy[1] = {in[0]};
+  unsigned char out[4] = {};
+  char* inPtr = copy;
+  char* outPtr = reinterpret_cast<char*>(out);
+  std::size_t inLeft = 1;
+  std::size_t outLeft = 4;
+  const std::size_t done = iconv(cd, &inPtr, &inLeft, &outPtr, &outLeft);
+  iconv_close(cd);
+  if (done == static_cast<std::size_t>(-1) || outLeft != 0) return std::nullopt;
+  return static_cast<char32_t>(out[0] | out[1] << 8 | out[2] << 16 | out[3] << 24);
+#endif
+}
+
+TEST(SharedCodePage, EveryByteRoundTripsAndAgreesWithTheSystemConverter) {
+  ASSERT_TRUE(systemDecode('A').has_value()) << "the system has no Windows-1251 converter";
+  std::string all;
+  for (int b = 0; b < 256; ++b) all += static_cast<char>(b);
+  const std::u16string text = window::fromCodePage(all);
+  ASSERT_EQ(text.size(), 256u);
+  for (int b = 0; b < 256; ++b) {
+    const char32_t shown = text[static_cast<std::size_t>(b)];
+    if (b == 0x98) {
+      // Undefined in the code page: kept as the control character of the same number.
+      EXPECT_EQ(shown, U'\u0098');
+    } else {
+      EXPECT_EQ(std::optional<char32_t>(shown), systemDecode(static_cast<unsigned char>(b)))
+          << "byte " << b;
+    }
+    EXPECT_TRUE(window::fitsCodePage(shown)) << "byte " << b;
+  }
+  EXPECT_EQ(window::toCodePage(text), all);
+  EXPECT_EQ(window::toCodePage(u"中"), std::nullopt);
+  EXPECT_FALSE(window::fitsCodePage(U'\u0081'));  // a control character with no byte
+  EXPECT_FALSE(window::fitsCodePage(U'\u00C0'));  // À: Latin letters above ASCII have none
+}
 
 TEST(SharedCodePage, CharactersBeyondTheFirstPlaneAreRefusedWholeAndLoneHalvesToo) {
   char32_t refused = 0;

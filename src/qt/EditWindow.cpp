@@ -1,0 +1,304 @@
+#include "qt/EditWindow.h"
+
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QGroupBox>
+#include <QLabel>
+#include <QListWidget>
+#include <QRadioButton>
+#include <QStyledItemDelegate>
+#include <algorithm>
+
+#include "qt/Icon.h"
+#include "qt/Widgets.h"
+#include "window/Layout.h"
+
+namespace qt {
+
+using window::ControlDesign;
+using window::ControlId;
+using window::FontId;
+using window::Kind;
+
+namespace {
+
+QString utf8(std::string_view text) {
+  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+QColor rgb(const int (&c)[3]) { return QColor(c[0], c[1], c[2]); }
+
+void fillBackground(QWidget* widget, const QColor& colour) {
+  QPalette palette = widget->palette();
+  palette.setColor(QPalette::Window, colour);
+  palette.setColor(widget->backgroundRole(), colour);  // a button's is Button, not Window
+  widget->setPalette(palette);
+  widget->setAutoFillBackground(true);
+}
+
+// A designed font at `factor` times its size. The family asked for comes first; the others
+// are Cyrillic-capable stand-ins for a system that lacks it (fontconfig already answers
+// Liberation Sans for Arial).
+QFont designedFont(FontId id, double factor) {
+  const window::FontDesign design = window::fontDesign(id);
+  QStringList families{utf8(design.family)};
+  if (design.family == "MS Sans Serif") families << QStringLiteral("Microsoft Sans Serif");
+  families << QStringLiteral("Liberation Sans") << QStringLiteral("DejaVu Sans")
+           << QStringLiteral("Noto Sans");
+  QFont font;
+  font.setFamilies(families);
+  font.setStyleHint(QFont::SansSerif);
+  font.setPointSizeF(design.points * factor);
+  font.setWeight(design.bold ? QFont::Bold : QFont::Normal);
+  font.setItalic(false);
+  font.setUnderline(false);
+  font.setStrikeOut(false);
+  return font;
+}
+
+QString qt(const std::u16string& text) { return QString::fromStdU16String(text); }
+
+// List rows one line of the list's font high, with no extra margin: ten questions fit the
+// question list, as they do in the window's design.
+class CompactRows final : public QStyledItemDelegate {
+ public:
+  using QStyledItemDelegate::QStyledItemDelegate;
+  QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+    QSize size = QStyledItemDelegate::sizeHint(option, index);
+    size.setHeight(static_cast<int>(QFontMetricsF(option.font).height()));
+    return size;
+  }
+};
+
+}  // namespace
+
+EditWindow::EditWindow(lifecycle::Dialogs& dialogs, ErrorReport report)
+    : report_(std::move(report)), driver_(*this, dialogs) {
+  build();
+  connectEvents();
+  // Placed and given its fonts once, by start-up's scaling: fonts set twice would be looked up
+  // twice, at two sizes, which costs the window most of its start.
+}
+
+// The controls go away after this, and may signal as they do; nothing reaches the driver then.
+EditWindow::~EditWindow() {
+  for (QWidget* widget : widgets_) widget->disconnect(this);
+}
+
+void EditWindow::build() {
+  setObjectName(utf8(window::kWindowName));
+  setWindowTitle(utf8(window::kWindowCaption));
+  setWindowIcon(editorIcon());
+  fillBackground(this, rgb(window::kWindowRgb));
+
+  for (const ControlDesign& d : window::controls()) {
+    QWidget* parent = d.container == window::kWindowName ? this : control(d.container);
+    const QColor background = parent == this ? rgb(window::kWindowRgb) : rgb(window::kFrameRgb);
+    const QString caption = utf8(d.caption);
+    QWidget* widget = nullptr;
+    switch (d.kind) {
+      case Kind::Frame: {
+        auto* frame = new FrameBox(caption, parent);
+        fillBackground(frame, rgb(window::kFrameRgb));
+        widget = frame;
+        break;
+      }
+      case Kind::Label:
+      case Kind::BorderLabel: {
+        auto* label = new QLabel(caption, parent);
+        label->setTextFormat(Qt::PlainText);
+        label->setWordWrap(window::wrapsCaption(d));
+        if (d.kind == Kind::BorderLabel) {
+          label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+          label->setLineWidth(1);
+          label->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+        } else {
+          label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+        }
+        fillBackground(label, background);
+        widget = label;
+        break;
+      }
+      case Kind::TextBox:
+        widget = new LineField(parent, window::fieldRule(widgets_.size()));
+        break;
+      case Kind::MultiLineBox:
+        widget = new TextField(parent, window::fieldRule(widgets_.size()));
+        break;
+      case Kind::ListBox:
+      case Kind::FileList:
+      case Kind::FolderList: {
+        auto* list = new ChoiceList(parent);
+        list->setSelectionMode(QAbstractItemView::SingleSelection);
+        list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        list->setItemDelegate(new CompactRows(list));
+        widget = list;
+        break;
+      }
+      case Kind::Button: {
+        auto* button = new WrapButton(caption, parent);
+        button->setAutoDefault(false);
+        widget = button;
+        break;
+      }
+      case Kind::Option: {
+        auto* option = new QRadioButton(caption, parent);
+        option->setChecked(d.initial == window::Initial::Selected);
+        fillBackground(option, rgb(window::kFrameRgb));
+        widget = option;
+        break;
+      }
+      case Kind::Image:
+        widget = new PictureBox(parent);
+        break;
+    }
+    widget->setObjectName(utf8(d.name));
+    if (d.initial == window::Initial::Disabled) widget->setEnabled(false);
+    widgets_.push_back(widget);
+  }
+
+  // Of two overlapping controls of one container, the one created first lies on top (the
+  // stage count Label9 over its caption Label8, Text1 over the frame Frame2); the toolkit
+  // stacks the other way round.
+  for (auto w = widgets_.rbegin(); w != widgets_.rend(); ++w) (*w)->raise();
+  const auto order = window::tabOrder();
+  for (std::size_t i = 1; i < order.size(); ++i) {
+    QWidget::setTabOrder(widgets_[order[i - 1]], widgets_[order[i]]);
+  }
+}
+
+// Each control's own signal of the user's doing, to the driver: a button's click, an option
+// button selected, a list's current row changed.
+void EditWindow::connectEvents() {
+  const auto designs = window::controls();
+  for (ControlId id = 0; id < widgets_.size(); ++id) {
+    QWidget* widget = widgets_[id];
+    switch (designs[id].kind) {
+      case Kind::Button:
+        connect(static_cast<QAbstractButton*>(widget), &QAbstractButton::clicked, this,
+                [this, id] { driver_.clicked(id); });
+        break;
+      case Kind::Option:
+        connect(static_cast<QRadioButton*>(widget), &QRadioButton::toggled, this,
+                [this, id](bool selected) {
+                  if (selected) driver_.clicked(id);
+                });
+        break;
+      case Kind::ListBox:
+      case Kind::FileList:
+      case Kind::FolderList:
+        connect(static_cast<QListWidget*>(widget), &QListWidget::currentRowChanged, this,
+                [this, id](int row) { driver_.chosen(id, row); });
+        break;
+      default:
+        break;
+    }
+  }
+}
+
+void EditWindow::place(double pixelsPerTwip, double fontFactor) {
+  auto px = [pixelsPerTwip](int twips) { return qRound(twips * pixelsPerTwip); };
+  setFixedSize(px(window::kClientWidth), px(window::kClientHeight));
+  std::vector<QFont> fonts;  // by FontId, each made once
+  for (int id = 0; id < static_cast<int>(FontId::None); ++id) {
+    fonts.push_back(designedFont(static_cast<FontId>(id), fontFactor));
+  }
+  const auto designs = window::controls();
+  for (std::size_t i = 0; i < widgets_.size(); ++i) {
+    const ControlDesign& d = designs[i];
+    widgets_[i]->setGeometry(px(d.left), px(d.top), px(d.width), px(d.height));
+    if (d.font != FontId::None) widgets_[i]->setFont(fonts[static_cast<std::size_t>(d.font)]);
+  }
+  // The window's own font last: it reaches only the controls without a font of their own.
+  setFont(fonts[static_cast<std::size_t>(window::kWindowFont)]);
+}
+
+double EditWindow::twipsPerPixelY() const {
+  return static_cast<float>(1440.0 / logicalDpiY());
+}
+
+void EditWindow::scaleWindow(double factor) { place(factor / twipsPerPixelY(), factor); }
+
+QWidget* EditWindow::control(std::string_view name) const {
+  return widgets_[window::controlId(name)];
+}
+
+// Closing the window by its frame unloads the editor once; the answer Отмена to the question
+// about an unsaved question keeps the window open.
+void EditWindow::closeEvent(QCloseEvent* event) {
+  if (driver_.closing()) {
+    event->accept();
+  } else {
+    event->ignore();
+  }
+}
+
+std::u16string EditWindow::text(ControlId field) const {
+  const QWidget* widget = widgets_[field];
+  if (const auto* line = qobject_cast<const QLineEdit*>(widget)) return line->text().toStdU16String();
+  return static_cast<const TextField*>(widget)->text().toStdU16String();
+}
+
+void EditWindow::setText(ControlId control, const std::u16string& text) {
+  QWidget* widget = widgets_[control];
+  if (auto* line = qobject_cast<QLineEdit*>(widget)) {
+    line->setText(qt(text));
+  } else if (auto* label = qobject_cast<QLabel*>(widget)) {
+    label->setText(qt(text));
+  } else {
+    static_cast<TextField*>(widget)->setText(qt(text));
+  }
+}
+
+void EditWindow::setRows(ControlId list, const std::vector<std::u16string>& rows) {
+  auto* widget = static_cast<QListWidget*>(widgets_[list]);
+  widget->clear();
+  for (const auto& row : rows) widget->addItem(qt(row));
+}
+
+void EditWindow::select(ControlId list, int row) {
+  auto* widget = static_cast<QListWidget*>(widgets_[list]);
+  if (row < 0) {
+    widget->setCurrentRow(-1);
+    widget->clearSelection();
+  } else if (widget->currentRow() != row) {
+    widget->setCurrentRow(row);
+  }
+}
+
+bool EditWindow::enabled(ControlId control) const { return widgets_[control]->isEnabled(); }
+
+void EditWindow::setEnabled(ControlId control, bool enabled) { widgets_[control]->setEnabled(enabled); }
+
+// An option button of the group is unmarked by marking the other; alone, it keeps its mark.
+void EditWindow::setChecked(ControlId option, bool checked) {
+  auto* button = static_cast<QRadioButton*>(widgets_[option]);
+  if (button->isChecked() == checked) return;
+  button->setAutoExclusive(false);
+  button->setChecked(checked);
+  button->setAutoExclusive(true);
+}
+
+void EditWindow::setTextColour(ControlId field, window::Rgb colour) {
+  QWidget* widget = widgets_[field];
+  QPalette palette = widget->palette();
+  palette.setColor(QPalette::Text, QColor(colour.red, colour.green, colour.blue));
+  widget->setPalette(palette);
+}
+
+void EditWindow::setPicture(ControlId image, const std::string& bytes) {
+  static_cast<PictureBox*>(widgets_[image])->setPictureBytes(bytes);
+}
+
+void EditWindow::focus(ControlId control) { widgets_[control]->setFocus(Qt::TabFocusReason); }
+
+void EditWindow::showError(const std::string& message) {
+  if (report_) report_(this, QString::fromStdString(message));
+}
+
+void EditWindow::quit(int status) {
+  hide();
+  QCoreApplication::exit(status);
+}
+
+}  // namespace qt

@@ -1,0 +1,61 @@
+#include "qt/MessageBoxes.h"
+
+#include <QMessageBox>
+#include <QPushButton>
+
+#include "window/CodePage.h"
+#include "window/Layout.h"
+
+namespace qt {
+
+namespace {
+
+QString utf8(const std::string& text) { return QString::fromStdString(text); }
+QString utf8(std::string_view text) {
+  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+}  // namespace
+
+QString boxText(const std::string& text) {
+  return QString::fromStdU16String(window::boxText(utf8(text).toStdU16String(), u"\n"));
+}
+
+bool MessageBoxes::confirm(const std::string& text, const std::string& title) {
+  QMessageBox box(QMessageBox::NoIcon, utf8(title), boxText(text),
+                  QMessageBox::Ok | QMessageBox::Cancel, parent_);
+  box.setTextFormat(Qt::PlainText);
+  box.setDefaultButton(QMessageBox::Ok);
+  box.setEscapeButton(QMessageBox::Cancel);
+  return box.exec() == QMessageBox::Ok;
+}
+
+void MessageBoxes::inform(const std::string& text, const std::string& title) {
+  QMessageBox box(QMessageBox::NoIcon, utf8(title), boxText(text), QMessageBox::Ok, parent_);
+  box.setTextFormat(Qt::PlainText);
+  box.exec();
+}
+
+MessageBoxes::Answer MessageBoxes::ask(const std::string& text, const std::string& title) {
+  QMessageBox box(QMessageBox::NoIcon, utf8(title), boxText(text),
+                  QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, parent_);
+  box.setTextFormat(Qt::PlainText);
+  box.button(QMessageBox::Yes)->setText(QStringLiteral("Да"));
+  box.button(QMessageBox::No)->setText(QStringLiteral("Нет"));
+  box.button(QMessageBox::Cancel)->setText(QStringLiteral("Отмена"));
+  box.setDefaultButton(QMessageBox::Yes);
+  box.setEscapeButton(QMessageBox::Cancel);
+  switch (box.exec()) {
+    case QMessageBox::Yes: return Answer::Yes;
+    case QMessageBox::No: return Answer::No;
+    default: return Answer::Cancel;
+  }
+}
+
+void showError(QWidget* parent, const QString& message) {
+  QMessageBox box(QMessageBox::Critical, utf8(window::kWindowCaption), message, QMessageBox::Ok, parent);
+  box.setTextFormat(Qt::PlainText);
+  box.exec();
+}
+
+}  // namespace qt

@@ -1,0 +1,204 @@
+#include "window/Driver.h"
+
+#include <algorithm>
+#include <stdexcept>
+
+#include "window/About.h"
+#include "window/Bindings.h"
+#include "window/Layout.h"
+
+namespace window {
+
+namespace {
+
+bool takesFocus(Kind kind) {
+  return kind != Kind::Frame && kind != Kind::Label && kind != Kind::BorderLabel && kind != Kind::Image;
+}
+
+std::vector<ControlId> sortedTabOrder() {
+  const auto designs = controls();
+  std::vector<ControlId> order;
+  for (ControlId i = 0; i < designs.size(); ++i) {
+    if (designs[i].tab >= 0 && takesFocus(designs[i].kind)) order.push_back(i);
+  }
+  std::sort(order.begin(), order.end(),
+            [&designs](ControlId a, ControlId b) { return designs[a].tab < designs[b].tab; });
+  return order;
+}
+
+std::vector<std::u16string> decoded(const std::vector<std::string>& rows) {
+  std::vector<std::u16string> out;
+  out.reserve(rows.size());
+  for (const auto& row : rows) out.push_back(fromCodePage(row));
+  return out;
+}
+
+// Sets a value through `set` only when it differs from what was last set.
+template <typename Value, typename Set>
+void update(std::optional<Value>& shown, const Value& now, Set set) {
+  if (shown && *shown == now) return;
+  set();
+  shown = now;
+}
+
+}  // namespace
+
+ControlId controlId(std::string_view name) {
+  const ControlDesign* design = findControl(name);
+  if (design == nullptr) throw std::logic_error("no control " + std::string(name) + " in the design");
+  return static_cast<ControlId>(design - controls().data());
+}
+
+std::span<const ControlId> tabOrder() {
+  static const std::vector<ControlId> order = sortedTabOrder();
+  return order;
+}
+
+FieldRule fieldRule(ControlId control) {
+  for (const TextBinding& field : textFields()) {
+    if (controlId(field.control) == control) return field.rule;
+  }
+  return FieldRule::CodePage;
+}
+
+Driver::Driver(View& view, lifecycle::Dialogs& dialogs) : view_(view), dialogs_(dialogs) {
+  for (const TextBinding& field : textFields()) {
+    fields_.push_back({controlId(field.control), field.slot, FieldText(field.rule)});
+  }
+  shown_.resize(controls().size());
+}
+
+void Driver::attach(lifecycle::Editor& editor) {
+  editor_ = &editor;
+  redraw();
+}
+
+bool Driver::load() {
+  if (editor_ == nullptr) return false;
+  handle([this] { editor_->Form_Load(); });
+  if (ended_) return false;
+  for (const ControlId control : tabOrder()) {
+    if (view_.enabled(control)) {
+      view_.focus(control);
+      break;
+    }
+  }
+  return true;
+}
+
+void Driver::clicked(ControlId control) {
+  const std::string_view name = controls()[control].name;
+  for (const ClickBinding& click : clickHandlers()) {
+    if (name == click.control) return handle([this, h = click.handler] { (editor_->*h)(); });
+  }
+  for (const OptionBinding& option : options()) {
+    if (name == option.control) {
+      for (const OptionBinding& each : options()) shown_[controlId(each.control)].checked.reset();
+      return handle([this, i = option.index] { editor_->selectOptIm(i); });
+    }
+  }
+  // The help box reads and changes nothing: no handler of the editor runs for it.
+  if (name == kHelpButton && !ended_ && !busy_) dialogs_.inform(aboutText(), aboutTitle());
+}
+
+void Driver::chosen(ControlId list, int row) {
+  const std::string_view name = controls()[list].name;
+  for (const SelectBinding& selection : listSelections()) {
+    if (name == selection.control) {
+      shown_[list].selected.reset();
+      return handle([this, s = selection.select, row] { (editor_->*s)(row); });
+    }
+  }
+}
+
+bool Driver::closing() {
+  // After an error or the exit button the editor has already ended, and the window just goes;
+  // so does a window that never had an editor.
+  if (editor_ == nullptr) return true;
+  if (!ended_) handle([this] { editor_->Form_Unload(); });
+  return ended_;
+}
+
+ControlId Driver::nextFocus(ControlId from, bool back) const {
+  const auto order = tabOrder();
+  const auto n = static_cast<std::ptrdiff_t>(order.size());
+  const auto found = std::find(order.begin(), order.end(), from);
+  // From a control outside the order, Tab starts at the first and Shift+Tab at the last.
+  std::ptrdiff_t at = found == order.end() ? (back ? 0 : -1) : found - order.begin();
+  for (std::ptrdiff_t step = 1; step <= n; ++step) {
+    at = ((at + (back ? -1 : 1)) % n + n) % n;
+    if (view_.enabled(order[static_cast<std::size_t>(at)])) return order[static_cast<std::size_t>(at)];
+  }
+  return from;
+}
+
+// The event boundary: texts in, the handler, everything out, and the end of the run when the
+// handler failed or unloaded the window.
+template <typename Call>
+void Driver::handle(Call call) {
+  if (ended_ || busy_ || editor_ == nullptr) return;
+  busy_ = true;
+  collect();
+  const auto error = runEvent(call);
+  if (!error) redraw();
+  busy_ = false;
+  if (error) {
+    ended_ = true;
+    exitCode_ = 1;
+    view_.showError(*error);
+    view_.quit(1);
+  } else if (editor_->unloaded()) {
+    ended_ = true;
+    view_.quit(0);
+  }
+}
+
+void Driver::collect() {
+  for (Field& field : fields_) field.slot(editor_->form) = field.text.take(view_.text(field.control));
+}
+
+void Driver::redraw() {
+  const lifecycle::Form& f = editor_->form;
+  const bool wasBusy = busy_;
+  busy_ = true;
+  for (Field& field : fields_) {
+    const std::u16string& text = field.text.fill(field.slot(editor_->form));
+    if (view_.text(field.control) != text) view_.setText(field.control, text);
+  }
+  const Rgb colour = f.Text1Red ? Rgb{255, 0, 0} : Rgb{0, 0, 0};
+  for (const std::string_view name : questionFields()) {
+    const ControlId id = controlId(name);
+    update(shown_[id].colour, colour, [&] { view_.setTextColour(id, colour); });
+  }
+  for (const ListView& list : listViews(f)) {
+    const ControlId id = controlId(list.control);
+    std::vector<std::u16string> rows = decoded(list.rows);
+    const int count = static_cast<int>(rows.size());
+    const int selected = list.selected >= 0 && list.selected < count ? list.selected : -1;
+    if (shown_[id].rows != rows) {
+      view_.setRows(id, rows);
+      shown_[id].rows = std::move(rows);
+      shown_[id].selected = -1;
+    }
+    update(shown_[id].selected, selected, [&] { view_.select(id, selected); });
+  }
+  for (const CaptionView& label : captionViews(f)) {
+    const ControlId id = controlId(label.control);
+    const std::u16string caption = fromCodePage(label.caption);
+    update(shown_[id].caption, caption, [&] { view_.setText(id, caption); });
+  }
+  for (const EnabledView& state : enabledViews(f)) {
+    const ControlId id = controlId(state.control);
+    update(shown_[id].enabled, state.enabled, [&] { view_.setEnabled(id, state.enabled); });
+  }
+  for (const OptionBinding& option : options()) {
+    const ControlId id = controlId(option.control);
+    const bool checked = f.optIm == option.index;
+    update(shown_[id].checked, checked, [&] { view_.setChecked(id, checked); });
+  }
+  const ControlId picture = controlId(kPicture);
+  update(shown_[picture].picture, f.Image1.Bytes, [&] { view_.setPicture(picture, f.Image1.Bytes); });
+  busy_ = wasBusy;
+}
+
+}  // namespace window

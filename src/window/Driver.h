@@ -1,0 +1,125 @@
+#pragma once
+
+#include <cstddef>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "lifecycle/Editor.h"
+#include "lifecycle/Seams.h"
+#include "window/CodePage.h"
+
+namespace window {
+
+// A control of the window, by its position in the design table (controls()).
+using ControlId = std::size_t;
+
+// The position of a control in the design table by its name; the name must be there.
+ControlId controlId(std::string_view name);
+
+// The controls that take the focus, in the order of their tab indices.
+std::span<const ControlId> tabOrder();
+
+// The rule of a text field (by where its line goes), or CodePage for any other control.
+FieldRule fieldRule(ControlId control);
+
+struct Rgb {
+  int red, green, blue;
+  bool operator==(const Rgb&) const = default;
+};
+
+// What a toolkit does for the driver: primitives on its own controls, which it finds by their
+// position in the design table. A view knows nothing of the editor, and a primitive that changes
+// a control raises nothing the driver takes for the user's doing (the driver ignores every event
+// while it is in one).
+class View {
+ public:
+  virtual ~View() = default;
+  // The text the user sees in a text field, and a new one for a field or a label.
+  virtual std::u16string text(ControlId field) const = 0;
+  virtual void setText(ControlId control, const std::u16string& text) = 0;
+  // A list's rows, none of them selected, and the row selected (-1: none).
+  virtual void setRows(ControlId list, const std::vector<std::u16string>& rows) = 0;
+  virtual void select(ControlId list, int row) = 0;
+  virtual bool enabled(ControlId control) const = 0;
+  virtual void setEnabled(ControlId control, bool enabled) = 0;
+  virtual void setChecked(ControlId option, bool checked) = 0;
+  virtual void setTextColour(ControlId field, Rgb colour) = 0;
+  // The picture these bytes hold, or none for empty bytes or bytes that are no picture.
+  virtual void setPicture(ControlId image, const std::string& bytes) = 0;
+  // The focus, as the Tab key gives it (a text field's text selected).
+  virtual void focus(ControlId control) = 0;
+  // The box of an error that ends the editor (UTF-8), titled as the window.
+  virtual void showError(const std::string& message) = 0;
+  // The window goes and the program is to end with this status.
+  virtual void quit(int status) = 0;
+};
+
+// Everything of the window that is not a toolkit's: for every event of the user it copies the
+// fields' texts into the editor's Form, runs the handler bound to the control, and shows the
+// Form again, control by control, through the view. An error that a handler throws ends the
+// editor at once: its box is shown and the window goes with status 1, without the shutdown of
+// Form_Unload. Events that arrive while one is handled (raised by the view's own changes, or by
+// a modal box) are ignored.
+class Driver {
+ public:
+  Driver(View& view, lifecycle::Dialogs& dialogs);
+  Driver(const Driver&) = delete;
+  Driver& operator=(const Driver&) = delete;
+
+  // Connects the editor and shows its Form.
+  void attach(lifecycle::Editor& editor);
+  // Runs start-up and focuses the first control that takes the focus; false when it failed,
+  // the error having been reported.
+  bool load();
+
+  // The user's events: a button or an option button clicked, a list's row chosen (by a click or
+  // an arrow key; -1 for none), and the window asked to close. closing() tells whether the window
+  // may go: the answer Отмена to the question about an unsaved question keeps it.
+  void clicked(ControlId control);
+  void chosen(ControlId list, int row);
+  bool closing();
+
+  // The control the Tab key moves the focus to from `from` (forward, or back with Shift): the
+  // next in the tab order that is enabled.
+  ControlId nextFocus(ControlId from, bool back) const;
+
+  bool ended() const { return ended_; }
+  int exitCode() const { return exitCode_; }
+
+ private:
+  struct Field {
+    ControlId control;
+    std::string& (*slot)(lifecycle::Form&);
+    FieldText text;
+  };
+  // What the view was last given for a control, so that only what changes is set again. The
+  // user changes a list's selection and an option's mark; those are asked again after his event.
+  struct Shown {
+    std::optional<std::vector<std::u16string>> rows;
+    std::optional<int> selected;
+    std::optional<std::u16string> caption;
+    std::optional<bool> enabled, checked;
+    std::optional<Rgb> colour;
+    std::optional<std::string> picture;
+  };
+
+  template <typename Call>
+  void handle(Call call);
+  void collect();
+  void redraw();
+  void end(int status);
+
+  View& view_;
+  lifecycle::Dialogs& dialogs_;
+  lifecycle::Editor* editor_ = nullptr;
+  std::vector<Field> fields_;
+  std::vector<Shown> shown_;  // by control
+  bool busy_ = false;
+  bool ended_ = false;
+  int exitCode_ = 0;
+};
+
+}  // namespace window

@@ -1,0 +1,251 @@
+// Events of the window reach the editor's handlers; errors end the editor at once; closing
+// unloads once.
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QBuffer>
+#include <QKeyEvent>
+#include <QImage>
+#include <QRadioButton>
+
+#include "Rig.h"
+#include "lifecycle/ShellRoot.h"
+#include "shell/ShellError.h"
+#include "window/CodePage.h"
+#include "qt/Widgets.h"
+
+namespace qttest {
+namespace {
+
+std::vector<std::string> lines(const fs::path& file) { return support::crlfLines(file); }
+
+TEST(Events, ChoosingAndSavingAQuestion) {
+  Started s;
+  Rig& r = *s.rig;
+  choose(r, 2, 1);
+  EXPECT_EQ(r.list("List2")->count(), 10);
+  // The question shown is page 1 of stage 2, decoded from the code page.
+  const auto page = support::pageLines(2, 1);
+  EXPECT_EQ(textOf(r.window.control("Text1(0)")), QString::fromStdU16String(window::fromCodePage(page[5])));
+
+  typeInto(r.window.control("Text1(1)"), QString::fromUtf8(" Новый"));
+  click(r.button("cmdSave"));
+  ASSERT_TRUE(r.errors.empty());
+  // " Новый" in Windows-1251.
+  const std::string typed = bytes({' ', 0xCD, 0xEE, 0xE2, 0xFB, 0xE9});
+  EXPECT_EQ(lines(s.root() / "1" / "0.html")[7], page[7] + typed);
+  EXPECT_EQ(r.writesOf(s.root() / "title.html"), 1);
+  EXPECT_EQ(r.writesOf(s.root() / "1" / "0.html"), 1);
+}
+
+TEST(Events, NewStageNewQuestionAndRemoval) {
+  Started s;
+  Rig& r = *s.rig;
+  click(r.button("cmdNewL"));
+  ASSERT_TRUE(r.errors.empty());
+  EXPECT_TRUE(fs::is_directory(s.root() / "6"));
+  EXPECT_FALSE(r.button("cmdNewL")->isEnabled());
+  EXPECT_FALSE(r.button("cmdMix")->isEnabled());
+  EXPECT_EQ(r.get<QLabel>("Label11")->text(), "0");
+  ASSERT_EQ(r.list("List1")->count(), 7);
+
+  clickRow(r.list("List1"), 6);  // the new stage shows its first question
+  click(r.button("cmdSave"));
+  ASSERT_TRUE(r.errors.empty());
+  ASSERT_TRUE(r.button("cmdNewN")->isEnabled());
+  click(r.button("cmdNewN"));
+  ASSERT_TRUE(r.errors.empty());
+  EXPECT_EQ(r.editor.state().LastStageQuestions, 2);
+  EXPECT_EQ(r.list("List2")->count(), 2);
+  EXPECT_EQ(r.list("List2")->currentRow(), 1);
+  EXPECT_FALSE(r.button("cmdNewN")->isEnabled());
+
+  click(r.button("cmdDelLast"));
+  ASSERT_TRUE(r.errors.empty());
+  ASSERT_EQ(r.dialogs.shown.size(), 1u);
+  EXPECT_TRUE(r.dialogs.shown[0].okCancel);
+  EXPECT_FALSE(fs::exists(s.root() / "6"));
+  EXPECT_EQ(r.get<QLabel>("Label9")->text(), "6");
+}
+
+TEST(Events, MixingMovesQuestions) {
+  Started s;
+  const auto before = support::snapshot(s.root());
+  click(s.rig->button("cmdMix"));
+  ASSERT_TRUE(s.rig->errors.empty());
+  EXPECT_FALSE(support::differences(before, support::snapshot(s.root())).empty());
+  EXPECT_FALSE(s.rig->window.ended());
+}
+
+TEST(Events, PictureOptionsAndPreview) {
+  QByteArray png;
+  {
+    QImage picture(315, 272, QImage::Format_RGB32);
+    picture.fill(Qt::blue);
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    picture.save(&buffer, "PNG");
+  }
+  // Picture 1 holds a picture the toolkit can read; pictures 2 and 3 hold no picture at all.
+  Started s({}, [&](const fs::path& root) {
+    support::writeBytes(root / "pics" / "1.gif", png.toStdString());
+  });
+  Rig& r = *s.rig;
+  auto* preview = dynamic_cast<qt::PictureBox*>(r.window.control("Image1"));
+  ASSERT_NE(preview, nullptr);
+  clickRow(r.list("List1"), 0);
+  EXPECT_TRUE(preview->picture().isNull());
+
+  click(r.window.control("optIm(1)"));
+  EXPECT_EQ(r.editor.form.optIm, 1);
+  EXPECT_TRUE(r.list("File2")->isEnabled());
+  clickRow(r.list("File2"), 0);
+  ASSERT_TRUE(r.errors.empty());
+  EXPECT_EQ(preview->picture().size(), QSize(315, 272));
+
+  clickRow(r.list("File2"), 1);  // not a picture: an empty preview, and no error
+  EXPECT_TRUE(r.errors.empty());
+  EXPECT_TRUE(preview->picture().isNull());
+
+  clickRow(r.list("File2"), 0);
+  click(r.window.control("optIm(0)"));
+  EXPECT_TRUE(preview->picture().isNull());
+  EXPECT_FALSE(r.list("File2")->isEnabled());
+  EXPECT_TRUE(r.get<QRadioButton>("optIm(0)")->isChecked());
+  EXPECT_FALSE(r.get<QRadioButton>("optIm(1)")->isChecked());
+}
+
+TEST(Events, ExitButtonUnloadsAndEnds) {
+  Started s;
+  Rig& r = *s.rig;
+  typeInto(r.window.control("txtAddr"), "/x");
+  click(r.button("cmdEnd"));
+  EXPECT_TRUE(r.editor.unloaded());
+  EXPECT_TRUE(r.window.ended());
+  EXPECT_EQ(r.window.exitCode(), 0);
+  EXPECT_FALSE(r.window.isVisible());
+  EXPECT_EQ(lines(s.root() / "title.html")[12], support::titleLines(6)[12] + "/x");
+  EXPECT_EQ(r.writesOf(s.root() / "title.html"), 1);
+  r.window.close();  // the window goes without a second shutdown
+  EXPECT_EQ(r.writesOf(s.root() / "title.html"), 1);
+}
+
+// With the question on screen changed, closing asks first: Отмена keeps the window open with
+// nothing written, Да saves the question and closes.
+TEST(Events, ClosingTheWindowUnloadsOnce) {
+  Started s;
+  Rig& r = *s.rig;
+  choose(r, 2, 3);
+  auto* answer = r.get<QLineEdit>("Text1(5)");
+  answer->clear();
+  typeInto(answer, "4");
+  EXPECT_FALSE(r.window.close());
+  EXPECT_TRUE(r.window.isVisible());
+  EXPECT_EQ(r.writes(), 0);
+  EXPECT_EQ(answer->text(), "4");
+  EXPECT_EQ(r.dialogs.shown.size(), 1u);
+
+  r.dialogs.choices = {lifecycle::Dialogs::Answer::Yes};
+  r.window.close();
+  EXPECT_TRUE(r.editor.unloaded());
+  EXPECT_TRUE(r.window.ended());
+  EXPECT_EQ(r.window.exitCode(), 0);
+  EXPECT_EQ(lines(s.root() / "1.js")[10 + 2 * 12], "4");
+  EXPECT_EQ(r.writesOf(s.root() / "1.js"), 1);
+  r.window.show();
+  r.window.close();
+  EXPECT_EQ(r.writesOf(s.root() / "1.js"), 1);
+}
+
+TEST(Events, StartUpErrorIsShownAndEndsTheEditor) {
+  support::TempDir dir;
+  support::buildShell(dir.path());
+  fs::remove(dir.path() / "1.js");
+  const auto before = support::snapshot(dir.path());
+  Rig r(dir.path());
+  EXPECT_FALSE(r.window.load());
+  ASSERT_EQ(r.errors.size(), 1u);
+  EXPECT_TRUE(r.errors[0].contains("1.js")) << r.errors[0].toStdString();
+  EXPECT_TRUE(r.window.ended());
+  EXPECT_NE(r.window.exitCode(), 0);
+  r.window.close();
+  EXPECT_FALSE(r.editor.unloaded());
+  EXPECT_EQ(r.writes(), 0);
+  EXPECT_EQ(support::snapshot(dir.path()), before);
+}
+
+// The keyboard focus reaching a list chooses nothing; an arrow key in it chooses the row it
+// moves to.
+TEST(Events, OnlyAClickOrAnArrowKeyChoosesARow) {
+  Started s;
+  Rig& r = *s.rig;
+  for (const char* name : {"List1", "List2", "File2"}) {
+    QFocusEvent focus(QEvent::FocusIn, Qt::TabFocusReason);
+    QApplication::sendEvent(r.list(name), &focus);
+    EXPECT_EQ(r.list(name)->currentRow(), -1) << name;
+  }
+  EXPECT_EQ(r.editor.state().CurStage, 0);
+  EXPECT_EQ(r.editor.form.File2.ListIndex, -1);
+  EXPECT_EQ(r.writes(), 0);
+  QKeyEvent down(QEvent::KeyPress, Qt::Key_Down, Qt::NoModifier);
+  QApplication::sendEvent(r.list("List1"), &down);
+  EXPECT_EQ(r.editor.state().CurStage, 1);
+  EXPECT_EQ(r.editor.state().CurQuestion, 10);  // no question row chosen yet: the last one
+  EXPECT_TRUE(r.errors.empty());
+}
+
+TEST(Events, HandlerErrorEndsWithoutShutdown) {
+  Started s({}, [](const fs::path& root) { fs::remove(root / "2" / "4.html"); });
+  Rig& r = *s.rig;
+  clickRow(r.list("List1"), 2);
+  ASSERT_EQ(r.errors.size(), 1u);
+  EXPECT_TRUE(r.errors[0].contains("4.html")) << r.errors[0].toStdString();
+  EXPECT_TRUE(r.window.ended());
+  EXPECT_EQ(r.window.exitCode(), 1);
+  EXPECT_FALSE(r.window.isVisible());
+  // Nothing else runs: neither another event nor the shutdown.
+  r.window.show();
+  click(r.button("cmdSave"));
+  r.window.close();
+  EXPECT_FALSE(r.editor.unloaded());
+  EXPECT_EQ(r.writes(), 0);
+  EXPECT_EQ(r.errors.size(), 1u);
+}
+
+TEST(ShellRoot, ProgramFolderWithTheAnswerKeyElseWorkingFolder) {
+  support::TempDir program, work;
+  EXPECT_EQ(lifecycle::findShellRoot(program.path(), work.path()), work.path());
+  fs::create_directory(program.path() / "1.js");  // a folder of that name does not count
+  EXPECT_EQ(lifecycle::findShellRoot(program.path(), work.path()), work.path());
+  fs::remove(program.path() / "1.js");
+  support::writeBytes(program.path() / "1.js", "");
+  EXPECT_EQ(lifecycle::findShellRoot(program.path(), work.path()), program.path());
+
+  // A folder given wins over both, taken from the working folder when relative; a file stands
+  // for its folder; a path that is not there, or several, are refused by name.
+  fs::create_directories(work.path() / "Тест" / "pics");
+  support::writeBytes(work.path() / "Тест" / "index.html", "");
+  EXPECT_EQ(lifecycle::findShellRoot(program.path(), work.path(), {work.path() / "Тест"}),
+            work.path() / "Тест");
+  EXPECT_EQ(lifecycle::findShellRoot(program.path(), work.path(), {"Тест/"}), work.path() / "Тест");
+  EXPECT_EQ(lifecycle::findShellRoot(program.path(), work.path(), {"Тест/index.html"}),
+            work.path() / "Тест");
+  auto refusal = [&](std::vector<fs::path> arguments) {
+    try {
+      lifecycle::findShellRoot(program.path(), work.path(), arguments);
+    } catch (const shell::ShellError& e) {
+      return std::string(e.what());
+    }
+    return std::string("accepted");
+  };
+  const std::string missing = refusal({"Тест/pics/нет"});
+  EXPECT_NE(missing.find("«" + (work.path() / "Тест" / "pics" / "нет").string() + "» не найдена"),
+            std::string::npos)
+      << missing;
+  const std::string several = refusal({"Тест", "Тест/pics"});
+  EXPECT_NE(several.find("«Тест», «Тест/pics»"), std::string::npos) << several;
+}
+
+}  // namespace
+}  // namespace qttest
