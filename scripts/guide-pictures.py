@@ -24,7 +24,7 @@ import time
 
 sys.dont_write_bytecode = True
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "tests", "win32"))
-from drive_window import fail, run, visible_windows, window_origin  # noqa: E402
+from drive_window import fail, run, screen, visible_windows, window_origin  # noqa: E402
 
 SCALE = 1 / 12  # pixels a twip at 96 dots an inch
 
@@ -111,23 +111,42 @@ def shoot(program, sample, places, out, work):
         run("xdotool", "key", "--delay", "80", *names)
         time.sleep(0.4)
 
-    def picture(name, of=window):
+    def red_fields():
+        """Whether every question field shows its text in red on the screen."""
+        shot, width, _ = screen()
+        for i in range(6):
+            left, top, w, h = (round(v * SCALE) for v in places[f"Text1({i})"])
+            pixels = ((y * width + x) * 3 for y in range(oy + top, oy + top + h)
+                      for x in range(ox + left, ox + left + w))
+            if not any(shot[p] > 200 and shot[p + 1] < 80 and shot[p + 2] < 80 for p in pixels):
+                return False
+        return True
+
+    def picture(name, of=window, red=False):
         # The pointer on the window's bare corner, so that no button shows it hovering and the
         # window keeps the focus.
         run("xdotool", "mousemove", str(ox + 4), str(oy + round(places["frmEdit"][3] * SCALE) - 3))
         time.sleep(0.5)
+        # A picture of the red fields waits until the screen shows all six red.
+        for _ in range(10):
+            if not red or red_fields():
+                break
+            time.sleep(0.5)
+        else:
+            fail(f"{name}: a question field is not drawn red on the screen")
         run("import", "-window", of, os.path.join(out, name))
 
     picture("window.png")
-    # The new stage first, on the window as it opened: a question shown before it has left one of
-    # the red fields drawn black on the screen under Xvfb (the window's own rendering of it is red).
+    # The new stage first, on the window as it opened: a question shown before it has once left
+    # one of the red fields drawn black on the screen under a loaded Xvfb (the window's own
+    # rendering of it is red); the red pictures wait for all six fields.
     click("cmdNewL")
     click("List1", 4, 6)
     keys("Home", *["Down"] * 6)
-    picture("new-stage.png")
+    picture("new-stage.png", red=True)
     click("cmdSave")
     click("cmdNewN")
-    picture("new-question.png")
+    picture("new-question.png", red=True)
 
     click("cmdDelLast")
     confirm = box(editor, "the question before removing the last stage")

@@ -5,6 +5,7 @@
 # every picture put inside it, one file to carry: build/guide/guide.html.
 set -euo pipefail
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+. "$here/scripts/display.sh"
 out="$here/build/guide"
 program="$here/build/release/src/app/test_editor"
 [ -x "$program" ] || { echo "make-guide: $program is missing: bash scripts/build.sh release" >&2; exit 1; }
@@ -20,14 +21,9 @@ cleanup() {
 trap cleanup EXIT
 
 # The control table's places in twips, from the shared design, for the clicks and the names.
-c++ -std=c++20 -I"$here/src" "$here/tests/win32/ControlPlaces.cpp" "$here/src/window/Layout.cpp" \
-  -o "$work/control-places"
-"$work/control-places" >"$work/control-places.txt"
+control_places "$work"
 
-exec 3<> <(:)
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
-xvfb_pid=$!
-read -r -t 20 display <&3 || { echo "Xvfb did not start" >&2; exit 1; }
+own_display 1280x1024x24 "$work/xvfb.log"
 DISPLAY=":$display" python3 "$here/scripts/guide-pictures.py" "$program" "$here/sample" \
   "$work/control-places.txt" "$out/pictures"
 

@@ -12,6 +12,7 @@
 #   scripts/test-linux-folder.sh TARBALL
 set -euo pipefail
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+. "$here/scripts/display.sh"
 tarball="$(realpath "$1")"
 out="$here/build/linux-folder"
 
@@ -51,14 +52,9 @@ echo "ldd: the program and its plugins find every library, every Qt one in the f
 ldd "$program" | grep -i qt6
 
 # The control table's places in twips, from the shared design, for the clicks.
-c++ -std=c++20 -I"$here/src" "$here/tests/win32/ControlPlaces.cpp" "$here/src/window/Layout.cpp" \
-  -o "$work/control-places"
-"$work/control-places" >"$work/control-places.txt"
+control_places "$work"
 
-exec 3<> <(:)
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp >"$out/xvfb.log" 2>&1 &
-xvfb_pid=$!
-read -r -t 20 display <&3 || { echo "Xvfb did not start" >&2; exit 1; }
+own_display 1280x1024x24 "$out/xvfb.log"
 mkdir "$out/ld"
 DISPLAY=":$display" LD_DEBUG=libs LD_DEBUG_OUTPUT="$out/ld/run" \
   python3 "$here/tests/win32/drive_window.py" - "$program" "$here/sample" "$work/shell" \

@@ -12,6 +12,7 @@
 # Needs wine32, g++-mingw-w64-i686-posix, xvfb, xdotool, xclip, imagemagick.
 set -euo pipefail
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+. "$here/scripts/display.sh"
 build="$here/build/win32"
 wine=/usr/lib/wine/wine
 
@@ -25,9 +26,7 @@ exe="$build/src/win32/test_editor.exe"
 python3 "$here/tests/win32/check_imports.py" "$exe" "$build/newer-than-windows7.txt"
 
 # The control table's places in twips, from the shared design, for the clicks.
-c++ -std=c++20 -I"$here/src" "$here/tests/win32/ControlPlaces.cpp" "$here/src/window/Layout.cpp" \
-  -o "$build/control-places"
-"$build/control-places" >"$build/control-places.txt"
+control_places "$build"
 # The DPI check, with the program's manifest so that Wine gives it the same DPI awareness.
 printf '1 24 "%s"\n' "$here/src/win32/editor.manifest" >"$build/dpi-check.rc"
 i686-w64-mingw32-windres "$build/dpi-check.rc" -O coff -o "$build/dpi-check.res"
@@ -46,10 +45,7 @@ cleanup() {
 trap cleanup EXIT
 # A display of its own, wide enough for the window at 150 %; no window manager, so Wine draws
 # the frame itself.
-exec 3<> <(:)
-Xvfb -displayfd 3 -screen 0 1600x1200x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
-xvfb_pid=$!
-read -r -t 20 display <&3 || { echo "Xvfb did not start" >&2; exit 1; }
+own_display 1600x1200x24 "$work/xvfb.log"
 export DISPLAY=":$display" WINEPREFIX="$build/wine32" WINEARCH=win32 WINEDEBUG=-all \
   WINEDLLOVERRIDES="mscoree,mshtml="
 # The prefix is prepared on a display: one prepared without one showed no windows later.
