@@ -17,6 +17,20 @@ QString utf8(std::string_view text) {
 
 }  // namespace
 
+namespace {
+
+// The box's buttons in Russian, as the rest of the window, whatever the toolkit's language.
+void russianButtons(QMessageBox& box) {
+  const std::pair<QMessageBox::StandardButton, const char*> kNames[] = {
+      {QMessageBox::Ok, "ОК"}, {QMessageBox::Cancel, "Отмена"}, {QMessageBox::Yes, "Да"},
+      {QMessageBox::No, "Нет"}};
+  for (const auto& [which, name] : kNames) {
+    if (QAbstractButton* button = box.button(which)) button->setText(QString::fromUtf8(name));
+  }
+}
+
+}  // namespace
+
 QString boxText(const std::string& text) {
   return QString::fromStdU16String(window::boxText(utf8(text).toStdU16String(), u"\n"));
 }
@@ -25,6 +39,7 @@ bool MessageBoxes::confirm(const std::string& text, const std::string& title) {
   QMessageBox box(QMessageBox::NoIcon, utf8(title), boxText(text),
                   QMessageBox::Ok | QMessageBox::Cancel, parent_);
   box.setTextFormat(Qt::PlainText);
+  russianButtons(box);
   box.setDefaultButton(QMessageBox::Ok);
   box.setEscapeButton(QMessageBox::Cancel);
   return box.exec() == QMessageBox::Ok;
@@ -33,6 +48,7 @@ bool MessageBoxes::confirm(const std::string& text, const std::string& title) {
 void MessageBoxes::inform(const std::string& text, const std::string& title) {
   QMessageBox box(QMessageBox::NoIcon, utf8(title), boxText(text), QMessageBox::Ok, parent_);
   box.setTextFormat(Qt::PlainText);
+  russianButtons(box);
   box.exec();
 }
 
@@ -40,9 +56,7 @@ MessageBoxes::Answer MessageBoxes::ask(const std::string& text, const std::strin
   QMessageBox box(QMessageBox::NoIcon, utf8(title), boxText(text),
                   QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, parent_);
   box.setTextFormat(Qt::PlainText);
-  box.button(QMessageBox::Yes)->setText(QStringLiteral("Да"));
-  box.button(QMessageBox::No)->setText(QStringLiteral("Нет"));
-  box.button(QMessageBox::Cancel)->setText(QStringLiteral("Отмена"));
+  russianButtons(box);
   box.setDefaultButton(QMessageBox::Yes);
   box.setEscapeButton(QMessageBox::Cancel);
   switch (box.exec()) {
@@ -55,6 +69,7 @@ MessageBoxes::Answer MessageBoxes::ask(const std::string& text, const std::strin
 void showError(QWidget* parent, const QString& message) {
   QMessageBox box(QMessageBox::Critical, utf8(window::kWindowCaption), message, QMessageBox::Ok, parent);
   box.setTextFormat(Qt::PlainText);
+  russianButtons(box);
   box.exec();
 }
 

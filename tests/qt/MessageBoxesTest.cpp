@@ -53,6 +53,9 @@ TEST(MessageBoxes, PlainBoxesWithTheirButtons) {
   ASSERT_TRUE(yes.seen);
   EXPECT_TRUE(ok);
   EXPECT_EQ(yes.buttons, QMessageBox::Ok | QMessageBox::Cancel);
+  QStringList labels = yes.labels;
+  labels.sort();
+  EXPECT_EQ(labels, (QStringList{"ОК", "Отмена"}));
   EXPECT_EQ(yes.icon, QMessageBox::NoIcon);
   const SeenBox no = answer(QMessageBox::Cancel, [&] { ok = boxes.confirm("Удалить?", "VARNOLIX"); });
   ASSERT_TRUE(no.seen);
