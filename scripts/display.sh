@@ -1,5 +1,14 @@
 # Sourced by the scripts that drive a real window: a display of its own, and where the controls are.
 
+# work_folder [COMMAND]: a fresh temporary folder in $work; at exit COMMAND runs (if given), the
+# display of own_display is stopped and the folder removed.
+work_folder() {
+  work="$(mktemp -d)"
+  xvfb_pid=""
+  at_exit="${1:-}"
+  trap 'eval "$at_exit" || true; [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true; rm -rf "$work"' EXIT
+}
+
 # own_display SIZE LOG: starts Xvfb on a free display (SIZE as 1280x1024x24, its output to LOG);
 # sets xvfb_pid and display (the number, for DISPLAY=":$display").
 own_display() {

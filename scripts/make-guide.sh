@@ -12,13 +12,7 @@ program="$here/build/release/src/app/test_editor"
 
 rm -rf "$out"
 mkdir -p "$out/pictures"
-work="$(mktemp -d)"
-xvfb_pid=""
-cleanup() {
-  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
-  rm -rf "$work"
-}
-trap cleanup EXIT
+work_folder
 
 # The control table's places in twips, from the shared design, for the clicks and the names.
 control_places "$work"

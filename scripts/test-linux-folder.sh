@@ -22,13 +22,7 @@ fi
 
 rm -rf "$out"
 mkdir -p "$out"
-work="$(mktemp -d)"
-xvfb_pid=""
-cleanup() {
-  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
-  rm -rf "$work"
-}
-trap cleanup EXIT
+work_folder
 tar -C "$work" -xzf "$tarball"
 folder="$work/test"
 program="$folder/test_editor"

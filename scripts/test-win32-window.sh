@@ -35,14 +35,7 @@ i686-w64-mingw32-g++-posix -std=c++20 -municode -static -D_WIN32_WINNT=0x0601 -D
   -lgdi32 -o "$build/dpi-check.exe"
 
 echo "== its window under Wine"
-work="$(mktemp -d)"
-xvfb_pid=""
-cleanup() {
-  WINEPREFIX="$build/wine32" /usr/lib/wine/wineserver -k 2>/dev/null || true
-  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
-  rm -rf "$work"
-}
-trap cleanup EXIT
+work_folder 'WINEPREFIX="$build/wine32" /usr/lib/wine/wineserver -k 2>/dev/null'
 # A display of its own, wide enough for the window at 150 %; no window manager, so Wine draws
 # the frame itself.
 own_display 1600x1200x24 "$work/xvfb.log"
