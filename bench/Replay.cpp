@@ -15,10 +15,8 @@
 namespace bench {
 
 bool syncs(Call::Kind kind) {
-  // The real disk syncs a file it writes, a folder asked for, and the parent of a folder it
-  // makes or removes.
-  return kind == Call::PutFile || kind == Call::SyncFolder || kind == Call::MakeFolder ||
-         kind == Call::RemoveFolder;
+  // The real disk syncs a file it writes and a folder asked for.
+  return kind == Call::PutFile || kind == Call::SyncFolder;
 }
 
 bool changes(Call::Kind kind) {
@@ -100,14 +98,8 @@ void replay(const std::vector<FileCall>& calls, const std::vector<std::string>& 
       case Call::ReadFile: (void)readAll(c.path); break;
       case Call::RenameFile: check(::rename(c.path.c_str(), c.to.c_str()) == 0, "rename", c.path); break;
       case Call::DeleteFile: check(::unlink(c.path.c_str()) == 0, "unlink", c.path); break;
-      case Call::MakeFolder:
-        check(::mkdir(c.path.c_str(), 0755) == 0, "mkdir", c.path);
-        syncDir(c.path.parent_path(), delay);
-        break;
-      case Call::RemoveFolder:
-        check(::rmdir(c.path.c_str()) == 0, "rmdir", c.path);
-        syncDir(c.path.parent_path(), delay);
-        break;
+      case Call::MakeFolder: check(::mkdir(c.path.c_str(), 0755) == 0, "mkdir", c.path); break;
+      case Call::RemoveFolder: check(::rmdir(c.path.c_str()) == 0, "rmdir", c.path); break;
       case Call::SyncFolder: syncDir(c.path, delay); break;
       case Call::ListFolders:
       case Call::ListFiles: (void)listing(c.path); break;
@@ -119,7 +111,8 @@ void replay(const std::vector<FileCall>& calls, const std::vector<std::string>& 
       }
       case Call::Writable: (void)::access(c.path.c_str(), W_OK); break;
       case Call::FileExists:
-      case Call::FolderExists: {
+      case Call::FolderExists:
+      case Call::StampFile: {
         struct stat st {};
         (void)::stat(c.path.c_str(), &st);
         break;
