@@ -5,13 +5,12 @@
 // change, and the times of both on a disk whose every sync takes 25 ms, as on a USB stick.
 #include <algorithm>
 #include <chrono>
-#include <cstdlib>
 #include <cstdio>
+#include <cstdlib>
 #include <functional>
 #include <iostream>
 #include <map>
 #include <tuple>
-#include <thread>
 
 #include "bench/Replay.h"
 #include "lifecycle/Editor.h"
@@ -184,7 +183,8 @@ SlowFigures measureSlow(const Scenario& sc, const std::string& shell, const Reco
   SlowFigures out;
   for (int i = 0; i < runs; ++i) {
     bench::SlowSyncDisk disk(delay);
-    runOnce(sc, shell, disk, [&](const std::function<void()>& f) { out.editor.push_back(seconds(f)); });
+    runOnce(sc, shell, disk,
+            [&](const std::function<void()>& f) { out.editor.push_back(seconds(f)); });
     freshCopy(shell, sc.changes);
     out.same.push_back(seconds([&] { bench::replay(rec.calls, rec.written, delay); }));
     freshCopy(shell, sc.changes);
@@ -271,7 +271,9 @@ std::string shellFor(const Scenario& sc, const std::string& shell) {
   return sc.name == "create a stage" && shell == "full" ? "nine" : shell;
 }
 
-std::string pair(int editor, int least) { return std::to_string(editor) + "/" + std::to_string(least); }
+std::string pair(int editor, int least) {
+  return std::to_string(editor) + "/" + std::to_string(least);
+}
 
 }  // namespace
 
@@ -314,10 +316,11 @@ int main(int argc, char** argv) {
   }
 
   const auto delay = std::chrono::milliseconds(25);
-  std::printf("\nOn a disk whose every sync takes 25 ms longer: files written, syncs and renames of "
-              "the editor / of the least\nthe guarantee needs for the bytes that change; times of "
-              "the editor, of its own calls made plainly,\nand of the least (the same look-ups, "
-              "then the least writing); ratio of the editor to the least.\n");
+  std::printf(
+      "\nOn a disk whose every sync takes 25 ms longer: files written, syncs and renames of the "
+      "editor / of the least\nthe guarantee needs for the bytes that change; times of the editor, "
+      "of its own calls made plainly,\nand of the least (the same look-ups, then the least "
+      "writing); ratio of the editor to the least.\n");
   std::printf("%-44s %8s %8s %8s %11s %11s %11s %8s\n", "operation (shell)", "written", "syncs",
               "renames", "editor, ms", "same, ms", "least, ms", "ratio");
   for (const auto& [name, sc, on, rec] : ops) {

@@ -151,7 +151,8 @@ bool inside(const std::string& name, const std::set<std::string>& folders) {
 
 }  // namespace
 
-std::vector<PlainStep> leastWrites(const fs::path& root, const Snapshot& before, const Snapshot& after) {
+std::vector<PlainStep> leastWrites(const fs::path& root, const Snapshot& before,
+                                   const Snapshot& after) {
   std::set<std::string> newFolders, goneFolders, goneFiles;
   std::vector<std::string> written;  // files with new bytes, outside the new folders
   for (const auto& [name, bytes] : before) {
@@ -182,7 +183,8 @@ std::vector<PlainStep> leastWrites(const fs::path& root, const Snapshot& before,
   };
 
   std::vector<PlainStep> out;
-  const std::size_t count = written.size() + goneFiles.size() + goneFolders.size() + newFolders.size();
+  const std::size_t count =
+      written.size() + goneFiles.size() + goneFolders.size() + newFolders.size();
   if (count == 0) return out;
   if (count == 1) {
     if (!written.empty()) {
@@ -199,7 +201,8 @@ std::vector<PlainStep> leastWrites(const fs::path& root, const Snapshot& before,
       out.push_back({PlainStep::SyncFolder, path(*goneFolders.begin()).parent_path(), {}, {}});
     } else {
       const std::string& folder = *newFolders.begin();
-      const fs::path temp = path(folder).parent_path() / ("." + path(folder).filename().string() + ".least");
+      const fs::path temp =
+          path(folder).parent_path() / ("." + path(folder).filename().string() + ".least");
       fill(out, folder, temp);
       out.push_back({PlainStep::Rename, temp, path(folder), {}});
       out.push_back({PlainStep::SyncFolder, path(folder).parent_path(), {}, {}});
@@ -254,7 +257,9 @@ void run(const std::vector<PlainStep>& steps, std::chrono::microseconds delay) {
   for (const auto& s : steps) {
     switch (s.kind) {
       case PlainStep::Write: syncedWrite(s.path, s.bytes, delay); break;
-      case PlainStep::Rename: check(::rename(s.path.c_str(), s.to.c_str()) == 0, "rename", s.path); break;
+      case PlainStep::Rename:
+        check(::rename(s.path.c_str(), s.to.c_str()) == 0, "rename", s.path);
+        break;
       case PlainStep::Unlink: check(::unlink(s.path.c_str()) == 0, "unlink", s.path); break;
       case PlainStep::MakeFolder: check(::mkdir(s.path.c_str(), 0755) == 0, "mkdir", s.path); break;
       case PlainStep::RemoveFolder: check(::rmdir(s.path.c_str()) == 0, "rmdir", s.path); break;

@@ -76,7 +76,8 @@ struct PlainStep {
 // name, its files and it synced, renamed, its parent synced; anything more: the journal's
 // protocol (the temporaries synced, the journal synced with the root, the steps, each folder
 // they changed synced once, the journal deleted and the root synced).
-std::vector<PlainStep> leastWrites(const fs::path& root, const Snapshot& before, const Snapshot& after);
+std::vector<PlainStep> leastWrites(const fs::path& root, const Snapshot& before,
+                                   const Snapshot& after);
 void run(const std::vector<PlainStep>& steps, std::chrono::microseconds delay = {});
 
 }  // namespace bench

@@ -230,7 +230,8 @@ void KnownFiles::keep(Disk& disk, const fs::path& file, std::string bytes) {
 }
 
 void KnownFiles::forget(const fs::path& path) {
-  std::erase_if(files_, [&](const auto& known) { return isInside(known.first, path.lexically_normal()); });
+  const fs::path gone = path.lexically_normal();
+  std::erase_if(files_, [&](const auto& known) { return isInside(known.first, gone); });
 }
 
 Change::Change(Disk& disk, fs::path root, KnownFiles* known)
@@ -321,7 +322,8 @@ void Change::commit() {
   // A file that holds its new bytes already is no step of the change.
   if (known_ != nullptr) {
     std::erase_if(steps_, [&](const Step& step) {
-      return step.kind == Step::Replace && known_->holds(disk_, under(root_, step.target), step.bytes);
+      return step.kind == Step::Replace &&
+             known_->holds(disk_, under(root_, step.target), step.bytes);
     });
   }
   if (steps_.empty()) return;

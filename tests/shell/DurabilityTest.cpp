@@ -127,7 +127,9 @@ std::vector<std::string> unsafe(const fs::path& root, bool returned) {
     // No journal: a change of one step, whose folder is synced before it returns.
     for (std::size_t i = 0; i < g_calls.size() && returned; ++i) {
       const Call& c = g_calls[i];
-      if (isStep(c)) need((c.to.empty() ? c.path : c.to).parent_path(), g_calls.size(), "it returns");
+      if (isStep(c)) {
+        need((c.to.empty() ? c.path : c.to).parent_path(), g_calls.size(), "it returns");
+      }
     }
     return out;
   }
@@ -196,7 +198,8 @@ TEST(PowerCut, EachCommitAndTheReplayOfItsJournalSyncWhatAPowerCutWouldLose) {
   for (const Case& c : kCases) {
     int changes = 0;
     for (int n = 0; n <= changes; ++n) {
-      SCOPED_TRACE(::testing::Message() << c.name << ", killed at change " << n << " (0: not killed)");
+      SCOPED_TRACE(::testing::Message() << c.name << ", killed at change " << n
+                                        << " (0: not killed)");
       support::TempDir dir;
       const fs::path root = dir.path();
       for (const char* folder : {"2", "5"}) fs::create_directory(root / folder);
@@ -218,9 +221,9 @@ TEST(PowerCut, EachCommitAndTheReplayOfItsJournalSyncWhatAPowerCutWouldLose) {
       if (n == 0) {
         changes = disk.count();
         EXPECT_TRUE(returned);
-        EXPECT_EQ(
-            std::count_if(g_calls.begin(), g_calls.end(), [](auto& call) { return call.name == "rename"; }),
-            c.renames);
+        EXPECT_EQ(std::count_if(g_calls.begin(), g_calls.end(),
+                                [](auto& call) { return call.name == "rename"; }),
+                  c.renames);
       }
       EXPECT_EQ(unsafe(root, returned), std::vector<std::string>{});
       // A file whose bytes stay is not opened for writing, nor is a temporary made for it.
