@@ -15,7 +15,10 @@ namespace shell {
 // with the file's stamp at that moment. A change leaves out a file whose new bytes are these
 // while its stamp is unchanged, so that a click writes only the files whose bytes change, and
 // rereads nothing to find out. A file that another program (or the teacher, by hand) wrote since
-// has another stamp, and is written as the editor has it, as if nothing were known of it.
+// has another stamp, and is written as the editor has it, as if nothing were known of it; so is
+// a file that is gone. What a stamp cannot tell: a write in place that keeps the size and lands
+// within the same tick of the file system's clock as the write the stamp saw (two seconds on
+// FAT, a few milliseconds on the others): no teacher edits a file that quickly after a save.
 class KnownFiles {
  public:
   // Reads a whole file and keeps its bytes. The stamp is taken before the read: a write that
