@@ -222,10 +222,12 @@ bool KnownFiles::holds(Disk& disk, const fs::path& file, std::string_view bytes)
 }
 
 void KnownFiles::keep(Disk& disk, const fs::path& file, std::string bytes) {
+  const auto known = files_.find(file.lexically_normal());
+  if (known == files_.end()) return;
   if (const std::optional<FileStamp> stamp = disk.stampFile(file)) {
-    files_[file.lexically_normal()] = {std::move(bytes), *stamp};
+    known->second = {std::move(bytes), *stamp};
   } else {
-    forget(file);
+    files_.erase(known);
   }
 }
 
@@ -257,8 +259,8 @@ void Change::write(const fs::path& file, std::string bytes) {
 }
 
 std::string Change::read(const fs::path& file) {
-  if (const Step* step = replacing(relative(file))) return step->bytes;
-  return known_ != nullptr ? known_->read(disk_, file) : disk_.readFile(file);
+  const Step* step = replacing(relative(file));
+  return step != nullptr ? step->bytes : disk_.readFile(file);
 }
 
 void Change::remove(const fs::path& file) { steps_.push_back({Step::Delete, relative(file), {}, {}}); }
