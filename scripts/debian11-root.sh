@@ -7,7 +7,7 @@
 # changes. Prints the root's path. Needs root and debootstrap (scripts/setup.sh). A run uses it through an overlay, leaving it as made.
 #
 #   scripts/debian11-root.sh
-set -euo pipefail
+. "$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)/steps.sh"
 packages=(libx11-6 libx11-xcb1 libxcb1 libxext6 libxrender1 libsm6 libice6 libgl1 libegl1
   fonts-dejavu-core)
 root="${DEBIAN11_ROOT:-/var/cache/test-editor/debian11-root}"

@@ -19,7 +19,7 @@
 # FOLDER gets test_editor (the launcher), .test_editor/{test_editor,lib,plugins,fonts},
 # .test_editor/bundled.txt (what was bundled, from which package) and .test_editor/glibc.txt (the
 # version of the C library carried).
-set -euo pipefail
+. "$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)/steps.sh"
 program="$1"
 launcher="$2"
 out="$3"

@@ -21,7 +21,7 @@
 # converters or preloads. Screenshots and logs go to build/linux-folder.
 #
 #   scripts/test-linux-folder.sh TARBALL
-set -euo pipefail
+. "$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)/steps.sh"
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 . "$here/scripts/display.sh"
 tarball="$(realpath "$1")"
@@ -128,7 +128,7 @@ timeout 30 tail --pid="$pid" -f /dev/null
 echo "Open with: the entry started $odd/test_editor on the folder given, and its box came"
 mv "$odd" "$folder"
 
-echo "== Debian 11: glibc 2.31, a minimal desktop's X client libraries, DejaVu fonts only"
+step "Debian 11: glibc 2.31, a minimal desktop's X client libraries, DejaVu fonts only"
 if [ "$(id -u)" -ne 0 ]; then
   echo "SKIPPED: the Debian 11 root needs root (debootstrap, chroot); run this check as root"
   exit 0
