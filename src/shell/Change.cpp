@@ -259,8 +259,8 @@ void Change::write(const fs::path& file, std::string bytes) {
 }
 
 std::string Change::read(const fs::path& file) {
-  const Step* step = replacing(relative(file));
-  return step != nullptr ? step->bytes : disk_.readFile(file);
+  if (const Step* step = replacing(relative(file))) return step->bytes;
+  return known_ != nullptr ? known_->read(disk_, file) : disk_.readFile(file);
 }
 
 void Change::remove(const fs::path& file) { steps_.push_back({Step::Delete, relative(file), {}, {}}); }

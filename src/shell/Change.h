@@ -27,7 +27,8 @@ class KnownFiles {
   // Whether the file holds these bytes now: the bytes kept for it, and its stamp unchanged.
   bool holds(Disk& disk, const fs::path& file, std::string_view bytes) const;
   // Keeps the bytes a change has just put in place in a file read before, with its stamp now.
-  // A file never read stays unknown: the editor reads a page before it saves it.
+  // A file never read stays unknown (the pages of a new stage): the editor reads a page before
+  // it saves it.
   void keep(Disk& disk, const fs::path& file, std::string bytes);
   // Forgets a file, or every file in a folder.
   void forget(const fs::path& path);
@@ -80,7 +81,7 @@ class KnownFiles {
 // was written: nothing of its change has been made.
 class Change {
  public:
-  // `known`, when given, is consulted and kept up to date by every commit.
+  // `known`, when given, is consulted and kept up to date by every commit, and read through.
   Change(Disk& disk, fs::path root, KnownFiles* known = nullptr);
 
   // New bytes for a file of the test; a later write of the same file replaces the earlier one.
