@@ -96,7 +96,7 @@ void Editor::List2_Click() {
 }
 
 void Editor::readPage() {
-  const std::string bytes = disk_.readFile(state_.PagePath);
+  const std::string bytes = known_.read(disk_, state_.PagePath);
   try {
     shell::readTable(bytes, shell::kPageShape, {}, state_.PageHead, state_.PageTail,
                      state_.PageTailCount);

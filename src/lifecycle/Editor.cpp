@@ -19,7 +19,10 @@ Editor::Editor(const Seams& seams, fs::path shellRoot)
       shellRoot_(std::move(shellRoot)) {}
 
 Editor::Batch::Batch(Editor& editor) : editor_(editor), outer_(editor.change_ == nullptr) {
-  if (outer_) editor_.change_ = std::make_unique<shell::Change>(editor_.disk_, editor_.state_.ShellPath);
+  if (outer_) {
+    editor_.change_ =
+        std::make_unique<shell::Change>(editor_.disk_, editor_.state_.ShellPath, &editor_.known_);
+  }
 }
 
 Editor::Batch::~Batch() {

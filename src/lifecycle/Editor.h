@@ -95,6 +95,9 @@ class Editor {
   };
   std::unique_ptr<shell::Change> change_;
   shell::Change& change() { return *change_; }
+  // The bytes of the files the editor read or wrote last, so that a click writes only the files
+  // whose bytes change. The test's own files are read through it.
+  shell::KnownFiles known_;
 
   EditorState state_;
   shell::Disk& disk_;

@@ -144,7 +144,7 @@ void Editor::rebuildStageList() {
 }
 
 void Editor::readAnswerKey() {
-  const std::string bytes = disk_.readFile(rootFile(shell::kAnswerKeyFile));
+  const std::string bytes = known_.read(disk_, rootFile(shell::kAnswerKeyFile));
   // The head lines, then each answer line followed by the line kept after it.
   shell::readTableInto(
       bytes, shell::kAnswerKeyShape, shell::kAnswerKeyFile,
@@ -184,7 +184,7 @@ void Editor::repairStageCount() {
 void Editor::readRootPages() {
   auto read = [this](const char* name, shell::TableShape shape, auto& head, auto& tail,
                      std::int16_t& count) {
-    const std::string bytes = disk_.readFile(rootFile(name));
+    const std::string bytes = known_.read(disk_, rootFile(name));
     shell::readTable(bytes, shape, name, head, tail, count);
   };
   read(shell::kTitleFile, shell::kTitleShape, state_.TitleHead, state_.TitleTail,

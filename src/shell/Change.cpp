@@ -206,7 +206,38 @@ void naming(const std::string& target, Work work) {
 
 }  // namespace
 
-Change::Change(Disk& disk, fs::path root) : disk_(disk), root_(std::move(root)) {}
+std::string KnownFiles::read(Disk& disk, const fs::path& file) {
+  const std::optional<FileStamp> stamp = disk.stampFile(file);
+  std::string bytes = disk.readFile(file);
+  if (stamp) files_[file.lexically_normal()] = {bytes, *stamp};
+  else forget(file);
+  return bytes;
+}
+
+bool KnownFiles::holds(Disk& disk, const fs::path& file, std::string_view bytes) const {
+  const auto known = files_.find(file.lexically_normal());
+  if (known == files_.end() || known->second.bytes != bytes) return false;
+  const std::optional<FileStamp> now = disk.stampFile(file);
+  return now && *now == known->second.stamp;
+}
+
+void KnownFiles::keep(Disk& disk, const fs::path& file, std::string bytes) {
+  const auto known = files_.find(file.lexically_normal());
+  if (known == files_.end()) return;
+  if (const std::optional<FileStamp> stamp = disk.stampFile(file)) {
+    known->second = {std::move(bytes), *stamp};
+  } else {
+    files_.erase(known);
+  }
+}
+
+void KnownFiles::forget(const fs::path& path) {
+  const fs::path gone = path.lexically_normal();
+  std::erase_if(files_, [&](const auto& known) { return isInside(known.first, gone); });
+}
+
+Change::Change(Disk& disk, fs::path root, KnownFiles* known)
+    : disk_(disk), root_(std::move(root)), known_(known) {}
 
 std::string Change::relative(const fs::path& path) const {
   std::string out = utf8Generic(path.lexically_relative(root_));
@@ -228,8 +259,8 @@ void Change::write(const fs::path& file, std::string bytes) {
 }
 
 std::string Change::read(const fs::path& file) {
-  const Step* step = replacing(relative(file));
-  return step != nullptr ? step->bytes : disk_.readFile(file);
+  if (const Step* step = replacing(relative(file))) return step->bytes;
+  return known_ != nullptr ? known_->read(disk_, file) : disk_.readFile(file);
 }
 
 void Change::remove(const fs::path& file) { steps_.push_back({Step::Delete, relative(file), {}, {}}); }
@@ -243,63 +274,98 @@ void Change::addFolder(const fs::path& folder,
   steps_.push_back({Step::AddFolder, relative(folder), {}, std::move(files)});
 }
 
-void Change::commit() {
-  if (steps_.empty()) return;
-  // 1. New contents, each synced, under temporary names in the root; and every file the change
-  // replaces or deletes free to be replaced. A failure here leaves the test as it was; the
-  // temporaries are removed as far as possible (after a crash, the next start removes them).
-  try {
-    for (const Step& step : steps_) {
-      const fs::path temp = temporary(root_, step);
-      if (step.kind == Step::Replace) {
-        naming(step.target, [&] { disk_.putFile(temp, step.bytes); });
-      } else if (step.kind == Step::AddFolder) {
-        naming(step.target, [&] {
-          disk_.makeFolder(temp);
-          for (const auto& [name, bytes] : step.files) disk_.putFile(temp / fromUtf8(name), bytes);
-          disk_.syncFolder(temp);
-        });
-      }
-      if (step.kind == Step::Replace || step.kind == Step::Delete) {
-        const std::string blocked = disk_.replaceBlocked(under(root_, step.target));
-        if (!blocked.empty()) {
-          throw ShellError(step.target, std::string(step.kind == Step::Replace
-                                                        ? "не удалось записать файл: "
-                                                        : "не удалось удалить файл: ") +
-                                            blocked);
-        }
-      }
+// A change of one step prepares it beside its target, so that the one sync of the target's
+// folder makes both the rename and the temporary's going durable; a journaled one prepares every
+// step in the root, where the journal names it.
+fs::path Change::temporaryOf(const Step& step) const {
+  if (steps_.size() > 1) return temporary(root_, step);
+  const std::size_t slash = step.target.rfind('/');
+  const std::string folder = slash == std::string::npos ? "" : step.target.substr(0, slash + 1);
+  return under(root_, folder + temporaryName(step.target.substr(folder.size())));
+}
+
+// The new content of a step under its temporary name, synced; and every file the step replaces
+// or deletes free to be replaced.
+void Change::prepare(const Step& step) {
+  const fs::path temp = temporaryOf(step);
+  if (step.kind == Step::Replace) {
+    naming(step.target, [&] { disk_.putFile(temp, step.bytes); });
+  } else if (step.kind == Step::AddFolder) {
+    naming(step.target, [&] {
+      disk_.makeFolder(temp);
+      for (const auto& [name, bytes] : step.files) disk_.putFile(temp / fromUtf8(name), bytes);
+      disk_.syncFolder(temp);
+    });
+  }
+  if (step.kind == Step::Replace || step.kind == Step::Delete) {
+    const std::string blocked = disk_.replaceBlocked(under(root_, step.target));
+    if (!blocked.empty()) {
+      throw ShellError(step.target, std::string(step.kind == Step::Replace
+                                                    ? "не удалось записать файл: "
+                                                    : "не удалось удалить файл: ") +
+                                        blocked);
     }
+  }
+}
+
+void Change::make(const Step& step) {
+  const fs::path target = under(root_, step.target);
+  switch (step.kind) {
+    case Step::Replace:
+    case Step::AddFolder:
+      naming(step.target, [&] { disk_.renameFile(temporaryOf(step), target); });
+      break;
+    case Step::Delete: disk_.deleteFile(target); break;
+    case Step::RemoveFolder: disk_.removeFolder(target); break;
+  }
+}
+
+void Change::commit() {
+  // A file that holds its new bytes already is no step of the change.
+  if (known_ != nullptr) {
+    std::erase_if(steps_, [&](const Step& step) {
+      return step.kind == Step::Replace &&
+             known_->holds(disk_, under(root_, step.target), step.bytes);
+    });
+  }
+  if (steps_.empty()) return;
+  // New contents, each synced, under temporary names. A failure here leaves the test as it was;
+  // the temporaries are removed as far as possible (after a crash, the next start removes them).
+  try {
+    for (const Step& step : steps_) prepare(step);
+    // One step lands whole by itself: no journal.
+    if (steps_.size() == 1) make(steps_.front());
   } catch (const ShellError&) {
     dropTemporaries();
     throw;
   }
-  // 2. The journal; with the root synced, the change is decided.
-  const fs::path journal = root_ / kJournalFile;
-  disk_.putFile(journal, journalText(steps_));
-  disk_.syncFolder(root_);
-  // 3. The steps, then every folder they changed made durable before the journal goes.
-  for (const Step& step : steps_) {
-    const fs::path target = under(root_, step.target);
-    switch (step.kind) {
-      case Step::Replace:
-      case Step::AddFolder:
-        naming(step.target, [&] { disk_.renameFile(temporary(root_, step), target); });
-        break;
-      case Step::Delete: disk_.deleteFile(target); break;
-      case Step::RemoveFolder: disk_.removeFolder(target); break;
+  if (steps_.size() == 1) {
+    disk_.syncFolder(under(root_, steps_.front().target).parent_path());
+  } else {
+    // The journal; with the root synced, the change is decided. Then the steps, and every
+    // folder they changed made durable before the journal goes.
+    const fs::path journal = root_ / kJournalFile;
+    disk_.putFile(journal, journalText(steps_));
+    disk_.syncFolder(root_);
+    for (const Step& step : steps_) make(step);
+    syncChanged(disk_, root_, steps_);
+    disk_.deleteFile(journal);
+    disk_.syncFolder(root_);
+  }
+  if (known_ != nullptr) {
+    for (Step& step : steps_) {
+      const fs::path target = under(root_, step.target);
+      if (step.kind == Step::Replace) known_->keep(disk_, target, std::move(step.bytes));
+      else known_->forget(target);
     }
   }
-  syncChanged(disk_, root_, steps_);
-  disk_.deleteFile(journal);
-  disk_.syncFolder(root_);
   steps_.clear();
 }
 
 void Change::dropTemporaries() noexcept {
   for (const Step& step : steps_) {
     try {
-      const fs::path temp = temporary(root_, step);
+      const fs::path temp = temporaryOf(step);
       if (step.kind == Step::Replace && disk_.fileExists(temp)) disk_.deleteFile(temp);
       if (step.kind == Step::AddFolder && disk_.folderExists(temp)) {
         for (const auto& name : disk_.listFiles(temp, "*")) disk_.deleteFile(temp / fromUtf8(name));

@@ -1,7 +1,9 @@
 #pragma once
 
 #include <filesystem>
+#include <map>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -9,16 +11,54 @@
 
 namespace shell {
 
+// The bytes of the test's files as the editor last read them or a change last wrote them, each
+// with the file's stamp at that moment. A change leaves out a file whose new bytes are these
+// while its stamp is unchanged, so that a click writes only the files whose bytes change, and
+// rereads nothing to find out. A file that another program (or the teacher, by hand) wrote since
+// has another stamp, and is written as the editor has it, as if nothing were known of it; so is
+// a file that is gone. What a stamp cannot tell: a write in place that keeps the size and lands
+// within the same tick of the file system's clock as the write the stamp saw (two seconds on
+// FAT, a few milliseconds on the others): no teacher edits a file that quickly after a save.
+class KnownFiles {
+ public:
+  // Reads a whole file and keeps its bytes. The stamp is taken before the read: a write that
+  // lands between the two leaves a stamp that no longer matches, never a wrong record.
+  std::string read(Disk& disk, const fs::path& file);
+  // Whether the file holds these bytes now: the bytes kept for it, and its stamp unchanged.
+  bool holds(Disk& disk, const fs::path& file, std::string_view bytes) const;
+  // Keeps the bytes a change has just put in place in a file read before, with its stamp now.
+  // A file never read stays unknown (the pages of a new stage): the editor reads a page before
+  // it saves it.
+  void keep(Disk& disk, const fs::path& file, std::string bytes);
+  // Forgets a file, or every file in a folder.
+  void forget(const fs::path& path);
+
+ private:
+  struct Known {
+    std::string bytes;
+    FileStamp stamp;
+  };
+  std::map<fs::path, Known> files_;
+};
+
 // One change of the test that lands whole or not at all, whatever interrupts it.
 //
 // A handler records what its click changes: files replaced or created, files deleted, folders
-// removed, and new folders with their files. commit() then
+// removed, and new folders with their files. commit() first leaves out every file whose new
+// bytes the record of known files says it holds already. A change of one step (one file
+// replaced or deleted, one folder added or removed) is atomic by itself: its content is prepared
+// beside its target (a temporary file, synced; or a folder filled, each file and the folder
+// synced), renamed into place (or the file deleted, the folder removed), and the folder synced.
+// A change of several steps
 //   1. writes every new content to a temporary file in the test's root (and every new folder,
 //      filled, under a temporary name in the root), each synced;
 //   2. writes the journal, the list of the steps that make up the change, syncs it and the root;
 //   3. makes the steps: renames the temporaries over their targets, deletes, removes folders,
 //      renames the new folders into place;
 //   4. syncs every folder it changed, and deletes the journal.
+// Each folder is synced once in each of these steps, whatever the number of files in it. A
+// change of one step leaves at most its temporary after an interruption, beside its target (in
+// the root, or in a stage folder); start-up removes the editor's temporaries from both.
 //
 // The journal is a redo log: it holds no old bytes, only the steps still to be made, and an
 // interrupted change is rolled forward from it, never back (the opposite of SQLite's rollback
@@ -41,7 +81,8 @@ namespace shell {
 // was written: nothing of its change has been made.
 class Change {
  public:
-  Change(Disk& disk, fs::path root);
+  // `known`, when given, is consulted and kept up to date by every commit, and read through.
+  Change(Disk& disk, fs::path root, KnownFiles* known = nullptr);
 
   // New bytes for a file of the test; a later write of the same file replaces the earlier one.
   void write(const fs::path& file, std::string bytes);
@@ -56,13 +97,15 @@ class Change {
   void commit();
 
   // Completes the change of a journal that an interruption left, and removes the temporaries a
-  // change makes (files and new stages' folders of the editor's naming in the root). Writes
-  // nothing when there is nothing to finish; tells whether it changed anything.
+  // change makes in the root (files, and new stages' folders of the editor's naming); one that a
+  // change of one step leaves beside a page is for the caller's listing of the stage folders.
+  // Writes nothing when there is nothing to finish; tells whether it changed anything.
   // `folders` are the root's subfolders as the caller has just listed them.
   static bool recover(Disk& disk, const fs::path& root, const std::vector<std::string>& folders);
   static bool recover(Disk& disk, const fs::path& root);
 
-  // One step of a change, as the journal lists it; its temporary is temporaryName(target).
+  // One step of a change, as the journal lists it. Its temporary is named by temporaryName(): of
+  // the whole target, in the root, when journaled; of the target's own name, beside it, alone.
   struct Step {
     enum Kind { Replace, Delete, RemoveFolder, AddFolder } kind;
     std::string target;  // relative to the root, with '/'
@@ -73,10 +116,14 @@ class Change {
  private:
   std::string relative(const fs::path& path) const;
   Step* replacing(const std::string& target);
+  fs::path temporaryOf(const Step& step) const;
+  void prepare(const Step& step);
+  void make(const Step& step);
   void dropTemporaries() noexcept;
 
   Disk& disk_;
   fs::path root_;
+  KnownFiles* known_;
   std::vector<Step> steps_;
 };
 

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -8,6 +10,17 @@
 namespace shell {
 
 namespace fs = std::filesystem;
+
+// What tells, without reading a file, whether it was written since an earlier look: the file
+// (its volume and its number there), its size, and its times of last write and of last change,
+// in the system's own units. Any write, replacement or rename of the file changes one of them;
+// two equal stamps of a path mean the same file, unwritten, up to the resolution of the file
+// system's clock.
+struct FileStamp {
+  std::uint64_t volume = 0, file = 0, size = 0;
+  std::int64_t written = 0, changed = 0;
+  bool operator==(const FileStamp&) const = default;
+};
 
 // Every file and folder operation the editor performs. One real implementation works on the
 // file system; tests put another in front of it to fail any single operation. Each method
@@ -24,9 +37,10 @@ class Disk {
   virtual void renameFile(const fs::path& from, const fs::path& to) = 0;
 
   virtual void deleteFile(const fs::path& file) = 0;
+  // Makes a folder; its name in the parent becomes durable with the parent's next sync.
   virtual void makeFolder(const fs::path& folder) = 0;
 
-  // Removes a folder that is empty.
+  // Removes a folder that is empty; as makeFolder, without syncing the parent.
   virtual void removeFolder(const fs::path& folder) = 0;
 
   // Makes the names created, renamed or deleted in a folder durable.
@@ -63,6 +77,10 @@ class Disk {
   // Windows a file that another program holds open without sharing its deletion, or one with
   // the read-only attribute. Systems where a rename replaces any file answer nothing.
   virtual std::string replaceBlocked(const fs::path& file) = 0;
+
+  // The stamp of a plain file, without opening it for reading or writing; nothing when there is
+  // no plain file at the path.
+  virtual std::optional<FileStamp> stampFile(const fs::path& file) = 0;
 };
 
 // Whether a path lies inside a folder (or is the folder), by their names alone; resolve links
@@ -88,6 +106,7 @@ class RealDisk final : public Disk {
   fs::path resolvedPath(const fs::path& path) override;
   bool writable(const fs::path& path) override;
   std::string replaceBlocked(const fs::path& file) override;
+  std::optional<FileStamp> stampFile(const fs::path& file) override;
 };
 
 }  // namespace shell

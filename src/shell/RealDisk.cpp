@@ -55,11 +55,6 @@ void writeAll(int fd, std::string_view bytes, const fs::path& path) {
   }
 }
 
-fs::path folderOf(const fs::path& file) {
-  fs::path parent = file.parent_path();
-  return parent.empty() ? fs::path(".") : parent;
-}
-
 template <typename Keep>
 std::vector<std::string> listNames(const fs::path& folder, Keep keep) {
   DIR* dir = ::opendir(folder.c_str());
@@ -148,12 +143,10 @@ void RealDisk::deleteFile(const fs::path& file) {
 
 void RealDisk::makeFolder(const fs::path& folder) {
   if (::mkdir(folder.c_str(), 0755) != 0) fail(folder, "не удалось создать папку", errno);
-  syncFolder(folderOf(folder));
 }
 
 void RealDisk::removeFolder(const fs::path& folder) {
   if (::rmdir(folder.c_str()) != 0) fail(folder, "не удалось удалить папку", errno);
-  syncFolder(folderOf(folder));
 }
 
 void RealDisk::syncFolder(const fs::path& folder) {
@@ -177,6 +170,21 @@ std::vector<std::string> RealDisk::listFiles(const fs::path& folder, std::string
 bool RealDisk::folderExists(const fs::path& folder) {
   struct stat st {};
   return ::stat(folder.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+std::optional<FileStamp> RealDisk::stampFile(const fs::path& file) {
+  struct stat st {};
+  if (::stat(file.c_str(), &st) != 0) {
+    if (errno == ENOENT || errno == ENOTDIR) return std::nullopt;
+    fail(file, "не удалось получить сведения о файле", errno);
+  }
+  if (!S_ISREG(st.st_mode)) return std::nullopt;
+  auto nanoseconds = [](const timespec& t) {
+    return static_cast<std::int64_t>(t.tv_sec) * 1000000000 + t.tv_nsec;
+  };
+  return FileStamp{static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino),
+                   static_cast<std::uint64_t>(st.st_size), nanoseconds(st.st_mtim),
+                   nanoseconds(st.st_ctim)};
 }
 
 bool RealDisk::fileExists(const fs::path& file) {

@@ -224,6 +224,35 @@ bool RealDisk::folderExists(const fs::path& folder) {
   return attributes != INVALID_FILE_ATTRIBUTES && isFolder(attributes);
 }
 
+// Opened for its attributes only, sharing everything: no other program is kept from reading,
+// writing, renaming or deleting the file meanwhile.
+std::optional<FileStamp> RealDisk::stampFile(const fs::path& file) {
+  const char* what = "не удалось получить сведения о файле";
+  Handle h(::CreateFileW(file.c_str(), FILE_READ_ATTRIBUTES,
+                         FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                         OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!h.valid()) {
+    const DWORD error = ::GetLastError();
+    // Without backup semantics a folder does not open: it is no file either.
+    if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ||
+        isFolder(attributesOf(file))) {
+      return std::nullopt;
+    }
+    fail(file, what, error);
+  }
+  BY_HANDLE_FILE_INFORMATION info{};
+  FILE_BASIC_INFO basic{};
+  if (!::GetFileInformationByHandle(h.get(), &info) ||
+      !::GetFileInformationByHandleEx(h.get(), FileBasicInfo, &basic, sizeof basic)) {
+    fail(file, what, ::GetLastError());
+  }
+  if ((info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) return std::nullopt;
+  auto wide = [](DWORD high, DWORD low) { return (static_cast<std::uint64_t>(high) << 32) | low; };
+  return FileStamp{info.dwVolumeSerialNumber, wide(info.nFileIndexHigh, info.nFileIndexLow),
+                   wide(info.nFileSizeHigh, info.nFileSizeLow),
+                   basic.LastWriteTime.QuadPart, basic.ChangeTime.QuadPart};
+}
+
 bool RealDisk::fileExists(const fs::path& file) {
   const DWORD attributes = attributesOf(file);
   return attributes != INVALID_FILE_ATTRIBUTES && !isFolder(attributes);

@@ -1,5 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <chrono>
+#include <set>
+
 #include "shell/Layout.h"
 #include "support/Fixtures.h"
 
@@ -78,6 +82,64 @@ TEST(Save, BeforeAnyQuestionOnlyTheSettingsAreWritten) {
   s.editor().Form_Unload();
   EXPECT_EQ(crlfLines(s.root() / "title.html")[12], "http://new.example/handler");
   EXPECT_EQ(crlfLines(s.root() / "index.html")[17], "http://new.example/handler");
+}
+
+// The operations of the clicks since `failAt(0)` that change the disk, with paths relative to
+// the root.
+std::vector<std::string> changesMade(Session& s) {
+  static const std::set<std::string> changing{"putFile", "renameFile", "deleteFile",
+                                              "makeFolder", "removeFolder", "syncFolder"};
+  std::vector<std::string> out;
+  for (const auto& op : s.h->ownDisk.log()) {
+    if (changing.count(op.name) != 0) {
+      out.push_back(op.name + " " + op.path.lexically_relative(s.root()).generic_string());
+    }
+  }
+  s.h->ownDisk.failAt(0);
+  return out;
+}
+
+// A file whose bytes stay is not written: one page changed is one temporary beside it, one
+// rename and one sync of its folder; a page and 1.js go through the journal; nothing changed
+// writes nothing. A file that another program changed or removed behind the editor's back is
+// written as the editor has it, as it always was.
+TEST(Save, OnlyTheFilesWhoseBytesChangeAreWritten) {
+  Session s;
+  s.chooseQuestion(3, 4);
+  changesMade(s);
+  s.form().Text1[0] = "changed text";
+  s.editor().cmdSave_Click();
+  EXPECT_EQ(changesMade(s), (std::vector<std::string>{"putFile 2/.3.html.tmp",
+                                                      "renameFile 2/.3.html.tmp", "syncFolder 2"}));
+  EXPECT_EQ(crlfLines(s.root() / "2" / "3.html")[5], "changed text");
+
+  s.form().Text1[1] = "changed answer";
+  s.form().Text1[5] = "3";
+  s.editor().cmdSave_Click();
+  const auto both = changesMade(s);
+  EXPECT_EQ(std::count(both.begin(), both.end(), "putFile .changes.journal"), 1);
+  EXPECT_EQ(std::count_if(both.begin(), both.end(),
+                          [](const std::string& op) { return op.starts_with("renameFile"); }),
+            2);
+  EXPECT_EQ(crlfLines(s.root() / "1.js")[10 + 2 * 23], "3");
+
+  s.editor().cmdSave_Click();
+  EXPECT_EQ(changesMade(s), std::vector<std::string>{});
+
+  // title.html rewritten in place with other bytes of its size, a while later; index.html
+  // replaced by a copy of its size; index1.html removed.
+  const auto saved = snapshot(s.root());
+  std::string other = saved.at("title.html");
+  other[0] = 'X';
+  support::writeBytes(s.root() / "title.html", other);
+  fs::last_write_time(s.root() / "title.html",
+                      fs::last_write_time(s.root() / "title.html") + std::chrono::seconds(2));
+  support::writeBytes(s.root() / "copy", std::string(saved.at("index.html").size(), 'X'));
+  fs::rename(s.root() / "copy", s.root() / "index.html");
+  fs::remove(s.root() / "index1.html");
+  s.editor().cmdEnd_Click();
+  EXPECT_EQ(differences(saved, snapshot(s.root())), std::vector<std::string>{});
+  EXPECT_TRUE(s.editor().unloaded());
 }
 
 // The ordinal is written from a new stage until a removal, and never in a run that only

@@ -126,6 +126,13 @@ std::vector<Operation> operations() {
                    s.form().txtT = "33";
                  },
                  [](Session& s) { s.editor().cmdSave_Click(); }, {}, {{23, "9"}}});
+  // One page changed, the other files as they were: its one step without the journal.
+  ops.push_back({"save a question's text", {}, {},
+                 [](Session& s) {
+                   s.chooseQuestion(3, 4);
+                   s.form().Text1[0] = "changed text";
+                 },
+                 [](Session& s) { s.editor().cmdSave_Click(); }, {}, {}});
   ops.push_back({"create a stage", {}, {}, {}, [](Session& s) { s.editor().cmdNewL_Click(); }, {}, {}});
   ops.push_back({"new question, then save", {}, {},
                  [](Session& s) {
@@ -180,6 +187,9 @@ std::vector<Operation> operations() {
                                        support::crlfJoin(support::pageLines(9, 9)));
                  },
                  {}, [](Session& s) { s.editor().cmdEnd_Click(); }, {}, {}});
+  // Nothing to write: only the look-ups that find every file as the editor has it.
+  ops.push_back({"exit, nothing changed", {}, {}, [](Session& s) { s.chooseQuestion(2, 2); },
+                 [](Session& s) { s.editor().cmdEnd_Click(); }, {}, {}});
   ops.push_back({"mix a full test of 10 stages", {.stageFolders = 10}, {},
                  [](Session& s) { s.chooseQuestion(4, 5); },
                  [](Session& s) { s.editor().cmdMix_Click(); }, {}, {}});

@@ -1,7 +1,9 @@
 // What a power cut relies on, read from the real disk's system calls during a change and the
 // replay of its journal: each new content synced before the rename that puts it in place; the
 // journal and the root synced before the first step; every folder that a step changed synced
-// before the journal is deleted. This test is linked with --wrap, so that the real disk's calls
+// before the journal is deleted; a change of one step, made without a journal, has its folder
+// synced before it returns; and a file whose bytes do not change is not opened for writing at
+// all. This test is linked with --wrap, so that the real disk's calls
 // of open, fsync, rename, unlink and rmdir go through the recording wrappers below; the
 // program is linked without it and calls the C library directly, at no cost.
 
@@ -11,6 +13,7 @@
 
 #include <algorithm>
 #include <cstdarg>
+#include <functional>
 
 #include "shell/Change.h"
 #include "shell/ShellError.h"
@@ -21,7 +24,8 @@ namespace {
 namespace fs = std::filesystem;
 
 struct Call {
-  std::string name;  // create (an open that may create), fsync, rename, unlink, rmdir
+  std::string name;  // create (an open that may create), write (any other open for writing),
+                     // fsync, rename, unlink, rmdir
   fs::path path, to;
 };
 std::vector<Call> g_calls;
@@ -49,6 +53,8 @@ int __wrap_open(const char* path, int flags, ...) {
     mode = va_arg(args, mode_t);
     va_end(args);
     record("create", path);
+  } else if ((flags & O_ACCMODE) != O_RDONLY) {
+    record("write", path);
   }
   const int fd = __real_open(path, flags, mode);
   if (fd >= 0 && g_recording) g_open[fd] = path;
@@ -94,8 +100,9 @@ bool isStep(const Call& c) {
   return c.name == "rename" || c.name == "unlink" || c.name == "rmdir";
 }
 
-// How the recorded calls break the order a power cut relies on.
-std::vector<std::string> unsafe(const fs::path& root) {
+// How the recorded calls break the order a power cut relies on; `returned`: the change returned
+// without an error, and its steps must then be durable.
+std::vector<std::string> unsafe(const fs::path& root, bool returned) {
   std::vector<std::string> out;
   auto need = [&](const fs::path& path, std::size_t at, const char* before) {
     if (synced(path, at)) return;
@@ -116,9 +123,19 @@ std::vector<std::string> unsafe(const fs::path& root) {
       }
     }
   }
+  if (made == 0) {
+    // No journal: a change of one step, whose folder is synced before it returns.
+    for (std::size_t i = 0; i < g_calls.size() && returned; ++i) {
+      const Call& c = g_calls[i];
+      if (isStep(c)) {
+        need((c.to.empty() ? c.path : c.to).parent_path(), g_calls.size(), "it returns");
+      }
+    }
+    return out;
+  }
   std::size_t first = made + 1;
   while (first < gone && !isStep(g_calls[first])) ++first;
-  if (made == 0 || first >= gone) return out;
+  if (first >= gone) return out;
   need(journal, first, "the first step");
   need(root, first, "the first step");
   for (std::size_t i = first; i < gone; ++i) {
@@ -133,39 +150,92 @@ std::vector<std::string> unsafe(const fs::path& root) {
   return out;
 }
 
+// The changes whose calls are checked, on the files 1.js, 2/3.html and 5/0.html.
+struct Case {
+  const char* name;
+  std::function<void(shell::Disk&, const fs::path&)> change;
+  long renames;                     // made by the change when nothing interrupts it
+  std::vector<std::string> kept;  // files written with the bytes they hold
+};
+
+const Case kCases[] = {
+    {"several steps, journaled",
+     [](shell::Disk& disk, const fs::path& root) {
+       shell::Change change(disk, root);
+       change.write(root / "1.js", "new key");
+       change.write(root / "2" / "3.html", "new page");
+       change.remove(root / "5" / "0.html");
+       change.removeFolder(root / "5");
+       change.addFolder(root / "6", {{"0.html", "page"}, {"1.html", "page"}});
+       change.commit();
+     },
+     3,
+     {}},
+    // The bytes of the other two as the editor read them.
+    {"one page changed of three written",
+     [](shell::Disk& disk, const fs::path& root) {
+       shell::KnownFiles known;
+       const std::string key = known.read(disk, root / "1.js");
+       known.read(disk, root / "5" / "0.html");
+       shell::Change change(disk, root, &known);
+       change.write(root / "1.js", key);
+       change.write(root / "5" / "0.html", "old");
+       change.write(root / "2" / "3.html", "new page");
+       change.commit();
+     },
+     1,
+     {"1.js", "0.html"}},
+    {"one new folder",
+     [](shell::Disk& disk, const fs::path& root) {
+       shell::Change change(disk, root);
+       change.addFolder(root / "6", {{"0.html", "page"}, {"1.html", "page"}});
+       change.commit();
+     },
+     1,
+     {}},
+};
+
 TEST(PowerCut, EachCommitAndTheReplayOfItsJournalSyncWhatAPowerCutWouldLose) {
-  int changes = 0;
-  for (int n = 0; n <= changes; ++n) {
-    SCOPED_TRACE(::testing::Message() << "killed at change " << n << " (0: not killed)");
-    support::TempDir dir;
-    const fs::path root = dir.path();
-    for (const char* folder : {"2", "5"}) fs::create_directory(root / folder);
-    for (const char* file : {"1.js", "2/3.html", "5/0.html"})
-      support::writeBytes(root / file, "old");
-    support::FailingDisk disk(n);
-    disk.onlyChanges = disk.halfway = true;
-    g_calls.clear();
-    g_recording = true;
-    try {
-      shell::Change change(disk, root);
-      change.write(root / "1.js", "new key");
-      change.write(root / "2" / "3.html", "new page");
-      change.remove(root / "5" / "0.html");
-      change.removeFolder(root / "5");
-      change.addFolder(root / "6", {{"0.html", "page"}, {"1.html", "page"}});
-      change.commit();
-    } catch (const shell::ShellError&) {
+  for (const Case& c : kCases) {
+    int changes = 0;
+    for (int n = 0; n <= changes; ++n) {
+      SCOPED_TRACE(::testing::Message() << c.name << ", killed at change " << n
+                                        << " (0: not killed)");
+      support::TempDir dir;
+      const fs::path root = dir.path();
+      for (const char* folder : {"2", "5"}) fs::create_directory(root / folder);
+      for (const char* file : {"1.js", "2/3.html", "5/0.html"})
+        support::writeBytes(root / file, "old");
+      support::FailingDisk disk(n);
+      disk.onlyChanges = disk.halfway = true;
+      g_calls.clear();
+      g_recording = true;
+      bool returned = true;
+      try {
+        c.change(disk, root);
+      } catch (const shell::ShellError&) {
+        returned = false;
+      }
+      shell::RealDisk real;
+      shell::Change::recover(real, root);
+      g_recording = false;
+      if (n == 0) {
+        changes = disk.count();
+        EXPECT_TRUE(returned);
+        EXPECT_EQ(std::count_if(g_calls.begin(), g_calls.end(),
+                                [](auto& call) { return call.name == "rename"; }),
+                  c.renames);
+      }
+      EXPECT_EQ(unsafe(root, returned), std::vector<std::string>{});
+      // A file whose bytes stay is not opened for writing, nor is a temporary made for it.
+      for (const Call& call : g_calls) {
+        for (const std::string& kept : c.kept) {
+          EXPECT_FALSE((call.name == "create" || call.name == "write") &&
+                       call.path.filename().string().find(kept) != std::string::npos)
+              << call.name << " " << call.path;
+        }
+      }
     }
-    shell::RealDisk real;
-    shell::Change::recover(real, root);
-    g_recording = false;
-    if (n == 0) {
-      changes = disk.count();
-      EXPECT_EQ(
-          std::count_if(g_calls.begin(), g_calls.end(), [](auto& c) { return c.name == "rename"; }),
-          3);
-    }
-    EXPECT_EQ(unsafe(root), std::vector<std::string>{});
   }
 }
 

@@ -192,8 +192,8 @@ void FailingDisk::before(const Call& call) {
   static const char* const kNames[] = {
       "readFile",  "renameFile", "deleteFile", "makeFolder", "removeFolder",
       "syncFolder", "listFolders", "listFiles", "fileExists", "folderExists",
-      "putFile",   "resolvedPath", "writable", "replaceBlocked"};
-  static_assert(std::size(kNames) == Call::ReplaceBlocked + 1);
+      "putFile",   "resolvedPath", "writable", "replaceBlocked", "stampFile"};
+  static_assert(std::size(kNames) == Call::StampFile + 1);
   const fs::path& path = call.path;
   const bool changes = call.kind == Call::RenameFile || call.kind == Call::DeleteFile ||
                        call.kind == Call::MakeFolder || call.kind == Call::RemoveFolder ||

@@ -16,7 +16,7 @@ class ForwardingDisk : public shell::Disk {
   struct Call {
     enum Kind { ReadFile, RenameFile, DeleteFile, MakeFolder, RemoveFolder, SyncFolder,
                 ListFolders, ListFiles, FileExists, FolderExists, PutFile, ResolvedPath, Writable,
-                ReplaceBlocked } kind;
+                ReplaceBlocked, StampFile } kind;
     const fs::path& path;
     const fs::path* to = nullptr;  // renameFile: the new name
     std::string_view bytes{};      // putFile: the content
@@ -78,6 +78,10 @@ class ForwardingDisk : public shell::Disk {
   std::string replaceBlocked(const fs::path& f) override {
     before({Call::ReplaceBlocked, f});
     return real_.replaceBlocked(f);
+  }
+  std::optional<shell::FileStamp> stampFile(const fs::path& f) override {
+    before({Call::StampFile, f});
+    return real_.stampFile(f);
   }
 
  protected:
