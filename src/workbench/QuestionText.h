@@ -20,6 +20,7 @@ struct TextQuestion {
 struct ReadResult {
   std::vector<TextQuestion> questions;
   std::vector<Problem> problems;
+  int count = 0;  // how many questions the file holds, also when it has problems
 };
 ReadResult readQuestions(std::string_view fileBytes);
 // The whole test as a text file the import reads back: UTF-8 with a byte-order mark, CR LF.
@@ -40,6 +41,9 @@ struct ImportPlan {
   std::vector<Position> places;
   int newStages = 0;
   std::vector<Problem> problems;
+  // What the teacher should know that forbids nothing, in Russian sentences (questions that go
+  // into a last stage still being entered, which the editor removes at exit unless completed).
+  std::vector<std::string> notes;
   // The plan in words for the import's dialog, in Russian: how many questions, which stages and
   // questions they replace, which stages are added, then every problem.
   std::string summary() const;
