@@ -5,6 +5,9 @@
 
 namespace lifecycle {
 
+// The teacher's guide, which ships beside the program.
+inline constexpr const char* kGuideFile = "guide.html";
+
 // The folder of the running program's file: where the editor sits when it ships in the root
 // of a shell. Empty when the system does not tell.
 std::filesystem::path programFolder();

@@ -260,8 +260,25 @@ float ScriptedRandom::next() {
   return r;
 }
 
-Harness::Harness(const fs::path& root, shell::Disk* disk)
-    : editor({disk != nullptr ? *disk : ownDisk, dialogs, clock, random, nullptr}, root) {}
+std::string questionsText(int count, int first, const std::string& right) {
+  std::string out;
+  for (int n = first; n < first + count; ++n) {
+    out += std::to_string(n) + ". Вопрос " + std::to_string(n) + "\r\n";
+    for (const char* label : {"А", "Б", "В", "Г"}) {
+      out += std::string(label) + ") ответ " + std::to_string(n) + label + "\r\n";
+    }
+    out += "Ответ: " + right + "\r\n\r\n";
+  }
+  return out;
+}
+
+bool RecordingBrowser::open(const std::string& fileOrAddress) {
+  opened.push_back(fileOrAddress);
+  return starts;
+}
+
+Harness::Harness(const fs::path& root, shell::Disk* disk, const fs::path& guide)
+    : editor({disk != nullptr ? *disk : ownDisk, dialogs, clock, random, nullptr, &browser}, root, guide) {}
 
 Session::Session(const ShellPlan& plan, const std::function<void(const fs::path&)>& change) {
   buildShell(dir.path(), plan);
