@@ -4,7 +4,7 @@
 # whole window, started on a copy of the model shell, against a minimal Qt window.
 # An argument runs only the operations whose name holds it (e.g. mix).
 # WINDOW_RUNS sets the number of window starts of each program (40).
-set -euo pipefail
+. "$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)/steps.sh"
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 bash "$here/scripts/setup.sh"
 bash "$here/scripts/build.sh" bench -DEDITOR_BENCH=ON -DBUILD_TESTING=OFF -DCMAKE_BUILD_TYPE=Release

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Configures and builds the editor and its tests into build/<name> (default: build/release).
 # Usage: scripts/build.sh [name] [extra cmake options...]
-set -euo pipefail
+. "$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)/steps.sh"
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 name="${1:-release}"
 shift || true

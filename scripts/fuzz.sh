@@ -2,7 +2,7 @@
 # Builds the libFuzzer targets with clang, ASan and UBSan, and runs each for a bounded time
 # from its seed corpus. Fails on any crash, hang, leak or sanitizer report.
 # Usage: scripts/fuzz.sh [seconds per target, default 60]
-set -euo pipefail
+. "$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)/steps.sh"
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 seconds="${1:-60}"
 build="$here/build/fuzz"

@@ -12,7 +12,7 @@
 # FOLDER gets test_editor, qt.conf, .test_editor/{lib,plugins}, .test_editor/bundled.txt (what
 # was bundled, from which package) and .test_editor/glibc.txt (the newest glibc symbol version
 # that any file of the folder asks for: the oldest glibc it runs on).
-set -euo pipefail
+. "$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)/steps.sh"
 program="$1"
 out="$2"
 plugins_from="$(qtpaths6 --query QT_INSTALL_PLUGINS)"

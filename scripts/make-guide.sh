@@ -3,7 +3,7 @@
 # (build/release), on the model test, on a private Xvfb display (scripts/guide-pictures.py), so
 # that they are taken again whenever the window changes; then the page doc/guide/guide.html with
 # every picture put inside it, one file to carry: build/guide/guide.html.
-set -euo pipefail
+. "$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)/steps.sh"
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 . "$here/scripts/display.sh"
 out="$here/build/guide"

@@ -11,17 +11,15 @@
 # first (build/win32 cross-built with MinGW-w64, build/release). Then checks what it wrote: the
 # Linux download where Qt cannot be found (scripts/test-linux-folder.sh), and the guide of both
 # downloads in headless Chromium (tests/browser/guide-check.mjs).
-set -euo pipefail
+. "$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)/steps.sh"
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 cd "$here"
 
 bash scripts/setup.sh
 
-# A build folder configured when the program was 64-bit keeps its compiler: start it anew.
-if grep -qs x86_64-w64-mingw32 build/win32/CMakeCache.txt; then rm -rf build/win32; fi
-cmake -S . -B build/win32 -G Ninja -DCMAKE_TOOLCHAIN_FILE="$here/cmake/mingw-w64.cmake" \
-  -DCMAKE_BUILD_TYPE=Release -DEDITOR_WINDOW=OFF -DBUILD_TESTING=OFF -DEDITOR_WERROR=ON >/dev/null
-cmake --build build/win32 --parallel "$(nproc)"
+. scripts/windows.sh
+# The Windows program ships 32-bit, whatever this machine runs.
+windows_build build/win32 32 -DCMAKE_BUILD_TYPE=Release -DEDITOR_WINDOW=OFF -DBUILD_TESTING=OFF
 bash scripts/build.sh release
 
 rm -rf dist

@@ -3,7 +3,7 @@
 # The copy is made from sample/ the first time only, so a teacher's edits are still there at
 # the next start; --fresh replaces it with a new copy. sample/ itself is never touched.
 # Usage: scripts/run.sh [--fresh]
-set -euo pipefail
+. "$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)/steps.sh"
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 cd "$here"
 

@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Installs what the editor and its tests need on Debian 12, only when something is missing.
-set -euo pipefail
+here="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+. "$here/scripts/steps.sh"
+. "$here/scripts/windows.sh"
 
 packages=(
   cmake ninja-build g++ pkg-config
@@ -37,8 +39,22 @@ done
 command -v node >/dev/null 2>&1 || missing+=(nodejs)
 command -v npm >/dev/null 2>&1 || missing+=(npm)
 
-if [ ${#missing[@]} -gt 0 ]; then
-  echo "setup: installing ${missing[*]}"
+install_missing() {
+  [ $# -gt 0 ] || return 0
+  echo "setup: installing $*"
   [ -n "$updated" ] || $sudo "${apt[@]}" update
-  $sudo "${apt[@]}" install -y --no-install-recommends "${missing[@]}"
+  updated=1
+  $sudo "${apt[@]}" install -y --no-install-recommends "$@"
+}
+install_missing "${missing[@]}"
+
+# Where the kernel runs no 32-bit program, the Windows suites run on a 64-bit build under the
+# 64-bit Wine (scripts/windows.sh): its compiler and loader are needed only there.
+windows_width
+if [ "$win_bits" = 64 ]; then
+  missing=()
+  for p in g++-mingw-w64-x86-64-posix wine64; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+  done
+  install_missing "${missing[@]}"
 fi

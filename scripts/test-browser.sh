@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The model shell in a real browser: structural checks of every file of sample/, then the quiz
 # taken in headless Chromium from file://. Installs Chromium and playwright-core when missing.
-set -euo pipefail
+. "$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)/steps.sh"
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 
 if [ ! -x /usr/bin/chromium ]; then

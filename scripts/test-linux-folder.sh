@@ -10,7 +10,7 @@
 # from inside the folder. Screenshots and logs go to build/linux-folder.
 #
 #   scripts/test-linux-folder.sh TARBALL
-set -euo pipefail
+. "$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)/steps.sh"
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 . "$here/scripts/display.sh"
 tarball="$(realpath "$1")"

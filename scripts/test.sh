@@ -1,37 +1,39 @@
 #!/usr/bin/env bash
 # Everything from a fresh Debian 12 machine: installs what is missing, builds, runs every test.
-set -euo pipefail
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+. "$here/scripts/steps.sh"
+. "$here/scripts/windows.sh"
 cd "$here"
 
 bash scripts/setup.sh
+windows_width
 
-echo "== build and unit tests"
+step "build and unit tests"
 bash scripts/build.sh release
 rm -f build/release/fault-table.txt
 ctest --test-dir build/release --output-on-failure --parallel "$(nproc)"
 echo "== every change failed at each of its disk operations, then started again and closed:"
 cat build/release/fault-table.txt
 
-echo "== the model shell: its files, and the quiz in headless Chromium"
+step "the model shell: its files, and the quiz in headless Chromium"
 bash scripts/test-browser.sh
 
-echo "== the core and its unit and fault tests built for Windows (MinGW-w64, 32-bit, Windows 7),"
-echo "   run under a 32-bit Wine set to be Windows 7"
+step "the core and its unit and fault tests built for Windows ($win_bits-bit, against Windows 7), run under a $win_bits-bit Wine set to be Windows 7"
 bash scripts/test-windows.sh
 
-echo "== the Windows program: cross-built, its imports checked, its window driven under Wine"
+step "the Windows program: cross-built, its imports checked, its window driven under Wine"
 bash scripts/test-win32-window.sh
 
-echo "== the downloads: the Linux one where Qt cannot be found, the guide of both in Chromium"
+step "the downloads: the Linux one where Qt cannot be found, the guide of both in Chromium"
 bash scripts/package.sh
 
-echo "== the whole suite again, built with AddressSanitizer and UndefinedBehaviorSanitizer"
+step "the whole suite again, built with AddressSanitizer and UndefinedBehaviorSanitizer"
 bash scripts/build.sh asan -DEDITOR_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
   ctest --test-dir build/asan --output-on-failure --parallel "$(nproc)"
 
-echo "== fuzzing the line-table reader and start-up"
+step "fuzzing the line-table reader and start-up"
 bash scripts/fuzz.sh "${FUZZ_SECONDS:-60}"
 
+echo "== $win_why"
 echo "== all tests passed"

@@ -6,7 +6,7 @@
 # namespace, so the other programs of the machine keep their Qt.
 #
 #   scripts/without-qt.sh COMMAND [ARGUMENTS...]
-set -euo pipefail
+. "$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)/steps.sh"
 libs=/usr/lib/x86_64-linux-gnu
 
 if [ -z "${WITHOUT_QT_PLACE:-}" ]; then
