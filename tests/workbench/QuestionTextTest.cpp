@@ -5,7 +5,9 @@
 #include <gtest/gtest.h>
 
 #include "ModelTest.h"
+#include "support/Fixtures.h"
 #include "window/CodePage.h"
+#include "workbench/Check.h"
 
 namespace workbench {
 namespace {
@@ -226,6 +228,25 @@ TEST(ImportPlan, QuestionsFillTheTestFromTheStartAndNewStagesOnlyInTens) {
     EXPECT_EQ(problemsOf(plan.problems), std::vector<std::string>{problem});
     EXPECT_TRUE(plan.places.empty()) << problem;
   }
+}
+
+TEST(ImportPlan, TheTeachersExampleImportsCleanlyIntoTheModelTest) {
+  const ReadResult example = readQuestions(support::readBytes(IMPORT_EXAMPLE));
+  ASSERT_EQ(problemsOf(example.problems), std::vector<std::string>{});
+  std::string rights, pictures;
+  for (const TextQuestion& q : example.questions) rights += q.question.right, pictures += q.question.picture;
+  EXPECT_EQ(rights, "3231122343");
+  EXPECT_EQ(pictures, "0000" "5" + std::string(14, '0'));  // a picture for question 3 only
+  workbench::Test model = workbench_test::modelTest();
+  const ImportPlan added = planImport(example, model, {7, 1});
+  EXPECT_EQ(problemsOf(added.problems), std::vector<std::string>{});
+  EXPECT_EQ(added.newStages, 1);
+  const ImportPlan replacing = planImport(example, model, {2, 1});
+  ASSERT_EQ(problemsOf(replacing.problems), std::vector<std::string>{});
+  for (std::size_t i = 0; i < replacing.places.size(); ++i) {
+    model.stages[1][static_cast<std::size_t>(replacing.places[i].question - 1)] = example.questions[i].question;
+  }
+  EXPECT_EQ(checkTest(model).size(), 0u);
 }
 
 TEST(ImportPlan, TheSummarySaysWhatIsReplacedAddedAndForbidden) {
