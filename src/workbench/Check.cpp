@@ -13,7 +13,9 @@ namespace {
 
 using window::FieldRule;
 
-bool isSpace(char16_t c) { return c == u' ' || c == u'\t' || c == 0xA0; }
+bool isSpace(char16_t c) {
+  return c == u' ' || c == u'\t' || c == 0xA0;
+}
 
 // A value as the quiz shows it, for words about it.
 std::string shown(const std::string& bytes, FieldRule rule) {
@@ -35,7 +37,9 @@ std::u16string comparable(const std::string& bytes) {
   return out;
 }
 
-bool empty(const std::string& bytes) { return comparable(bytes).empty(); }
+bool empty(const std::string& bytes) {
+  return comparable(bytes).empty();
+}
 
 // A number as the quiz reads a setting of 1.js: spaces around it, a comma for the point.
 std::optional<double> quizNumber(const std::string& bytes) {
@@ -65,13 +69,15 @@ std::vector<Finding> checkTest(const Test& test) {
 
   const std::optional<double> minutes = quizNumber(test.minutes);
   if (!minutes || *minutes <= 0) {
-    add(0, 0, "длительность теста должна быть положительным числом минут, а записано «" +
-                  shown(test.minutes, FieldRule::CodePage) + "»");
+    add(0, 0,
+        "длительность теста должна быть положительным числом минут, а записано «" +
+            shown(test.minutes, FieldRule::CodePage) + "»");
   }
   const std::optional<double> pass = quizNumber(test.passMark);
   if (!pass || *pass < 1 || *pass > 100) {
-    add(0, 0, "минимальный процент правильных ответов должен быть числом от 1 до 100, а записано «" +
-                  shown(test.passMark, FieldRule::CodePage) + "»");
+    add(0, 0,
+        "минимальный процент правильных ответов должен быть числом от 1 до 100, а записано «" +
+            shown(test.passMark, FieldRule::CodePage) + "»");
   }
   if (test.stages.empty()) add(0, 0, "в тесте нет ни одного этапа");
 
@@ -81,7 +87,8 @@ std::vector<Finding> checkTest(const Test& test) {
     const int stage = static_cast<int>(s) + 1;
     const std::vector<Question>& questions = test.stages[s];
     if (questions.size() != static_cast<std::size_t>(shell::kQuestionsPerStage)) {
-      add(stage, 0, "в этапе " + std::to_string(questions.size()) + " вопросов из 10: этап не дописан");
+      add(stage, 0,
+          "в этапе " + std::to_string(questions.size()) + " вопросов из 10: этап не дописан");
     }
     for (std::size_t k = 0; k < questions.size(); ++k) {
       const int number = static_cast<int>(k) + 1;
@@ -101,8 +108,9 @@ std::vector<Finding> checkTest(const Test& test) {
         }
       }
       if (q.right.size() != 1 || q.right[0] < '1' || q.right[0] > '4') {
-        add(stage, number, "номер правильного ответа «" + shown(q.right, FieldRule::CodePage) +
-                               "» — не число от 1 до 4");
+        add(stage, number,
+            "номер правильного ответа «" + shown(q.right, FieldRule::CodePage) +
+                "» — не число от 1 до 4");
       } else if (answers[q.right[0] - '1'].empty()) {
         add(stage, number, "правильный ответ " + q.right + " пустой");
       }
@@ -110,7 +118,8 @@ std::vector<Finding> checkTest(const Test& test) {
         add(stage, number, "рисунок не выбран: строка рисунка пуста");
       } else if (q.picture != shell::kNoPicture && !test.pictures.contains(q.picture)) {
         add(stage, number,
-            "рисунка " + shown(q.picture, FieldRule::CodePage) + ".gif нет в папке рисунков (pics)");
+            "рисунка " + shown(q.picture, FieldRule::CodePage) +
+                ".gif нет в папке рисунков (pics)");
       }
       const auto [first, fresh] = seen.try_emplace(
           {q.text, q.answers[0], q.answers[1], q.answers[2], q.answers[3]}, stage, number);

@@ -21,12 +21,23 @@ std::string escaped(std::string_view utf8) {
   out.reserve(utf8.size());
   for (const char c : utf8) {
     switch (c) {
-      case '&': out += "&amp;"; break;
-      case '<': out += "&lt;"; break;
-      case '>': out += "&gt;"; break;
-      case '"': out += "&quot;"; break;
-      case '\'': out += "&#39;"; break;
-      default: out += c;
+      case '&':
+        out += "&amp;";
+        break;
+      case '<':
+        out += "&lt;";
+        break;
+      case '>':
+        out += "&gt;";
+        break;
+      case '"':
+        out += "&quot;";
+        break;
+      case '\'':
+        out += "&#39;";
+        break;
+      default:
+        out += c;
     }
   }
   return out;
@@ -42,7 +53,9 @@ std::string keyText(const std::string& bytes) {
   return escaped(window::toUtf8(window::fromCodePage(bytes, FieldRule::CodePage)));
 }
 
-std::string orDash(std::string html) { return html.empty() ? "—" : html; }
+std::string orDash(std::string html) {
+  return html.empty() ? "—" : html;
+}
 
 std::string base64(std::string_view bytes) {
   static constexpr char kDigits[] =
@@ -125,7 +138,8 @@ table.key-table { border-collapse: collapse; margin: 4mm 0; }
 )";
 
 std::string pupilLines() {
-  return "<div class=\"pupil\"><span>Фамилия и имя</span><span>Класс</span><span>Дата</span></div>\n";
+  return "<div class=\"pupil\"><span>Фамилия и "
+         "имя</span><span>Класс</span><span>Дата</span></div>\n";
 }
 
 }  // namespace
@@ -140,7 +154,8 @@ std::string printPage(const Test& test) {
   out += "</style>\n</head>\n<body>\n";
 
   // The heading and the pupil's lines.
-  const std::string title = course.empty() ? "Тестирование" : "Тестирование по курсу «" + course + "»";
+  const std::string title =
+      course.empty() ? "Тестирование" : "Тестирование по курсу «" + course + "»";
   out += "<header>\n<h1>" + title + "</h1>\n<ul class=\"facts\">\n";
   out += "<li>Проверяющий орган: <b>" + orDash(pageText(test.inspector)) + "</b></li>\n";
   out += "<li>Длительность теста: <b>" + orDash(keyText(test.minutes)) + "</b> мин.</li>\n";

@@ -35,18 +35,20 @@ workbench::Test modelTest(const fs::path& root) {
       question.text = page[shell::page::field(0)];
       for (std::size_t i = 0; i < 4; ++i) question.answers[i] = page[shell::page::field(i + 1)];
       question.picture = page[shell::page::kPicture];
-      question.right = key[shell::key::kHeadLines + 2 * static_cast<std::size_t>(shell::answerSlot(s, q))];
+      question.right =
+          key[shell::key::kHeadLines + 2 * static_cast<std::size_t>(shell::answerSlot(s, q))];
     }
   }
   for (const auto& entry : fs::directory_iterator(root / shell::kPicturesFolder)) {
     const std::string name = entry.path().filename().string();
-    if (shell::matchesPattern(name, "?.gif")) test.pictures[name.substr(0, 1)] = support::readBytes(entry.path());
+    if (shell::matchesPattern(name, "?.gif"))
+      test.pictures[name.substr(0, 1)] = support::readBytes(entry.path());
   }
   return test;
 }
 
-workbench::Question question(std::string text, std::array<std::string, 4> answers, std::string right,
-                             std::string picture) {
+workbench::Question question(std::string text, std::array<std::string, 4> answers,
+                             std::string right, std::string picture) {
   return {std::move(text), std::move(answers), std::move(right), std::move(picture)};
 }
 

@@ -11,7 +11,7 @@ namespace workbench_test {
 workbench::Test modelTest(const std::filesystem::path& root = MODEL_SHELL_DIR);
 
 // A question of Windows-1251 bytes: text, four answers, right answer, picture.
-workbench::Question question(std::string text, std::array<std::string, 4> answers, std::string right = "1",
-                             std::string picture = "00");
+workbench::Question question(std::string text, std::array<std::string, 4> answers,
+                             std::string right = "1", std::string picture = "00");
 
 }  // namespace workbench_test
