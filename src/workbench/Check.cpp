@@ -1,6 +1,7 @@
 #include "workbench/Check.h"
 
 #include <map>
+#include <optional>
 #include <regex>
 #include <string_view>
 

@@ -1,6 +1,7 @@
 #include "workbench/QuestionText.h"
 
 #include <algorithm>
+#include <initializer_list>
 #include <optional>
 
 #include "shell/Layout.h"
