@@ -467,6 +467,14 @@ std::string Problem::text() const {
 
 ReadResult readQuestions(std::string_view fileBytes) {
   ReadResult result;
+  // Notepad's "Юникод" is UTF-16: read as Windows-1251 it would be every other byte zero, and
+  // every question a puzzle. Say what it is instead.
+  if (fileBytes.starts_with("\xFF\xFE") || fileBytes.starts_with("\xFE\xFF")) {
+    result.problems.push_back({0,
+                               "файл записан в кодировке UTF-16 (в Блокноте она называется "
+                               "«Юникод»); сохраните его в кодировке UTF-8 и загрузите снова"});
+    return result;
+  }
   std::vector<Line> lines = decodeLines(fileBytes, result.problems);
   // A character a page cannot show (a control character of the upper range) is named once per
   // line; everything else a page holds, beyond the code page as its reference.
@@ -553,9 +561,9 @@ std::string range(int from, int to) {
 }  // namespace
 
 std::string ImportPlan::summary() const {
-  std::string out =
-      "В файле " +
-      shell::countOf(static_cast<std::size_t>(questions), "вопрос", "вопроса", "вопросов") + ".";
+  const std::string count =
+      shell::countOf(static_cast<std::size_t>(questions), "вопрос", "вопроса", "вопросов");
+  std::string out = questions == 0 ? "Вопросов в файле не найдено." : "В файле " + count + ".";
   // The places stage by stage; the last `newStages` stages are the ones added.
   const int lastStage = places.empty() ? 0 : places.back().stage;
   const int firstNew = lastStage - newStages + 1;

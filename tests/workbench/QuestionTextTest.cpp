@@ -87,12 +87,14 @@ TEST(QuestionText, EveryProblemIsNamedWithItsLineAndNothingIsGiven) {
        {"строка 8: знак U+0085 (управляющий) не может стоять на странице теста; уберите его"}},
       {"\xEF\xBB\xBF" + q1 + "Q\xE9\nА) a\nБ) b\nВ) c\nГ) d\nОтвет: А\n",
        {"строка 8: строка не в кодировке UTF-8, хотя файл помечен как UTF-8; сохраните файл заново в UTF-8"}},
+      {std::string("\xFF\xFEQ\0\n\0", 6), {"файл записан в кодировке UTF-16 (в Блокноте она называется «Юникод»); "
+                                             "сохраните его в кодировке UTF-8 и загрузите снова"}},
   };
   for (const auto& [file, problems] : cases) {
     const ReadResult r = readQuestions(file);
     EXPECT_EQ(problemsOf(r.problems), problems) << file;
     EXPECT_TRUE(r.questions.empty()) << file;
-    EXPECT_EQ(r.count, 2) << file;
+    EXPECT_EQ(r.count, file.starts_with("\xFF") ? 0 : 2) << file;
   }
 }
 
@@ -198,6 +200,8 @@ TEST(ImportPlan, TheSummarySaysWhatIsReplacedAddedAndForbidden) {
             "В файле 35 вопросов.\nЗаменяемые вопросы: этап 1 — вопрос 10; этап 2 — вопросы 1–10; этап 3 — вопросы 1–10."
             "\nНовые этапы: 4–5 (по 10 вопросов).\n\nЗагрузить вопросы нельзя:\nвопросов для новых этапов 14, а в этапе "
             "ровно 10 вопросов: добавьте в файл 6 вопросов или уберите 4 вопроса");
+  EXPECT_EQ(planImport(read(0), shaped({10}), {1, 1}).summary(),
+            "Вопросов в файле не найдено.\n\nЗагрузить вопросы нельзя:\nв файле нет ни одного вопроса");
   EXPECT_EQ(planImport(read(2), shaped({10, 3}), {2, 2}).summary(),
             "В файле 2 вопроса.\nЗаменяемые вопросы: этап 2 — вопросы 2–3.\nЭтап 2 ещё не дописан: если не дописать его до "
             "10 вопросов, при выходе редактор удалит его вместе с загруженными в него вопросами.");
