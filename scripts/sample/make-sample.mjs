@@ -6,6 +6,10 @@
 //
 //   node scripts/sample/make-sample.mjs [output-folder]   (default: sample/ in the repository)
 //
+// import-example.txt beside this script is the teachers' example of a text file of questions
+// for the editor's import (ten questions that import cleanly into this shell, as a new stage or
+// in place of one); it is no part of the shell and is never written into it.
+//
 // Every page is a line template: the lines with a meaning have the numbers of layout.mjs, and
 // each page ends its line 0 with <plaintext>, so the browser takes all later lines as raw text
 // and the quiz program (the tail of 1.js) reads them by number, whatever they contain.

@@ -1,8 +1,8 @@
 #include "workbench/QuestionText.h"
 
 #include <algorithm>
+#include <initializer_list>
 #include <optional>
-#include <stdexcept>
 
 #include "shell/Layout.h"
 #include "shell/LineTable.h"
@@ -35,9 +35,13 @@ using window::FieldRule;
 
 constexpr char16_t kByteOrderMark = 0xFEFF;
 
-bool isSpace(char16_t c) { return c == u' ' || c == u'\t' || c == u'\v' || c == u'\f' || c == 0xA0; }
+bool isSpace(char16_t c) {
+  return c == u' ' || c == u'\t' || c == u'\v' || c == u'\f' || c == 0xA0;
+}
 
-bool isBlank(std::u16string_view line) { return std::all_of(line.begin(), line.end(), isSpace); }
+bool isBlank(std::u16string_view line) {
+  return std::all_of(line.begin(), line.end(), isSpace);
+}
 
 std::u16string_view trimmed(std::u16string_view s) {
   while (!s.empty() && isSpace(s.front())) s.remove_prefix(1);
@@ -62,9 +66,13 @@ bool startsWithWord(std::u16string_view s, std::u16string_view word) {
   return true;
 }
 
-std::string utf8(std::u16string_view text) { return window::toUtf8(text); }
+std::string utf8(std::u16string_view text) {
+  return window::toUtf8(text);
+}
 
-std::string quoted(std::u16string_view text) { return "«" + utf8(text) + "»"; }
+std::string inQuotes(std::u16string_view text) {
+  return "«" + utf8(text) + "»";
+}
 
 // ------------------------------------------------------------------------------------- labels
 
@@ -76,9 +84,12 @@ constexpr std::u16string_view kLabels[] = {u"АБВГДЕ", u"ABCDEF", u"123456"
 
 const char* alphabetName(Alphabet a) {
   switch (a) {
-    case Alphabet::Cyrillic: return "русской буквой";
-    case Alphabet::Latin: return "латинской буквой";
-    case Alphabet::Digits: return "цифрой";
+    case Alphabet::Cyrillic:
+      return "русской буквой";
+    case Alphabet::Latin:
+      return "латинской буквой";
+    case Alphabet::Digits:
+      return "цифрой";
   }
   return "";
 }
@@ -92,12 +103,20 @@ std::optional<Label> labelOf(char16_t c) {
   const char16_t u = upper(c);
   for (int a = 0; a < 3; ++a) {
     const std::size_t at = kLabels[a].find(u);
-    if (at != std::u16string_view::npos) return Label{static_cast<Alphabet>(a), static_cast<int>(at)};
+    if (at != std::u16string_view::npos)
+      return Label{static_cast<Alphabet>(a), static_cast<int>(at)};
   }
   return std::nullopt;
 }
 
-char16_t labelChar(Alphabet a, int index) { return kLabels[static_cast<int>(a)][static_cast<std::size_t>(index)]; }
+char16_t labelChar(Alphabet a, int index) {
+  return kLabels[static_cast<int>(a)][static_cast<std::size_t>(index)];
+}
+
+// A label as the words about it show it: "«В)»".
+std::string labelText(Alphabet a, int index) {
+  return inQuotes(std::u16string{labelChar(a, index), u')'});
+}
 
 // The letter of one alphabet that looks like a letter of the other: Cyrillic А В С and Latin
 // A B C are drawn alike, so "Ответ: В" names whichever of them the question's labels use.
@@ -153,7 +172,8 @@ std::optional<AnswerLine> answerLine(std::u16string_view line) {
 
 // A line "keyword: value" (keyword in either case, spaces around it allowed); the value
 // trimmed.
-std::optional<std::u16string> keywordLine(std::u16string_view line, std::initializer_list<std::u16string_view> words) {
+std::optional<std::u16string> keywordLine(std::u16string_view line,
+                                          std::initializer_list<std::u16string_view> words) {
   line = trimmed(line);
   for (const std::u16string_view word : words) {
     if (!startsWithWord(line, word)) continue;
@@ -165,8 +185,12 @@ std::optional<std::u16string> keywordLine(std::u16string_view line, std::initial
   return std::nullopt;
 }
 
-std::optional<std::u16string> rightLine(std::u16string_view line) { return keywordLine(line, {u"ОТВЕТ", u"ANSWER"}); }
-std::optional<std::u16string> pictureLine(std::u16string_view line) { return keywordLine(line, {u"РИСУНОК"}); }
+std::optional<std::u16string> rightLine(std::u16string_view line) {
+  return keywordLine(line, {u"ОТВЕТ", u"ANSWER"});
+}
+std::optional<std::u16string> pictureLine(std::u16string_view line) {
+  return keywordLine(line, {u"РИСУНОК"});
+}
 
 // A question's number at the start of its first line: "1." or "1)" or "Вопрос 1." ("Вопрос 1)",
 // "Вопрос 1:", "Вопрос №1."), followed by a space or the end. Gives where the text begins.
@@ -174,9 +198,10 @@ std::optional<std::size_t> afterNumber(std::u16string_view line) {
   std::size_t i = 0;
   while (i < line.size() && isSpace(line[i])) ++i;
   bool named = false;
-  if (startsWithWord(line.substr(i), u"ВОПРОС")) {
+  constexpr std::u16string_view kWord = u"ВОПРОС";
+  if (startsWithWord(line.substr(i), kWord)) {
     named = true;
-    i += 6;
+    i += kWord.size();
     while (i < line.size() && isSpace(line[i])) ++i;
     if (i < line.size() && line[i] == u'№') ++i;
     while (i < line.size() && isSpace(line[i])) ++i;
@@ -191,7 +216,7 @@ std::optional<std::size_t> afterNumber(std::u16string_view line) {
   return i;
 }
 
-// The unknown character of a line, for a reason: "U+0085" or "«x»".
+// A character named by its code, for a reason: "U+0085".
 std::string characterName(char32_t c) {
   static const char* const kHex = "0123456789ABCDEF";
   std::string name = "U+";
@@ -225,15 +250,18 @@ std::vector<Line> decodeLines(std::string_view bytes, std::vector<Problem>& prob
       if (decoded) {
         text = std::move(*decoded);
       } else {
-        problems.push_back({number, "строка не в кодировке UTF-8, хотя файл помечен как UTF-8; "
-                                    "сохраните файл заново в UTF-8"});
+        problems.push_back({number,
+                            "строка не в кодировке UTF-8, хотя файл помечен как UTF-8; "
+                            "сохраните файл заново в UTF-8"});
         text = window::fromCodePage(raw);  // so that the line still stands where it stood
       }
     } else {
       text = window::fromCodePage(raw);
     }
     lines.push_back({number, std::move(text)});
-    if (end < bytes.size() && bytes[end] == '\r' && end + 1 < bytes.size() && bytes[end + 1] == '\n') ++end;
+    if (end < bytes.size() && bytes[end] == '\r' && end + 1 < bytes.size() &&
+        bytes[end + 1] == '\n')
+      ++end;
     start = end + 1;
   }
   return lines;
@@ -243,7 +271,8 @@ std::vector<Line> decodeLines(std::string_view bytes, std::vector<Problem>& prob
 // problem.
 class QuestionReader {
  public:
-  QuestionReader(int ordinal, std::vector<Problem>& problems) : ordinal_(ordinal), problems_(problems) {}
+  QuestionReader(int ordinal, std::vector<Problem>& problems)
+      : ordinal_(ordinal), problems_(problems) {}
 
   bool read(const std::vector<Line>& block, TextQuestion& out) {
     const std::size_t before = problems_.size();
@@ -306,12 +335,16 @@ class QuestionReader {
 
   // The answers, the right answer and the picture, checked.
   void finish(Question& q) {
-    static const char* const kCounts[] = {"нет ни одного ответа", "один ответ", "два ответа", "три ответа",
-                                          "четыре ответа", "пять ответов", "шесть ответов"};
+    static const char* const kCounts[] = {"нет ни одного ответа", "один ответ",    "два ответа",
+                                          "три ответа",           "четыре ответа", "пять ответов",
+                                          "шесть ответов"};
     const std::size_t count = answers_.size();
     if (count > 4) {
-      problem(answers_[4].first, question() + " " + (count < 7 ? kCounts[count] : shell::countOf(count, "ответ", "ответа", "ответов")) +
-                                     ", а нужно четыре");
+      problem(
+          answers_[4].first,
+          question() + " " +
+              (count < 7 ? kCounts[count] : shell::countOf(count, "ответ", "ответа", "ответов")) +
+              ", а нужно четыре");
     } else if (count < 4) {
       problem(first_, question() + " " + kCounts[count] + ", а нужно четыре");
     }
@@ -320,10 +353,12 @@ class QuestionReader {
     for (const auto& [line, a] : answers_) {
       const AnswerLine& head = answers_.front().second;
       if (a.label.alphabet != head.label.alphabet) {
-        problem(line, question() + " метки ответов написаны по-разному: «" + utf8(std::u16string(1, labelChar(head.label.alphabet, head.label.index))) +
-                          ")» " + alphabetName(head.label.alphabet) + ", а «" +
-                          utf8(std::u16string(1, labelChar(a.label.alphabet, a.label.index))) + ")» " +
-                          alphabetName(a.label.alphabet) + "; похожие буквы не различить, напишите все метки одинаково");
+        problem(line, question() + " метки ответов написаны по-разному: " +
+                          labelText(head.label.alphabet, head.label.index) + " " +
+                          alphabetName(head.label.alphabet) + ", а " +
+                          labelText(a.label.alphabet, a.label.index) + " " +
+                          alphabetName(a.label.alphabet) +
+                          "; похожие буквы не различить, напишите все метки одинаково");
         uniform = false;
         break;
       }
@@ -332,9 +367,9 @@ class QuestionReader {
       for (std::size_t i = 0; i < count && i < 4; ++i) {
         const Label label = answers_[i].second.label;
         if (label.index != static_cast<int>(i)) {
-          problem(answers_[i].first, question() + " на месте ответа «" +
-                                         utf8(std::u16string(1, labelChar(label.alphabet, static_cast<int>(i)))) + ")» стоит метка «" +
-                                         utf8(std::u16string(1, labelChar(label.alphabet, label.index))) + ")»");
+          problem(answers_[i].first, question() + " на месте ответа " +
+                                         labelText(label.alphabet, static_cast<int>(i)) +
+                                         " стоит метка " + labelText(label.alphabet, label.index));
         }
       }
     }
@@ -346,36 +381,42 @@ class QuestionReader {
       if (answers_[i].second.marked) marked.push_back(i);
     }
     if (!marked.empty() && right_) {
-      problem(right_->first, question() + " правильный ответ указан дважды: и знаком «+», и строкой "
-                                          "«Ответ:»; оставьте что-то одно");
+      problem(right_->first, question() +
+                                 " правильный ответ указан дважды: и знаком «+», и строкой "
+                                 "«Ответ:»; оставьте что-то одно");
     } else if (marked.size() > 1) {
       problem(answers_[marked[1]].first, question() + " знаком «+» отмечено больше одного ответа");
     } else if (marked.size() == 1) {
       q.right = shell::decimal(static_cast<long>(marked[0]) + 1);
     } else if (right_) {
-      if (std::optional<int> index = rightIndex(right_->second, uniform)) q.right = shell::decimal(*index + 1);
+      if (std::optional<int> index = rightIndex(right_->second, uniform))
+        q.right = shell::decimal(*index + 1);
     } else {
-      problem(first_, question() + " не указан правильный ответ: нет ни строки «Ответ:», ни знака «+» "
-                                   "перед меткой ответа");
+      problem(first_, question() +
+                          " не указан правильный ответ: нет ни строки «Ответ:», ни знака «+» "
+                          "перед меткой ответа");
     }
 
     q.picture = shell::kNoPicture;
     if (picture_) {
       std::u16string_view name = picture_->second;
-      if (name.size() > 4 && startsWithWord(name.substr(name.size() - 4), u".GIF")) name.remove_suffix(4);
+      if (name.size() > 4 && startsWithWord(name.substr(name.size() - 4), u".GIF"))
+        name.remove_suffix(4);
       if (name.empty()) {
         problem(picture_->first, "в строке «Рисунок:» не назван рисунок");
       } else if (name.size() == 1 && name[0] >= u'1' && name[0] <= u'9') {
         q.picture = std::string(1, static_cast<char>(name[0]));
       } else {
-        problem(picture_->first, "рисунок " + quoted(unquoted(name)) + " не назван цифрой от 1 до 9");
+        problem(picture_->first,
+                "рисунок " + inQuotes(unquoted(name)) + " не назван цифрой от 1 до 9");
       }
     }
   }
 
   // A value the writer put in «» stands as it is in the test; it is shown, never read.
   static std::u16string_view unquoted(std::u16string_view value) {
-    if (value.size() >= 2 && value.front() == u'«' && value.back() == u'»') return value.substr(1, value.size() - 2);
+    if (value.size() >= 2 && value.front() == u'«' && value.back() == u'»')
+      return value.substr(1, value.size() - 2);
     return value;
   }
 
@@ -393,18 +434,22 @@ class QuestionReader {
     if (name.size() == 1 && !answers_.empty() && uniform) {
       const Alphabet alphabet = answers_.front().second.label.alphabet;
       if (alphabet != Alphabet::Digits) {
-        const std::size_t at = kLabels[static_cast<int>(alphabet)].find(lookalike(upper(name[0]), alphabet));
+        const std::size_t at =
+            kLabels[static_cast<int>(alphabet)].find(lookalike(upper(name[0]), alphabet));
         if (at < 4) return static_cast<int>(at);
-        if (at < answers_.size()) return std::nullopt;  // a fifth answer: the count's problem says it
+        if (at < answers_.size())
+          return std::nullopt;  // a fifth answer: the count's problem says it
       }
     }
     if (!uniform) return std::nullopt;  // the labels' own problem says why
-    problem(line, "ответ " + quoted(unquoted(value)) + " не назван ни одной меткой вопроса");
+    problem(line, "ответ " + inQuotes(unquoted(value)) + " не назван ни одной меткой вопроса");
     return std::nullopt;
   }
 
   // A value as the page holds it; the characters were checked when the file was read.
-  static std::string bytes(std::u16string_view text) { return window::toCodePage(text, FieldRule::References).value_or(""); }
+  static std::string bytes(std::u16string_view text) {
+    return window::toCodePage(text, FieldRule::References).value_or("");
+  }
 
   int ordinal_;
   int first_ = 0;
@@ -422,6 +467,14 @@ std::string Problem::text() const {
 
 ReadResult readQuestions(std::string_view fileBytes) {
   ReadResult result;
+  // Notepad's "Юникод" is UTF-16: read as Windows-1251 it would be every other byte zero, and
+  // every question a puzzle. Say what it is instead.
+  if (fileBytes.starts_with("\xFF\xFE") || fileBytes.starts_with("\xFE\xFF")) {
+    result.problems.push_back({0,
+                               "файл записан в кодировке UTF-16 (в Блокноте она называется "
+                               "«Юникод»); сохраните его в кодировке UTF-8 и загрузите снова"});
+    return result;
+  }
   std::vector<Line> lines = decodeLines(fileBytes, result.problems);
   // A character a page cannot show (a control character of the upper range) is named once per
   // line; everything else a page holds, beyond the code page as its reference.
@@ -433,9 +486,10 @@ ReadResult readQuestions(std::string_view fileBytes) {
         ++i;
       }
       if (!window::fits(c, FieldRule::References)) {
-        result.problems.push_back({line.number, "знак " + characterName(c) +
-                                                    " (управляющий) не может стоять на странице теста; "
-                                                    "уберите его"});
+        result.problems.push_back(
+            {line.number, "знак " + characterName(c) +
+                              " (управляющий) не может стоять на странице теста; "
+                              "уберите его"});
         break;
       }
     }
@@ -449,7 +503,8 @@ ReadResult readQuestions(std::string_view fileBytes) {
   auto flush = [&] {
     if (block.empty()) return;
     TextQuestion q{};
-    if (QuestionReader(++ordinal, result.problems).read(block, q)) questions.push_back(std::move(q));
+    if (QuestionReader(++ordinal, result.problems).read(block, q))
+      questions.push_back(std::move(q));
     block.clear();
   };
   for (Line& line : lines) {
@@ -470,7 +525,12 @@ ReadResult readQuestions(std::string_view fileBytes) {
 std::string writeQuestions(const Test& test) {
   std::string out = "\xEF\xBB\xBF";
   const auto line = [&out](std::string_view text) { shell::appendLine(out, text); };
-  const auto shown = [](const std::string& bytes, FieldRule rule) { return utf8(window::fromCodePage(bytes, rule)); };
+  const auto shown = [](const std::string& bytes, FieldRule rule) {
+    return utf8(window::fromCodePage(bytes, rule));
+  };
+  const auto letter = [](int index) {
+    return utf8(std::u16string(1, labelChar(Alphabet::Cyrillic, index)));
+  };
   int ordinal = 0;
   for (const std::vector<Question>& stage : test.stages) {
     for (const Question& q : stage) {
@@ -478,12 +538,11 @@ std::string writeQuestions(const Test& test) {
       line(std::to_string(++ordinal) + ". " + shown(q.text, FieldRule::References));
       for (std::size_t i = 0; i < q.answers.size(); ++i) {
         const std::string value = shown(q.answers[i], FieldRule::References);
-        line(utf8(std::u16string(1, labelChar(Alphabet::Cyrillic, static_cast<int>(i)))) + ")" +
-             (value.empty() ? "" : " " + value));
+        line(letter(static_cast<int>(i)) + ")" + (value.empty() ? "" : " " + value));
       }
       const bool number = q.right.size() == 1 && q.right[0] >= '1' && q.right[0] <= '4';
-      line("Ответ: " + (number ? utf8(std::u16string(1, labelChar(Alphabet::Cyrillic, q.right[0] - '1')))
-                               : "«" + shown(q.right, FieldRule::CodePage) + "»"));
+      line("Ответ: " +
+           (number ? letter(q.right[0] - '1') : "«" + shown(q.right, FieldRule::CodePage) + "»"));
       if (q.picture != shell::kNoPicture) {
         const bool digit = q.picture.size() == 1 && q.picture[0] >= '1' && q.picture[0] <= '9';
         line("Рисунок: " + (digit ? q.picture : "«" + shown(q.picture, FieldRule::CodePage) + "»"));
@@ -502,7 +561,9 @@ std::string range(int from, int to) {
 }  // namespace
 
 std::string ImportPlan::summary() const {
-  std::string out = "В файле " + shell::countOf(static_cast<std::size_t>(questions), "вопрос", "вопроса", "вопросов") + ".";
+  const std::string count =
+      shell::countOf(static_cast<std::size_t>(questions), "вопрос", "вопроса", "вопросов");
+  std::string out = questions == 0 ? "Вопросов в файле не найдено." : "В файле " + count + ".";
   // The places stage by stage; the last `newStages` stages are the ones added.
   const int lastStage = places.empty() ? 0 : places.back().stage;
   const int firstNew = lastStage - newStages + 1;
@@ -545,15 +606,21 @@ ImportPlan planImport(const ReadResult& read, const Test& test, Position start) 
     return plan;
   }
   const int stages = static_cast<int>(test.stages.size());
-  const auto size = [&](int stage) { return static_cast<int>(test.stages[static_cast<std::size_t>(stage - 1)].size()); };
+  const auto size = [&](int stage) {
+    return static_cast<int>(test.stages[static_cast<std::size_t>(stage - 1)].size());
+  };
   const bool lastComplete = stages == 0 || size(stages) >= shell::kQuestionsPerStage;
   // The start is a question of the test or, after a complete last stage, the first question of
   // the stage that would come next.
-  const bool inside = start.stage >= 1 && start.stage <= stages && start.question >= 1 && start.question <= size(start.stage);
-  const bool after = start.stage == stages + 1 && start.question == 1 && lastComplete && stages < shell::kMaxStages;
+  const bool inside = start.stage >= 1 && start.stage <= stages && start.question >= 1 &&
+                      start.question <= size(start.stage);
+  const bool after = start.stage == stages + 1 && start.question == 1 && lastComplete &&
+                     stages < shell::kMaxStages;
   if (!inside && !after) {
-    plan.problems.push_back({0, "вопроса " + std::to_string(start.question) + " этапа " + std::to_string(start.stage) +
-                                    " в тесте нет: загружать можно с любого вопроса теста или в новые этапы после последнего"});
+    plan.problems.push_back({0, "вопроса " + std::to_string(start.question) + " этапа " +
+                                    std::to_string(start.stage) +
+                                    " в тесте нет: загружать можно с любого вопроса теста или в "
+                                    "новые этапы после последнего"});
     return plan;
   }
   // The questions of the test from the start on, then the new stages.
@@ -564,10 +631,13 @@ ImportPlan planImport(const ReadResult& read, const Test& test, Position start) 
   }
   const int over = count - static_cast<int>(plan.places.size());
   if (over > 0 && !lastComplete) {
-    plan.problems.push_back({0, "в тесте не хватает мест для " + shell::countOf(static_cast<std::size_t>(over), "вопроса", "вопросов", "вопросов") +
-                                    ": последний этап " + std::to_string(stages) + " не дописан (в нём " +
-                                    shell::countOf(static_cast<std::size_t>(size(stages)), "вопрос", "вопроса", "вопросов") +
-                                    " из 10), а новые этапы добавляются только после полного"});
+    plan.problems.push_back(
+        {0, "в тесте не хватает мест для " +
+                shell::countOf(static_cast<std::size_t>(over), "вопроса", "вопросов", "вопросов") +
+                ": последний этап " + std::to_string(stages) + " не дописан (в нём " +
+                shell::countOf(static_cast<std::size_t>(size(stages)), "вопрос", "вопроса",
+                               "вопросов") +
+                " из 10), а новые этапы добавляются только после полного"});
   } else if (over > 0) {
     const int perStage = shell::kQuestionsPerStage;
     const int wanted = (over + perStage - 1) / perStage;
@@ -575,29 +645,37 @@ ImportPlan planImport(const ReadResult& read, const Test& test, Position start) 
       const int missing = perStage - over % perStage;
       plan.problems.push_back({0, "вопросов для новых этапов " + std::to_string(over) +
                                       ", а в этапе ровно 10 вопросов: добавьте в файл " +
-                                      shell::countOf(static_cast<std::size_t>(missing), "вопрос", "вопроса", "вопросов") + " или уберите " +
-                                      shell::countOf(static_cast<std::size_t>(over % perStage), "вопрос", "вопроса", "вопросов")});
+                                      shell::countOf(static_cast<std::size_t>(missing), "вопрос",
+                                                     "вопроса", "вопросов") +
+                                      " или уберите " +
+                                      shell::countOf(static_cast<std::size_t>(over % perStage),
+                                                     "вопрос", "вопроса", "вопросов")});
     }
     if (stages + wanted > shell::kMaxStages) {
       const int room = (shell::kMaxStages - stages) * perStage;
       plan.problems.push_back({0, "этапов стало бы " + std::to_string(stages + wanted) +
-                                      ", а больше десяти быть не может: лишних вопросов " + std::to_string(over - room)});
+                                      ", а больше десяти быть не может: лишних вопросов " +
+                                      std::to_string(over - room)});
     }
     plan.newStages = std::min(wanted, shell::kMaxStages - stages);
     for (int s = stages + 1; s <= stages + plan.newStages; ++s) {
-      for (int q = 1; q <= perStage && static_cast<int>(plan.places.size()) < count; ++q) plan.places.push_back({s, q});
+      for (int q = 1; q <= perStage && static_cast<int>(plan.places.size()) < count; ++q)
+        plan.places.push_back({s, q});
     }
   }
   if (!lastComplete && !plan.places.empty() && plan.places.back().stage == stages) {
-    plan.notes.push_back("Этап " + std::to_string(stages) + " ещё не дописан: если не дописать его до 10 вопросов, "
+    plan.notes.push_back("Этап " + std::to_string(stages) +
+                         " ещё не дописан: если не дописать его до 10 вопросов, "
                          "при выходе редактор удалит его вместе с загруженными в него вопросами.");
   }
   for (const TextQuestion& q : read.questions) {
     if (q.question.picture != shell::kNoPicture && !test.pictures.contains(q.question.picture)) {
-      plan.problems.push_back({q.line, "рисунка " + q.question.picture + ".gif нет в папке рисунков теста (pics)"});
+      plan.problems.push_back(
+          {q.line, "рисунка " + q.question.picture + ".gif нет в папке рисунков теста (pics)"});
     }
   }
-  std::stable_sort(plan.problems.begin(), plan.problems.end(), [](const Problem& a, const Problem& b) { return a.line < b.line; });
+  std::stable_sort(plan.problems.begin(), plan.problems.end(),
+                   [](const Problem& a, const Problem& b) { return a.line < b.line; });
   return plan;
 }
 
