@@ -3,7 +3,16 @@
 
 #include <gtest/gtest.h>
 
+#include <QAction>
 #include <QApplication>
+#include <QComboBox>
+#include <QFileDialog>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
 #include <QBuffer>
 #include <QKeyEvent>
 #include <QImage>
@@ -12,6 +21,7 @@
 #include "Rig.h"
 #include "lifecycle/ShellRoot.h"
 #include "shell/ShellError.h"
+#include "window/About.h"
 #include "window/CodePage.h"
 #include "qt/Widgets.h"
 
@@ -19,6 +29,30 @@ namespace qttest {
 namespace {
 
 std::vector<std::string> lines(const fs::path& file) { return support::crlfLines(file); }
+
+// Acts on the next modal dialog that `is` recognises, once it is up; after five seconds on any
+// modal dialog, so that a test fails instead of waiting for ever.
+void whenModal(std::function<bool(QWidget*)> is, std::function<void(QWidget*)> act) {
+  auto* timer = new QTimer;
+  auto ticks = std::make_shared<int>(0);
+  QObject::connect(timer, &QTimer::timeout, [timer, ticks, is, act] {
+    QWidget* dialog = QApplication::activeModalWidget();
+    if (dialog == nullptr || (!is(dialog) && ++*ticks < 250)) return;
+    timer->stop();
+    timer->deleteLater();
+    act(dialog);
+  });
+  timer->start(20);
+}
+bool isFileDialog(QWidget* w) { return qobject_cast<QFileDialog*>(w) != nullptr; }
+bool isImportDialog(QWidget* w) { return w->findChild<QPlainTextEdit*>("summary") != nullptr; }
+
+// A key as a keyboard with the letter gives it, to a widget (shortcuts first, as the system's
+// keys go).
+void press(QWidget* to, char16_t letter, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+  const auto key = static_cast<Qt::Key>(QChar(letter).toUpper().unicode());
+  QTest::sendKeyEvent(QTest::Click, to, key, QString(QChar{letter}), modifiers);
+}
 
 TEST(Events, ChoosingAndSavingAQuestion) {
   Started s;
@@ -211,6 +245,91 @@ TEST(Events, HandlerErrorEndsWithoutShutdown) {
   EXPECT_FALSE(r.editor.unloaded());
   EXPECT_EQ(r.writes(), 0);
   EXPECT_EQ(r.errors.size(), 1u);
+}
+
+// The menus open under the mouse and by Alt and their letters, and their items run what they
+// stand for; an item's key runs it with no menu open.
+TEST(Events, MenusOpenByMouseAndKeys) {
+  Started s;
+  Rig& r = *s.rig;
+  QMenuBar* bar = r.window.menuBar();
+  QMenu* help = r.window.action("mnuHelp")->menu();
+  QTest::mouseClick(bar, Qt::LeftButton, {}, bar->actionGeometry(r.window.action("mnuHelp")).center());
+  ASSERT_TRUE(help->isVisible());
+  QTest::mouseClick(help, Qt::LeftButton, {}, help->actionGeometry(r.window.action("mnuHelpAbout")).center());
+  ASSERT_EQ(r.dialogs.shown.size(), 1u);
+  EXPECT_EQ(r.dialogs.shown[0].text, window::aboutText());
+  EXPECT_FALSE(help->isVisible());
+
+  r.window.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&r.window));
+  press(&r.window, u'т', Qt::AltModifier);
+  QMenu* test = r.window.action("mnuTest")->menu();
+  ASSERT_TRUE(test->isVisible());
+  press(test, u'э');  // "Создать новый &этап"
+  ASSERT_TRUE(r.errors.empty());
+  EXPECT_TRUE(fs::is_directory(s.root() / "6"));
+  EXPECT_FALSE(r.window.action("mnuFileImport")->isEnabled());
+  EXPECT_FALSE(r.window.action("mnuTestNewStage")->isEnabled());
+  EXPECT_FALSE(r.window.action("mnuTestMix")->isEnabled());
+  EXPECT_TRUE(r.window.action("mnuFileExport")->isEnabled());
+
+  QTest::keyClick(&r.window, Qt::Key_F1);  // the guide: none beside this program
+  ASSERT_EQ(r.dialogs.shown.size(), 2u);
+  EXPECT_NE(r.dialogs.shown[1].text.find("Руководство не найдено"), std::string::npos);
+}
+
+// The import through the file dialog and the import's dialog, from the start chosen there; then
+// the test written out through the save dialog.
+TEST(Events, ImportAndExportThroughTheirDialogs) {
+  Started s;
+  Rig& r = *s.rig;
+  support::TempDir out;
+  const fs::path text = out.path() / "вопросы.txt";
+  support::writeBytes(text, support::questionsText(20));
+  QString summary;
+  whenModal(isFileDialog, [&](QWidget* w) {
+    auto* files = static_cast<QFileDialog*>(w);
+    EXPECT_EQ(files->acceptMode(), QFileDialog::AcceptOpen);
+    files->selectFile(QString::fromStdString(text.string()));
+    static_cast<QDialog*>(files)->accept();
+  });
+  whenModal(isImportDialog, [&](QWidget* w) {
+    auto* stage = w->findChild<QComboBox*>("stage");
+    EXPECT_EQ(stage->count(), 7);
+    EXPECT_EQ(stage->currentText(), "1");
+    auto* import = w->findChild<QPushButton*>("import");
+    stage->setCurrentIndex(5);
+    w->findChild<QComboBox*>("question")->setCurrentIndex(1);
+    EXPECT_FALSE(import->isEnabled());  // 11 questions for a new stage
+    w->findChild<QComboBox*>("question")->setCurrentIndex(0);
+    summary = w->findChild<QPlainTextEdit*>("summary")->toPlainText();
+    ASSERT_TRUE(import->isEnabled());
+    click(import);
+  });
+  r.window.action("mnuFileImport")->trigger();
+  ASSERT_TRUE(r.errors.empty());
+  EXPECT_TRUE(summary.contains(QString::fromUtf8("Новый этап: 7"))) << summary.toStdString();
+  EXPECT_EQ(r.editor.state().StageCount, 7);
+  EXPECT_EQ(r.list("List1")->count(), 7);
+  EXPECT_EQ(r.get<QLabel>("Label9")->text(), "7");
+
+  // The save dialog offers the course name in the test's folder; accepted as it is.
+  const fs::path written = s.root() / "Информатика.txt";
+  whenModal(
+      [&](QWidget* w) {
+        auto* files = qobject_cast<QFileDialog*>(w);
+        return files != nullptr && files->selectedFiles().value(0) == QString::fromStdString(written.string());
+      },
+      [&](QWidget* w) {
+        EXPECT_EQ(static_cast<QFileDialog*>(w)->acceptMode(), QFileDialog::AcceptSave);
+        static_cast<QDialog*>(w)->accept();
+      });
+  r.window.action("mnuFileExport")->trigger();
+  ASSERT_TRUE(fs::exists(written));
+  const std::string bytes = support::readBytes(written);
+  EXPECT_EQ(bytes.substr(0, 3), "\xEF\xBB\xBF");
+  EXPECT_NE(bytes.find("51. Вопрос 1\r\n"), std::string::npos);
 }
 
 TEST(ShellRoot, ProgramFolderWithTheAnswerKeyElseWorkingFolder) {

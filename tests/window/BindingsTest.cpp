@@ -28,7 +28,27 @@ TEST(Bindings, NameControlsOfTheKindsTheyDrive) {
     EXPECT_TRUE(slots.insert(&field.slot(form)).second) << field.control << " shares its slot";
   }
   EXPECT_EQ(slots.size(), 11u);
-  for (const auto& click : window::clickHandlers()) EXPECT_EQ(kindOf(click.control), Kind::Button);
+  for (const auto& click : window::clickHandlers()) {
+    const Kind kind = kindOf(click.control);
+    EXPECT_TRUE(kind == Kind::Button || kind == Kind::MenuItem) << click.control;
+  }
+  // A menu item that stands for a button: an item with no binding of its own, for a button with
+  // a click or a command.
+  for (const auto& item : window::buttonItems()) {
+    EXPECT_EQ(kindOf(item.item), Kind::MenuItem);
+    EXPECT_EQ(kindOf(item.button), Kind::Button);
+    auto bound = [](std::string_view name) {
+      for (const auto& c : window::clickHandlers()) if (c.control == name) return true;
+      for (const auto& c : window::commands()) if (c.control == name) return true;
+      return false;
+    };
+    EXPECT_FALSE(bound(item.item)) << item.item;
+    EXPECT_TRUE(bound(item.button)) << item.button;
+  }
+  for (const auto& command : window::commands()) {
+    const Kind kind = kindOf(command.control);
+    EXPECT_TRUE(kind == Kind::Button || kind == Kind::MenuItem) << command.control;
+  }
   for (const auto& list : window::listSelections()) {
     const Kind kind = kindOf(list.control);
     EXPECT_TRUE(kind == Kind::ListBox || kind == Kind::FileList) << list.control;
@@ -44,7 +64,6 @@ TEST(Bindings, NameControlsOfTheKindsTheyDrive) {
     const Kind kind = kindOf(field);
     EXPECT_TRUE(kind == Kind::TextBox || kind == Kind::MultiLineBox) << field;
   }
-  EXPECT_EQ(kindOf(window::kHelpButton), Kind::Button);
   EXPECT_EQ(kindOf(window::kPicture), Kind::Image);
 }
 
