@@ -32,6 +32,13 @@ std::optional<std::filesystem::path> chooseFile(QWidget* parent, const window::F
   for (const auto& [name, pattern] : dialog.filters) filters << utf8(name) + " (" + utf8(pattern) + ")";
   QFileDialog files(parent, utf8(dialog.title), local(dialog.folder));
   files.setNameFilters(filters);
+  // The toolkit's own dialog (where the system offers none of its own) speaks Russian, as the
+  // window does, whatever the toolkit's language.
+  files.setLabelText(QFileDialog::LookIn, QStringLiteral("Папка:"));
+  files.setLabelText(QFileDialog::FileName, QStringLiteral("Имя файла:"));
+  files.setLabelText(QFileDialog::FileType, QStringLiteral("Тип файлов:"));
+  files.setLabelText(QFileDialog::Accept, dialog.save ? QStringLiteral("Сохранить") : QStringLiteral("Открыть"));
+  files.setLabelText(QFileDialog::Reject, QStringLiteral("Отмена"));
   if (dialog.save) {
     files.setAcceptMode(QFileDialog::AcceptSave);
     files.setFileMode(QFileDialog::AnyFile);

@@ -9,7 +9,9 @@
 #include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
+#include <QProxyStyle>
 #include <QRadioButton>
+#include <QStyleFactory>
 #include <QStyledItemDelegate>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -65,6 +67,18 @@ QFont designedFont(FontId id, double factor) {
 
 QString qt(const std::u16string& text) { return QString::fromStdU16String(text); }
 
+// The menu bar answers Alt alone as the system's menu bars do: the first menu's title is marked,
+// and the arrow keys and Enter go on from there, whatever the style draws.
+class MenuBarStyle final : public QProxyStyle {
+ public:
+  using QProxyStyle::QProxyStyle;
+  int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
+                QStyleHintReturn* returned) const override {
+    if (hint == SH_MenuBar_AltKeyNavigation) return 1;
+    return QProxyStyle::styleHint(hint, option, widget, returned);
+  }
+};
+
 // List rows one line of the list's font high, with no extra margin: ten questions fit the
 // question list, as they do in the window's design.
 class CompactRows final : public QStyledItemDelegate {
@@ -104,6 +118,9 @@ void EditWindow::build() {
   // The menu bar over the client area; the window takes the size of both.
   menuBar_ = new QMenuBar(this);
   menuBar_->setFont(QApplication::font(menuBar_));  // the system's, not the window's
+  auto* style = new MenuBarStyle(QStyleFactory::create(QApplication::style()->name()));
+  style->setParent(menuBar_);
+  menuBar_->setStyle(style);
   client_ = new QWidget(this);
   client_->setObjectName(QStringLiteral("client"));
   fillBackground(client_, rgb(window::kWindowRgb));

@@ -30,29 +30,6 @@ namespace {
 
 std::vector<std::string> lines(const fs::path& file) { return support::crlfLines(file); }
 
-// Acts on the next modal dialog that `is` recognises, once it is up; after five seconds on any
-// modal dialog, so that a test fails instead of waiting for ever.
-void whenModal(std::function<bool(QWidget*)> is, std::function<void(QWidget*)> act) {
-  auto* timer = new QTimer;
-  auto ticks = std::make_shared<int>(0);
-  QObject::connect(timer, &QTimer::timeout, [timer, ticks, is, act] {
-    QWidget* dialog = QApplication::activeModalWidget();
-    if (dialog == nullptr || (!is(dialog) && ++*ticks < 250)) return;
-    timer->stop();
-    timer->deleteLater();
-    act(dialog);
-  });
-  timer->start(20);
-}
-bool isFileDialog(QWidget* w) { return qobject_cast<QFileDialog*>(w) != nullptr; }
-bool isImportDialog(QWidget* w) { return w->findChild<QPlainTextEdit*>("summary") != nullptr; }
-
-// A key as a keyboard with the letter gives it, to a widget (shortcuts first, as the system's
-// keys go).
-void press(QWidget* to, char16_t letter, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
-  const auto key = static_cast<Qt::Key>(QChar(letter).toUpper().unicode());
-  QTest::sendKeyEvent(QTest::Click, to, key, QString(QChar{letter}), modifiers);
-}
 
 TEST(Events, ChoosingAndSavingAQuestion) {
   Started s;
@@ -261,12 +238,7 @@ TEST(Events, MenusOpenByMouseAndKeys) {
   EXPECT_EQ(r.dialogs.shown[0].text, window::aboutText());
   EXPECT_FALSE(help->isVisible());
 
-  r.window.activateWindow();
-  ASSERT_TRUE(QTest::qWaitForWindowActive(&r.window));
-  press(&r.window, u'т', Qt::AltModifier);
-  QMenu* test = r.window.action("mnuTest")->menu();
-  ASSERT_TRUE(test->isVisible());
-  press(test, u'э');  // "Создать новый &этап"
+  chooseItem(&r.window, u'т', u'э');  // "Создать новый &этап"
   ASSERT_TRUE(r.errors.empty());
   EXPECT_TRUE(fs::is_directory(s.root() / "6"));
   EXPECT_FALSE(r.window.action("mnuFileImport")->isEnabled());
@@ -287,13 +259,8 @@ TEST(Events, ImportAndExportThroughTheirDialogs) {
   support::TempDir out;
   const fs::path text = out.path() / "вопросы.txt";
   support::writeBytes(text, support::questionsText(20));
+  answerFile(text);
   QString summary;
-  whenModal(isFileDialog, [&](QWidget* w) {
-    auto* files = static_cast<QFileDialog*>(w);
-    EXPECT_EQ(files->acceptMode(), QFileDialog::AcceptOpen);
-    files->selectFile(QString::fromStdString(text.string()));
-    static_cast<QDialog*>(files)->accept();
-  });
   whenModal(isImportDialog, [&](QWidget* w) {
     auto* stage = w->findChild<QComboBox*>("stage");
     EXPECT_EQ(stage->count(), 7);
@@ -307,7 +274,7 @@ TEST(Events, ImportAndExportThroughTheirDialogs) {
     ASSERT_TRUE(import->isEnabled());
     click(import);
   });
-  r.window.action("mnuFileImport")->trigger();
+  chooseItem(&r.window, u'ф', u'и');
   ASSERT_TRUE(r.errors.empty());
   EXPECT_TRUE(summary.contains(QString::fromUtf8("Новый этап: 7"))) << summary.toStdString();
   EXPECT_EQ(r.editor.state().StageCount, 7);
