@@ -9,10 +9,13 @@
 #include <functional>
 #include <iostream>
 #include <map>
+#include <set>
+#include <stdexcept>
 
 #include "bench/Replay.h"
 #include "lifecycle/Editor.h"
 #include "lifecycle/Generators.h"
+#include "workbench/QuestionText.h"
 
 namespace {
 
@@ -98,6 +101,10 @@ struct Scenario {
   bool changes;                       // the operation writes to the shell
   std::function<void(Editor&)> prepare;
   std::function<void(Editor&)> run;
+  // The floor is the files the operation changed, each written in place and synced, and each of
+  // their folders synced once: what any program that writes them durably must do. Otherwise the
+  // operation's own calls replayed plainly.
+  bool writesOnlyFloor = false;
 };
 
 // Runs the scenario on a fresh copy, calling `timed` around the operation.
@@ -136,11 +143,36 @@ struct Figures {
   std::size_t calls = 0;
 };
 
+// The calls of writing, in place and synced, every file that differs between a shell and its
+// source (in a folder made for it where the source has none), then syncing each of their folders
+// once.
+void writesOnly(const fs::path& work, const fs::path& source, bench::RecordingDisk& floor) {
+  floor.calls.clear();
+  floor.written.clear();
+  std::set<fs::path> folders;
+  for (const auto& entry : fs::directory_iterator(work)) {
+    if (entry.is_directory() && !fs::exists(source / entry.path().filename())) {
+      floor.calls.push_back({bench::RecordingDisk::Call::MakeFolder, entry.path(), {}, {}, 0});
+    }
+  }
+  for (const auto& entry : fs::recursive_directory_iterator(work)) {
+    if (!entry.is_regular_file()) continue;
+    const fs::path relative = entry.path().lexically_relative(work);
+    const std::string bytes = readText(entry.path());
+    if (fs::exists(source / relative) && readText(source / relative) == bytes) continue;
+    floor.calls.push_back({bench::RecordingDisk::Call::PutFile, entry.path(), {}, {}, bytes.size()});
+    floor.written.push_back(bytes);
+    folders.insert(entry.path().parent_path());
+  }
+  for (const auto& folder : folders) floor.calls.push_back({bench::RecordingDisk::Call::SyncFolder, folder, {}, {}, 0});
+}
+
 Figures measure(const Scenario& sc, const std::string& shell, int runs) {
   bench::RecordingDisk recorded;
   runOnce(sc, shell, recorded, [](const std::function<void()>& f) { f(); });
   Figures out;
   out.calls = recorded.calls.size();
+  if (sc.writesOnlyFloor) writesOnly(g_scratch / "work", g_shells.at(shell), recorded);
   for (int i = 0; i < runs; ++i) {
     // The editor as it ships, on the real disk; the recording disk only tells the floor its calls.
     shell::RealDisk disk;
@@ -159,6 +191,18 @@ double median(std::vector<double> values) {
 void chooseQuestion(Editor& e, int stage, int question) {
   e.selectList1(stage - 1);
   if (!e.selectList2(question - 1)) e.List2_Click();
+}
+
+Scenario importAll(bool writesOnly) {
+  return {writesOnly ? "import 100 questions, floor in place" : "import 100 questions", false, true, {},
+          [](Editor& e) {
+            const auto bytes = e.readChosenFile(g_scratch / "questions.txt");
+            const workbench::ReadResult read = workbench::readQuestions(bytes.value_or(""));
+            const workbench::ImportPlan plan = workbench::planImport(read, e.readTest(), {1, 1});
+            if (!plan.problems.empty()) throw std::runtime_error("the benchmark's questions do not import");
+            e.importQuestions(read.questions, plan);
+          },
+          writesOnly};
 }
 
 std::vector<Scenario> scenarios(int stages) {
@@ -180,7 +224,27 @@ std::vector<Scenario> scenarios(int stages) {
        [](Editor& e) { e.cmdMix_Click(); }},
       {"shutdown", false, true, [=](Editor& e) { chooseQuestion(e, 1, 1); },
        [](Editor& e) { e.Form_Unload(); }},
+      // From the teacher's choice of the file to the test changed: the file and the test read,
+      // the plan, and the import's one change; against its own calls replayed, and against the
+      // pages and the key it wrote, each written in place and synced (no commit at all).
+      importAll(false),
+      importAll(true),
   };
+}
+
+// A file of a hundred questions as a teacher writes one, each different from the model's.
+void writeQuestions(const fs::path& file) {
+  std::string out;
+  for (int n = 1; n <= 100; ++n) {
+    out += std::to_string(n) + ". Вопрос " + std::to_string(n) + " из файла: сколько будет " + std::to_string(n) +
+           " + 1?\r\n";
+    const char* const labels[] = {"А", "Б", "В", "Г"};
+    for (int a = 0; a < 4; ++a) {
+      out += std::string(a == n % 4 ? "+" : "") + labels[a] + ") " + std::to_string(n + a) + "\r\n";
+    }
+    out += "\r\n";
+  }
+  writeText(file, out);
 }
 
 }  // namespace
@@ -199,8 +263,9 @@ int main(int argc, char** argv) {
   g_shells["model"] = makeShell(model, 6, "model");
   g_shells["full"] = makeShell(model, 10, "full");
   g_shells["nine"] = makeShell(model, 9, "nine");
+  writeQuestions(g_scratch / "questions.txt");
 
-  std::printf("%-40s %6s %12s %12s %8s\n", "operation (shell)", "calls", "editor, ms", "floor, ms",
+  std::printf("%-48s %6s %12s %12s %8s\n", "operation (shell)", "calls", "editor, ms", "floor, ms",
               "ratio");
   for (const auto& [shell, stages] : {std::pair<std::string, int>{"model", 6}, {"full", 10}}) {
     for (const Scenario& sc : scenarios(stages)) {
@@ -212,7 +277,7 @@ int main(int argc, char** argv) {
       const Figures f = measure(sc, on, runs);
       const double editor = median(f.editor) * 1e3;
       const double floor = median(f.floor) * 1e3;
-      std::printf("%-40s %6zu %12.3f %12.3f %7.2fx\n", label.c_str(), f.calls, editor, floor,
+      std::printf("%-48s %6zu %12.3f %12.3f %7.2fx\n", label.c_str(), f.calls, editor, floor,
                   editor / floor);
       std::fflush(stdout);
     }

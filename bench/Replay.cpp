@@ -13,7 +13,7 @@ namespace bench {
 void RecordingDisk::before(const Call& c) {
   calls.push_back({c.kind, c.path, c.to != nullptr ? *c.to : fs::path(), std::string(c.pattern),
                    c.bytes.size()});
-  if (c.kind == Call::PutFile) written.emplace_back(c.bytes);
+  if (c.kind == Call::PutFile || c.kind == Call::PutFileUnsynced) written.emplace_back(c.bytes);
 }
 
 namespace {
@@ -45,12 +45,18 @@ void syncDir(const fs::path& dir) {
   ::close(fd);
 }
 
-void syncedWrite(const fs::path& file, const std::string& bytes) {
+void write(const fs::path& file, const std::string& bytes, bool sync) {
   const int fd = ::open(file.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
   check(fd >= 0, "create", file);
   check(::write(fd, bytes.data(), bytes.size()) == static_cast<ssize_t>(bytes.size()), "write",
         file);
-  check(::fsync(fd) == 0, "fsync", file);
+  if (sync) check(::fsync(fd) == 0, "fsync", file);
+  ::close(fd);
+}
+
+void syncFile(const fs::path& file) {
+  const int fd = ::open(file.c_str(), O_RDONLY);
+  check(fd >= 0 && ::fsync(fd) == 0, "fsync", file);
   ::close(fd);
 }
 
@@ -84,7 +90,9 @@ void replay(const std::vector<FileCall>& calls, const std::vector<std::string>& 
       case Call::SyncFolder: syncDir(c.path); break;
       case Call::ListFolders:
       case Call::ListFiles: (void)listing(c.path); break;
-      case Call::PutFile: syncedWrite(c.path, written.at(nextWrite++)); break;
+      case Call::PutFile: write(c.path, written.at(nextWrite++), true); break;
+      case Call::PutFileUnsynced: write(c.path, written.at(nextWrite++), false); break;
+      case Call::SyncFile: syncFile(c.path); break;
       case Call::ResolvedPath: {
         char* real = ::realpath(c.path.c_str(), nullptr);
         ::free(real);

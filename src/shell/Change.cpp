@@ -245,19 +245,19 @@ void Change::addFolder(const fs::path& folder,
 
 void Change::commit() {
   if (steps_.empty()) return;
-  // 1. New contents, each synced, under temporary names in the root; and every file the change
-  // replaces or deletes free to be replaced. A failure here leaves the test as it was; the
-  // temporaries are removed as far as possible (after a crash, the next start removes them).
+  // 1. New contents under temporary names in the root, all written first and then each synced, so
+  // that the system makes them durable together; and every file the change replaces or deletes
+  // free to be replaced. A failure here leaves the test as it was; the temporaries are removed as
+  // far as possible (after a crash, the next start removes them).
   try {
     for (const Step& step : steps_) {
       const fs::path temp = temporary(root_, step);
       if (step.kind == Step::Replace) {
-        naming(step.target, [&] { disk_.putFile(temp, step.bytes); });
+        naming(step.target, [&] { disk_.putFileUnsynced(temp, step.bytes); });
       } else if (step.kind == Step::AddFolder) {
         naming(step.target, [&] {
           disk_.makeFolder(temp);
-          for (const auto& [name, bytes] : step.files) disk_.putFile(temp / fromUtf8(name), bytes);
-          disk_.syncFolder(temp);
+          for (const auto& [name, bytes] : step.files) disk_.putFileUnsynced(temp / fromUtf8(name), bytes);
         });
       }
       if (step.kind == Step::Replace || step.kind == Step::Delete) {
@@ -268,6 +268,17 @@ void Change::commit() {
                                                         : "не удалось удалить файл: ") +
                                             blocked);
         }
+      }
+    }
+    for (const Step& step : steps_) {
+      const fs::path temp = temporary(root_, step);
+      if (step.kind == Step::Replace) {
+        naming(step.target, [&] { disk_.syncFile(temp); });
+      } else if (step.kind == Step::AddFolder) {
+        naming(step.target, [&] {
+          for (const auto& file : step.files) disk_.syncFile(temp / fromUtf8(file.first));
+          disk_.syncFolder(temp);
+        });
       }
     }
   } catch (const ShellError&) {

@@ -14,7 +14,7 @@ namespace shell {
 // A handler records what its click changes: files replaced or created, files deleted, folders
 // removed, and new folders with their files. commit() then
 //   1. writes every new content to a temporary file in the test's root (and every new folder,
-//      filled, under a temporary name in the root), each synced;
+//      filled, under a temporary name in the root), all of them first and then each synced;
 //   2. writes the journal, the list of the steps that make up the change, syncs it and the root;
 //   3. makes the steps: renames the temporaries over their targets, deletes, removes folders,
 //      renames the new folders into place;

@@ -258,6 +258,23 @@ TEST(Events, ImportAndExportThroughTheirDialogs) {
   Rig& r = *s.rig;
   support::TempDir out;
   const fs::path text = out.path() / "вопросы.txt";
+  // A file with mistakes: each named with its line, nothing can be imported, nothing is written.
+  std::string mistaken = support::questionsText(20);
+  mistaken.insert(mistaken.find("Ответ: Б"), "Д) лишний ответ\r\n");
+  mistaken.replace(mistaken.rfind("Ответ: Б"), std::string("Ответ: Б").size(), "Ответ: Ж");
+  support::writeBytes(text, mistaken);
+  const auto before = support::snapshot(s.root());
+  answerFile(text);
+  whenModal(isImportDialog, [&](QWidget* w) {
+    const QString said = w->findChild<QPlainTextEdit*>("summary")->toPlainText();
+    EXPECT_TRUE(said.contains(QString::fromUtf8("строка 6:")) && said.contains(QString::fromUtf8("строка 140:")))
+        << said.toStdString();
+    EXPECT_FALSE(w->findChild<QPushButton*>("import")->isEnabled());
+    click(w->findChild<QPushButton*>("cancel"));
+  });
+  chooseItem(&r.window, u'ф', u'и');
+  EXPECT_EQ(support::snapshot(s.root()), before);
+
   support::writeBytes(text, support::questionsText(20));
   answerFile(text);
   QString summary;

@@ -32,7 +32,7 @@ int Rig::writesOf(const fs::path& file) const {
 int Rig::writes() const {
   int n = 0;
   for (const auto& op : disk.log()) {
-    n += op.name == "putFile" || op.name == "renameFile" || op.name == "deleteFile" ||
+    n += op.name == "putFile" || op.name == "putFileUnsynced" || op.name == "renameFile" || op.name == "deleteFile" ||
          op.name == "makeFolder" || op.name == "removeFolder";
   }
   return n;

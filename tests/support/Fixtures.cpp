@@ -192,12 +192,13 @@ void FailingDisk::before(const Call& call) {
   static const char* const kNames[] = {
       "readFile",  "renameFile", "deleteFile", "makeFolder", "removeFolder",
       "syncFolder", "listFolders", "listFiles", "fileExists", "folderExists",
-      "putFile",   "resolvedPath", "writable", "replaceBlocked"};
-  static_assert(std::size(kNames) == Call::ReplaceBlocked + 1);
+      "putFile",   "resolvedPath", "writable", "replaceBlocked", "putFileUnsynced", "syncFile"};
+  static_assert(std::size(kNames) == Call::SyncFile + 1);
   const fs::path& path = call.path;
   const bool changes = call.kind == Call::RenameFile || call.kind == Call::DeleteFile ||
                        call.kind == Call::MakeFolder || call.kind == Call::RemoveFolder ||
-                       call.kind == Call::SyncFolder || call.kind == Call::PutFile;
+                       call.kind == Call::SyncFolder || call.kind == Call::PutFile ||
+                       call.kind == Call::PutFileUnsynced || call.kind == Call::SyncFile;
   for (const auto& failing : failPaths) {
     if (failing == path) throw shell::ShellError(shell::utf8(path), "файл не читается (проверка)");
   }
@@ -210,7 +211,7 @@ void FailingDisk::before(const Call& call) {
   const char* name = kNames[call.kind];
   log_.push_back({name, path, call.to != nullptr ? *call.to : fs::path()});
   if (count_ == failAt_) {
-    if (halfway && call.kind == Call::PutFile) {
+    if (halfway && (call.kind == Call::PutFile || call.kind == Call::PutFileUnsynced)) {
       real_.putFile(path, call.bytes.substr(0, call.bytes.size() / 2));
     }
     if (halfway && call.kind == Call::MakeFolder) real_.makeFolder(path);
@@ -220,7 +221,7 @@ void FailingDisk::before(const Call& call) {
 }
 
 bool FailingDisk::stopsHalfway(const std::string& name) {
-  return name == "putFile" || name == "makeFolder";
+  return name == "putFile" || name == "putFileUnsynced" || name == "makeFolder";
 }
 
 bool FailingDisk::writable(const fs::path& f) {
