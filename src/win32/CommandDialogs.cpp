@@ -96,6 +96,13 @@ void build(HWND box, const ImportState& state) {
   add(box, L"BUTTON", fromUtf8(text::kCancel), BS_PUSHBUTTON | WS_TABSTOP, IDCANCEL, {253, 203, 313, 217});
   showPreview(box, state);
   SetFocus(stage);
+  // Over the window it belongs to, not the middle of the screen.
+  RECT owner, self;
+  GetWindowRect(GetWindow(box, GW_OWNER), &owner);
+  GetWindowRect(box, &self);
+  const int w = self.right - self.left, h = self.bottom - self.top;
+  SetWindowPos(box, nullptr, owner.left + (owner.right - owner.left - w) / 2, owner.top + (owner.bottom - owner.top - h) / 2,
+               0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 INT_PTR CALLBACK importProc(HWND box, UINT message, WPARAM w, LPARAM l) {
@@ -133,7 +140,7 @@ INT_PTR CALLBACK importProc(HWND box, UINT message, WPARAM w, LPARAM l) {
 window::ImportAnswer importDialog(HINSTANCE instance, HWND owner, const window::ImportDialog& dialog) {
   std::vector<WORD> memory(64, 0);
   auto* frame = reinterpret_cast<DLGTEMPLATE*>(memory.data());
-  frame->style = DS_MODALFRAME | DS_SETFONT | DS_CENTER | WS_POPUP | WS_CAPTION | WS_SYSMENU;
+  frame->style = DS_MODALFRAME | DS_SETFONT | WS_POPUP | WS_CAPTION | WS_SYSMENU;
   frame->cx = 320;
   frame->cy = 224;
   // After the frame: no menu, the standard class, an empty title, then the font's size and name.
