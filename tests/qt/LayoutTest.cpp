@@ -9,7 +9,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QMenu>
 #include <QMenuBar>
 #include <QPainter>
 #include <QPlainTextEdit>
@@ -435,28 +434,6 @@ TEST(WindowLayout, NoCaptionIsCutAtAnyScale) {
     const auto* frame = qobject_cast<const QGroupBox*>(w.control(name));
     EXPECT_LE(QFontMetrics(frame->font()).horizontalAdvance(frame->title()), frame->width() - 8) << name;
   }
-}
-
-// The menu bar: Файл, Тест, Справка, each with its items, their letters for Alt and their keys;
-// the items for the next commands go into the same menus.
-TEST(WindowLayout, TheMenuBarAndItsItems) {
-  support::TempDir dir;
-  Rig rig(dir.path());
-  const QMenuBar* bar = rig.window.menuBar();
-  std::vector<std::string> menus;
-  for (const QAction* menu : bar->actions()) menus.push_back(menu->text().toStdString());
-  EXPECT_EQ(menus, (std::vector<std::string>{"&Файл", "&Тест", "&Справка"}));
-  auto items = [&](int i) {
-    std::vector<std::string> out;
-    for (const QAction* item : bar->actions()[i]->menu()->actions()) {
-      out.push_back(item->isSeparator() ? "-" : item->text().toStdString() + (item->shortcut().isEmpty() ? "" : "\t" + item->shortcut().toString().toStdString()));
-    }
-    return out;
-  };
-  EXPECT_EQ(items(0), (std::vector<std::string>{"&Импорт вопросов из текста…", "&Сохранить вопросы в текст…", "-", "&Выход"}));
-  EXPECT_EQ(items(1), (std::vector<std::string>{"Создать новый &этап", "&Удалить последний этап…",
-                                                "&Смена порядка следования вопросов"}));
-  EXPECT_EQ(items(2), (std::vector<std::string>{"&Руководство\tF1", "&О программе"}));
 }
 
 }  // namespace

@@ -373,6 +373,13 @@ def menus_and_import(wine, exe, sample, work, screenshot):
     keys_to(about, "Return")
     gone("Лорвакс")
     print("PASS: the menu Справка opened under the mouse, and its item О программе showed its box")
+    # F1, the guide's key: no guide lies beside the program here, and a box says so.
+    keys_to(window, "F1")
+    guide = new_window("^Редактор теста$", editor, besides=[window], what="the box about the guide")
+    run("import", "-window", "root", os.path.join(shots, "guide-missing.png"))
+    keys_to(guide, "Return")
+    gone("^Редактор теста$", guide)
+    print("PASS: F1 runs Руководство: with no guide beside the program, a box says so")
 
     # The keys: Alt+Ф, С: the save dialog offers the course's name in the test's folder.
     keys_to(window, "alt+Cyrillic_ef")
