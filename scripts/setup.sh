@@ -8,11 +8,11 @@ packages=(
   cmake ninja-build g++ pkg-config
   libgtest-dev libgmock-dev libx11-dev
   qt6-base-dev libgl-dev
-  xvfb xauth fonts-liberation
+  xvfb xauth fonts-liberation fonts-liberation2
   clang libclang-rt-14-dev
   chromium
   g++-mingw-w64-i686-posix wine32:i386 xdotool xclip imagemagick x11-utils python3 zip
-  patchelf desktop-file-utils libglib2.0-bin
+  patchelf desktop-file-utils libglib2.0-bin debootstrap strace
 )
 
 sudo=""

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Tells the Wine of $WINEPREFIX to be Windows 7 SP1, as the oldest system the Windows program
-# runs on, and checks that it says so and that it is the Wine of the width asked for (a 32-bit
-# Wine has no folder for 32-bit programs beside its 64-bit ones, a 64-bit one has).
+# runs on, and checks that it says so and that it is the Wine of the width asked for: its command
+# processor, a program of the loader's width, names the processor x86 in a 32-bit Wine and AMD64
+# in a 64-bit one.
 # Usage: scripts/wine-windows7.sh WINE [32|64]   (32 when not given)
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 . "$here/scripts/steps.sh"
@@ -10,8 +11,9 @@ bits="${2:-32}"
 "$wine" winecfg -v win7 >/dev/null 2>&1 </dev/null
 # Into a file, not a pipe: a service Wine starts would keep a pipe open.
 said="$WINEPREFIX/windows-version.txt"
-"$wine" cmd /c ver >"$said" 2>/dev/null </dev/null || true
+"$wine" cmd /c 'ver & echo processor %PROCESSOR_ARCHITECTURE%' >"$said" 2>/dev/null </dev/null || true
 grep -q '6\.1\.7601' "$said" || stop "$WINEPREFIX is not Windows 7 SP1, it says: $(tr -d '\r' <"$said")"
-if [ -d "$WINEPREFIX/drive_c/windows/syswow64" ]; then found=64; else found=32; fi
-[ "$found" = "$bits" ] || stop "$WINEPREFIX is a $found-bit Wine, not the $bits-bit one"
+if [ "$bits" = 64 ]; then processor=AMD64; else processor=x86; fi
+grep -q "^processor $processor"$'\r'"\?$" "$said" ||
+  stop "$WINEPREFIX is not the $bits-bit Wine: it says $(tr -d '\r' <"$said" | grep processor)"
 echo "wine: $(tr -d '\r' <"$said" | grep -m1 .), $bits-bit"

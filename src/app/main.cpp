@@ -8,10 +8,12 @@
 #include <filesystem>
 #include <vector>
 
+#include "launcher/Launch.h"
 #include "lifecycle/ShellRoot.h"
 #include "lifecycle/Editor.h"
 #include "shell/Disk.h"
 #include "qt/EditWindow.h"
+#include "qt/Fonts.h"
 #include "qt/MessageBoxes.h"
 #include "lifecycle/Generators.h"
 #include "window/Bindings.h"
@@ -29,6 +31,10 @@ int main(int argc, char** argv) {
   // The window ends the program itself, with the status of the run.
   QApplication::setQuitOnLastWindowClosed(false);
 
+  // The fonts the Linux download carries beside the program, in front of the system's.
+  const std::filesystem::path programFolder = lifecycle::programFolder();
+  if (!programFolder.empty()) qt::addFontFiles(programFolder / launcher::kFonts);
+
   // A folder given to the program ("Open with" on a folder) is the test to edit; Qt has taken
   // its own options out of the arguments already.
   std::vector<std::filesystem::path> arguments;
@@ -36,8 +42,7 @@ int main(int argc, char** argv) {
   for (qsizetype i = 1; i < given.size(); ++i) arguments.push_back(localPath(given[i]));
   std::filesystem::path root;
   if (const auto error = window::runEvent([&] {
-        root = lifecycle::findShellRoot(localPath(QCoreApplication::applicationDirPath()),
-                                  localPath(QDir::currentPath()), arguments);
+        root = lifecycle::findShellRoot(programFolder, localPath(QDir::currentPath()), arguments);
       })) {
     qt::showError(nullptr, QString::fromStdString(*error));
     return 1;
@@ -51,7 +56,7 @@ int main(int argc, char** argv) {
   qt::EditWindow window(dialogs);
   dialogs.setParentWidget(&window);
   lifecycle::Editor editor({disk, dialogs, clock, random, &window, &browser}, root,
-                           localPath(QCoreApplication::applicationDirPath()) / lifecycle::kGuideFile);
+                           programFolder / lifecycle::kGuideFile);
   window.attach(editor);
 
   if (!window.load()) return window.exitCode();

@@ -1,5 +1,6 @@
 #include "lifecycle/ShellRoot.h"
 
+#include <cstdlib>
 #include <string>
 #include <system_error>
 
@@ -29,6 +30,10 @@ std::filesystem::path programFolder() {
   }
   return std::filesystem::path(name).parent_path();
 #else
+  if (const char* launcher = std::getenv(kLauncherVariable); launcher != nullptr) {
+    const std::filesystem::path path(launcher);
+    if (path.is_absolute() && path.has_filename()) return path.parent_path();
+  }
   std::error_code error;
   const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", error);
   return error ? std::filesystem::path() : self.parent_path();

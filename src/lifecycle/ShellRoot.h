@@ -8,8 +8,14 @@ namespace lifecycle {
 // The teacher's guide, which ships beside the program.
 inline constexpr const char* kGuideFile = "guide.html";
 
-// The folder of the running program's file: where the editor sits when it ships in the root
-// of a shell. Empty when the system does not tell.
+// The environment variable by which the Linux download's launcher names itself (its full path)
+// to the editor it starts through the folder's own loader: the process's file is then that
+// loader, deep in the folder, not the program the teacher started.
+inline constexpr char kLauncherVariable[] = "TEST_EDITOR_LAUNCHER";
+
+// The folder of the program the teacher started: where the editor sits when it ships in the root
+// of a shell. On Linux the launcher's folder when a launcher named itself, else the folder of the
+// process's file. Empty when the system does not tell.
 std::filesystem::path programFolder();
 
 // The shell the editor works on, from the arguments the program was started with (its own name

@@ -62,6 +62,9 @@ QFont designedFont(FontId id, double factor) {
   font.setItalic(false);
   font.setUnderline(false);
   font.setStrikeOut(false);
+  // Glyphs fitted to the pixel grid only vertically, whatever the system's font settings: fitted
+  // horizontally too (full hinting), a caption grows by up to a pixel a letter and is cut.
+  font.setHintingPreference(QFont::PreferVerticalHinting);
   return font;
 }
 

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+
 #include <QAction>
 #include <QApplication>
 #include <QMenu>
@@ -12,6 +14,7 @@
 #include <QTest>
 #include <QBuffer>
 #include <QKeyEvent>
+#include <QProcess>
 #include <QImage>
 #include <QRadioButton>
 
@@ -307,6 +310,40 @@ TEST(ShellRoot, ProgramFolderWithTheAnswerKeyElseWorkingFolder) {
       << missing;
   const std::string several = refusal({"Тест", "Тест/pics"});
   EXPECT_NE(several.find("«Тест», «Тест/pics»"), std::string::npos) << several;
+}
+
+// The Linux download's launcher, started by a link from another folder, runs the folder's loader
+// on the folder's program, every argument as given (one like a loader's option too), in the same
+// working folder, and names its own file, links followed; the program takes its folder from that
+// name, not from its process's file (the loader).
+TEST(ShellRoot, TheLauncherNamesTheProgramsFolder) {
+  support::TempDir work;
+  const fs::path folder = work.path() / "Тест: \"$HOME\" 1;2";
+  fs::create_directories(folder / ".test_editor" / "lib");
+#ifdef LAUNCHER_PATH
+  fs::copy_file(LAUNCHER_PATH, folder / "test_editor");
+  const fs::path loader = folder / ".test_editor" / "lib" / "ld-linux-x86-64.so.2";
+  support::writeBytes(loader, "#!/bin/sh\n{ printf '%s\\n' \"$@\" \"$TEST_EDITOR_LAUNCHER\"; pwd; } >\"$0.txt\"\n");
+  fs::permissions(loader, fs::perms::owner_all);
+  fs::create_directory_symlink(folder, work.path() / "link");
+  QProcess launcher;
+  launcher.setWorkingDirectory(QString::fromStdString(work.path().string()));
+  launcher.start(QString::fromStdString((work.path() / "link" / "test_editor").string()),
+                 {"--library-path", "Тест/", ""});
+  ASSERT_TRUE(launcher.waitForFinished(10000));
+  EXPECT_EQ(launcher.exitCode(), 0) << launcher.readAllStandardError().toStdString();
+  const std::string self = (folder / "test_editor").string();
+  EXPECT_EQ(support::readBytes(fs::path(loader.string() + ".txt")),
+            "--library-path\n\n--argv0\n" + (work.path() / "link" / "test_editor").string() + "\n" +
+                (folder / ".test_editor" / "test_editor").string() + "\n--library-path\nТест/\n\n" +
+                self + "\n" + work.path().string() + "\n");
+#endif
+  ::setenv(lifecycle::kLauncherVariable, (folder / "test_editor").c_str(), 1);
+  EXPECT_EQ(lifecycle::programFolder(), folder);
+  ::setenv(lifecycle::kLauncherVariable, "test_editor", 1);  // not a full path: not a launcher's
+  EXPECT_EQ(lifecycle::programFolder(), fs::read_symlink("/proc/self/exe").parent_path());
+  ::unsetenv(lifecycle::kLauncherVariable);
+  EXPECT_EQ(lifecycle::programFolder(), fs::read_symlink("/proc/self/exe").parent_path());
 }
 
 }  // namespace

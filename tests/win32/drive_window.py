@@ -20,6 +20,8 @@ with the DPI from its width at 96 (recorded in label-ink.txt beside the screensh
 With WINE "-", EXE is the Linux editor, run as it is: the edit and the broken shell both by a
 folder argument (its libraries stay beside it), and first a start on the test it sits in, with
 no argument, from another folder: its window on that test, and the exit button writes nothing.
+The command in the environment variable LINUX_RUN, when set, starts each of these runs, given
+the program and its arguments (as a root of another system runs them there).
 
 PLACES is the output of control-places (the shared design table in twips). The window is found
 on the display, its client area by its background colour; controls are clicked at their designed
@@ -27,6 +29,7 @@ places at 12 twips per pixel times the screen's DPI / 96 (96 under Wine by defau
 """
 import filecmp
 import os
+import shlex
 import shutil
 import subprocess
 import sys
@@ -36,6 +39,7 @@ WINDOW_RGB = (153, 170, 153)
 DPI = 96
 NEW_ANSWER = "Постоянная память (ПЗУ): x² √2 π ≤ H₂O α 😀"
 NEW_RIGHT = "3"
+LINUX_RUN = shlex.split(os.environ.get("LINUX_RUN", ""))
 
 
 def run(*args, **kw):
@@ -89,7 +93,7 @@ def start_on(wine, exe, folder, log_file):
     if wine != "-":
         folder = "Z:" + folder.replace("/", "\\")
     log = open(log_file, "w")
-    return subprocess.Popen(([] if wine == "-" else [wine]) + [exe, folder],
+    return subprocess.Popen((LINUX_RUN if wine == "-" else [wine]) + [exe, folder],
                             cwd=os.path.dirname(log_file), stdout=log, stderr=log)
 
 
@@ -174,7 +178,8 @@ def own_test(exe, places, scale, screenshot, log_file):
     file as it was."""
     before = snapshot(os.path.dirname(exe))
     log = open(log_file, "w")
-    editor = subprocess.Popen([exe], cwd=os.path.dirname(log_file), stdout=log, stderr=log)
+    editor = subprocess.Popen(LINUX_RUN + [exe], cwd=os.path.dirname(log_file), stdout=log,
+                              stderr=log)
     window, (ox, oy) = window_origin(editor, "on the test it sits in")
 
     def click(name, dx=None, dy=None):
