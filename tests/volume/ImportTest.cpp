@@ -77,7 +77,7 @@ TEST(Import, AsksAboutTheQuestionShownAndShowsWhatItReplaced) {
 // are never written so. The guide opens in the browser, or the teacher is told why not.
 TEST(ChosenFiles, WrittenWholeReadOrRefusedWithAReason) {
   support::TempDir out;
-  const fs::path file = out.path() / "вопросы.txt";
+  const fs::path file = out.path() / shell::fromUtf8("вопросы.txt");
   support::writeBytes(out.path() / "guide.html", "<html></html>");
   support::Session s;
   support::Harness h(s.root(), nullptr, out.path() / "guide.html");
@@ -91,7 +91,7 @@ TEST(ChosenFiles, WrittenWholeReadOrRefusedWithAReason) {
   h.ownDisk.failAt(0);
   EXPECT_EQ(support::snapshot(out.path()).size(), 2u);  // the file as it was, and the guide
   EXPECT_EQ(support::readBytes(file), "new");
-  EXPECT_FALSE(h.editor.readChosenFile(out.path() / "нет.txt"));
+  EXPECT_FALSE(h.editor.readChosenFile(out.path() / shell::fromUtf8("нет.txt")));
   ASSERT_EQ(h.dialogs.shown.size(), 2u);
   EXPECT_NE(h.dialogs.shown[0].text.find("Не удалось записать файл"), std::string::npos);
   EXPECT_NE(h.dialogs.shown[1].text.find("нет.txt"), std::string::npos);
