@@ -15,19 +15,20 @@
 namespace bench {
 
 bool syncs(Call::Kind kind) {
-  // The real disk syncs a file it writes and a folder asked for.
-  return kind == Call::PutFile || kind == Call::SyncFolder;
+  // The real disk syncs a file it writes (unless told not to), a file and a folder asked for.
+  return kind == Call::PutFile || kind == Call::SyncFile || kind == Call::SyncFolder;
 }
 
 bool changes(Call::Kind kind) {
-  return kind == Call::PutFile || kind == Call::SyncFolder || kind == Call::MakeFolder ||
+  return kind == Call::PutFile || kind == Call::PutFileUnsynced || kind == Call::SyncFile ||
+         kind == Call::SyncFolder || kind == Call::MakeFolder ||
          kind == Call::RemoveFolder || kind == Call::RenameFile || kind == Call::DeleteFile;
 }
 
 void RecordingDisk::before(const Call& c) {
   calls.push_back({c.kind, c.path, c.to != nullptr ? *c.to : fs::path(), std::string(c.pattern),
                    c.bytes.size()});
-  if (c.kind == Call::PutFile) written.emplace_back(c.bytes);
+  if (c.kind == Call::PutFile || c.kind == Call::PutFileUnsynced) written.emplace_back(c.bytes);
 }
 
 void SlowSyncDisk::before(const Call& c) {
@@ -68,12 +69,20 @@ void syncDir(const fs::path& dir, std::chrono::microseconds delay) {
   slow(delay);
 }
 
-void syncedWrite(const fs::path& file, const std::string& bytes, std::chrono::microseconds delay) {
+void write(const fs::path& file, const std::string& bytes, bool sync,
+           std::chrono::microseconds delay) {
   const int fd = ::open(file.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
   check(fd >= 0, "create", file);
   check(::write(fd, bytes.data(), bytes.size()) == static_cast<ssize_t>(bytes.size()), "write",
         file);
-  check(::fsync(fd) == 0, "fsync", file);
+  if (sync) check(::fsync(fd) == 0, "fsync", file);
+  ::close(fd);
+  if (sync) slow(delay);
+}
+
+void syncFile(const fs::path& file, std::chrono::microseconds delay) {
+  const int fd = ::open(file.c_str(), O_RDONLY);
+  check(fd >= 0 && ::fsync(fd) == 0, "fsync", file);
   ::close(fd);
   slow(delay);
 }
@@ -103,7 +112,9 @@ void replay(const std::vector<FileCall>& calls, const std::vector<std::string>& 
       case Call::SyncFolder: syncDir(c.path, delay); break;
       case Call::ListFolders:
       case Call::ListFiles: (void)listing(c.path); break;
-      case Call::PutFile: syncedWrite(c.path, written.at(nextWrite++), delay); break;
+      case Call::PutFile: write(c.path, written.at(nextWrite++), true, delay); break;
+      case Call::PutFileUnsynced: write(c.path, written.at(nextWrite++), false, delay); break;
+      case Call::SyncFile: syncFile(c.path, delay); break;
       case Call::ResolvedPath: {
         char* real = ::realpath(c.path.c_str(), nullptr);
         ::free(real);

@@ -6,6 +6,8 @@ ImageMagick. Writes into OUT:
 
     window.png      the window as it opens on the model test
     parts.png       the same with its parts numbered and named
+    menu.png        the menu Файл open
+    import.png      the import's dialog on the example file of questions, from stage 1
     question.png    stage 1, question 7 chosen: the question, its answers and its picture
     about.png       the box of "Справка"
     new-stage.png   a new stage made and chosen: its question fields red
@@ -47,6 +49,7 @@ PARTS = [
     ("Этапы: число, новый этап, удаление", ["Frame1"], "tr"),
     ("Справка", ["cmdAbout"], "l"),
     ("Выход", ["cmdEnd"], "l"),
+    ("Меню: Файл, Тест, Справка", ["menu"], "r"),
 ]
 FONT = "Liberation-Sans-Bold"
 
@@ -60,8 +63,10 @@ def main():
     os.makedirs(out, exist_ok=True)
     work = tempfile.mkdtemp()
     try:
-        shoot(program, sample, places, out, work)
-        name_parts(places, out)
+        menu = shoot(program, sample, places, out, work)
+        # The menu bar lies above the client area: its height, and where its titles end.
+        places["menu"] = [0, -round(menu / SCALE), 2400, round(menu / SCALE)]
+        name_parts(places, out, menu)
     finally:
         shutil.rmtree(work, ignore_errors=True)
 
@@ -69,7 +74,7 @@ def main():
 def box(editor, what):
     """The message box the editor shows, once it shows."""
     for _ in range(60):
-        boxes = [b for b in visible_windows("Редактор теста|VARNOLIX|Лорвакс")
+        boxes = [b for b in visible_windows("Редактор теста|VARNOLIX|Лорвакс|Импорт вопросов")
                  if b not in box.main]
         if boxes:
             time.sleep(0.5)
@@ -97,6 +102,7 @@ def shoot(program, sample, places, out, work):
     editor = subprocess.Popen([program, test], cwd=work, stdout=log, stderr=log)
     window, (ox, oy) = window_origin(editor, "on the model test")
     box.main = [window]
+    top = int(dict(v.split("=") for v in run("xdotool", "getwindowgeometry", "--shell", window).split())["Y"])
 
     def click(name, dx=None, dy=None):
         if editor.poll() is not None:
@@ -163,6 +169,24 @@ def shoot(program, sample, places, out, work):
     about = box(editor, "the help box")
     picture("about.png", about)
     answer(about, "Return")
+
+    # The menu Файл, then its import: the file dialog, given the example beside the test, and the
+    # import's dialog on it, from stage 1 (the stage chosen in the list); Отмена imports nothing.
+    run("xdotool", "mousemove", str(ox + 4), str(oy + round(places["frmEdit"][3] * SCALE) - 3))
+    run("xdotool", "windowfocus", window)
+    time.sleep(0.5)
+    keys("alt+Cyrillic_ef")
+    time.sleep(0.5)
+    run("import", "-window", "root", "-crop", f"420x160+{ox}+{top}", os.path.join(out, "menu.png"))
+    keys("Cyrillic_i")
+    chooser = box(editor, "the file dialog of the import")
+    run("xdotool", "windowfocus", chooser)
+    run("xdotool", "type", "--delay", "20", os.path.join(test, "import-example.txt"))
+    answer(chooser, "Return")
+    box.main.append(chooser)
+    dialog = box(editor, "the import's dialog")
+    picture("import.png", dialog)
+    answer(dialog, "Escape")
     click("cmdEnd")
     if editor.wait(timeout=30) != 0:
         fail(f"the editor ended with status {editor.returncode}")
@@ -176,10 +200,12 @@ def shoot(program, sample, places, out, work):
     answer(message, "Return")
     if editor.wait(timeout=30) != 1:
         fail(f"after its error box the editor ended with status {editor.returncode}")
+    return oy - top
 
 
-def name_parts(places, out):
-    """parts.png: each part framed and numbered on the window, the names listed under it."""
+def name_parts(places, out, menu):
+    """parts.png: each part framed and numbered on the window (its client area `menu` pixels
+    below the top, under the menu bar), the names listed under it."""
     def px(v):
         return round(v * SCALE)
 
@@ -189,7 +215,7 @@ def name_parts(places, out):
                 "-draw", f"circle {cx},{cy} {cx + 10},{cy}", "-fill", "white", "-stroke", "none",
                 "-annotate", f"+{cx - (4 if number < 10 else 8)}+{cy - 8}", str(number)]
 
-    width, height = px(places["frmEdit"][2]), px(places["frmEdit"][3])
+    width, height = px(places["frmEdit"][2]), px(places["frmEdit"][3]) + menu
     rows = (len(PARTS) + 1) // 2
     draw = ["convert", os.path.join(out, "window.png"), "-background", "white",
             "-gravity", "northwest", "-extent", f"{width}x{height + 20 + rows * 26}",
@@ -197,9 +223,9 @@ def name_parts(places, out):
     for number, (name, controls, corner) in enumerate(PARTS, start=1):
         boxes = [places[c] for c in controls]
         x0 = px(min(b[0] for b in boxes)) - 2
-        y0 = px(min(b[1] for b in boxes)) - 2
+        y0 = px(min(b[1] for b in boxes)) - 2 + menu
         x1 = px(max(b[0] + b[2] for b in boxes)) + 1
-        y1 = px(max(b[1] + b[3] for b in boxes)) + 1
+        y1 = px(max(b[1] + b[3] for b in boxes)) + 1 + menu
         cx, cy = {"tr": (x1 - 11, y0 + 11), "tl": (x0 + 11, y0 + 11),
                   "l": (x0 - 12, (y0 + y1) // 2), "r": (x1 + 12, (y0 + y1) // 2)}[corner]
         draw += ["-fill", "none", "-stroke", "#d00000", "-strokewidth", "2",

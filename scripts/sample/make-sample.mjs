@@ -6,11 +6,16 @@
 //
 //   node scripts/sample/make-sample.mjs [output-folder]   (default: sample/ in the repository)
 //
+// import-example.txt beside this script is the teachers' example of a text file of questions
+// for the editor's import (ten questions that import cleanly into this shell, as a new stage or
+// in place of one). A copy goes into the shell's root, so that both downloads carry it beside
+// index.html; the editor and the quiz take no file of the root but their own for part of the test.
+//
 // Every page is a line template: the lines with a meaning have the numbers of layout.mjs, and
 // each page ends its line 0 with <plaintext>, so the browser takes all later lines as raw text
 // and the quiz program (the tail of 1.js) reads them by number, whatever they contain.
 
-import { mkdirSync, readFileSync, rmSync, writeFileSync } from 'node:fs';
+import { copyFileSync, mkdirSync, readFileSync, rmSync, writeFileSync } from 'node:fs';
 import { dirname, join, resolve } from 'node:path';
 import { fileURLToPath } from 'node:url';
 import { LINES, MAX_STAGES, PER_STAGE, SHAPES, encode1251, keyAnswerLine, pageAnswerLine } from './layout.mjs';
@@ -161,7 +166,11 @@ export function makeSample(outDir, data = JSON.parse(readFileSync(join(here, 'qu
   writeTable(join(outDir, 'index.html'), indexPage(data), SHAPES['index.html']);
   writeTable(join(outDir, '1.js'), keyFile(data, stages, answers), SHAPES['1.js']);
   makePictures(join(outDir, 'pics'));
+  copyFileSync(join(here, EXAMPLE), join(outDir, EXAMPLE));
 }
+
+// The example of a text file of questions, in the shell's root.
+export const EXAMPLE = 'import-example.txt';
 
 if (process.argv[1] && resolve(process.argv[1]) === fileURLToPath(import.meta.url)) {
   const out = resolve(process.argv[2] || join(here, '..', '..', 'sample'));

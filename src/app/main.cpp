@@ -51,10 +51,12 @@ int main(int argc, char** argv) {
   shell::RealDisk disk;
   lifecycle::SystemClock clock;
   lifecycle::FixedStartRandom random;
+  lifecycle::SystemBrowser browser;
   qt::MessageBoxes dialogs;
   qt::EditWindow window(dialogs);
   dialogs.setParentWidget(&window);
-  lifecycle::Editor editor({disk, dialogs, clock, random, &window}, root);
+  lifecycle::Editor editor({disk, dialogs, clock, random, &window, &browser}, root,
+                           programFolder / lifecycle::kGuideFile);
   window.attach(editor);
 
   if (!window.load()) return window.exitCode();

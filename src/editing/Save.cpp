@@ -29,11 +29,8 @@ void Editor::cmdSave_Click() {
   if (s.CurQuestion != 0) {
     // The ordinal follows the mixing command as the new-stage and removal handlers set it,
     // not its availability while a leftover stage is recovered.
-    if (s.MixSwitchedOff) {
-      s.PageHead[shell::page::kOrdinal] = shell::decimal(shell::questionOrdinal(s.CurStage, s.CurQuestion));
-    }
-    s.PageHead[shell::page::kPicture] = pictureLine();
-    for (std::size_t i = 0; i < shell::page::kFields; ++i) s.PageHead[shell::page::field(i)] = form.Text1[i];
+    putQuestion(s.PageHead, s.CurStage, s.CurQuestion, std::span<const std::string, shell::page::kFields>(form.Text1.data(), shell::page::kFields),
+                pictureLine(), s.MixSwitchedOff);
     change().write(s.PagePath, shell::writeTable(s.PageHead, s.PageTail, s.PageTailCount));
     savedQuestion_ = questionView();
   }
@@ -53,6 +50,13 @@ void Editor::cmdSave_Click() {
   writeAnswerKey();
   batch.commit();
   applyVolumeLimits();
+}
+
+void Editor::putQuestion(PageLines& page, int stage, int question, std::span<const std::string, shell::page::kFields> fields,
+                         const std::string& picture, bool ordinal) {
+  if (ordinal) page[shell::page::kOrdinal] = shell::decimal(shell::questionOrdinal(stage, question));
+  page[shell::page::kPicture] = picture;
+  for (std::size_t i = 0; i < shell::page::kFields; ++i) page[shell::page::field(i)] = fields[i];
 }
 
 // The picture line a save writes: "00" for "Нет", else the digit of the picture chosen; "Да"

@@ -10,13 +10,15 @@
 
 namespace lifecycle {
 
-Editor::Editor(const Seams& seams, fs::path shellRoot)
+Editor::Editor(const Seams& seams, fs::path shellRoot, fs::path guide)
     : disk_(seams.disk),
       dialogs_(seams.dialogs),
       clock_(seams.clock),
       random_(seams.random),
       screen_(seams.screen),
-      shellRoot_(std::move(shellRoot)) {}
+      browser_(seams.browser),
+      shellRoot_(std::move(shellRoot)),
+      guide_(std::move(guide)) {}
 
 Editor::Batch::Batch(Editor& editor) : editor_(editor), outer_(editor.change_ == nullptr) {
   if (outer_) {
@@ -152,12 +154,14 @@ std::vector<std::string> Editor::testFolders(std::vector<std::string> names) {
 }
 
 // The limits of the test's volume, on top of what each handler enables: a new stage needs a
-// stage to copy and must fit in ten; removing needs a stage; and mixing is not offered while
-// a new stage is incomplete, since questions moved into it would leave with it.
+// stage to copy and must fit in ten; removing needs a stage; and neither mixing nor the import
+// is offered while a new stage is incomplete: questions moved into it would leave with it, and
+// its questions are entered one by one in one sitting.
 void Editor::applyVolumeLimits() {
   if (state_.StageCount <= 0 || state_.StageCount >= shell::kMaxStages) form.cmdNewL.Enabled = false;
   if (state_.StageCount <= 0) form.cmdDelLast.Enabled = false;
   if (state_.inNewStageEntry()) form.cmdMix.Enabled = false;
+  form.mnuFileImport.Enabled = !state_.inNewStageEntry();
 }
 
 }  // namespace lifecycle

@@ -2,8 +2,11 @@
 
 #include <array>
 #include <cstdint>
-#include <memory>
 #include <filesystem>
+#include <memory>
+#include <optional>
+#include <span>
+#include <utility>
 #include <string>
 #include <vector>
 
@@ -12,6 +15,8 @@
 #include "lifecycle/Seams.h"
 #include "shell/Change.h"
 #include "shell/Disk.h"
+#include "workbench/QuestionText.h"
+#include "workbench/Test.h"
 
 namespace lifecycle {
 
@@ -25,10 +30,12 @@ class Editor {
     Dialogs& dialogs;
     Clock& clock;
     Random& random;
-    Screen* screen = nullptr;  // none when the editor runs without a window
+    Screen* screen = nullptr;    // none when the editor runs without a window
+    Browser* browser = nullptr;  // none when there is no browser to open pages in
   };
 
-  Editor(const Seams& seams, fs::path shellRoot);
+  // `guide`: the teacher's guide that ships beside the program.
+  Editor(const Seams& seams, fs::path shellRoot, fs::path guide = {});
 
   // What the editor holds of the test; only its handlers change it.
   const EditorState& state() const { return state_; }
@@ -65,6 +72,24 @@ class Editor {
   // "Смена порядка следования вопросов": the questions change places across the whole test,
   // each with its right answer.
   void cmdMix_Click();
+
+  // "Руководство": the teacher's guide in the system's browser.
+  void mnuHelpGuide_Click();
+
+  // The whole test as its files hold it: every question of every stage (of the last stage, the
+  // questions open while a new stage is entered), the settings and the pictures.
+  workbench::Test readTest();
+  // The questions of a text file into the test at the places of the plan, in one change: each
+  // replaces the text, answers, right answer and picture of a question, and the stages the plan
+  // adds are made as a new stage is made. The question shown, changed and not saved, is asked
+  // about first (Отмена imports nothing); what the import replaced is shown at once. Nothing is
+  // imported while a new stage is entered, or by a plan with problems.
+  void importQuestions(const std::vector<workbench::TextQuestion>& questions, const workbench::ImportPlan& plan);
+  // A file the teacher chose outside the test: read, or written whole in place of the one there
+  // (through a temporary beside it). A file that cannot be read or written is no fault of the
+  // test: the teacher is told why, and the editor goes on. A file of the test itself is refused.
+  std::optional<std::string> readChosenFile(const fs::path& file);
+  bool writeChosenFile(const fs::path& file, const std::string& bytes);
 
   // Selecting a row or an option from code, which has the effect of the user's click: when
   // the selection changes, the control's click handler runs at once. Each returns whether it
@@ -105,7 +130,9 @@ class Editor {
   Clock& clock_;
   Random& random_;
   Screen* screen_;
+  Browser* browser_;
   fs::path shellRoot_;
+  fs::path guide_;
   bool unloaded_ = false;
 
   // Start-up.
@@ -144,6 +171,11 @@ class Editor {
   QuestionView savedQuestion_;
   QuestionView questionView() const;
   std::string pictureLine() const;
+  // A question into the head lines of its page, as a save writes it: its text and answers, its
+  // picture line, and its ordinal where the page is to carry it.
+  using PageLines = decltype(EditorState::PageHead);
+  static void putQuestion(PageLines& page, int stage, int question, std::span<const std::string, shell::page::kFields> fields,
+                          const std::string& picture, bool ordinal);
   void fillQuestionRows(int last);
   void readPage();
   void showPicture();
@@ -152,6 +184,13 @@ class Editor {
   // Volume and order. The last stage goes with its pages, without asking (the removal button
   // asks first; shutdown removes an unfinished new stage).
   void RemoveLastStage();
+  // A new stage's pages: copies of the last stage's, as templates. `folders` are the root's
+  // folders of the test as just listed; the next stage's folder must be free among them.
+  using Files = std::vector<std::pair<std::string, std::string>>;
+  Files stageTemplates(const std::vector<std::string>& folders);
+  // The stages' folders made and shown in the lists: `folders` as listed before, the new ones
+  // added.
+  void showNewFolders(std::vector<std::string> folders, int added);
   void applyVolumeLimits();
   void cleanRoot();
   void forgetQuestion();

@@ -90,6 +90,9 @@ struct Form {
   ImageBox Image1;
 
   Control cmdSave, cmdEnd, cmdAbout, cmdMix, cmdNewL, cmdNewN, cmdDelLast;
+  // The menu's import of questions, not offered while a new stage is entered. The menu's other
+  // items are offered always, or as the buttons they stand for.
+  Control mnuFileImport;
   Label Label9;                  // number of stages
   Label Label11{{true}, "10"};   // questions of the last stage
 };

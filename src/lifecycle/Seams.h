@@ -33,6 +33,14 @@ class Clock {
   virtual double secondsSinceMidnight() = 0;
 };
 
+// The system's web browser: opens a page, given as a file's full path or as an address, in a
+// window of its own. False when no browser could be started.
+class Browser {
+ public:
+  virtual ~Browser() = default;
+  virtual bool open(const std::string& fileOrAddress) = 0;  // UTF-8
+};
+
 // A uniform pseudo-random generator in [0, 1) in single precision. It starts from the same
 // state in every run and is never reseeded.
 class Random {

@@ -5,6 +5,9 @@
 
 namespace lifecycle {
 
+// The teacher's guide, which ships beside the program.
+inline constexpr const char* kGuideFile = "guide.html";
+
 // The environment variable by which the Linux download's launcher names itself (its full path)
 // to the editor it starts through the folder's own loader: the process's file is then that
 // loader, deep in the folder, not the program the teacher started.

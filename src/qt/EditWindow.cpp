@@ -1,14 +1,23 @@
 #include "qt/EditWindow.h"
 
+#include <QAction>
+#include <QApplication>
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QGroupBox>
 #include <QLabel>
 #include <QListWidget>
+#include <QMenu>
+#include <QMenuBar>
+#include <QProxyStyle>
 #include <QRadioButton>
+#include <QStyleFactory>
 #include <QStyledItemDelegate>
+#include <QVBoxLayout>
 #include <algorithm>
+#include <cmath>
 
+#include "qt/CommandDialogs.h"
 #include "qt/Icon.h"
 #include "qt/Widgets.h"
 #include "window/Layout.h"
@@ -61,6 +70,18 @@ QFont designedFont(FontId id, double factor) {
 
 QString qt(const std::u16string& text) { return QString::fromStdU16String(text); }
 
+// The menu bar answers Alt alone as the system's menu bars do: the first menu's title is marked,
+// and the arrow keys and Enter go on from there, whatever the style draws.
+class MenuBarStyle final : public QProxyStyle {
+ public:
+  using QProxyStyle::QProxyStyle;
+  int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
+                QStyleHintReturn* returned) const override {
+    if (hint == SH_MenuBar_AltKeyNavigation) return 1;
+    return QProxyStyle::styleHint(hint, option, widget, returned);
+  }
+};
+
 // List rows one line of the list's font high, with no extra margin: ten questions fit the
 // question list, as they do in the window's design.
 class CompactRows final : public QStyledItemDelegate {
@@ -85,18 +106,41 @@ EditWindow::EditWindow(lifecycle::Dialogs& dialogs, ErrorReport report)
 
 // The controls go away after this, and may signal as they do; nothing reaches the driver then.
 EditWindow::~EditWindow() {
-  for (QWidget* widget : widgets_) widget->disconnect(this);
+  for (QWidget* widget : widgets_) {
+    if (widget != nullptr) widget->disconnect(this);
+  }
+  for (QAction* action : actions_) {
+    if (action != nullptr) action->disconnect(this);
+  }
 }
 
 void EditWindow::build() {
   setObjectName(utf8(window::kWindowName));
   setWindowTitle(utf8(window::kWindowCaption));
   setWindowIcon(editorIcon());
-  fillBackground(this, rgb(window::kWindowRgb));
+  // The menu bar over the client area; the window takes the size of both.
+  menuBar_ = new QMenuBar(this);
+  menuBar_->setFont(QApplication::font(menuBar_));  // the system's, not the window's
+  auto* style = new MenuBarStyle(QStyleFactory::create(QApplication::style()->name()));
+  style->setParent(menuBar_);
+  menuBar_->setStyle(style);
+  client_ = new QWidget(this);
+  client_->setObjectName(QStringLiteral("client"));
+  fillBackground(client_, rgb(window::kWindowRgb));
+  auto* layout = new QVBoxLayout(this);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->setSpacing(0);
+  layout->setMenuBar(menuBar_);
+  layout->addWidget(client_);
+  layout->setSizeConstraint(QLayout::SetFixedSize);
 
   for (const ControlDesign& d : window::controls()) {
-    QWidget* parent = d.container == window::kWindowName ? this : control(d.container);
-    const QColor background = parent == this ? rgb(window::kWindowRgb) : rgb(window::kFrameRgb);
+    if (d.kind == Kind::Menu || d.kind == Kind::MenuItem) {
+      addMenuEntry(d);
+      continue;
+    }
+    QWidget* parent = d.container == window::kWindowName ? client_ : control(d.container);
+    const QColor background = parent == client_ ? rgb(window::kWindowRgb) : rgb(window::kFrameRgb);
     const QString caption = utf8(d.caption);
     QWidget* widget = nullptr;
     switch (d.kind) {
@@ -154,28 +198,60 @@ void EditWindow::build() {
       case Kind::Image:
         widget = new PictureBox(parent);
         break;
+      case Kind::Menu:
+      case Kind::MenuItem:
+        break;  // made above
     }
     widget->setObjectName(utf8(d.name));
     if (d.initial == window::Initial::Disabled) widget->setEnabled(false);
     widgets_.push_back(widget);
+    actions_.push_back(nullptr);
   }
 
   // Of two overlapping controls of one container, the one created first lies on top (the
   // stage count Label9 over its caption Label8, Text1 over the frame Frame2); the toolkit
   // stacks the other way round.
-  for (auto w = widgets_.rbegin(); w != widgets_.rend(); ++w) (*w)->raise();
+  for (auto w = widgets_.rbegin(); w != widgets_.rend(); ++w) {
+    if (*w != nullptr) (*w)->raise();
+  }
   const auto order = window::tabOrder();
   for (std::size_t i = 1; i < order.size(); ++i) {
     QWidget::setTabOrder(widgets_[order[i - 1]], widgets_[order[i]]);
   }
 }
 
+// A menu of the bar, or an item (or separator) of the menu before it; its letter after "&" is
+// the one Alt chooses it by, as the toolkit reads the caption.
+void EditWindow::addMenuEntry(const ControlDesign& d) {
+  QAction* action = nullptr;
+  if (d.kind == Kind::Menu) {
+    QMenu* menu = menuBar_->addMenu(utf8(d.caption));
+    menu->setObjectName(utf8(d.name));
+    action = menu->menuAction();
+  } else {
+    auto* menu = static_cast<QMenu*>(actions_[window::controlId(d.container)]->menu());
+    if (window::isSeparator(d)) {
+      action = menu->addSeparator();
+    } else {
+      action = menu->addAction(utf8(d.caption));
+      if (!d.shortcut.empty()) action->setShortcut(QKeySequence(utf8(d.shortcut)));
+    }
+  }
+  action->setObjectName(utf8(d.name));
+  widgets_.push_back(nullptr);
+  actions_.push_back(action);
+}
+
 // Each control's own signal of the user's doing, to the driver: a button's click, an option
-// button selected, a list's current row changed.
+// button selected, a list's current row changed, a menu item chosen.
 void EditWindow::connectEvents() {
   const auto designs = window::controls();
   for (ControlId id = 0; id < widgets_.size(); ++id) {
     QWidget* widget = widgets_[id];
+    if (designs[id].kind == Kind::MenuItem) {
+      connect(actions_[id], &QAction::triggered, this, [this, id] { driver_.clicked(id); });
+      continue;
+    }
     switch (designs[id].kind) {
       case Kind::Button:
         connect(static_cast<QAbstractButton*>(widget), &QAbstractButton::clicked, this,
@@ -201,7 +277,7 @@ void EditWindow::connectEvents() {
 
 void EditWindow::place(double pixelsPerTwip, double fontFactor) {
   auto px = [pixelsPerTwip](int twips) { return qRound(twips * pixelsPerTwip); };
-  setFixedSize(px(window::kClientWidth), px(window::kClientHeight));
+  client_->setFixedSize(px(window::kClientWidth), px(window::kClientHeight));
   std::vector<QFont> fonts;  // by FontId, each made once
   for (int id = 0; id < static_cast<int>(FontId::None); ++id) {
     fonts.push_back(designedFont(static_cast<FontId>(id), fontFactor));
@@ -209,10 +285,22 @@ void EditWindow::place(double pixelsPerTwip, double fontFactor) {
   const auto designs = window::controls();
   for (std::size_t i = 0; i < widgets_.size(); ++i) {
     const ControlDesign& d = designs[i];
-    widgets_[i]->setGeometry(px(d.left), px(d.top), px(d.width), px(d.height));
-    if (d.font != FontId::None) widgets_[i]->setFont(fonts[static_cast<std::size_t>(d.font)]);
+    if (widgets_[i] == nullptr) continue;
+    int width = px(d.width);
+    if (d.font != FontId::None) {
+      const QFont& font = fonts[static_cast<std::size_t>(d.font)];
+      widgets_[i]->setFont(font);
+      if (d.kind == Kind::Label && !window::wrapsCaption(d)) {
+        const QFontMetricsF metrics(font);
+        const QString caption = utf8(d.caption);
+        const double ink = std::max(metrics.horizontalAdvance(caption), metrics.boundingRect(caption).right());
+        width = window::labelWidth(width, static_cast<int>(std::ceil(ink)) + 1);
+      }
+    }
+    widgets_[i]->setGeometry(px(d.left), px(d.top), width, px(d.height));
   }
-  // The window's own font last: it reaches only the controls without a font of their own.
+  // The window's own font last: it reaches only the controls without a font of their own (and
+  // not the menu bar, which keeps the system's).
   setFont(fonts[static_cast<std::size_t>(window::kWindowFont)]);
 }
 
@@ -225,6 +313,8 @@ void EditWindow::scaleWindow(double factor) { place(factor / twipsPerPixelY(), f
 QWidget* EditWindow::control(std::string_view name) const {
   return widgets_[window::controlId(name)];
 }
+
+QAction* EditWindow::action(std::string_view name) const { return actions_[window::controlId(name)]; }
 
 // Closing the window by its frame unloads the editor once; the answer Отмена to the question
 // about an unsaved question keeps the window open.
@@ -269,9 +359,17 @@ void EditWindow::select(ControlId list, int row) {
   }
 }
 
-bool EditWindow::enabled(ControlId control) const { return widgets_[control]->isEnabled(); }
+bool EditWindow::enabled(ControlId control) const {
+  return actions_[control] != nullptr ? actions_[control]->isEnabled() : widgets_[control]->isEnabled();
+}
 
-void EditWindow::setEnabled(ControlId control, bool enabled) { widgets_[control]->setEnabled(enabled); }
+void EditWindow::setEnabled(ControlId control, bool enabled) {
+  if (actions_[control] != nullptr) {
+    actions_[control]->setEnabled(enabled);
+  } else {
+    widgets_[control]->setEnabled(enabled);
+  }
+}
 
 // An option button of the group is unmarked by marking the other; alone, it keeps its mark.
 void EditWindow::setChecked(ControlId option, bool checked) {
@@ -297,6 +395,14 @@ void EditWindow::focus(ControlId control) { widgets_[control]->setFocus(Qt::TabF
 
 void EditWindow::showError(const std::string& message) {
   if (report_) report_(this, QString::fromStdString(message));
+}
+
+std::optional<std::filesystem::path> EditWindow::chooseFile(const window::FileDialog& dialog) {
+  return qt::chooseFile(this, dialog);
+}
+
+window::ImportAnswer EditWindow::importDialog(const window::ImportDialog& dialog) {
+  return qt::importDialog(this, dialog);
 }
 
 void EditWindow::quit(int status) {

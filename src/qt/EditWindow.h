@@ -1,7 +1,9 @@
 #pragma once
 
 #include <QWidget>
+#include <filesystem>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -10,13 +12,18 @@
 #include "lifecycle/Seams.h"
 #include "qt/MessageBoxes.h"
 #include "window/Driver.h"
+#include "window/Layout.h"
+
+class QAction;
+class QMenuBar;
 
 namespace qt {
 
 // The window frmEdit in Qt: the controls of the design table and the toolkit's primitives on
-// them. Every event goes to the shared driver (window/Driver.h), which runs the editor's handler
-// and shows the editor's Form through the primitives. It is also the editor's Screen: start-up
-// asks it for the screen's twips per pixel and has it scale itself.
+// them; the menu bar lies above the client area, which holds the controls at their places. Every
+// event goes to the shared driver (window/Driver.h), which runs the editor's handler and shows
+// the editor's Form through the primitives. It is also the editor's Screen: start-up asks it for
+// the screen's twips per pixel and has it scale itself.
 class EditWindow final : public QWidget, public lifecycle::Screen, private window::View {
  public:
   // Shows the message of an error that ends the editor.
@@ -33,8 +40,12 @@ class EditWindow final : public QWidget, public lifecycle::Screen, private windo
   bool ended() const { return driver_.ended(); }
   int exitCode() const { return driver_.exitCode(); }
 
-  // A control by its name ("cmdSave", "Text1(3)").
+  // A control by its name ("cmdSave", "Text1(3)"); a menu's or a menu item's action by its name.
   QWidget* control(std::string_view name) const;
+  QAction* action(std::string_view name) const;
+  QMenuBar* menuBar() const { return menuBar_; }
+  // The area below the menu bar that holds the controls, of the designed size.
+  QWidget* clientArea() const { return client_; }
 
   // The screen's vertical twips per pixel, from its logical resolution.
   double twipsPerPixelY() const override;
@@ -49,6 +60,7 @@ class EditWindow final : public QWidget, public lifecycle::Screen, private windo
 
  private:
   void build();
+  void addMenuEntry(const window::ControlDesign& design);
   void place(double pixelsPerTwip, double fontFactor);
   void connectEvents();
 
@@ -64,9 +76,14 @@ class EditWindow final : public QWidget, public lifecycle::Screen, private windo
   void focus(window::ControlId control) override;
   void showError(const std::string& message) override;
   void quit(int status) override;
+  std::optional<std::filesystem::path> chooseFile(const window::FileDialog& dialog) override;
+  window::ImportAnswer importDialog(const window::ImportDialog& dialog) override;
 
   ErrorReport report_;
-  std::vector<QWidget*> widgets_;  // by position in the design table
+  QMenuBar* menuBar_ = nullptr;
+  QWidget* client_ = nullptr;
+  std::vector<QWidget*> widgets_;  // by position in the design table; none for the menus
+  std::vector<QAction*> actions_;  // by position in the design table: the menus and their items
   window::Driver driver_;
 };
 

@@ -284,17 +284,16 @@ fs::path Change::temporaryOf(const Step& step) const {
   return under(root_, folder + temporaryName(step.target.substr(folder.size())));
 }
 
-// The new content of a step under its temporary name, synced; and every file the step replaces
-// or deletes free to be replaced.
+// The new content of a step under its temporary name, not synced yet (settle() syncs it); and
+// every file the step replaces or deletes free to be replaced.
 void Change::prepare(const Step& step) {
   const fs::path temp = temporaryOf(step);
   if (step.kind == Step::Replace) {
-    naming(step.target, [&] { disk_.putFile(temp, step.bytes); });
+    naming(step.target, [&] { disk_.putFileUnsynced(temp, step.bytes); });
   } else if (step.kind == Step::AddFolder) {
     naming(step.target, [&] {
       disk_.makeFolder(temp);
-      for (const auto& [name, bytes] : step.files) disk_.putFile(temp / fromUtf8(name), bytes);
-      disk_.syncFolder(temp);
+      for (const auto& [name, bytes] : step.files) disk_.putFileUnsynced(temp / fromUtf8(name), bytes);
     });
   }
   if (step.kind == Step::Replace || step.kind == Step::Delete) {
@@ -305,6 +304,20 @@ void Change::prepare(const Step& step) {
                                                     : "не удалось удалить файл: ") +
                                         blocked);
     }
+  }
+}
+
+// Makes the prepared content of a step durable: a change writes all its contents first and then
+// syncs each, so that the system can write them out together rather than one after another.
+void Change::settle(const Step& step) {
+  const fs::path temp = temporaryOf(step);
+  if (step.kind == Step::Replace) {
+    naming(step.target, [&] { disk_.syncFile(temp); });
+  } else if (step.kind == Step::AddFolder) {
+    naming(step.target, [&] {
+      for (const auto& file : step.files) disk_.syncFile(temp / fromUtf8(file.first));
+      disk_.syncFolder(temp);
+    });
   }
 }
 
@@ -333,6 +346,7 @@ void Change::commit() {
   // the temporaries are removed as far as possible (after a crash, the next start removes them).
   try {
     for (const Step& step : steps_) prepare(step);
+    for (const Step& step : steps_) settle(step);
     // One step lands whole by itself: no journal.
     if (steps_.size() == 1) make(steps_.front());
   } catch (const ShellError&) {

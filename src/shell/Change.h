@@ -51,7 +51,7 @@ class KnownFiles {
 // synced), renamed into place (or the file deleted, the folder removed), and the folder synced.
 // A change of several steps
 //   1. writes every new content to a temporary file in the test's root (and every new folder,
-//      filled, under a temporary name in the root), each synced;
+//      filled, under a temporary name in the root), all of them first and then each synced;
 //   2. writes the journal, the list of the steps that make up the change, syncs it and the root;
 //   3. makes the steps: renames the temporaries over their targets, deletes, removes folders,
 //      renames the new folders into place;
@@ -118,6 +118,7 @@ class Change {
   Step* replacing(const std::string& target);
   fs::path temporaryOf(const Step& step) const;
   void prepare(const Step& step);
+  void settle(const Step& step);
   void make(const Step& step);
   void dropTemporaries() noexcept;
 

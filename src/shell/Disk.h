@@ -64,6 +64,11 @@ class Disk {
   // temporary file and no rename. A change uses it for its temporary files and its journal,
   // which are only renamed or read afterwards.
   virtual void putFile(const fs::path& file, std::string_view bytes) = 0;
+  // The same without waiting for the bytes to reach the disk, and the wait for them: a change
+  // writes all its new contents first and then syncs each, so that the system makes them durable
+  // together instead of one after another.
+  virtual void putFileUnsynced(const fs::path& file, std::string_view bytes) = 0;
+  virtual void syncFile(const fs::path& file) = 0;
 
   // The path with every link (and, on Windows, junction) in it resolved, made absolute; the
   // path as given when it does not exist.
@@ -103,6 +108,8 @@ class RealDisk final : public Disk {
   bool fileExists(const fs::path& file) override;
   bool folderExists(const fs::path& folder) override;
   void putFile(const fs::path& file, std::string_view bytes) override;
+  void putFileUnsynced(const fs::path& file, std::string_view bytes) override;
+  void syncFile(const fs::path& file) override;
   fs::path resolvedPath(const fs::path& path) override;
   bool writable(const fs::path& path) override;
   std::string replaceBlocked(const fs::path& file) override;

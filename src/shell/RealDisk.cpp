@@ -117,6 +117,18 @@ void RealDisk::putFile(const fs::path& file, std::string_view bytes) {
   if (fd.close() != 0) fail(file, "не удалось записать файл", errno);
 }
 
+void RealDisk::putFileUnsynced(const fs::path& file, std::string_view bytes) {
+  Fd fd(::open(file.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644));
+  if (fd.get() < 0) fail(file, "не удалось записать файл", errno);
+  writeAll(fd.get(), bytes, file);
+  if (fd.close() != 0) fail(file, "не удалось записать файл", errno);
+}
+
+void RealDisk::syncFile(const fs::path& file) {
+  Fd fd(::open(file.c_str(), O_RDONLY | O_CLOEXEC));
+  if (fd.get() < 0 || ::fsync(fd.get()) != 0) fail(file, "не удалось записать файл", errno);
+}
+
 fs::path RealDisk::resolvedPath(const fs::path& path) {
   char* real = ::realpath(path.c_str(), nullptr);
   if (real == nullptr) return fs::absolute(path);

@@ -140,8 +140,10 @@ std::string RealDisk::readFile(const fs::path& file) {
   return bytes;
 }
 
-// No other program may open the file while it is being written.
-void RealDisk::putFile(const fs::path& file, std::string_view bytes) {
+namespace {
+
+// Writes the bytes into the file, created or emptied, and flushes them when asked.
+void writeBytes(const fs::path& file, std::string_view bytes, bool flush) {
   const char* what = "не удалось записать файл";
   // Windows refuses to empty a hidden or system file as a plain one. A temporary file left by
   // an interrupted write may have been marked hidden (a network share hides names starting
@@ -152,6 +154,7 @@ void RealDisk::putFile(const fs::path& file, std::string_view bytes) {
   if (existing != INVALID_FILE_ATTRIBUTES && !isFolder(existing) && (existing & hidden) != 0) {
     ::SetFileAttributesW(file.c_str(), (existing & ~hidden) | FILE_ATTRIBUTE_NORMAL);
   }
+  // No other program may open the file while it is being written.
   Handle out(::CreateFileW(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                            FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!out.valid()) fail(file, what, ::GetLastError());
@@ -164,8 +167,19 @@ void RealDisk::putFile(const fs::path& file, std::string_view bytes) {
     p += written;
     left -= written;
   }
-  if (!::FlushFileBuffers(out.get())) fail(file, what, ::GetLastError());
+  if (flush && !::FlushFileBuffers(out.get())) fail(file, what, ::GetLastError());
   if (!out.close()) fail(file, what, ::GetLastError());
+}
+
+}  // namespace
+
+void RealDisk::putFile(const fs::path& file, std::string_view bytes) { writeBytes(file, bytes, true); }
+void RealDisk::putFileUnsynced(const fs::path& file, std::string_view bytes) { writeBytes(file, bytes, false); }
+
+void RealDisk::syncFile(const fs::path& file) {
+  Handle out(::CreateFileW(file.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                           OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!out.valid() || !::FlushFileBuffers(out.get())) fail(file, "не удалось записать файл", ::GetLastError());
 }
 
 void RealDisk::renameFile(const fs::path& from, const fs::path& to) {

@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "shell/Layout.h"
+#include "win32/CommandDialogs.h"
 #include "win32/Dpi.h"
 #include "win32/MessageBoxes.h"
 #include "win32/Picture.h"
@@ -172,6 +173,7 @@ EditWindow::EditWindow(HINSTANCE instance, lifecycle::Dialogs& dialogs)
 
 EditWindow::~EditWindow() {
   if (hwnd_ != nullptr && IsWindow(hwnd_)) DestroyWindow(hwnd_);
+  if (keys_ != nullptr) DestroyAcceleratorTable(keys_);
   picture_.reset();
   for (HFONT font : fonts_) DeleteObject(font);
   DeleteObject(windowBrush_);
@@ -181,7 +183,13 @@ EditWindow::~EditWindow() {
 
 void EditWindow::build() {
   int id = kFirstId;
+  menuBar_ = CreateMenu();
   for (const ControlDesign& d : window::controls()) {
+    if (d.kind == Kind::Menu || d.kind == Kind::MenuItem) {
+      addMenuEntry(d, id++);
+      continue;
+    }
+    menus_.push_back(nullptr);
     HWND parent = d.container == window::kWindowName ? hwnd_ : control(d.container);
     const std::wstring caption = fromUtf8(d.caption);
     const DWORD child = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS;
@@ -225,6 +233,8 @@ void EditWindow::build() {
         style |= BS_RADIOBUTTON;
         break;
       case Kind::Image:
+      case Kind::Menu:
+      case Kind::MenuItem:
         break;
     }
     HWND hwnd = nullptr;
@@ -249,9 +259,66 @@ void EditWindow::build() {
     controls_.push_back(hwnd);
   }
   textColours_.assign(controls_.size(), RGB(0, 0, 0));
+  SetMenu(hwnd_, menuBar_);
   note_ = CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_BORDER | SS_LEFT | SS_NOPREFIX, 0, 0, 0,
                           0, hwnd_, nullptr, instance_, nullptr);
 }
+namespace {
+
+// A key as the design writes it ("F1", "Ctrl+Z", "Ctrl+Shift+S"), for an accelerator table.
+ACCEL accelerator(std::string_view keys, WORD command) {
+  ACCEL accel{FVIRTKEY, 0, command};
+  for (;;) {
+    const auto plus = keys.find('+');
+    if (plus == std::string_view::npos || plus + 1 == keys.size()) break;
+    const std::string_view modifier = keys.substr(0, plus);
+    if (modifier == "Ctrl") accel.fVirt |= FCONTROL;
+    if (modifier == "Shift") accel.fVirt |= FSHIFT;
+    if (modifier == "Alt") accel.fVirt |= FALT;
+    keys.remove_prefix(plus + 1);
+  }
+  if (keys.size() > 1 && keys[0] == 'F') {
+    accel.key = static_cast<WORD>(VK_F1 + std::stoi(std::string(keys.substr(1))) - 1);
+  } else if (keys.size() == 1) {
+    accel.key = static_cast<WORD>(keys[0]);  // a letter or a digit: its virtual key is its code
+  }
+  return accel;
+}
+
+}  // namespace
+
+// A menu of the bar, or an item (or separator) of the menu before it. The letter after "&"
+// in a caption is the one Alt chooses it by; an item's key is shown after a tab and goes into
+// the window's accelerator table.
+void EditWindow::addMenuEntry(const ControlDesign& d, int id) {
+  controls_.push_back(nullptr);
+  std::wstring caption = fromUtf8(d.caption);
+  if (d.kind == Kind::Menu) {
+    HMENU menu = CreatePopupMenu();
+    AppendMenuW(menuBar_, MF_POPUP | MF_STRING, reinterpret_cast<UINT_PTR>(menu), caption.c_str());
+    menus_.push_back(menu);
+    return;
+  }
+  HMENU menu = menus_[window::controlId(d.container)];
+  menus_.push_back(menu);
+  if (window::isSeparator(d)) {
+    AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
+    return;
+  }
+  if (!d.shortcut.empty()) {
+    caption += L"\t" + fromUtf8(d.shortcut);
+    std::vector<ACCEL> keys;
+    if (keys_ != nullptr) {
+      keys.resize(static_cast<std::size_t>(CopyAcceleratorTableW(keys_, nullptr, 0)));
+      CopyAcceleratorTableW(keys_, keys.data(), static_cast<int>(keys.size()));
+      DestroyAcceleratorTable(keys_);
+    }
+    keys.push_back(accelerator(d.shortcut, static_cast<WORD>(id)));
+    keys_ = CreateAcceleratorTableW(keys.data(), static_cast<int>(keys.size()));
+  }
+  AppendMenuW(menu, MF_STRING, static_cast<UINT_PTR>(id), caption.c_str());
+}
+
 void EditWindow::makeFonts() {
   for (HFONT font : fonts_) DeleteObject(font);
   fonts_.clear();
@@ -274,17 +341,36 @@ void EditWindow::place() {
   fonts_.clear();
   makeFonts();
 
-  const RECT frame =
-      frameAround({0, 0, px(window::kClientWidth), px(window::kClientHeight)}, kStyle, 0, dpi_);
+  const int width = px(window::kClientWidth), height = px(window::kClientHeight);
+  const RECT frame = frameAround({0, 0, width, height}, kStyle, 0, dpi_);
   SetWindowPos(hwnd_, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
                SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  // The menu bar takes its height from the client area: the window grows by what it took.
+  RECT client;
+  GetClientRect(hwnd_, &client);
+  if (client.right != width || client.bottom != height) {
+    SetWindowPos(hwnd_, nullptr, 0, 0, frame.right - frame.left + width - client.right,
+                 frame.bottom - frame.top + height - client.bottom, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  }
   const auto designs = window::controls();
   const HFONT windowFont = fonts_[static_cast<std::size_t>(window::kWindowFont)];
   for (std::size_t i = 0; i < controls_.size(); ++i) {
     const ControlDesign& d = designs[i];
-    SetWindowPos(controls_[i], nullptr, px(d.left), px(d.top), px(d.width), px(d.height),
-                 SWP_NOZORDER | SWP_NOACTIVATE);
+    if (controls_[i] == nullptr) continue;
     const HFONT font = d.font == FontId::None ? windowFont : fonts_[static_cast<std::size_t>(d.font)];
+    int shownWidth = px(d.width);
+    if (d.kind == Kind::Label && !window::wrapsCaption(d)) {
+      HDC dc = GetDC(controls_[i]);
+      const HGDIOBJ previous = SelectObject(dc, font);
+      const std::wstring caption = fromUtf8(d.caption);
+      SIZE extent{};
+      GetTextExtentPoint32W(dc, caption.c_str(), static_cast<int>(caption.size()), &extent);
+      SelectObject(dc, previous);
+      ReleaseDC(controls_[i], dc);
+      shownWidth = window::labelWidth(shownWidth, extent.cx + 1);
+    }
+    SetWindowPos(controls_[i], nullptr, px(d.left), px(d.top), shownWidth, px(d.height),
+                 SWP_NOZORDER | SWP_NOACTIVATE);
     SendMessageW(controls_[i], WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
   }
   for (HFONT font : old) DeleteObject(font);
@@ -344,7 +430,13 @@ LRESULT CALLBACK EditWindow::windowProc(HWND hwnd, UINT message, WPARAM w, LPARA
 LRESULT EditWindow::onMessage(UINT message, WPARAM w, LPARAM l) {
   switch (message) {
     case WM_COMMAND:
-      if (l != 0) onCommand(reinterpret_cast<HWND>(l), HIWORD(w));
+      if (l != 0) {
+        onCommand(reinterpret_cast<HWND>(l), HIWORD(w));
+      } else if (const int i = LOWORD(w) - kFirstId;
+                 i >= 0 && i < static_cast<int>(controls_.size()) &&
+                 window::controls()[static_cast<std::size_t>(i)].kind == Kind::MenuItem) {
+        driver_.clicked(static_cast<window::ControlId>(i));  // a menu item, or its key
+      }
       return 0;
     case WM_CTLCOLORSTATIC:
       return colourStatic(reinterpret_cast<HDC>(w), reinterpret_cast<HWND>(l));
@@ -474,10 +566,19 @@ void EditWindow::select(window::ControlId list, int row) {
 }
 
 bool EditWindow::enabled(window::ControlId control) const {
+  if (controls_[control] == nullptr) {
+    const UINT state = GetMenuState(menus_[control], static_cast<UINT>(kFirstId + control), MF_BYCOMMAND);
+    return state != static_cast<UINT>(-1) && (state & (MF_GRAYED | MF_DISABLED)) == 0;
+  }
   return IsWindowEnabled(controls_[control]) != FALSE;
 }
 
 void EditWindow::setEnabled(window::ControlId control, bool enabled) {
+  if (controls_[control] == nullptr) {
+    EnableMenuItem(menus_[control], static_cast<UINT>(kFirstId + control),
+                   MF_BYCOMMAND | (enabled ? MF_ENABLED : MF_GRAYED));
+    return;
+  }
   EnableWindow(controls_[control], enabled ? TRUE : FALSE);
 }
 
@@ -503,8 +604,21 @@ void EditWindow::showError(const std::string& message) { win32::showError(hwnd_,
 
 void EditWindow::quit(int) { DestroyWindow(hwnd_); }
 
-bool EditWindow::preTranslate(const MSG& message) {
-  if (message.message != WM_KEYDOWN || ended()) return false;
+std::optional<std::filesystem::path> EditWindow::chooseFile(const window::FileDialog& dialog) {
+  return win32::chooseFile(hwnd_, dialog);
+}
+
+window::ImportAnswer EditWindow::importDialog(const window::ImportDialog& dialog) {
+  return win32::importDialog(instance_, hwnd_, dialog);
+}
+
+bool EditWindow::preTranslate(MSG& message) {
+  if (ended()) return false;
+  if (keys_ != nullptr && (message.hwnd == hwnd_ || IsChild(hwnd_, message.hwnd)) &&
+      TranslateAcceleratorW(hwnd_, keys_, &message) != 0) {
+    return true;
+  }
+  if (message.message != WM_KEYDOWN) return false;
   if (message.hwnd != hwnd_ && !IsChild(hwnd_, message.hwnd)) return false;
   const int at = indexOf(message.hwnd);
   const auto from = at < 0 ? controls_.size() : static_cast<window::ControlId>(at);

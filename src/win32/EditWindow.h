@@ -2,7 +2,9 @@
 
 #include <windows.h>
 
+#include <filesystem>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -10,13 +12,15 @@
 #include "lifecycle/Editor.h"
 #include "lifecycle/Seams.h"
 #include "window/Driver.h"
+#include "window/Layout.h"
 
 namespace win32 {
 
 class Picture;
 
 // The window frmEdit as native controls: the controls of the design table and the system's
-// primitives on them. Every event goes to the shared driver (window/Driver.h), which runs the
+// primitives on them, the menus as the window's menu bar (above the client area, which keeps its
+// designed size). Every event goes to the shared driver (window/Driver.h), which runs the
 // editor's handler and shows the editor's Form through the primitives. It is the editor's
 // Screen: start-up asks it for the twips per pixel of its 96-per-inch logical pixels and has it
 // scale itself; the screen's own DPI (per monitor) multiplies on top of that.
@@ -43,9 +47,10 @@ class EditWindow final : public lifecycle::Screen, private window::View {
   // A control by its name ("cmdSave", "Text1(3)").
   HWND control(std::string_view name) const;
 
-  // The keys the window handles before the controls see them (Tab and Shift+Tab move the focus
-  // by the tab indices, the arrow keys between the option buttons). True when it was handled.
-  bool preTranslate(const MSG& message);
+  // The keys the window handles before the controls see them (the menu items' keys, Tab and
+  // Shift+Tab move the focus by the tab indices, the arrow keys between the option buttons).
+  // True when it was handled.
+  bool preTranslate(MSG& message);
 
   double twipsPerPixelY() const override;
   void scaleWindow(double factor) override;
@@ -55,6 +60,7 @@ class EditWindow final : public lifecycle::Screen, private window::View {
   LRESULT onMessage(UINT message, WPARAM w, LPARAM l);
 
   void build();
+  void addMenuEntry(const window::ControlDesign& design, int id);
   void place();
   void makeFonts();
   void fitRows();
@@ -75,10 +81,15 @@ class EditWindow final : public lifecycle::Screen, private window::View {
   void focus(window::ControlId control) override;
   void showError(const std::string& message) override;
   void quit(int status) override;
+  std::optional<std::filesystem::path> chooseFile(const window::FileDialog& dialog) override;
+  window::ImportAnswer importDialog(const window::ImportDialog& dialog) override;
 
   HINSTANCE instance_;
   HWND hwnd_ = nullptr;
-  std::vector<HWND> controls_;       // by position in the design table
+  std::vector<HWND> controls_;       // by position in the design table; none for the menus
+  HMENU menuBar_ = nullptr;
+  std::vector<HMENU> menus_;         // by position: each menu's own, and its items' menu
+  HACCEL keys_ = nullptr;            // the menu items' keys
   std::vector<COLORREF> textColours_;  // by position, for the text fields
   std::vector<HFONT> fonts_;         // by FontId
   std::unique_ptr<Picture> picture_;

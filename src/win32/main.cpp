@@ -65,10 +65,12 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show) {
   shell::RealDisk disk;
   lifecycle::SystemClock clock;
   lifecycle::FixedStartRandom random;
+  lifecycle::SystemBrowser browser;
   win32::MessageBoxes dialogs;
   win32::EditWindow window(instance, dialogs);
   dialogs.setOwner(window.handle());
-  lifecycle::Editor editor({disk, dialogs, clock, random, &window}, root);
+  lifecycle::Editor editor({disk, dialogs, clock, random, &window, &browser}, root,
+                           lifecycle::programFolder() / lifecycle::kGuideFile);
   window.attach(editor);
 
   if (!window.load()) return window.exitCode();

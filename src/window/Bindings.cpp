@@ -33,6 +33,18 @@ constexpr ClickBinding kClicks[] = {
     {"cmdSave", &Editor::cmdSave_Click},       {"cmdNewL", &Editor::cmdNewL_Click},
     {"cmdNewN", &Editor::cmdNewN_Click},       {"cmdDelLast", &Editor::cmdDelLast_Click},
     {"cmdMix", &Editor::cmdMix_Click},         {"cmdEnd", &Editor::cmdEnd_Click},
+    {"mnuHelpGuide", &Editor::mnuHelpGuide_Click},
+};
+
+constexpr ItemBinding kButtonItems[] = {
+    {"mnuFileExit", "cmdEnd"},   {"mnuTestNewStage", "cmdNewL"}, {"mnuTestDelLast", "cmdDelLast"},
+    {"mnuTestMix", "cmdMix"},    {"mnuHelpAbout", "cmdAbout"},
+};
+
+constexpr CommandBinding kCommands[] = {
+    {"cmdAbout", Command::About},
+    {"mnuFileImport", Command::ImportQuestions},
+    {"mnuFileExport", Command::ExportQuestions},
 };
 
 constexpr SelectBinding kSelections[] = {
@@ -46,6 +58,8 @@ constexpr SelectBinding kSelections[] = {
 std::span<const TextBinding> textFields() { return kTextFields; }
 std::span<const ClickBinding> clickHandlers() { return kClicks; }
 std::span<const SelectBinding> listSelections() { return kSelections; }
+std::span<const ItemBinding> buttonItems() { return kButtonItems; }
+std::span<const CommandBinding> commands() { return kCommands; }
 
 std::vector<ListView> listViews(const Form& f) {
   std::vector<std::string> folders;
@@ -64,7 +78,7 @@ std::vector<CaptionView> captionViews(const Form& f) {
 }
 
 std::vector<EnabledView> enabledViews(const Form& f) {
-  return {
+  std::vector<EnabledView> views{
       {"cmdSave", f.cmdSave.Enabled},       {"cmdEnd", f.cmdEnd.Enabled},
       {"cmdAbout", f.cmdAbout.Enabled},     {"cmdMix", f.cmdMix.Enabled},
       {"cmdNewL", f.cmdNewL.Enabled},       {"cmdNewN", f.cmdNewN.Enabled},
@@ -72,7 +86,14 @@ std::vector<EnabledView> enabledViews(const Form& f) {
       {"List2", f.List2.Enabled},           {"File1", f.File1.Enabled},
       {"File2", f.File2.Enabled},           {"Dir1", f.Dir1.Enabled},
       {"Label9", f.Label9.Enabled},         {"Label11", f.Label11.Enabled},
+      {"mnuFileImport", f.mnuFileImport.Enabled},
   };
+  for (const ItemBinding& item : kButtonItems) {
+    for (std::size_t i = 0, n = views.size(); i < n; ++i) {
+      if (views[i].control == item.button) views.push_back({item.item, views[i].enabled});
+    }
+  }
+  return views;
 }
 
 std::span<const OptionBinding> options() {

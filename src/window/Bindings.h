@@ -10,6 +10,7 @@
 #include "lifecycle/Editor.h"
 #include "lifecycle/Form.h"
 #include "window/CodePage.h"
+#include "window/Commands.h"
 
 namespace window {
 
@@ -26,13 +27,28 @@ struct TextBinding {
 };
 std::span<const TextBinding> textFields();
 
-// A button and the handler its click runs. cmdAbout is not among them: its help box reads and
-// changes nothing, and no handler of the editor runs for it.
+// A button or a menu item and the handler its click runs. cmdAbout is not among them: its help
+// box reads and changes nothing, and no handler of the editor runs for it.
 struct ClickBinding {
   std::string_view control;
   void (lifecycle::Editor::*handler)();
 };
 std::span<const ClickBinding> clickHandlers();
+
+// A menu item that does what a button does: chosen, it runs the button's binding, and it is
+// offered exactly while the button is.
+struct ItemBinding {
+  std::string_view item;
+  std::string_view button;
+};
+std::span<const ItemBinding> buttonItems();
+
+// A control and the command its click runs (window/Commands.h).
+struct CommandBinding {
+  std::string_view control;
+  Command command;
+};
+std::span<const CommandBinding> commands();
 
 // A list and the selection the user's choice of a row makes (the row, or -1 for none).
 struct SelectBinding {
@@ -60,6 +76,7 @@ struct EnabledView {
   std::string_view control;
   bool enabled;
 };
+// Every control whose availability the Form holds, and each menu item that stands for a button.
 std::vector<EnabledView> enabledViews(const lifecycle::Form& form);
 
 // Runs one handler at the event boundary. Returns nothing when it went through, else the
@@ -73,9 +90,6 @@ struct OptionBinding {
   int index;
 };
 std::span<const OptionBinding> options();
-
-// The help button: its box reads and changes nothing, and no handler of the editor runs for it.
-inline constexpr std::string_view kHelpButton = "cmdAbout";
 
 // The question's six fields, drawn red while the Form's Text1Red holds, else black.
 std::span<const std::string_view> questionFields();

@@ -112,6 +112,52 @@ std::u16string fromCodePage(std::string_view bytes) {
   return text;
 }
 
+std::string toUtf8(std::u16string_view text) {
+  std::string bytes;
+  bytes.reserve(text.size() * 2);
+  for (std::size_t i = 0; i < text.size();) {
+    const char32_t c = next(text, i);
+    appendUtf8(bytes, isHighHalf(c) || isLowHalf(c) ? 0xFFFD : c);
+  }
+  return bytes;
+}
+
+std::optional<std::u16string> fromUtf8(std::string_view bytes) {
+  std::u16string text;
+  text.reserve(bytes.size());
+  for (std::size_t i = 0; i < bytes.size();) {
+    const auto lead = static_cast<unsigned char>(bytes[i]);
+    if (lead < 0x80) {
+      text += static_cast<char16_t>(lead);
+      ++i;
+      continue;
+    }
+    // The length of the sequence and the smallest value it may carry (a smaller one is an
+    // overlong form of a shorter sequence).
+    std::size_t length = 0;
+    char32_t c = 0, least = 0;
+    if (lead >= 0xC2 && lead <= 0xDF) {
+      length = 2, c = lead & 0x1Fu, least = 0x80;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+      length = 3, c = lead & 0x0Fu, least = 0x800;
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+      length = 4, c = lead & 0x07u, least = 0x10000;
+    } else {
+      return std::nullopt;
+    }
+    if (bytes.size() - i < length) return std::nullopt;
+    for (std::size_t k = 1; k < length; ++k) {
+      const auto more = static_cast<unsigned char>(bytes[i + k]);
+      if ((more & 0xC0u) != 0x80u) return std::nullopt;
+      c = (c << 6) | (more & 0x3Fu);
+    }
+    if (c < least || c > 0x10FFFF || isHighHalf(c) || isLowHalf(c)) return std::nullopt;
+    append(text, c);
+    i += length;
+  }
+  return text;
+}
+
 std::optional<std::string> toCodePage(std::u16string_view text) {
   std::string bytes;
   bytes.reserve(text.size());

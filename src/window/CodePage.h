@@ -19,6 +19,13 @@ std::optional<std::string> toCodePage(std::u16string_view text);
 // Whether one character (a code point) has a byte in the code page.
 bool fitsCodePage(char32_t c);
 
+// UTF-8, the encoding of the editor's messages and of the text files it reads and writes, to
+// and from the window's UTF-16. toUtf8 writes half of a surrogate pair that has no other half
+// as U+FFFD; fromUtf8 gives nothing for bytes that are not UTF-8 (a broken or overlong
+// sequence, a surrogate, a value beyond U+10FFFF).
+std::string toUtf8(std::u16string_view text);
+std::optional<std::u16string> fromUtf8(std::string_view bytes);
+
 // What a text field may hold beyond the code page, by where its line goes.
 enum class FieldRule {
   // A line of 1.js or the result handler's address: the code page's characters only; any other

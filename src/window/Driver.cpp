@@ -3,16 +3,20 @@
 #include <algorithm>
 #include <stdexcept>
 
+#include "shell/Layout.h"
+#include "shell/Russian.h"
 #include "window/About.h"
 #include "window/Bindings.h"
 #include "window/Layout.h"
+#include "workbench/QuestionText.h"
 
 namespace window {
 
 namespace {
 
 bool takesFocus(Kind kind) {
-  return kind != Kind::Frame && kind != Kind::Label && kind != Kind::BorderLabel && kind != Kind::Image;
+  return kind != Kind::Frame && kind != Kind::Label && kind != Kind::BorderLabel && kind != Kind::Image &&
+         kind != Kind::Menu && kind != Kind::MenuItem;
 }
 
 std::vector<ControlId> sortedTabOrder() {
@@ -87,7 +91,14 @@ bool Driver::load() {
 }
 
 void Driver::clicked(ControlId control) {
-  const std::string_view name = controls()[control].name;
+  std::string_view name = controls()[control].name;
+  if (controls()[control].kind == Kind::MenuItem) {
+    // A toolkit offers no item that the Form does not; a key may still come for one.
+    if (!view_.enabled(control)) return;
+    for (const ItemBinding& item : buttonItems()) {
+      if (name == item.item) name = item.button;
+    }
+  }
   for (const ClickBinding& click : clickHandlers()) {
     if (name == click.control) return handle([this, h = click.handler] { (editor_->*h)(); });
   }
@@ -97,8 +108,9 @@ void Driver::clicked(ControlId control) {
       return handle([this, i = option.index] { editor_->selectOptIm(i); });
     }
   }
-  // The help box reads and changes nothing: no handler of the editor runs for it.
-  if (name == kHelpButton && !ended_ && !busy_) dialogs_.inform(aboutText(), aboutTitle());
+  for (const CommandBinding& command : commands()) {
+    if (name == command.control) return run(command.command);
+  }
 }
 
 void Driver::chosen(ControlId list, int row) {
@@ -130,6 +142,69 @@ ControlId Driver::nextFocus(ControlId from, bool back) const {
     if (view_.enabled(order[static_cast<std::size_t>(at)])) return order[static_cast<std::size_t>(at)];
   }
   return from;
+}
+
+void Driver::run(Command command) {
+  if (ended_ || busy_ || (editor_ == nullptr && command != Command::About)) return;
+  switch (command) {
+    // The help box reads and changes nothing: no handler of the editor runs for it.
+    case Command::About: return dialogs_.inform(aboutText(), aboutTitle());
+    case Command::ImportQuestions: return importQuestions();
+    case Command::ExportQuestions: return exportQuestions();
+  }
+}
+
+template <typename Show>
+auto Driver::modal(Show show) {
+  busy_ = true;
+  auto answer = show();
+  busy_ = false;
+  return answer;
+}
+
+// The file, then the import's dialog on what the file holds, read again as often as the teacher
+// asks (after mending it), then the import from the start chosen there.
+void Driver::importQuestions() {
+  const lifecycle::EditorState& s = editor_->state();
+  const auto file = modal([&] { return view_.chooseFile(importFileDialog(s.ShellPath)); });
+  if (!file) return;
+  workbench::Position start{s.CurStage > 0 ? s.CurStage : 1, 1};
+  for (;;) {
+    std::optional<std::string> bytes;
+    workbench::Test test;
+    handle([&] {
+      bytes = editor_->readChosenFile(*file);
+      if (bytes) test = editor_->readTest();
+    });
+    if (ended_ || !bytes) return;
+    const workbench::ReadResult read = workbench::readQuestions(*bytes);
+    // A start in the stage after the last puts the questions into new stages only.
+    const int stages = std::min<int>(s.StageCount + 1, shell::kMaxStages);
+    const ImportDialog dialog{shell::utf8(*file), stages, start, [&](workbench::Position at) {
+                                const workbench::ImportPlan plan = workbench::planImport(read, test, at);
+                                return ImportPreview{plan.summary(), plan.problems.empty()};
+                              }};
+    const ImportAnswer answer = modal([&] { return view_.importDialog(dialog); });
+    start = answer.start;
+    if (answer.choice == ImportAnswer::ReadAgain) continue;
+    if (answer.choice == ImportAnswer::Import) {
+      const workbench::ImportPlan plan = workbench::planImport(read, test, start);
+      if (plan.problems.empty()) handle([&] { editor_->importQuestions(read.questions, plan); });
+    }
+    return;
+  }
+}
+
+// The test read as it is on disk, the file named (the course name offered), then written.
+void Driver::exportQuestions() {
+  std::optional<workbench::Test> test;
+  handle([&] { test = editor_->readTest(); });
+  if (ended_ || !test) return;
+  const auto file =
+      modal([&] { return view_.chooseFile(exportFileDialog(editor_->state().ShellPath, test->course)); });
+  if (!file) return;
+  const std::string bytes = workbench::writeQuestions(*test);
+  handle([&] { editor_->writeChosenFile(*file, bytes); });
 }
 
 // The event boundary: texts in, the handler, everything out, and the end of the run when the

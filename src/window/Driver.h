@@ -10,6 +10,7 @@
 #include "lifecycle/Editor.h"
 #include "lifecycle/Seams.h"
 #include "window/CodePage.h"
+#include "window/Commands.h"
 
 namespace window {
 
@@ -53,6 +54,10 @@ class View {
   virtual void focus(ControlId control) = 0;
   // The box of an error that ends the editor (UTF-8), titled as the window.
   virtual void showError(const std::string& message) = 0;
+  // The system's file dialog: the file chosen, or nothing when the teacher cancelled.
+  virtual std::optional<std::filesystem::path> chooseFile(const FileDialog& dialog) = 0;
+  // The import's dialog, until the teacher presses one of its buttons or closes it (Отмена).
+  virtual ImportAnswer importDialog(const ImportDialog& dialog) = 0;
   // The window goes and the program is to end with this status.
   virtual void quit(int status) = 0;
 };
@@ -75,9 +80,9 @@ class Driver {
   // the error having been reported.
   bool load();
 
-  // The user's events: a button or an option button clicked, a list's row chosen (by a click or
-  // an arrow key; -1 for none), and the window asked to close. closing() tells whether the window
-  // may go: the answer Отмена to the question about an unsaved question keeps it.
+  // The user's events: a button, an option button or a menu item clicked, a list's row chosen (by
+  // a click or an arrow key; -1 for none), and the window asked to close. closing() tells whether
+  // the window may go: the answer Отмена to the question about an unsaved question keeps it.
   void clicked(ControlId control);
   void chosen(ControlId list, int row);
   bool closing();
@@ -108,6 +113,12 @@ class Driver {
 
   template <typename Call>
   void handle(Call call);
+  // A dialog of a command, shown while the driver takes no other event.
+  template <typename Show>
+  auto modal(Show show);
+  void run(Command command);
+  void importQuestions();
+  void exportQuestions();
   void collect();
   void redraw();
   void end(int status);

@@ -68,6 +68,20 @@ constexpr ControlDesign kControls[] = {
     {"Label20",  "Frame3", K::Label,  "Выбрать файл с рисунком для вопроса =>", 360, 1080, 1572, 672, 45, F::A9b},
     {"optIm(1)", "Frame4", K::Option, "Да", 240, 432, 1092, 228, 48, F::A7_5b},
     {"optIm(0)", "Frame4", K::Option, "Нет", 216, 216, 1056, 192, 47, F::A7_5b, Initial::Selected},
+
+    // The menu bar. An item that does what a button does is bound to that button (Bindings).
+    {"mnuFile",         W,         K::Menu,     "&Файл", 0, 0, 0, 0, -1, F::None},
+    {"mnuFileImport",   "mnuFile", K::MenuItem, "&Импорт вопросов из текста…", 0, 0, 0, 0, -1, F::None},
+    {"mnuFileExport",   "mnuFile", K::MenuItem, "&Сохранить вопросы в текст…", 0, 0, 0, 0, -1, F::None},
+    {"mnuFileBar",      "mnuFile", K::MenuItem, "-", 0, 0, 0, 0, -1, F::None},
+    {"mnuFileExit",     "mnuFile", K::MenuItem, "&Выход", 0, 0, 0, 0, -1, F::None},
+    {"mnuTest",         W,         K::Menu,     "&Тест", 0, 0, 0, 0, -1, F::None},
+    {"mnuTestNewStage", "mnuTest", K::MenuItem, "Создать новый &этап", 0, 0, 0, 0, -1, F::None},
+    {"mnuTestDelLast",  "mnuTest", K::MenuItem, "&Удалить последний этап…", 0, 0, 0, 0, -1, F::None},
+    {"mnuTestMix",      "mnuTest", K::MenuItem, "&Смена порядка следования вопросов", 0, 0, 0, 0, -1, F::None},
+    {"mnuHelp",         W,         K::Menu,     "&Справка", 0, 0, 0, 0, -1, F::None},
+    {"mnuHelpGuide",    "mnuHelp", K::MenuItem, "&Руководство", 0, 0, 0, 0, -1, F::None, Initial::Normal, "F1"},
+    {"mnuHelpAbout",    "mnuHelp", K::MenuItem, "&О программе", 0, 0, 0, 0, -1, F::None},
 };
 // clang-format on
 
@@ -98,6 +112,12 @@ const ControlDesign* findControl(std::string_view name) {
 
 bool wrapsCaption(const ControlDesign& design) {
   return design.height >= 2 * 20 * fontDesign(design.font).points;
+}
+
+int labelWidth(int designed, int caption) { return caption > designed ? caption : designed; }
+
+bool isSeparator(const ControlDesign& design) {
+  return design.kind == Kind::MenuItem && design.caption == "-";
 }
 
 }  // namespace window

@@ -7,7 +7,11 @@ import { tmpdir } from 'node:os';
 import { join } from 'node:path';
 import { SHAPES, SAMPLE, REPO, listFiles, readLines, readKey, readPage } from './shell-files.mjs';
 
+// The example of a text file of questions for the import lies in the root beside the test; it is
+// no file of the test.
+const EXAMPLE = 'import-example.txt';
 const files = listFiles(SAMPLE).sort();
+const testFiles = files.filter((f) => f !== EXAMPLE);
 const stageFolders = [...new Set(files.filter((f) => /^\d\//.test(f)).map((f) => f[0]))].sort();
 const pictures = files.filter((f) => f.startsWith('pics/')).map((f) => f.slice(5));
 const slots = stageFolders.length * 10;
@@ -18,8 +22,8 @@ function layoutOf(file) {
 }
 
 describe('files of the model shell', () => {
-  it('are the root pages, 1.js, six stage folders of ten pages and the pictures, nothing else', () => {
-    const expected = ['1.js', 'index.html', 'index1.html', 'title.html'];
+  it('are the root pages, 1.js, six stage folders of ten pages and the pictures, and the example of questions', () => {
+    const expected = ['1.js', 'index.html', 'index1.html', 'title.html', EXAMPLE];
     for (let s = 0; s < 6; s++) for (let q = 0; q < 10; q++) expected.push(`${s}/${q}.html`);
     for (let n = 1; n <= pictures.length; n++) expected.push(`pics/${n}.gif`);
     assert.deepEqual(files, expected.sort());
@@ -29,7 +33,7 @@ describe('files of the model shell', () => {
   });
 
   it('each text file has its head lines and fits its tail, in Windows-1251 with CR LF only', () => {
-    for (const file of files.filter((f) => !f.endsWith('.gif'))) {
+    for (const file of testFiles.filter((f) => !f.endsWith('.gif'))) {
       const bytes = readFileSync(join(SAMPLE, file));
       const { head, tail } = layoutOf(file);
       assert.ok(!bytes.includes(0x98), `${file}: byte 0x98 is not a Windows-1251 character`);

@@ -87,8 +87,9 @@ TEST(Save, BeforeAnyQuestionOnlyTheSettingsAreWritten) {
 // The operations of the clicks since `failAt(0)` that change the disk, with paths relative to
 // the root.
 std::vector<std::string> changesMade(Session& s) {
-  static const std::set<std::string> changing{"putFile", "renameFile", "deleteFile",
-                                              "makeFolder", "removeFolder", "syncFolder"};
+  static const std::set<std::string> changing{"putFile",    "putFileUnsynced", "syncFile",
+                                              "renameFile", "deleteFile",      "makeFolder",
+                                              "removeFolder", "syncFolder"};
   std::vector<std::string> out;
   for (const auto& op : s.h->ownDisk.log()) {
     if (changing.count(op.name) != 0) {
@@ -109,8 +110,9 @@ TEST(Save, OnlyTheFilesWhoseBytesChangeAreWritten) {
   changesMade(s);
   s.form().Text1[0] = "changed text";
   s.editor().cmdSave_Click();
-  EXPECT_EQ(changesMade(s), (std::vector<std::string>{"putFile 2/.3.html.tmp",
-                                                      "renameFile 2/.3.html.tmp", "syncFolder 2"}));
+  EXPECT_EQ(changesMade(s),
+            (std::vector<std::string>{"putFileUnsynced 2/.3.html.tmp", "syncFile 2/.3.html.tmp",
+                                      "renameFile 2/.3.html.tmp", "syncFolder 2"}));
   EXPECT_EQ(crlfLines(s.root() / "2" / "3.html")[5], "changed text");
 
   s.form().Text1[1] = "changed answer";

@@ -18,6 +18,7 @@
 #include "shell/ShellError.h"
 #include "support/Fixtures.h"
 #include "support/Invariants.h"
+#include "workbench/QuestionText.h"
 
 namespace {
 
@@ -190,6 +191,19 @@ std::vector<Operation> operations() {
   // Nothing to write: only the look-ups that find every file as the editor has it.
   ops.push_back({"exit, nothing changed", {}, {}, [](Session& s) { s.chooseQuestion(2, 2); },
                  [](Session& s) { s.editor().cmdEnd_Click(); }, {}, {}});
+  // Thirty questions from stage 5 of six, all with the right answer 2: stages 5 and 6 replaced
+  // in their pages, a seventh made from the sixth's (so each of its pages traces to one there).
+  auto planned = std::make_shared<std::pair<workbench::ReadResult, workbench::ImportPlan>>();
+  std::map<int, std::string> imported;
+  for (int slot = shell::answerSlot(5, 1); slot <= shell::answerSlot(6, 10); ++slot) imported[slot] = "2";
+  ops.push_back({"import 30 questions from stage 5", {}, {},
+                 [planned](Session& s) {
+                   s.chooseQuestion(5, 3);
+                   planned->first = workbench::readQuestions(support::questionsText(30));
+                   planned->second = workbench::planImport(planned->first, s.editor().readTest(), {5, 1});
+                 },
+                 [planned](Session& s) { s.editor().importQuestions(planned->first.questions, planned->second); },
+                 {}, imported});
   ops.push_back({"mix a full test of 10 stages", {.stageFolders = 10}, {},
                  [](Session& s) { s.chooseQuestion(4, 5); },
                  [](Session& s) { s.editor().cmdMix_Click(); }, {}, {}});

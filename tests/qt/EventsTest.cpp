@@ -5,7 +5,13 @@
 
 #include <cstdlib>
 
+#include <QAction>
 #include <QApplication>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTest>
 #include <QBuffer>
 #include <QKeyEvent>
 #include <QProcess>
@@ -15,6 +21,7 @@
 #include "Rig.h"
 #include "lifecycle/ShellRoot.h"
 #include "shell/ShellError.h"
+#include "window/About.h"
 #include "window/CodePage.h"
 #include "qt/Widgets.h"
 
@@ -22,6 +29,7 @@ namespace qttest {
 namespace {
 
 std::vector<std::string> lines(const fs::path& file) { return support::crlfLines(file); }
+
 
 TEST(Events, ChoosingAndSavingAQuestion) {
   Started s;
@@ -215,6 +223,60 @@ TEST(Events, HandlerErrorEndsWithoutShutdown) {
   EXPECT_FALSE(r.editor.unloaded());
   EXPECT_EQ(r.writes(), 0);
   EXPECT_EQ(r.errors.size(), 1u);
+}
+
+// The menus open under the mouse and by Alt and their letters, and their items run what they
+// stand for; an item's key runs it with no menu open.
+TEST(Events, MenusOpenByMouseAndKeys) {
+  Started s;
+  Rig& r = *s.rig;
+  QMenuBar* bar = r.window.menuBar();
+  QMenu* help = r.window.action("mnuHelp")->menu();
+  QTest::mouseClick(bar, Qt::LeftButton, {}, bar->actionGeometry(r.window.action("mnuHelp")).center());
+  ASSERT_TRUE(help->isVisible());
+  QTest::mouseClick(help, Qt::LeftButton, {}, help->actionGeometry(r.window.action("mnuHelpAbout")).center());
+  ASSERT_EQ(r.dialogs.shown.size(), 1u);
+  EXPECT_EQ(r.dialogs.shown[0].text, window::aboutText());
+  EXPECT_FALSE(help->isVisible());
+
+  chooseItem(&r.window, u'т', u'э');  // "Создать новый &этап"
+  ASSERT_TRUE(r.errors.empty());
+  EXPECT_TRUE(fs::is_directory(s.root() / "6"));
+  EXPECT_FALSE(r.window.action("mnuFileImport")->isEnabled());
+  EXPECT_FALSE(r.window.action("mnuTestNewStage")->isEnabled());
+  EXPECT_FALSE(r.window.action("mnuTestMix")->isEnabled());
+  EXPECT_TRUE(r.window.action("mnuFileExport")->isEnabled());
+
+  QTest::keyClick(&r.window, Qt::Key_F1);  // the guide: none beside this program
+  ASSERT_EQ(r.dialogs.shown.size(), 2u);
+  EXPECT_NE(r.dialogs.shown[1].text.find("Руководство не найдено"), std::string::npos);
+}
+
+// A file with mistakes, through the menu, the file dialog and the import's dialog: each mistake
+// named with its line, Импортировать not offered, nothing written. (The imports that go through,
+// and the test written out, are driven through this window by edit_flow for the browser tests.)
+TEST(Events, AFileWithMistakesIsShownWithItsLinesAndWritesNothing) {
+  Started s;
+  Rig& r = *s.rig;
+  support::TempDir out;
+  const fs::path text = out.path() / "вопросы.txt";
+  std::string mistaken = support::questionsText(20);
+  mistaken.insert(mistaken.find("Ответ: Б"), "Д) лишний ответ\r\n");
+  mistaken.replace(mistaken.rfind("Ответ: Б"), std::string("Ответ: Б").size(), "Ответ: Ж");
+  support::writeBytes(text, mistaken);
+  const auto before = support::snapshot(s.root());
+  answerFile(text);
+  QString said;
+  whenModal(isImportDialog, [&](QWidget* w) {
+    said = w->findChild<QPlainTextEdit*>("summary")->toPlainText();
+    EXPECT_FALSE(w->findChild<QPushButton*>("import")->isEnabled());
+    click(w->findChild<QPushButton*>("cancel"));
+  });
+  chooseItem(&r.window, u'ф', u'и');
+  EXPECT_TRUE(said.contains(QString::fromUtf8("строка 6: у вопроса 1 пять ответов")) &&
+              said.contains(QString::fromUtf8("строка 140:")))
+      << said.toStdString();
+  EXPECT_EQ(support::snapshot(s.root()), before);
 }
 
 TEST(ShellRoot, ProgramFolderWithTheAnswerKeyElseWorkingFolder) {

@@ -2,9 +2,17 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QComboBox>
+#include <QFileDialog>
 #include <QKeyEvent>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QPointer>
+#include <QPushButton>
 #include <QTest>
+#include <QTimer>
 #include <gtest/gtest.h>
+#include <memory>
 
 namespace qttest {
 
@@ -24,7 +32,7 @@ int Rig::writesOf(const fs::path& file) const {
 int Rig::writes() const {
   int n = 0;
   for (const auto& op : disk.log()) {
-    n += op.name == "putFile" || op.name == "renameFile" || op.name == "deleteFile" ||
+    n += op.name == "putFile" || op.name == "putFileUnsynced" || op.name == "renameFile" || op.name == "deleteFile" ||
          op.name == "makeFolder" || op.name == "removeFolder";
   }
   return n;
@@ -103,6 +111,79 @@ QString textOf(const QWidget* field) {
     return text->document()->toRawText();
   }
   return {};
+}
+
+void whenModal(std::function<bool(QWidget*)> is, std::function<void(QWidget*)> act) {
+  auto* timer = new QTimer;
+  auto ticks = std::make_shared<int>(0);
+  QObject::connect(timer, &QTimer::timeout, [timer, ticks, is, act] {
+    QWidget* dialog = QApplication::activeModalWidget();
+    if (++*ticks == 500) {
+      ADD_FAILURE() << "no dialog came that the test waited for";
+      if (auto* shown = qobject_cast<QDialog*>(dialog)) shown->reject();
+    }
+    if (*ticks >= 500 || (dialog != nullptr && is(dialog))) {
+      timer->stop();
+      timer->deleteLater();
+      if (*ticks < 500) act(dialog);
+    }
+  });
+  timer->start(20);
+}
+
+void answerFile(const fs::path& file) {
+  // The dialog may set its own name after it shows: the file is chosen until the dialog goes.
+  auto dialog = std::make_shared<QPointer<QFileDialog>>();
+  auto seen = std::make_shared<bool>(false);
+  auto ticks = std::make_shared<int>(0);
+  auto* timer = new QTimer;
+  QObject::connect(timer, &QTimer::timeout, [timer, ticks, seen, dialog, file] {
+    if (!*seen) {
+      *dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+      *seen = !dialog->isNull();
+    }
+    const bool late = ++*ticks > 500;
+    if (late) ADD_FAILURE() << "the file dialog did not take " << file;
+    if (late || (*seen && (dialog->isNull() || !(*dialog)->isVisible()))) {
+      timer->stop();
+      timer->deleteLater();
+      return;
+    }
+    if (!*seen) return;
+    // As a teacher types it into the name field.
+    if (auto* name = (*dialog)->findChild<QLineEdit*>("fileNameEdit")) name->setText(QString::fromStdString(file.string()));
+    static_cast<QDialog*>(dialog->data())->accept();
+  });
+  timer->start(20);
+}
+
+bool isFileDialog(QWidget* dialog) { return qobject_cast<QFileDialog*>(dialog) != nullptr; }
+bool isImportDialog(QWidget* dialog) { return dialog->findChild<QPlainTextEdit*>("summary") != nullptr; }
+
+void press(QWidget* to, char16_t letter, Qt::KeyboardModifiers modifiers) {
+  const auto key = static_cast<Qt::Key>(QChar(letter).toUpper().unicode());
+  QTest::sendKeyEvent(QTest::Click, to, key, QString(QChar{letter}), modifiers);
+}
+
+void chooseItem(QWidget* window, char16_t menu, char16_t item) {
+  window->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(window));
+  press(window, menu, Qt::AltModifier);
+  auto* open = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+  ASSERT_NE(open, nullptr) << "no menu opened by Alt";
+  press(open, item);
+}
+
+void answerImport(const fs::path& file, int stage, int question, QString* summary) {
+  answerFile(file);
+  whenModal(isImportDialog, [stage, question, summary](QWidget* w) {
+    w->findChild<QComboBox*>("stage")->setCurrentIndex(stage - 1);
+    w->findChild<QComboBox*>("question")->setCurrentIndex(question - 1);
+    if (summary != nullptr) *summary = w->findChild<QPlainTextEdit*>("summary")->toPlainText();
+    auto* import = w->findChild<QPushButton*>("import");
+    EXPECT_TRUE(import->isEnabled()) << w->findChild<QPlainTextEdit*>("summary")->toPlainText().toStdString();
+    click(import->isEnabled() ? import : w->findChild<QPushButton*>("cancel"));
+  });
 }
 
 std::string bytes(std::initializer_list<unsigned char> codes) {

@@ -61,6 +61,21 @@ void typeInto(QWidget* field, const QString& text);  // at the end of the field'
 void pasteInto(QWidget* field, const QString& text);  // at the end of the field's text
 QString textOf(const QWidget* field);
 
+// Acts on the next modal dialog that `is` recognises, once it is up; a test that waits ten seconds
+// for it fails, and the dialog shown then is closed, so that nothing waits for ever.
+void whenModal(std::function<bool(QWidget*)> is, std::function<void(QWidget*)> act);
+bool isFileDialog(QWidget* dialog);
+// The next file dialog answered with this file.
+void answerFile(const fs::path& file);
+bool isImportDialog(QWidget* dialog);
+// A key as a keyboard with the letter gives it (shortcuts first, as the system's keys go).
+void press(QWidget* to, char16_t letter, Qt::KeyboardModifiers modifiers = Qt::NoModifier);
+// A menu's item chosen by the keyboard: Alt and the menu's letter, then the item's letter.
+void chooseItem(QWidget* window, char16_t menu, char16_t item);
+// The answers the next file dialog and the next import dialog give: the file, then the start
+// chosen and Импортировать pressed. `summary` receives what the import's dialog said.
+void answerImport(const fs::path& file, int stage, int question, QString* summary = nullptr);
+
 // Windows-1251 bytes spelled out, for comparing with the files.
 std::string bytes(std::initializer_list<unsigned char> codes);
 

@@ -192,12 +192,14 @@ void FailingDisk::before(const Call& call) {
   static const char* const kNames[] = {
       "readFile",  "renameFile", "deleteFile", "makeFolder", "removeFolder",
       "syncFolder", "listFolders", "listFiles", "fileExists", "folderExists",
-      "putFile",   "resolvedPath", "writable", "replaceBlocked", "stampFile"};
-  static_assert(std::size(kNames) == Call::StampFile + 1);
+      "putFile",   "resolvedPath", "writable", "replaceBlocked", "stampFile", "putFileUnsynced",
+      "syncFile"};
+  static_assert(std::size(kNames) == Call::SyncFile + 1);
   const fs::path& path = call.path;
   const bool changes = call.kind == Call::RenameFile || call.kind == Call::DeleteFile ||
                        call.kind == Call::MakeFolder || call.kind == Call::RemoveFolder ||
-                       call.kind == Call::SyncFolder || call.kind == Call::PutFile;
+                       call.kind == Call::SyncFolder || call.kind == Call::PutFile ||
+                       call.kind == Call::PutFileUnsynced || call.kind == Call::SyncFile;
   for (const auto& failing : failPaths) {
     if (failing == path) throw shell::ShellError(shell::utf8(path), "файл не читается (проверка)");
   }
@@ -210,7 +212,7 @@ void FailingDisk::before(const Call& call) {
   const char* name = kNames[call.kind];
   log_.push_back({name, path, call.to != nullptr ? *call.to : fs::path()});
   if (count_ == failAt_) {
-    if (halfway && call.kind == Call::PutFile) {
+    if (halfway && (call.kind == Call::PutFile || call.kind == Call::PutFileUnsynced)) {
       real_.putFile(path, call.bytes.substr(0, call.bytes.size() / 2));
     }
     if (halfway && call.kind == Call::MakeFolder) real_.makeFolder(path);
@@ -220,7 +222,7 @@ void FailingDisk::before(const Call& call) {
 }
 
 bool FailingDisk::stopsHalfway(const std::string& name) {
-  return name == "putFile" || name == "makeFolder";
+  return name == "putFile" || name == "putFileUnsynced" || name == "makeFolder";
 }
 
 bool FailingDisk::writable(const fs::path& f) {
@@ -260,8 +262,25 @@ float ScriptedRandom::next() {
   return r;
 }
 
-Harness::Harness(const fs::path& root, shell::Disk* disk)
-    : editor({disk != nullptr ? *disk : ownDisk, dialogs, clock, random, nullptr}, root) {}
+std::string questionsText(int count, int first, const std::string& right) {
+  std::string out;
+  for (int n = first; n < first + count; ++n) {
+    out += std::to_string(n) + ". Вопрос " + std::to_string(n) + "\r\n";
+    for (const char* label : {"А", "Б", "В", "Г"}) {
+      out += std::string(label) + ") ответ " + std::to_string(n) + label + "\r\n";
+    }
+    out += "Ответ: " + right + "\r\n\r\n";
+  }
+  return out;
+}
+
+bool RecordingBrowser::open(const std::string& fileOrAddress) {
+  opened.push_back(fileOrAddress);
+  return starts;
+}
+
+Harness::Harness(const fs::path& root, shell::Disk* disk, const fs::path& guide)
+    : editor({disk != nullptr ? *disk : ownDisk, dialogs, clock, random, nullptr, &browser}, root, guide) {}
 
 Session::Session(const ShellPlan& plan, const std::function<void(const fs::path&)>& change) {
   buildShell(dir.path(), plan);

@@ -53,6 +53,10 @@ std::vector<std::string> titleLines(int stageCount);
 std::vector<std::string> index1Lines();
 std::vector<std::string> indexLines();
 
+// A text file of questions as a teacher writes one, in UTF-8: question n (from `first`) reads
+// "Вопрос n", its answers "ответ 1" to "ответ 4", the right one `right` (a letter А..Г).
+std::string questionsText(int count, int first = 1, const std::string& right = "Б");
+
 // The answer a fixture shell holds for a slot: "1".."4", different for neighbouring slots.
 std::string fixtureAnswer(int slot);
 
@@ -145,13 +149,23 @@ class ScriptedRandom final : public lifecycle::Random {
   lifecycle::FixedStartRandom own_;
 };
 
-// An editor on a shell with recording seams, not yet started.
+// The pages asked for, and whether the browser is to start.
+class RecordingBrowser final : public lifecycle::Browser {
+ public:
+  std::vector<std::string> opened;
+  bool starts = true;
+  bool open(const std::string& fileOrAddress) override;
+};
+
+// An editor on a shell with recording seams, not yet started; `guide` is where it looks for the
+// teacher's guide.
 struct Harness {
-  explicit Harness(const fs::path& root, shell::Disk* disk = nullptr);
+  explicit Harness(const fs::path& root, shell::Disk* disk = nullptr, const fs::path& guide = {});
   FailingDisk ownDisk;
   RecordingDialogs dialogs;
   FixedClock clock;
   ScriptedRandom random;
+  RecordingBrowser browser;
   lifecycle::Editor editor;
   const lifecycle::EditorState& state() const { return editor.state(); }
   lifecycle::Form& form() { return editor.form; }

@@ -16,7 +16,7 @@ class ForwardingDisk : public shell::Disk {
   struct Call {
     enum Kind { ReadFile, RenameFile, DeleteFile, MakeFolder, RemoveFolder, SyncFolder,
                 ListFolders, ListFiles, FileExists, FolderExists, PutFile, ResolvedPath, Writable,
-                ReplaceBlocked, StampFile } kind;
+                ReplaceBlocked, StampFile, PutFileUnsynced, SyncFile } kind;
     const fs::path& path;
     const fs::path* to = nullptr;  // renameFile: the new name
     std::string_view bytes{};      // putFile: the content
@@ -66,6 +66,14 @@ class ForwardingDisk : public shell::Disk {
   void putFile(const fs::path& f, std::string_view bytes) override {
     before({Call::PutFile, f, nullptr, bytes});
     real_.putFile(f, bytes);
+  }
+  void putFileUnsynced(const fs::path& f, std::string_view bytes) override {
+    before({Call::PutFileUnsynced, f, nullptr, bytes});
+    real_.putFileUnsynced(f, bytes);
+  }
+  void syncFile(const fs::path& f) override {
+    before({Call::SyncFile, f});
+    real_.syncFile(f);
   }
   fs::path resolvedPath(const fs::path& f) override {
     before({Call::ResolvedPath, f});

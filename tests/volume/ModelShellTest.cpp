@@ -11,6 +11,7 @@
 #include "shell/Layout.h"
 #include "support/Fixtures.h"
 #include "support/Invariants.h"
+#include "workbench/QuestionText.h"
 
 namespace {
 
@@ -121,3 +122,23 @@ TEST(ModelShell, ASeventhStageIsEnteredKeptAcrossARestartAndMixedWithItsAnswers)
 }
 
 }  // namespace
+
+// The model test written out as text and imported back from question 1 of stage 1: no byte of it
+// changes.
+TEST(ModelShell, WrittenOutAsTextAndImportedBackItIsTheSame) {
+  support::TempDir dir;
+  const fs::path root = dir.path() / "shell";
+  fs::copy(MODEL_SHELL_DIR, root, fs::copy_options::recursive);
+  const auto before = support::snapshot(root);
+  support::Harness h(root);
+  h.editor.Form_Load();
+  const workbench::Test test = h.editor.readTest();
+  ASSERT_EQ(test.stages.size(), 6u);
+  const workbench::ReadResult read = workbench::readQuestions(workbench::writeQuestions(test));
+  ASSERT_EQ(read.questions.size(), 60u) << ::testing::PrintToString(read.problems.size());
+  const workbench::ImportPlan plan = workbench::planImport(read, test, {1, 1});
+  ASSERT_TRUE(plan.problems.empty());
+  h.editor.importQuestions(read.questions, plan);
+  EXPECT_EQ(support::snapshot(root), before)
+      << ::testing::PrintToString(support::differences(before, support::snapshot(root)));
+}

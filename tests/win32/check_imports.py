@@ -28,7 +28,8 @@ import sys
 import tempfile
 
 SYSTEM_DLLS = {"kernel32.dll", "user32.dll", "gdi32.dll", "gdiplus.dll", "shlwapi.dll",
-               "ole32.dll", "msvcrt.dll", "comctl32.dll", "advapi32.dll", "shell32.dll"}
+               "ole32.dll", "msvcrt.dll", "comctl32.dll", "advapi32.dll", "shell32.dll",
+               "comdlg32.dll"}
 
 # The headers of those DLLs and of SHCORE (shellscalingapi.h). The C library's headers are
 # not guarded by the Windows version and GDI+'s newest functions (1.1) came with Vista: the

@@ -232,8 +232,265 @@ def window_at(dpi, editor, ox, oy, places, screenshot):
     print(f"at {dpi} DPI: Label15's caption {len(ink)} pixels wide, {ratio:.3f} of its width at 96")
     if abs(ratio - dpi / 96) > 0.08 * dpi / 96:
         fail(f"at {dpi} DPI Label15's caption did not grow by {dpi / 96:g}")
+    whole_captions(dpi, ox, oy, places, pixel)
     editor.kill()
     editor.wait()
+
+
+def whole_captions(dpi, ox, oy, places, pixel):
+    """No caption is cut: in each one-line label that ends in a colon, the last glyph drawn is a
+    whole colon (two dots one over the other, as wide as that of Label14, which has room to
+    spare); a caption cut at its label's edge loses its colon or half of it."""
+    scale = dpi / 96 / 12
+    dark = lambda p: sum(p) < 250
+
+    def last_glyph(name):
+        left, top, w, h = places[name]
+        # Up to the next control shown on the same line, which the label may reach under (File1
+        # and Dir1 lie hidden under Frame2).
+        stop = left + w + 240
+        for other, (l2, t2, w2, h2) in places.items():
+            if other in (name, "File1", "Dir1") or w2 == 0:
+                continue
+            if l2 > left + w // 2 and t2 < top + h and t2 + h2 > top:
+                stop = min(stop, l2)
+        x0, x1 = round(ox + left * scale), round(ox + stop * scale) - 1
+        rows = range(round(oy + top * scale), round(oy + (top + h) * scale))
+        columns = [x for x in range(x0, x1) if any(dark(pixel(x, y)) for y in rows)]
+        glyph = [columns[-1]]
+        for x in reversed(columns[:-1]):
+            if glyph[-1] - x > 1:
+                break
+            glyph.append(x)
+        inked = [y for y in rows if any(dark(pixel(x, y)) for x in glyph)]
+        blobs = sum(1 for i, y in enumerate(inked) if i == 0 or y - inked[i - 1] > 1)
+        return len(glyph), blobs
+
+    width, _ = last_glyph("Label14")
+    for name in ("Label1", "Label2", "Label16", "Label17", "Label18", "Label19"):
+        w, blobs = last_glyph(name)
+        if blobs != 2 or abs(w - width) > 1:
+            fail(f"at {dpi} DPI the caption of {name} ends in a glyph {w} pixels wide in {blobs} parts, "
+                 f"not in a whole colon ({width} pixels, 2 parts): it is cut")
+    print(f"at {dpi} DPI: every one-line caption ends in its whole colon")
+
+
+def keys_to(target, *names):
+    """Keys typed into a window: with no window manager the keyboard follows the pointer."""
+    at = dict(v.split("=") for v in run("xdotool", "getwindowgeometry", "--shell", target).split())
+    run("xdotool", "mousemove", str(int(at["X"]) + int(at["WIDTH"]) // 2), str(int(at["Y"]) + 8))
+    time.sleep(0.5)
+    run("xdotool", "key", "--delay", "80", *names)
+    time.sleep(0.5)
+
+
+def new_window(name, editor, besides=(), what=None):
+    """A visible window titled `name` other than those in `besides`, once it shows."""
+    for _ in range(80):
+        found = [w for w in visible_windows(name) if w not in besides]
+        if found:
+            time.sleep(0.5)
+            return found[0]
+        if editor.poll() is not None:
+            fail(f"the editor ended, with status {editor.returncode}, instead of showing {what or name}")
+        time.sleep(0.25)
+    fail(f"no window for {what or name}")
+
+
+def gone(name, window=None):
+    """Waits until no window titled `name` shows (or, given, that window of the title)."""
+    for _ in range(80):
+        shown = visible_windows(name)
+        if (window is None and not shown) or (window is not None and window not in shown):
+            return
+        time.sleep(0.25)
+    fail(f"the window {name} stayed open")
+
+
+def popup():
+    """The menu shown: a visible window of the program with no name and more than a dot, as x, y,
+    width, height."""
+    for _ in range(40):
+        found = subprocess.run(["xdotool", "search", "--onlyvisible", "--class", "test_editor.exe"],
+                               capture_output=True, text=True).stdout.split()
+        for window in found:
+            if subprocess.run(["xdotool", "getwindowname", window], capture_output=True, text=True).stdout.strip():
+                continue
+            at = dict(v.split("=") for v in run("xdotool", "getwindowgeometry", "--shell", window).split())
+            if int(at["HEIGHT"]) > 5:
+                return int(at["X"]), int(at["Y"]), int(at["WIDTH"]), int(at["HEIGHT"])
+        time.sleep(0.25)
+    fail("no menu opened")
+
+
+def menu_titles(ox, oy):
+    """The centres of the menu bar's titles, from their ink in the rows above the client area."""
+    shot, width, _ = screen()
+    columns = [x for x in range(ox, ox + 400)
+               if any(sum(shot[(y * width + x) * 3:(y * width + x) * 3 + 3]) < 200 for y in range(oy - 16, oy - 3))]
+    titles, start = [], None
+    for i, x in enumerate(columns):
+        if start is None:
+            start = x
+        if i + 1 == len(columns) or columns[i + 1] - x > 8:
+            titles.append((start + x) // 2)
+            start = None
+    return titles
+
+
+def settled(folder):
+    """The files of a folder once the editor's change has landed: no temporary or journal left,
+    and nothing changing for a second."""
+    last = None
+    for _ in range(120):
+        now = snapshot(folder)
+        if now == last and not any(os.path.basename(path).startswith(".") for path in now):
+            return now
+        last = now
+        time.sleep(1.0)
+    fail("the editor's change did not land within two minutes")
+
+
+def menus_and_import(wine, exe, sample, work, screenshot):
+    """The menus by the mouse and by the keys, the test written out as text and imported back (no
+    byte changes), a file with mistakes (each named with its line, nothing written), then thirty
+    questions in Windows-1251 with + marks from stage 5 and twenty in the Aiken form from stage 7
+    (stages 5 and 6 replaced, 7 and 8 added: counts, ordinals, key and settings)."""
+    imports = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "browser", "import")
+    shutil.rmtree(work, ignore_errors=True)
+    shutil.copytree(sample, work)
+    before = snapshot(work)
+    log_file = os.path.join(os.path.dirname(screenshot), "wine-menus.log")
+    editor = start_on(wine, exe, work, log_file)
+    window, (ox, oy) = window_origin(editor, "for the menus")
+    shots = os.path.dirname(screenshot)
+    windows_path = lambda path: "Z:" + path.replace("/", "\\")
+
+    # The mouse: Справка's title, then its item О программе: the box of "Справка".
+    titles = menu_titles(ox, oy)
+    if len(titles) != 3:
+        fail(f"{len(titles)} titles found in the menu bar, expected Файл, Тест and Справка")
+    run("xdotool", "mousemove", str(titles[2]), str(oy - 9), "click", "1")
+    x, y, w, h = popup()
+    run("import", "-window", "root", os.path.join(shots, "menu-help.png"))
+    run("xdotool", "mousemove", str(x + w // 2), str(y + 3 + (h - 6) * 3 // 4), "click", "1")
+    about = new_window("Лорвакс", editor, what="the box of О программе")
+    keys_to(about, "Return")
+    gone("Лорвакс")
+    print("PASS: the menu Справка opened under the mouse, and its item О программе showed its box")
+    # F1, the guide's key: no guide lies beside the program here, and a box says so.
+    keys_to(window, "F1")
+    guide = new_window("^Редактор теста$", editor, besides=[window], what="the box about the guide")
+    run("import", "-window", "root", os.path.join(shots, "guide-missing.png"))
+    keys_to(guide, "Return")
+    gone("^Редактор теста$", guide)
+    print("PASS: F1 runs Руководство: with no guide beside the program, a box says so")
+
+    # The keys: Alt+Ф, С: the save dialog offers the course's name in the test's folder.
+    keys_to(window, "alt+Cyrillic_ef")
+    popup()
+    run("import", "-window", "root", os.path.join(shots, "menu-file.png"))
+    keys_to(window, "Cyrillic_es")
+    save = new_window("^Сохранить вопросы в текст$", editor)
+    keys_to(save, "Return")
+    gone("^Сохранить вопросы в текст$")
+    text = os.path.join(work, "Основы информатики.txt")
+    if not os.path.exists(text) or open(text, "rb").read(3) != b"\xef\xbb\xbf":
+        fail("Alt+Ф, С and Enter wrote no text file with the course's name, in UTF-8 with its mark")
+
+    def import_file(path, stage=None, check=None):
+        title = "^Импорт вопросов из текста$"
+        keys_to(window, "alt+Cyrillic_ef")
+        popup()
+        keys_to(window, "Cyrillic_i")
+        chooser = new_window(title, editor)
+        put_clipboard(windows_path(path))
+        time.sleep(1.0)
+        keys_to(chooser, "ctrl+v", "Return")
+        gone(title, chooser)
+        dialog = new_window(title, editor, besides=[chooser], what="the import's dialog")
+        time.sleep(1.0)  # shown where it stays
+        if stage is not None:
+            keys_to(dialog, str(stage))
+        if check is not None:
+            check(dialog)
+        else:
+            keys_to(dialog, "Return")
+        gone(title, dialog)
+
+    import_file(text)
+    after = settled(work)
+    del after["Основы информатики.txt"]
+    if after != before:
+        fail(f"the test written out and imported back changed: {sorted(k for k in after if after[k] != before.get(k))}")
+    print("PASS: the test written out as text (Alt+Ф, С) and imported back (Alt+Ф, И) changed no byte")
+
+    def mistakes(dialog):
+        run("import", "-window", "root", os.path.join(shots, "import-mistakes.png"))
+        keys_to(dialog, "Tab", "Tab", "ctrl+a", "ctrl+c")
+        time.sleep(1.0)
+        said = subprocess.run(["xclip", "-selection", "clipboard", "-o"], capture_output=True).stdout.decode()
+        for line in ("строка 6:", "строка 9:", "строка 20:"):
+            if line not in said:
+                fail(f"the import's dialog does not say {line!r}: {said!r}")
+        keys_to(dialog, "Return", "Escape")  # Enter reads it again; Отмена by Escape
+
+    shutil.copy(os.path.join(imports, "mistakes.txt"), os.path.join(work, "..", "mistakes.txt"))
+    import_file(os.path.abspath(os.path.join(work, "..", "mistakes.txt")), check=mistakes)
+    if settled(work) != dict(before, **{"Основы информатики.txt": open(text, "rb").read()}):
+        fail("a file with mistakes changed the test")
+    print("PASS: a file with mistakes: each named with its line, nothing written")
+
+    import_file(os.path.abspath(os.path.join(imports, "thirty-1251.txt")), stage=5)
+    settled(work)
+    import_file(os.path.abspath(os.path.join(imports, "twenty-aiken.txt")), stage=7)
+    settled(work)
+    run("import", "-window", "root", os.path.join(shots, "imported.png"))
+    key = open(os.path.join(work, "1.js"), "rb").read().split(b"\r\n")
+    title = open(os.path.join(work, "title.html"), "rb").read().split(b"\r\n")
+    if key[1] != b"8" or title[6] != b"8":
+        fail(f"after the imports 1.js names {key[1]!r} stages and title.html {title[6]!r}")
+    right = {}
+    for name, first in (("thirty-1251.txt", 40), ("twenty-aiken.txt", 60)):
+        raw = open(os.path.join(imports, name), "rb").read()
+        blocks = (raw.decode("cp1251") if "1251" in name else raw.decode()).replace("\r\n", "\n").strip().split("\n\n")
+        for i, block in enumerate(blocks):
+            lines = block.split("\n")
+            if lines[-1].startswith("ANSWER: "):
+                right[first + i] = str("ABCD".index(lines[-1][8:]) + 1)
+            else:
+                answers = [l for l in lines if len(l) > 2 and l.lstrip("+")[1] == ")"]
+                right[first + i] = str(next(j for j, l in enumerate(answers) if l.startswith("+")) + 1)
+    for slot in range(40, 80):
+        page = open(os.path.join(work, str(slot // 10), f"{slot % 10}.html"), "rb").read().split(b"\r\n")
+        if page[1] != str(slot + 1).encode():
+            fail(f"slot {slot}: ordinal line {page[1]!r}")
+        if key[10 + 2 * slot] != right[slot].encode():
+            fail(f"slot {slot}: right answer {key[10 + 2 * slot]!r}, the file says {right[slot]}")
+    # The settings as they were: the title page but for its count, the other root pages whole.
+    model_title = before["title.html"].split(b"\r\n")
+    if [l for i, l in enumerate(title) if i != 6] != [l for i, l in enumerate(model_title) if i != 6]:
+        fail("the imports changed a setting in title.html")
+    for name in ("index.html", "index1.html"):
+        if open(os.path.join(work, name), "rb").read() != before[name]:
+            fail(f"the imports changed {name}")
+    for folder in ("0", "1", "2", "3", "pics"):
+        for name in os.listdir(os.path.join(work, folder)):
+            path = os.path.join(folder, name)
+            if open(os.path.join(work, path), "rb").read() != before[path]:
+                fail(f"{path} changed")
+    keys_to(window, "alt+Cyrillic_ef")
+    popup()
+    keys_to(window, "Cyrillic_ve")  # Выход
+    try:
+        status = editor.wait(timeout=30)
+    except subprocess.TimeoutExpired:
+        editor.kill()
+        fail("Alt+Ф, В did not end the editor")
+    if status != 0 or key != open(os.path.join(work, "1.js"), "rb").read().split(b"\r\n"):
+        fail(f"after Выход: status {status}, or 1.js changed")
+    print("PASS: thirty questions (Windows-1251, +) from stage 5 and twenty (Aiken) from stage 7: stages 5 "
+          "and 6 replaced, 7 and 8 added; counts, ordinals and key right; Выход from the menu")
 
 
 def main():
@@ -411,6 +668,8 @@ def main():
     print(f"PASS: a note for the refused π; after {leaving}, 2/3.html line 9 (with references) "
           "and 1.js line 56 changed, every other byte the same")
 
+    if wine != "-":
+        menus_and_import(wine, exe, sample, work, screenshot)
     broken_shell(wine, exe, sample, work, log_file,
                  os.path.join(os.path.dirname(screenshot), "error-box.png"))
 

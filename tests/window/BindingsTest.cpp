@@ -28,7 +28,18 @@ TEST(Bindings, NameControlsOfTheKindsTheyDrive) {
     EXPECT_TRUE(slots.insert(&field.slot(form)).second) << field.control << " shares its slot";
   }
   EXPECT_EQ(slots.size(), 11u);
-  for (const auto& click : window::clickHandlers()) EXPECT_EQ(kindOf(click.control), Kind::Button);
+  std::set<std::string_view> bound;  // the controls with a click or a command of their own
+  for (const auto& click : window::clickHandlers()) bound.insert(click.control);
+  for (const auto& command : window::commands()) bound.insert(command.control);
+  for (const auto name : bound) {
+    const Kind kind = kindOf(name);
+    EXPECT_TRUE(kind == Kind::Button || kind == Kind::MenuItem) << name;
+  }
+  // A menu item that stands for a button has no binding of its own; its button has one.
+  for (const auto& item : window::buttonItems()) {
+    EXPECT_TRUE(kindOf(item.item) == Kind::MenuItem && bound.count(item.item) == 0) << item.item;
+    EXPECT_TRUE(kindOf(item.button) == Kind::Button && bound.count(item.button) == 1) << item.button;
+  }
   for (const auto& list : window::listSelections()) {
     const Kind kind = kindOf(list.control);
     EXPECT_TRUE(kind == Kind::ListBox || kind == Kind::FileList) << list.control;
@@ -44,7 +55,6 @@ TEST(Bindings, NameControlsOfTheKindsTheyDrive) {
     const Kind kind = kindOf(field);
     EXPECT_TRUE(kind == Kind::TextBox || kind == Kind::MultiLineBox) << field;
   }
-  EXPECT_EQ(kindOf(window::kHelpButton), Kind::Button);
   EXPECT_EQ(kindOf(window::kPicture), Kind::Image);
 }
 

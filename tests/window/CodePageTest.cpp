@@ -112,3 +112,18 @@ TEST(SharedCodePage, BoxTextBreaksAtEveryKindOfLineEnd) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(SharedCodePage, Utf8RoundTripsEveryCharacterAndRefusesWhatIsNotUtf8) {
+  const std::u16string text = u"Aя√😀\u0098\uFFFF";
+  EXPECT_EQ(window::toUtf8(text), "Aя√😀\u0098\uFFFF");
+  EXPECT_EQ(window::fromUtf8(window::toUtf8(text)), text);
+  EXPECT_EQ(window::toUtf8(std::u16string{u'a', 0xD800}), "a\uFFFD");
+  // Truncated, a stray continuation byte, overlong forms, a surrogate, beyond U+10FFFF, Windows-1251.
+  for (const std::string bad : {"\xD0", "\x80", "\xC0\xAF", "\xE0\x80\xAF", "\xED\xA0\x80", "\xF4\x90\x80\x80", "\xCF\xF0\xE8"}) {
+    EXPECT_EQ(window::fromUtf8(bad), std::nullopt) << bad;
+  }
+}
+
+}  // namespace

@@ -3,12 +3,14 @@
 
 #include <gtest/gtest.h>
 
+#include <deque>
 #include <map>
 
 #include "shell/Layout.h"
 #include "support/Fixtures.h"
 #include "window/About.h"
 #include "window/CodePage.h"
+#include "window/Bindings.h"
 #include "window/Driver.h"
 #include "window/Layout.h"
 
@@ -64,6 +66,27 @@ struct FakeView final : window::View {
   void focus(ControlId control) override { focused = control; }
   void showError(const std::string& message) override { errors.push_back(message); }
   void quit(int status) override { quitWith = status; }
+
+  // The file dialogs answered in turn (none: cancelled), each recorded.
+  std::deque<std::optional<fs::path>> files;
+  std::vector<window::FileDialog> fileDialogs;
+  std::optional<fs::path> chooseFile(const window::FileDialog& dialog) override {
+    fileDialogs.push_back(dialog);
+    if (files.empty()) return std::nullopt;
+    auto file = files.front();
+    files.pop_front();
+    return file;
+  }
+  // The import's dialogs answered in turn by a teacher who looks at them; Отмена when none.
+  std::deque<std::function<window::ImportAnswer(const window::ImportDialog&)>> imports;
+  int importDialogs = 0;
+  window::ImportAnswer importDialog(const window::ImportDialog& dialog) override {
+    ++importDialogs;
+    if (imports.empty()) return {};
+    auto answer = imports.front();
+    imports.pop_front();
+    return answer(dialog);
+  }
 };
 
 struct Session {
@@ -180,6 +203,78 @@ TEST(Driver, AnErrorEndsTheRunAndClosingAsksAboutAChangedQuestion) {
   // The question shown (question 10, which choosing the stage shows) kept its page.
   EXPECT_EQ(r.h->state().CurQuestion, 10);
   EXPECT_EQ(support::crlfLines(r.dir.path() / "0" / "9.html")[5], support::pageLines(1, 10)[5]);
+}
+
+// A menu item runs what its button runs, offered as the button is; the import is not offered
+// while a new stage is entered (nor runs by its key then); the guide and About.
+TEST(Driver, MenuItemsDoWhatTheirButtonsDo) {
+  Session r;
+  ASSERT_TRUE(r.driver.load());
+  r.click("mnuTestNewStage");
+  ASSERT_TRUE(fs::is_directory(r.dir.path() / "6"));
+  for (const auto& item : window::buttonItems()) EXPECT_EQ(r.view[item.item].enabled, r.view[item.button].enabled);
+  EXPECT_FALSE(r.view["mnuTestMix"].enabled);
+  EXPECT_FALSE(r.view["mnuFileImport"].enabled);
+  r.click("mnuFileImport");
+  r.click("mnuTestDelLast");  // not offered until a question of the new stage is saved
+  EXPECT_TRUE(r.view.fileDialogs.empty() && r.h->dialogs.shown.empty());
+  r.choose("List1", 6);
+  r.click("cmdSave");
+  r.click("mnuTestDelLast");  // asks, as the button does
+  ASSERT_EQ(r.h->dialogs.shown.size(), 1u);
+  EXPECT_FALSE(fs::exists(r.dir.path() / "6"));
+  EXPECT_TRUE(r.view["mnuFileImport"].enabled);
+  r.click("mnuHelpAbout");
+  r.click("mnuHelpGuide");  // no guide beside this program: the teacher is told so
+  ASSERT_EQ(r.h->dialogs.shown.size(), 3u);
+  EXPECT_EQ(r.h->dialogs.shown[1].text, window::aboutText());
+  EXPECT_NE(r.h->dialogs.shown[2].text.find("guide.html"), std::string::npos);
+  r.click("mnuFileExit");
+  EXPECT_EQ(r.view.quitWith, 0);
+}
+
+// The file; the dialog on what it holds, from the stage chosen in the list; the file read again
+// once mended; the import from the start the teacher left; the window shows what it changed.
+// Cancelled at the file or at the dialog, nothing is written.
+TEST(Driver, ImportShowsWhatItWillDoReadsAgainAndImports) {
+  Session r;
+  ASSERT_TRUE(r.driver.load());
+  r.choose("List1", 4);
+  support::TempDir out;
+  const fs::path text = out.path() / "q.txt";
+  std::string mistaken = support::questionsText(20);
+  support::writeBytes(text, mistaken.insert(mistaken.find("Ответ: Б"), "Д) лишний\r\n"));
+  r.view.files = {text};
+  r.view.imports.push_back([&](const window::ImportDialog& d) {
+    EXPECT_EQ(d.stages, 7);
+    EXPECT_EQ(d.start, (workbench::Position{5, 1}));
+    EXPECT_FALSE(d.preview(d.start).importable);
+    support::writeBytes(text, support::questionsText(20));
+    return window::ImportAnswer{window::ImportAnswer::ReadAgain, {6, 1}};
+  });
+  r.view.imports.push_back([&](const window::ImportDialog& d) {
+    EXPECT_EQ(d.start, (workbench::Position{6, 1}));
+    EXPECT_TRUE(d.preview(d.start).importable);
+    return window::ImportAnswer{window::ImportAnswer::Import, d.start};
+  });
+  r.click("mnuFileImport");
+  ASSERT_EQ(r.view.importDialogs, 2);
+  EXPECT_EQ(r.view["Label9"].text, u"7");
+  EXPECT_EQ(r.view["List1"].rows.size(), 7u);
+  EXPECT_EQ(window::fromCodePage(support::crlfLines(r.dir.path() / "6" / "9.html")[5]), u"Вопрос 20");
+
+  const auto before = support::snapshot(r.dir.path());
+  r.click("mnuFileImport");
+  r.view.files = {text};
+  r.click("mnuFileImport");
+  EXPECT_EQ(r.view.importDialogs, 3);
+  EXPECT_EQ(support::snapshot(r.dir.path()), before);
+  // Written out, the course's name offered.
+  r.view.files = {out.path() / "out.txt"};
+  r.click("mnuFileExport");
+  EXPECT_EQ(r.view.fileDialogs.back().name,
+            window::toUtf8(window::fromCodePage(support::titleLines(6)[4], window::FieldRule::References)) + ".txt");
+  EXPECT_EQ(support::readBytes(out.path() / "out.txt").substr(0, 3), "\xEF\xBB\xBF");
 }
 
 }  // namespace

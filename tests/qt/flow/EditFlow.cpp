@@ -5,10 +5,15 @@
 // of shown, since none is expected and a modal box would wait for a click that never comes.
 //
 //   edit_flow SHELL STAGE QUESTION RIGHT FIELD TEXT [FIELD TEXT ...]
+//   edit_flow --import SHELL FILE STAGE [FILE STAGE ...]
+//   edit_flow --round-trip SHELL TEXT
 //
 // Each TEXT is UTF-8 and replaces the whole of field FIELD: 0 the question text, 1 to 4 the
-// answers; RIGHT replaces the right-answer number. The exit status is 0 when every step did what
-// the window promised.
+// answers; RIGHT replaces the right-answer number. With --import, each FILE of questions is
+// imported from question 1 of its STAGE through the menu (Alt+Ф, И), the file dialog and the
+// import's dialog. With --round-trip, the test is written out to the text file TEXT (Alt+Ф, С and
+// the save dialog) and imported back from question 1 of stage 1. The exit status is 0 when every
+// step did what the window promised.
 
 #include <gtest/gtest.h>
 
@@ -26,10 +31,13 @@
 namespace {
 
 struct Request {
+  enum { Edit, Import, RoundTrip } mode = Edit;
   std::filesystem::path shell;
   int stage = 0, question = 0;
   std::vector<std::pair<int, QString>> fields;
   QString right;
+  std::vector<std::pair<std::filesystem::path, int>> imports;  // a file and its first stage
+  std::filesystem::path text;
 };
 Request request;
 
@@ -43,19 +51,60 @@ void typeOver(QWidget* field, const QString& text) {
   qttest::typeInto(field, text);
 }
 
-TEST(EditFlow, ChooseChangeSaveAndExit) {
+// The program's window on the real disk, clock and generator, with its message boxes recorded.
+struct Program {
   shell::RealDisk disk;
   lifecycle::SystemClock clock;
   lifecycle::FixedStartRandom random;
   support::RecordingDialogs dialogs;
   std::vector<QString> errors;
-  qt::EditWindow window(dialogs, [&](QWidget*, const QString& m) { errors.push_back(m); });
-  lifecycle::Editor editor({disk, dialogs, clock, random, &window}, request.shell);
-  window.attach(editor);
+  qt::EditWindow window{dialogs, [this](QWidget*, const QString& m) { errors.push_back(m); }};
+  lifecycle::Editor editor{{disk, dialogs, clock, random, &window}, request.shell};
 
-  ASSERT_TRUE(window.load()) << (errors.empty() ? "" : errors.front().toStdString());
-  window.show();
-  ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+  Program() { window.attach(editor); }
+  void start() {
+    ASSERT_TRUE(window.load()) << (errors.empty() ? "" : errors.front().toStdString());
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+  }
+  void exit() {
+    qttest::click(qobject_cast<QAbstractButton*>(window.control("cmdEnd")));
+    ASSERT_TRUE(errors.empty()) << errors.front().toStdString();
+    EXPECT_TRUE(editor.unloaded());
+    EXPECT_EQ(window.exitCode(), 0);
+    for (const auto& box : dialogs.shown) ADD_FAILURE() << "unexpected message box: " << box.text;
+  }
+};
+
+TEST(EditFlow, ImportOrWriteOut) {
+  if (request.mode == Request::Edit) GTEST_SKIP();
+  Program p;
+  p.start();
+  if (request.mode == Request::RoundTrip) {
+    qttest::answerFile(request.text);
+    qttest::chooseItem(&p.window, u'ф', u'с');
+    ASSERT_TRUE(std::filesystem::exists(request.text));
+    request.imports = {{request.text, 1}};
+  }
+  for (const auto& [file, stage] : request.imports) {
+    QString summary;
+    qttest::answerImport(file, stage, 1, &summary);
+    qttest::chooseItem(&p.window, u'ф', u'и');
+    ASSERT_TRUE(p.errors.empty()) << p.errors.front().toStdString();
+    std::cout << "imported " << file.filename().string() << " from stage " << stage << ":\n"
+              << summary.toStdString() << "\n";
+  }
+  std::cout << "stages: " << p.editor.state().StageCount << "\n";
+  p.exit();
+}
+
+TEST(EditFlow, ChooseChangeSaveAndExit) {
+  if (request.mode != Request::Edit) GTEST_SKIP();
+  Program program;
+  program.start();
+  qt::EditWindow& window = program.window;
+  lifecycle::Editor& editor = program.editor;
+  std::vector<QString>& errors = program.errors;
 
   auto* stages = qobject_cast<QListWidget*>(window.control("List1"));
   auto* questions = qobject_cast<QListWidget*>(window.control("List2"));
@@ -78,12 +127,8 @@ TEST(EditFlow, ChooseChangeSaveAndExit) {
   qttest::click(qobject_cast<QAbstractButton*>(window.control("cmdSave")));
   ASSERT_TRUE(errors.empty()) << errors.front().toStdString();
 
-  qttest::click(qobject_cast<QAbstractButton*>(window.control("cmdEnd")));
-  ASSERT_TRUE(errors.empty()) << errors.front().toStdString();
-  EXPECT_TRUE(editor.unloaded());
+  program.exit();
   EXPECT_TRUE(window.ended());
-  EXPECT_EQ(window.exitCode(), 0);
-  for (const auto& box : dialogs.shown) ADD_FAILURE() << "unexpected message box: " << box.text;
   std::cout << "saved and closed: stage " << request.stage << ", question " << request.question
             << "\n";
 }
@@ -94,8 +139,25 @@ int main(int argc, char** argv) {
   qputenv("QT_QPA_PLATFORM", "offscreen");
   QApplication application(argc, argv);
   ::testing::InitGoogleTest(&argc, argv);
+  const std::string mode = argc > 1 ? argv[1] : "";
+  if (mode == "--import" && argc >= 5 && argc % 2 == 1) {
+    request.mode = Request::Import;
+    request.shell = argv[2];
+    for (int i = 3; i + 1 < argc; i += 2) {
+      request.imports.emplace_back(std::filesystem::absolute(argv[i]), std::atoi(argv[i + 1]));
+    }
+    return RUN_ALL_TESTS();
+  }
+  if (mode == "--round-trip" && argc == 4) {
+    request.mode = Request::RoundTrip;
+    request.shell = argv[2];
+    request.text = std::filesystem::absolute(argv[3]);
+    return RUN_ALL_TESTS();
+  }
   if (argc < 7 || argc % 2 != 1) {
-    std::cerr << "usage: edit_flow SHELL STAGE QUESTION RIGHT FIELD TEXT [FIELD TEXT ...]\n";
+    std::cerr << "usage: edit_flow SHELL STAGE QUESTION RIGHT FIELD TEXT [FIELD TEXT ...]\n"
+                 "       edit_flow --import SHELL FILE STAGE [FILE STAGE ...]\n"
+                 "       edit_flow --round-trip SHELL TEXT\n";
     return 2;
   }
   request.shell = argv[1];

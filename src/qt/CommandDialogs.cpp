@@ -1,0 +1,129 @@
+#include "qt/CommandDialogs.h"
+
+#include <QComboBox>
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QFile>
+#include <QFileDialog>
+#include <QFontDatabase>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QStringList>
+#include <QVBoxLayout>
+
+#include "shell/Layout.h"
+
+namespace qt {
+
+namespace {
+
+QString utf8(std::string_view text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
+
+QString local(const std::filesystem::path& path) { return QFile::decodeName(QByteArray::fromStdString(path.string())); }
+
+std::filesystem::path local(const QString& path) { return std::filesystem::path(QFile::encodeName(path).toStdString()); }
+
+}  // namespace
+
+std::optional<std::filesystem::path> chooseFile(QWidget* parent, const window::FileDialog& dialog) {
+  QStringList filters;
+  for (const auto& [name, pattern] : dialog.filters) filters << utf8(name) + " (" + utf8(pattern) + ")";
+  QFileDialog files(parent, utf8(dialog.title), local(dialog.folder));
+  files.setNameFilters(filters);
+  // The toolkit's own dialog (where the system offers none of its own) speaks Russian, as the
+  // window does, whatever the toolkit's language.
+  files.setLabelText(QFileDialog::LookIn, QStringLiteral("Папка:"));
+  files.setLabelText(QFileDialog::FileName, QStringLiteral("Имя файла:"));
+  files.setLabelText(QFileDialog::FileType, QStringLiteral("Тип файлов:"));
+  files.setLabelText(QFileDialog::Accept, dialog.save ? QStringLiteral("Сохранить") : QStringLiteral("Открыть"));
+  files.setLabelText(QFileDialog::Reject, QStringLiteral("Отмена"));
+  if (dialog.save) {
+    files.setAcceptMode(QFileDialog::AcceptSave);
+    files.setFileMode(QFileDialog::AnyFile);
+    files.setDefaultSuffix(utf8(dialog.extension));
+    files.selectFile(utf8(dialog.name));
+  } else {
+    files.setAcceptMode(QFileDialog::AcceptOpen);
+    files.setFileMode(QFileDialog::ExistingFile);
+  }
+  if (files.exec() != QDialog::Accepted || files.selectedFiles().isEmpty()) return std::nullopt;
+  return local(files.selectedFiles().front());
+}
+
+window::ImportAnswer importDialog(QWidget* parent, const window::ImportDialog& dialog) {
+  namespace text = window::dialog;
+  QDialog box(parent);
+  box.setWindowTitle(utf8(text::kImportTitle));
+  auto* file = new QLabel(utf8(text::kFile) + " " + utf8(dialog.file));
+  file->setObjectName(QStringLiteral("file"));
+  file->setTextFormat(Qt::PlainText);
+  file->setWordWrap(true);
+
+  auto* stage = new QComboBox;
+  stage->setObjectName(QStringLiteral("stage"));
+  for (int s = 1; s <= dialog.stages; ++s) stage->addItem(QString::number(s));
+  auto* question = new QComboBox;
+  question->setObjectName(QStringLiteral("question"));
+  for (int q = 1; q <= shell::kQuestionsPerStage; ++q) question->addItem(QString::number(q));
+  stage->setCurrentIndex(dialog.start.stage - 1);
+  question->setCurrentIndex(dialog.start.question - 1);
+  auto* stageLabel = new QLabel(utf8(text::kStartStage));
+  stageLabel->setBuddy(stage);
+  auto* questionLabel = new QLabel(utf8(text::kStartQuestion));
+  questionLabel->setBuddy(question);
+  auto* start = new QHBoxLayout;
+  start->addWidget(stageLabel);
+  start->addWidget(stage);
+  start->addWidget(questionLabel);
+  start->addWidget(question);
+  start->addStretch();
+
+  auto* summary = new QPlainTextEdit;
+  summary->setObjectName(QStringLiteral("summary"));
+  summary->setReadOnly(true);
+  summary->setMinimumSize(560, 260);
+
+  auto* buttons = new QDialogButtonBox;
+  QPushButton* import = buttons->addButton(utf8(text::kImport), QDialogButtonBox::AcceptRole);
+  QPushButton* again = buttons->addButton(utf8(text::kReadAgain), QDialogButtonBox::ActionRole);
+  QPushButton* cancel = buttons->addButton(utf8(text::kCancel), QDialogButtonBox::RejectRole);
+  import->setObjectName(QStringLiteral("import"));
+  again->setObjectName(QStringLiteral("readAgain"));
+  cancel->setObjectName(QStringLiteral("cancel"));
+
+  auto* layout = new QVBoxLayout(&box);
+  layout->addWidget(file);
+  layout->addLayout(start);
+  layout->addWidget(summary, 1);
+  layout->addWidget(buttons);
+
+  window::ImportAnswer answer;
+  const auto chosen = [&] { return workbench::Position{stage->currentIndex() + 1, question->currentIndex() + 1}; };
+  const auto show = [&] {
+    const window::ImportPreview preview = dialog.preview(chosen());
+    summary->setPlainText(utf8(preview.summary));
+    import->setEnabled(preview.importable);
+    import->setDefault(preview.importable);
+    again->setDefault(!preview.importable);
+  };
+  QObject::connect(stage, &QComboBox::currentIndexChanged, &box, show);
+  QObject::connect(question, &QComboBox::currentIndexChanged, &box, show);
+  QObject::connect(buttons, &QDialogButtonBox::accepted, &box, [&] {
+    answer.choice = window::ImportAnswer::Import;
+    box.accept();
+  });
+  QObject::connect(again, &QPushButton::clicked, &box, [&] {
+    answer.choice = window::ImportAnswer::ReadAgain;
+    box.accept();
+  });
+  QObject::connect(buttons, &QDialogButtonBox::rejected, &box, &QDialog::reject);
+  show();
+  stage->setFocus();
+  box.exec();
+  answer.start = chosen();
+  return answer;
+}
+
+}  // namespace qt

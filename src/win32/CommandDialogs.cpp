@@ -1,0 +1,156 @@
+#include "win32/CommandDialogs.h"
+
+#include <commdlg.h>
+
+#include <vector>
+
+#include "shell/Layout.h"
+#include "win32/Text.h"
+#include "window/CodePage.h"
+
+namespace win32 {
+
+std::optional<std::filesystem::path> chooseFile(HWND owner, const window::FileDialog& dialog) {
+  // "name\0pattern\0" for each kind, then one more "\0".
+  std::wstring filters;
+  for (const auto& [name, pattern] : dialog.filters) {
+    filters += fromUtf8(name) + L" (" + fromUtf8(pattern) + L")" + L'\0' + (pattern == "*" ? L"*.*" : fromUtf8(pattern)) + L'\0';
+  }
+  filters += L'\0';
+  std::wstring file = fromUtf8(dialog.name);
+  file.resize(32768, L'\0');
+  const std::wstring title = fromUtf8(dialog.title);
+  const std::wstring folder = dialog.folder.wstring();
+  const std::wstring extension = fromUtf8(dialog.extension);
+  OPENFILENAMEW chooser{};
+  chooser.lStructSize = sizeof chooser;
+  chooser.hwndOwner = owner;
+  chooser.lpstrFilter = filters.c_str();
+  chooser.nFilterIndex = 1;
+  chooser.lpstrFile = file.data();
+  chooser.nMaxFile = static_cast<DWORD>(file.size());
+  chooser.lpstrInitialDir = folder.c_str();
+  chooser.lpstrTitle = title.c_str();
+  chooser.lpstrDefExt = extension.empty() ? nullptr : extension.c_str();
+  chooser.Flags = OFN_EXPLORER | OFN_NOCHANGEDIR | OFN_HIDEREADONLY | OFN_PATHMUSTEXIST;
+  const BOOL chosen = dialog.save ? (chooser.Flags |= OFN_OVERWRITEPROMPT, GetSaveFileNameW(&chooser))
+                                  : (chooser.Flags |= OFN_FILEMUSTEXIST, GetOpenFileNameW(&chooser));
+  if (!chosen) return std::nullopt;
+  return std::filesystem::path(file.c_str());
+}
+
+namespace {
+
+// What the dialog's procedure works on: the dialog's data, and the teacher's answer.
+struct ImportState {
+  const window::ImportDialog* dialog;
+  window::ImportAnswer answer;
+};
+
+// A control of the dialog at its place in dialog units.
+HWND add(HWND box, const wchar_t* type, const std::wstring& text, DWORD style, int id, RECT place,
+         DWORD extended = 0) {
+  MapDialogRect(box, &place);
+  HWND control = CreateWindowExW(extended, type, text.c_str(), WS_CHILD | WS_VISIBLE | style, place.left, place.top,
+                                 place.right - place.left, place.bottom - place.top, box,
+                                 reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), nullptr, nullptr);
+  SendMessageW(control, WM_SETFONT, SendMessageW(box, WM_GETFONT, 0, 0), FALSE);
+  return control;
+}
+
+workbench::Position chosen(HWND box) {
+  return {static_cast<int>(SendDlgItemMessageW(box, kImportStage, CB_GETCURSEL, 0, 0)) + 1,
+          static_cast<int>(SendDlgItemMessageW(box, kImportQuestion, CB_GETCURSEL, 0, 0)) + 1};
+}
+
+void showPreview(HWND box, const ImportState& state) {
+  const window::ImportPreview preview = state.dialog->preview(chosen(box));
+  const std::wstring summary = wide(window::boxText(units(fromUtf8(preview.summary)), u"\r\n"));
+  SetDlgItemTextW(box, kImportSummary, summary.c_str());
+  EnableWindow(GetDlgItem(box, IDOK), preview.importable ? TRUE : FALSE);
+  SendMessageW(box, DM_SETDEFID, preview.importable ? IDOK : kImportAgain, 0);
+}
+
+void build(HWND box, const ImportState& state) {
+  namespace text = window::dialog;
+  const window::ImportDialog& d = *state.dialog;
+  SetWindowTextW(box, fromUtf8(text::kImportTitle).c_str());
+  add(box, L"STATIC", fromUtf8(text::kFile) + L" " + fromUtf8(d.file), SS_LEFT | SS_NOPREFIX, kImportFile,
+      {7, 7, 313, 25});
+  add(box, L"STATIC", fromUtf8(text::kStartStage), SS_LEFT | SS_NOPREFIX, -1, {7, 30, 107, 40});
+  HWND stage = add(box, L"COMBOBOX", L"", CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP | WS_GROUP, kImportStage,
+                   {108, 28, 138, 150});
+  add(box, L"STATIC", fromUtf8(text::kStartQuestion), SS_LEFT | SS_NOPREFIX, -1, {143, 30, 175, 40});
+  HWND question = add(box, L"COMBOBOX", L"", CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP, kImportQuestion,
+                      {176, 28, 206, 150});
+  for (int s = 1; s <= d.stages; ++s) SendMessageW(stage, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(std::to_wstring(s).c_str()));
+  for (int q = 1; q <= shell::kQuestionsPerStage; ++q) {
+    SendMessageW(question, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(std::to_wstring(q).c_str()));
+  }
+  SendMessageW(stage, CB_SETCURSEL, static_cast<WPARAM>(d.start.stage - 1), 0);
+  SendMessageW(question, CB_SETCURSEL, static_cast<WPARAM>(d.start.question - 1), 0);
+  add(box, L"EDIT", L"", ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL | WS_VSCROLL | WS_TABSTOP, kImportSummary,
+      {7, 46, 313, 196}, WS_EX_CLIENTEDGE);
+  add(box, L"BUTTON", fromUtf8(text::kImport), BS_DEFPUSHBUTTON | WS_TABSTOP | WS_GROUP, IDOK, {93, 203, 163, 217});
+  add(box, L"BUTTON", fromUtf8(text::kReadAgain), BS_PUSHBUTTON | WS_TABSTOP, kImportAgain, {167, 203, 249, 217});
+  add(box, L"BUTTON", fromUtf8(text::kCancel), BS_PUSHBUTTON | WS_TABSTOP, IDCANCEL, {253, 203, 313, 217});
+  showPreview(box, state);
+  SetFocus(stage);
+  // Over the window it belongs to, not the middle of the screen.
+  RECT owner, self;
+  GetWindowRect(GetWindow(box, GW_OWNER), &owner);
+  GetWindowRect(box, &self);
+  const int w = self.right - self.left, h = self.bottom - self.top;
+  SetWindowPos(box, nullptr, owner.left + (owner.right - owner.left - w) / 2, owner.top + (owner.bottom - owner.top - h) / 2,
+               0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+INT_PTR CALLBACK importProc(HWND box, UINT message, WPARAM w, LPARAM l) {
+  auto* state = reinterpret_cast<ImportState*>(GetWindowLongPtrW(box, DWLP_USER));
+  switch (message) {
+    case WM_INITDIALOG:
+      SetWindowLongPtrW(box, DWLP_USER, l);
+      build(box, *reinterpret_cast<ImportState*>(l));
+      return FALSE;  // the focus is set
+    case WM_COMMAND: {
+      const int id = LOWORD(w);
+      if ((id == kImportStage || id == kImportQuestion) && HIWORD(w) == CBN_SELCHANGE) {
+        showPreview(box, *state);
+        return TRUE;
+      }
+      if (id == IDOK || id == kImportAgain || id == IDCANCEL) {
+        if (id == IDOK && !IsWindowEnabled(GetDlgItem(box, IDOK))) return TRUE;
+        state->answer.choice = id == IDOK           ? window::ImportAnswer::Import
+                               : id == kImportAgain ? window::ImportAnswer::ReadAgain
+                                                    : window::ImportAnswer::Cancel;
+        state->answer.start = chosen(box);
+        EndDialog(box, id);
+        return TRUE;
+      }
+      return FALSE;
+    }
+    default:
+      return FALSE;
+  }
+}
+
+}  // namespace
+
+// The dialog's frame as a template in memory, with no controls: they are made when it opens.
+window::ImportAnswer importDialog(HINSTANCE instance, HWND owner, const window::ImportDialog& dialog) {
+  std::vector<WORD> memory(64, 0);
+  auto* frame = reinterpret_cast<DLGTEMPLATE*>(memory.data());
+  frame->style = DS_MODALFRAME | DS_SETFONT | WS_POPUP | WS_CAPTION | WS_SYSMENU;
+  frame->cx = 320;
+  frame->cy = 224;
+  // After the frame: no menu, the standard class, an empty title, then the font's size and name.
+  std::size_t at = sizeof(DLGTEMPLATE) / sizeof(WORD) + 3;
+  memory[at++] = 9;
+  for (const wchar_t c : std::wstring(L"Segoe UI")) memory[at++] = static_cast<WORD>(c);
+  memory[at] = 0;
+  ImportState state{&dialog, {}};
+  DialogBoxIndirectParamW(instance, frame, owner, importProc, reinterpret_cast<LPARAM>(&state));
+  return state.answer;
+}
+
+}  // namespace win32

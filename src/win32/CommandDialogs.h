@@ -1,0 +1,20 @@
+#pragma once
+
+#include <windows.h>
+
+#include <filesystem>
+#include <optional>
+
+#include "window/Commands.h"
+
+namespace win32 {
+
+// The dialogs of the menu's commands on Windows, drawn from their plain data
+// (window/Commands.h): the system's file dialogs, and the import's dialog, built at run time.
+std::optional<std::filesystem::path> chooseFile(HWND owner, const window::FileDialog& dialog);
+window::ImportAnswer importDialog(HINSTANCE instance, HWND owner, const window::ImportDialog& dialog);
+
+// The import dialog's controls, for whoever drives it.
+enum ImportControl { kImportFile = 200, kImportStage, kImportQuestion, kImportSummary, kImportAgain };
+
+}  // namespace win32

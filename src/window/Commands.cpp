@@ -1,0 +1,44 @@
+#include "window/Commands.h"
+
+#include "window/CodePage.h"
+
+namespace window {
+
+namespace {
+
+std::vector<std::pair<std::string, std::string>> textFiles() {
+  return {{"Текстовые файлы", "*.txt"}, {"Все файлы", "*"}};
+}
+
+}  // namespace
+
+FileDialog importFileDialog(const std::filesystem::path& folder) {
+  return {false, std::string(dialog::kImportTitle), textFiles(), folder, {}, {}};
+}
+
+FileDialog exportFileDialog(const std::filesystem::path& folder, const std::string& course) {
+  return {true, std::string(dialog::kExportTitle), textFiles(), folder, fileNameOf(course) + ".txt", "txt"};
+}
+
+std::string fileNameOf(const std::string& course) {
+  std::u16string name;
+  for (const char16_t c : fromCodePage(course, FieldRule::References)) {
+    if (c < 0x20 || c == 0x7F || std::u16string_view(u"<>:\"/\\|?*").find(c) != std::u16string_view::npos) continue;
+    name += c;
+  }
+  const auto edge = [](char16_t c) { return c == u' ' || c == u'.'; };
+  while (!name.empty() && edge(name.back())) name.pop_back();
+  std::size_t first = 0;
+  while (first < name.size() && edge(name[first])) ++first;
+  name.erase(0, first);
+  if (name.size() > 100) {
+    // Not between the halves of a character beyond the first plane.
+    std::size_t cut = 100;
+    if (name[cut - 1] >= 0xD800 && name[cut - 1] < 0xDC00) --cut;
+    name.resize(cut);
+    while (!name.empty() && edge(name.back())) name.pop_back();
+  }
+  return name.empty() ? "Вопросы теста" : toUtf8(name);
+}
+
+}  // namespace window

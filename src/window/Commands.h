@@ -1,0 +1,77 @@
+#pragma once
+
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "workbench/QuestionText.h"
+
+namespace window {
+
+// The dialogs of the menu's commands as plain data, which each toolkit draws (View in
+// window/Driver.h) and answers with the teacher's choice, deciding nothing itself.
+
+// The commands whose dialogs the driver shows around the editor's handlers: the help box, the
+// import of questions from a text file (the file, then the import's dialog, then the import),
+// and the test's questions written out as text (the file, then the writing).
+enum class Command { About, ImportQuestions, ExportQuestions };
+
+// The system's dialog that chooses a file: one to read, which must exist, or one to write, where
+// the system asks before an existing file is replaced.
+struct FileDialog {
+  bool save = false;
+  std::string title;  // UTF-8, as every text here
+  std::vector<std::pair<std::string, std::string>> filters;  // a kind's name and its pattern
+  std::filesystem::path folder;                             // where the dialog opens
+  std::string name;       // the file name offered for writing
+  std::string extension;  // added to a name typed without one ("txt")
+};
+
+// What an import from a start will do, in words, and whether it may be done.
+struct ImportPreview {
+  std::string summary;
+  bool importable = false;
+};
+
+// The import's dialog: the file read, the first question the file's questions go to (a stage of
+// 1..stages and a question of 1..10 in it), what the import does from there, which it asks of
+// `preview` whenever the teacher chooses another start, and the buttons Импортировать (while the
+// preview allows it), Прочитать заново and Отмена.
+struct ImportDialog {
+  std::string file;
+  int stages = 1;
+  workbench::Position start{1, 1};
+  std::function<ImportPreview(workbench::Position)> preview;
+};
+
+struct ImportAnswer {
+  enum Choice { Import, ReadAgain, Cancel } choice = Cancel;
+  workbench::Position start{1, 1};  // as the teacher left it
+};
+
+// The dialogs' own texts, the same in every window.
+namespace dialog {
+inline constexpr std::string_view kImportTitle = "Импорт вопросов из текста";
+inline constexpr std::string_view kExportTitle = "Сохранить вопросы в текст";
+inline constexpr std::string_view kFile = "Файл:";
+inline constexpr std::string_view kStartStage = "Загрузить, начиная с этапа";
+inline constexpr std::string_view kStartQuestion = "вопроса";
+inline constexpr std::string_view kImport = "&Импортировать";
+inline constexpr std::string_view kReadAgain = "&Прочитать заново";
+inline constexpr std::string_view kCancel = "Отмена";
+}  // namespace dialog
+
+// The dialog that chooses a file of questions to import, opening in `folder`.
+FileDialog importFileDialog(const std::filesystem::path& folder);
+// The dialog that names the file the test is written to, opening in `folder` with the course
+// name (its line's bytes) as the file's name.
+FileDialog exportFileDialog(const std::filesystem::path& folder, const std::string& course);
+
+// A file name made of a course name: the characters no file name may hold left out, the spaces
+// and dots at its ends too, at most 100 characters; "Вопросы теста" when nothing is left.
+std::string fileNameOf(const std::string& course);
+
+}  // namespace window
