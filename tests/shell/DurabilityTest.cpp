@@ -82,7 +82,9 @@ std::vector<std::string> unsafe(const fs::path& given, bool returned) {
     out.push_back((name == "." ? "the root" : name) + " not synced before " + before);
   };
   const fs::path journal = root / shell::kJournalFile;
-  std::size_t made = 0, gone = 0;  // the journal's creation and deletion
+  // The journal's creation (the first call of a change that removes only) and deletion.
+  const std::size_t none = g_calls.size();
+  std::size_t made = none, gone = 0;
   for (std::size_t i = 0; i < g_calls.size(); ++i) {
     if (g_calls[i].path == journal && g_calls[i].name == "create") made = i;
     if (g_calls[i].path == journal && g_calls[i].name == "unlink") gone = i;
@@ -95,7 +97,7 @@ std::vector<std::string> unsafe(const fs::path& given, bool returned) {
       }
     }
   }
-  if (made == 0) {
+  if (made == none) {
     // No journal: a change of one step, whose folder is synced before it returns.
     for (std::size_t i = 0; i < g_calls.size() && returned; ++i) {
       const Call& c = g_calls[i];
