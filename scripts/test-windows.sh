@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
-# The editor's core (no window) and its unit and fault tests built for Windows with MinGW-w64
-# against Windows 7, then run under Wine told to be Windows 7: the same sources as the Linux
-# build, with the Windows disk. Built 32-bit, as the program ships, and run under Wine's 32-bit
-# loader; on a machine that runs no 32-bit program, built for x86-64 and run under the 64-bit
-# loader (scripts/windows.sh). Installs the cross compiler and Wine on Debian 12 when missing.
+# The editor's core (no window) and its unit, fault and power-cut tests built for Windows with
+# MinGW-w64 against Windows 7, then run under Wine told to be Windows 7: the same sources as the
+# Linux build, with the Windows disk, whose flushes and renames the power-cut test records.
+# Built 32-bit, as the program ships, and run under Wine's 32-bit loader; on a machine that runs
+# no 32-bit program, built for x86-64 and run under the 64-bit loader (scripts/windows.sh).
+# Installs the cross compiler and Wine on Debian 12 when missing.
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 . "$here/scripts/steps.sh"
 . "$here/scripts/windows.sh"
@@ -47,6 +48,7 @@ ran="$(grep -Eo 'tests passed, [0-9]+ tests failed out of [0-9]+' "$log" | grep 
 echo "== under Wine ($win_bits-bit): $ran tests ran"
 [ "$status" -eq 0 ] || stop "$(grep -Eo '[0-9]+ tests failed out of [0-9]+' "$log" || echo "ctest ended with status $status")"
 [ "$ran" -gt 0 ] || stop "no test ran under Wine"
+grep -q 'PowerCut\..*Passed' "$log" || stop "the power-cut test of the Windows disk did not run under Wine"
 [ -s "$build/fault-table.txt" ] || stop "the fault tests wrote no fault table"
 echo "== under Wine ($win_bits-bit), every change failed at each of its disk operations, then started again and closed:"
 # Written by a Windows program in text mode, with CR LF line ends; printed as the Linux one is.
