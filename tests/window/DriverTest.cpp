@@ -87,6 +87,27 @@ struct FakeView final : window::View {
     imports.pop_front();
     return answer(dialog);
   }
+  // The folder dialogs answered in turn (none: cancelled), the list dialogs by a teacher who
+  // reads them (closed when none); a menu item's caption as its text ("" hidden).
+  std::deque<std::optional<fs::path>> folders;
+  std::vector<window::FolderDialog> folderDialogs;
+  std::optional<fs::path> chooseFolder(const window::FolderDialog& dialog) override {
+    folderDialogs.push_back(dialog);
+    if (folders.empty()) return std::nullopt;
+    auto folder = folders.front();
+    folders.pop_front();
+    return folder;
+  }
+  std::deque<std::function<std::optional<std::size_t>(const window::ListDialog&)>> lists;
+  std::vector<window::ListDialog> listDialogs;
+  std::optional<std::size_t> listDialog(const window::ListDialog& dialog) override {
+    listDialogs.push_back(dialog);
+    if (lists.empty()) return std::nullopt;
+    auto answer = lists.front();
+    lists.pop_front();
+    return answer(dialog);
+  }
+  void setItem(ControlId item, const std::u16string& caption) override { c[item].text = caption; }
 };
 
 struct Session {
