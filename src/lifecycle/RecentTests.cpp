@@ -62,7 +62,9 @@ std::vector<fs::path> RecentTests::read() const {
 
 void RecentTests::add(const fs::path& given) {
   if (file_.empty() || !given.is_absolute()) return;
-  const fs::path folder = given.lexically_normal();
+  // "/media/stick/test/" and "/media/stick/test/." are the folder "/media/stick/test".
+  fs::path folder = given.lexically_normal();
+  if (!folder.has_filename() && folder.has_relative_path()) folder = folder.parent_path();
   try {
     if (shell::isInside(disk_.resolvedPath(file_.parent_path()), disk_.resolvedPath(folder))) return;
     std::vector<fs::path> folders = read();

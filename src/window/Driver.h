@@ -114,6 +114,9 @@ class Driver {
   // next in the tab order that is enabled.
   ControlId nextFocus(ControlId from, bool back) const;
 
+  // The editor the window shows now: the one attached, or one the driver made for another test.
+  const lifecycle::Editor* editor() const { return editor_; }
+
   bool ended() const { return ended_; }
   int exitCode() const { return exitCode_; }
 
