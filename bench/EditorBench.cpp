@@ -16,6 +16,8 @@
 
 #include "bench/Replay.h"
 #include "lifecycle/Editor.h"
+#include "workbench/Check.h"
+#include "workbench/PrintPage.h"
 #include "workbench/QuestionText.h"
 #include "lifecycle/Generators.h"
 
@@ -62,6 +64,7 @@ void setLine(const fs::path& file, std::size_t index, const std::string& value) 
 }
 
 fs::path g_scratch;
+volatile std::size_t g_sink = 0;  // what an operation that writes nothing made, kept
 std::map<std::string, fs::path> g_shells;  // shell name -> prepared source folder
 
 // A shell of `stages` stages made from the model: stages past the model's repeat its stages.
@@ -322,6 +325,12 @@ std::vector<Scenario> scenarios(int stages) {
       // in place and synced (no commit at all).
       importAll(false),
       importAll(true),
+      // The test as a whole, read from disk: its slips found; its printable page made (the
+      // pictures read and put inside it), not written.
+      {"check the test", false, false, {},
+       [](Editor& e) { g_sink = g_sink + workbench::checkTest(e.readTest()).size(); }},
+      {"make the printed page", false, false, {},
+       [](Editor& e) { g_sink = g_sink + workbench::printPage(e.readTest()).size(); }},
   };
 }
 

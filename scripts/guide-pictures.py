@@ -14,6 +14,9 @@ ImageMagick. Writes into OUT:
     new-question.png  its first question saved, the next one made
     remove.png      the question before the last stage is removed
     no-test.png     the box for a folder that holds no test
+    check.png       Тест → Проверить тест on a copy with slips: the list of what is wrong
+    printed-1.png   Тест → Печать вопросов и ключа…: the first page of the page printed
+    printed-key.png   and its page of the answer key, as Chromium prints them
 
     guide-pictures.py PROGRAM SAMPLE PLACES OUT
 """
@@ -74,7 +77,7 @@ def main():
 def box(editor, what):
     """The message box the editor shows, once it shows."""
     for _ in range(60):
-        boxes = [b for b in visible_windows("Редактор теста|VARNOLIX|Лорвакс|Импорт вопросов")
+        boxes = [b for b in visible_windows("Редактор теста|VARNOLIX|Лорвакс|Импорт вопросов|Проверка теста|Печать вопросов")
                  if b not in box.main]
         if boxes:
             time.sleep(0.5)
@@ -200,7 +203,70 @@ def shoot(program, sample, places, out, work):
     answer(message, "Return")
     if editor.wait(timeout=30) != 1:
         fail(f"after its error box the editor ended with status {editor.returncode}")
+    whole_test(program, sample, out, work, log)
     return oy - top
+
+
+def whole_test(program, sample, out, work, log):
+    """The test as a whole: the check's list on a copy with three slips, and the page printed
+    through the menu, printed to PDF by Chromium, its first page and its key as pictures. The
+    system's browser is a stand-in that opens nothing."""
+    slips = os.path.join(work, "Тест с ошибками")
+    shutil.copytree(sample, slips)
+    for page, line, change in (("1/3.html", 5, lambda lines: ""),
+                               ("2/5.html", 9, lambda lines: lines[7].upper()),
+                               ("5/2.html", 3, lambda lines: "9")):
+        path = os.path.join(slips, page)
+        lines = open(path, "rb").read().decode("cp1251").split("\r\n")
+        lines[line] = change(lines)
+        open(path, "wb").write("\r\n".join(lines).encode("cp1251"))
+    stand_in = os.path.join(work, "bin")
+    os.mkdir(stand_in)
+    with open(os.path.join(stand_in, "xdg-open"), "w") as f:
+        f.write("#!/bin/sh\nexit 0\n")
+    os.chmod(os.path.join(stand_in, "xdg-open"), 0o755)
+    env = dict(os.environ, PATH=stand_in + os.pathsep + os.environ["PATH"], HOME=work,
+               XDG_CONFIG_HOME=os.path.join(work, "settings"))
+    box.main = []
+    editor = subprocess.Popen([program, slips], cwd=work, stdout=log, stderr=log, env=env)
+    window, _ = window_origin(editor, "on the test with slips")
+    box.main = [window]
+    run("xdotool", "windowfocus", window)
+    time.sleep(0.5)
+    run("xdotool", "key", "--delay", "150", "alt+Cyrillic_te", "Cyrillic_er")
+    found = box(editor, "the check's list")
+    time.sleep(0.5)
+    run("import", "-window", found, os.path.join(out, "check.png"))
+    answer(found, "Escape")
+
+    printed = os.path.join(work, "printed.html")
+    run("xdotool", "windowfocus", window)
+    time.sleep(0.5)
+    run("xdotool", "key", "--delay", "150", "alt+Cyrillic_te", "Cyrillic_pe")
+    chooser = box(editor, "the print's file dialog")
+    run("xdotool", "windowfocus", chooser)
+    run("xdotool", "key", "ctrl+a")
+    run("xdotool", "type", "--delay", "20", printed)
+    answer(chooser, "Return")
+    for _ in range(40):
+        if os.path.exists(printed):
+            break
+        time.sleep(0.25)
+    else:
+        fail("the page was not printed")
+    run("xdotool", "windowfocus", window)
+    run("xdotool", "key", "--delay", "150", "alt+Cyrillic_ef", "Cyrillic_ve")
+    if editor.wait(timeout=30) != 0:
+        fail(f"the editor on the test with slips ended with status {editor.returncode}")
+
+    pdf = os.path.join(work, "printed.pdf")
+    subprocess.run(["chromium", "--headless", "--no-sandbox", "--disable-gpu", "--no-pdf-header-footer",
+                    f"--print-to-pdf={pdf}", "file://" + printed], check=True, capture_output=True, timeout=120)
+    pages = int(run("pdfinfo", pdf).split("Pages:")[1].split()[0])
+    key = next(n for n in range(1, pages + 1)
+               if run("pdftotext", "-f", str(n), "-l", str(n), pdf, "-").lstrip().startswith("Ключ ответов"))
+    for n, name in ((1, "printed-1"), (key, "printed-key")):
+        run("pdftoppm", "-png", "-r", "60", "-f", str(n), "-l", str(n), "-singlefile", pdf, os.path.join(out, name))
 
 
 def name_parts(places, out, menu):

@@ -10,7 +10,7 @@ packages=(
   qt6-base-dev libgl-dev
   xvfb xauth fonts-liberation fonts-liberation2
   clang libclang-rt-14-dev
-  chromium
+  chromium poppler-utils
   g++-mingw-w64-i686-posix wine32:i386 xdotool xclip imagemagick x11-utils python3 zip
   patchelf desktop-file-utils libglib2.0-bin debootstrap strace
 )

@@ -11,8 +11,10 @@
 # that runs no 32-bit program, in the same sources built for x86-64 (build/win64, its imports
 # checked too) under the 64-bit loader (scripts/windows.sh).
 # Leaves screenshots in the build folder of the program driven: window.png (before saving),
-# error-box.png, missing-folder.png, window-96.png, window-120.png, window-144.png.
-# Needs wine32 (and wine64), MinGW-w64, xvfb, xdotool, xclip, imagemagick (scripts/setup.sh).
+# error-box.png, missing-folder.png, window-96.png, window-120.png, window-144.png; of the test as
+# a whole: printed.pdf, check-clean.png, folder-dialog.png, other-test.png, check-list.png.
+# Needs wine32 (and wine64), MinGW-w64, xvfb, xdotool, xclip, imagemagick, chromium and
+# poppler-utils (scripts/setup.sh).
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 . "$here/scripts/steps.sh"
 . "$here/scripts/display.sh"

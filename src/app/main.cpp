@@ -6,11 +6,13 @@
 #include <QDir>
 #include <QFile>
 #include <filesystem>
+#include <memory>
 #include <vector>
 
 #include "launcher/Launch.h"
 #include "lifecycle/ShellRoot.h"
 #include "lifecycle/Editor.h"
+#include "lifecycle/RecentTests.h"
 #include "shell/Disk.h"
 #include "qt/EditWindow.h"
 #include "qt/Fonts.h"
@@ -55,9 +57,15 @@ int main(int argc, char** argv) {
   qt::MessageBoxes dialogs;
   qt::EditWindow window(dialogs);
   dialogs.setParentWidget(&window);
-  lifecycle::Editor editor({disk, dialogs, clock, random, &window, &browser}, root,
-                           programFolder / lifecycle::kGuideFile);
+  const lifecycle::Editor::Seams seams{disk, dialogs, clock, random, &window, &browser};
+  const std::filesystem::path guide = programFolder / lifecycle::kGuideFile;
+  lifecycle::Editor editor(seams, root, guide);
+  lifecycle::RecentTests recent(disk, lifecycle::recentTestsFile());
   window.attach(editor);
+  window.setProgram({[&](const std::filesystem::path& folder) {
+                       return std::make_unique<lifecycle::Editor>(seams, folder, guide);
+                     },
+                     &recent, lifecycle::documentsFolder()});
 
   if (!window.load()) return window.exitCode();
   window.show();

@@ -88,8 +88,23 @@ class Editor {
   // A file the teacher chose outside the test: read, or written whole in place of the one there
   // (through a temporary beside it). A file that cannot be read or written is no fault of the
   // test: the teacher is told why, and the editor goes on. A file of the test itself is refused.
+  // Questions written out as text may go beside index.html as a .txt file; the printable page
+  // is never written into the test's folder.
+  enum class Chosen { QuestionsText, PrintPage };
   std::optional<std::string> readChosenFile(const fs::path& file);
-  bool writeChosenFile(const fs::path& file, const std::string& bytes);
+  bool writeChosenFile(const fs::path& file, const std::string& bytes, Chosen what = Chosen::QuestionsText);
+
+  // "Открыть тест в браузере": the test's start page in the system's browser, as the pupils start
+  // it; "Открыть вопрос в браузере": the page of the question shown. The browser shows what is on
+  // disk, so a question changed and not saved is asked about first, as at the exit: Да saves it,
+  // Нет goes on without saving, Отмена opens nothing.
+  void mnuTestBrowser_Click();
+  void mnuTestQuestionBrowser_Click();
+  // The same question before the whole test is read from disk (to check it); false for Отмена.
+  bool settleBeforeReading();
+  // A page the editor has just written outside the test, opened in the system's browser; the
+  // teacher is told where it lies when no browser could be started.
+  void openWritten(const fs::path& file);
 
   // Selecting a row or an option from code, which has the effect of the user's click: when
   // the selection changes, the control's click handler runs at once. Each returns whether it

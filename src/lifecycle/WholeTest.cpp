@@ -72,15 +72,20 @@ std::optional<std::string> Editor::readChosenFile(const fs::path& file) {
 
 // The file is replaced whole or not at all: the bytes go to a temporary beside it, synced, then
 // take its name. The files of the test are written only by the test's own changes.
-bool Editor::writeChosenFile(const fs::path& file, const std::string& bytes) {
+bool Editor::writeChosenFile(const fs::path& file, const std::string& bytes, Chosen what) {
   const fs::path folder = file.parent_path();
   const fs::path root = disk_.resolvedPath(state_.ShellPath);
   const fs::path target = disk_.resolvedPath(folder) / file.filename();
+  const bool page = what == Chosen::PrintPage;
   if (shell::isInside(target, root) &&
-      (target.parent_path() != root || target.extension() != ".txt")) {
-    dialogs_.inform("Файл «" + shell::utf8(file) + "» не записан: в папке теста можно сохранить вопросы "
-                    "только в файл .txt рядом с index.html, чтобы не испортить файлы самого теста. "
-                    "Выберите другое имя или другую папку.",
+      (page || target.parent_path() != root || target.extension() != ".txt")) {
+    dialogs_.inform("Файл «" + shell::utf8(file) + "» не записан: " +
+                        (page ? std::string("страница для печати не записывается в папку теста, чтобы "
+                                            "не смешать её с файлами самого теста. Выберите другую "
+                                            "папку (например, «Документы»).")
+                              : std::string("в папке теста можно сохранить вопросы только в файл .txt "
+                                            "рядом с index.html, чтобы не испортить файлы самого теста. "
+                                            "Выберите другое имя или другую папку.")),
                     kTitle);
     return false;
   }
@@ -96,11 +101,54 @@ bool Editor::writeChosenFile(const fs::path& file, const std::string& bytes) {
     } catch (const shell::ShellError&) {
       // The temporary stays; its dot name keeps it out of the way.
     }
-    dialogs_.inform("Не удалось записать файл «" + shell::utf8(file) + "»: " + e.problem() +
-                        ". Вопросы не сохранены; выберите другую папку (например, «Документы») "
+    dialogs_.inform("Не удалось записать файл «" + shell::utf8(file) + "»: " + e.problem() + ". " +
+                        (page ? "Страница для печати не сохранена" : "Вопросы не сохранены") +
+                        "; выберите другую папку (например, «Документы») "
                         "или закройте программу, в которой открыт этот файл.",
                     kTitle);
     return false;
+  }
+}
+
+bool Editor::settleBeforeReading() {
+  Batch batch(*this);
+  if (!settleQuestion()) return false;
+  batch.commit();
+  return true;
+}
+
+void Editor::mnuTestBrowser_Click() {
+  if (!settleBeforeReading()) return;
+  const fs::path start = rootFile(shell::kIndexFile);
+  if (browser_ == nullptr || !browser_->open(shell::utf8(start))) {
+    dialogs_.inform("Не удалось открыть тест в браузере. Откройте файл «" + shell::utf8(start) +
+                        "» сами, двойным щелчком.",
+                    kTitle);
+  }
+}
+
+void Editor::mnuTestQuestionBrowser_Click() {
+  if (state_.CurQuestion == 0) {
+    dialogs_.inform("Вопрос не выбран: выберите этап и вопрос в списках справа, а затем откройте его "
+                    "в браузере.",
+                    kTitle);
+    return;
+  }
+  if (!settleBeforeReading()) return;
+  const fs::path page = state_.PagePath;
+  if (browser_ == nullptr || !browser_->open(shell::utf8(page))) {
+    dialogs_.inform("Не удалось открыть вопрос в браузере. Откройте файл «" + shell::utf8(page) +
+                        "» сами, двойным щелчком.",
+                    kTitle);
+  }
+}
+
+void Editor::openWritten(const fs::path& file) {
+  if (browser_ == nullptr || !browser_->open(shell::utf8(file))) {
+    dialogs_.inform("Страница записана в файл «" + shell::utf8(file) +
+                        "», но открыть её в браузере не удалось. Откройте этот файл сами, двойным "
+                        "щелчком, и напечатайте его (Ctrl+P).",
+                    kTitle);
   }
 }
 

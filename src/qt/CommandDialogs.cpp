@@ -10,7 +10,9 @@
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QHeaderView>
 #include <QStringList>
+#include <QTreeWidget>
 #include <QVBoxLayout>
 
 #include "shell/Layout.h"
@@ -27,18 +29,88 @@ std::filesystem::path local(const QString& path) { return std::filesystem::path(
 
 }  // namespace
 
+namespace {
+
+// The toolkit's own dialog (where the system offers none of its own) speaks Russian, as the
+// window does, whatever the toolkit's language.
+void russianLabels(QFileDialog& files, bool file) {
+  files.setLabelText(QFileDialog::LookIn, QStringLiteral("Папка:"));
+  files.setLabelText(QFileDialog::FileName, file ? QStringLiteral("Имя файла:") : QStringLiteral("Папка:"));
+  files.setLabelText(QFileDialog::FileType, QStringLiteral("Тип файлов:"));
+  files.setLabelText(QFileDialog::Reject, QStringLiteral("Отмена"));
+}
+
+}  // namespace
+
+std::optional<std::filesystem::path> chooseFolder(QWidget* parent, const window::FolderDialog& dialog) {
+  QFileDialog folders(parent, utf8(dialog.title), local(dialog.folder));
+  russianLabels(folders, false);
+  folders.setLabelText(QFileDialog::Accept, QStringLiteral("Открыть"));
+  folders.setFileMode(QFileDialog::Directory);
+  folders.setOption(QFileDialog::ShowDirsOnly, true);
+  if (folders.exec() != QDialog::Accepted || folders.selectedFiles().isEmpty()) return std::nullopt;
+  return local(folders.selectedFiles().front());
+}
+
+std::optional<std::size_t> listDialog(QWidget* parent, const window::ListDialog& dialog) {
+  QDialog box(parent);
+  box.setWindowTitle(utf8(dialog.title));
+  auto* heading = new QLabel(utf8(dialog.heading));
+  heading->setObjectName(QStringLiteral("heading"));
+  heading->setTextFormat(Qt::PlainText);
+  heading->setWordWrap(true);
+  auto* rows = new QTreeWidget;
+  rows->setObjectName(QStringLiteral("rows"));
+  rows->setRootIsDecorated(false);
+  rows->setUniformRowHeights(true);
+  rows->setWordWrap(true);
+  QStringList columns;
+  for (const auto& column : dialog.columns) columns << utf8(column);
+  rows->setHeaderLabels(columns);
+  for (const auto& row : dialog.rows) {
+    QStringList cells;
+    for (const auto& cell : row) cells << utf8(cell);
+    rows->addTopLevelItem(new QTreeWidgetItem(cells));
+  }
+  for (int c = 0; c + 1 < rows->columnCount(); ++c) rows->resizeColumnToContents(c);
+  rows->header()->setStretchLastSection(true);
+  rows->setMinimumSize(720, 320);
+  if (rows->topLevelItemCount() > 0) rows->setCurrentItem(rows->topLevelItem(0));
+
+  auto* buttons = new QDialogButtonBox;
+  QPushButton* choose = buttons->addButton(utf8(dialog.choose), QDialogButtonBox::AcceptRole);
+  QPushButton* close = buttons->addButton(utf8(window::dialog::kClose), QDialogButtonBox::RejectRole);
+  choose->setObjectName(QStringLiteral("choose"));
+  close->setObjectName(QStringLiteral("close"));
+  choose->setDefault(true);
+
+  auto* layout = new QVBoxLayout(&box);
+  layout->addWidget(heading);
+  layout->addWidget(rows, 1);
+  layout->addWidget(buttons);
+
+  std::optional<std::size_t> chosen;
+  const auto take = [&] {
+    const int row = rows->indexOfTopLevelItem(rows->currentItem());
+    if (row < 0) return;
+    chosen = static_cast<std::size_t>(row);
+    box.accept();
+  };
+  QObject::connect(rows, &QTreeWidget::itemActivated, &box, take);
+  QObject::connect(buttons, &QDialogButtonBox::accepted, &box, take);
+  QObject::connect(buttons, &QDialogButtonBox::rejected, &box, &QDialog::reject);
+  rows->setFocus();
+  box.exec();
+  return chosen;
+}
+
 std::optional<std::filesystem::path> chooseFile(QWidget* parent, const window::FileDialog& dialog) {
   QStringList filters;
   for (const auto& [name, pattern] : dialog.filters) filters << utf8(name) + " (" + utf8(pattern) + ")";
   QFileDialog files(parent, utf8(dialog.title), local(dialog.folder));
   files.setNameFilters(filters);
-  // The toolkit's own dialog (where the system offers none of its own) speaks Russian, as the
-  // window does, whatever the toolkit's language.
-  files.setLabelText(QFileDialog::LookIn, QStringLiteral("Папка:"));
-  files.setLabelText(QFileDialog::FileName, QStringLiteral("Имя файла:"));
-  files.setLabelText(QFileDialog::FileType, QStringLiteral("Тип файлов:"));
+  russianLabels(files, true);
   files.setLabelText(QFileDialog::Accept, dialog.save ? QStringLiteral("Сохранить") : QStringLiteral("Открыть"));
-  files.setLabelText(QFileDialog::Reject, QStringLiteral("Отмена"));
   if (dialog.save) {
     files.setAcceptMode(QFileDialog::AcceptSave);
     files.setFileMode(QFileDialog::AnyFile);

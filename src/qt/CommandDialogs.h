@@ -17,4 +17,11 @@ std::optional<std::filesystem::path> chooseFile(QWidget* parent, const window::F
 // the buttons "import", "readAgain", "cancel").
 window::ImportAnswer importDialog(QWidget* parent, const window::ImportDialog& dialog);
 
+// The toolkit's folder dialog (the system's own where the platform has one).
+std::optional<std::filesystem::path> chooseFolder(QWidget* parent, const window::FolderDialog& dialog);
+
+// A list in a dialog: its parts are named for tests ("heading", "rows" and the buttons "choose"
+// and "close"). A double-click on a row, or Enter, chooses the row current then.
+std::optional<std::size_t> listDialog(QWidget* parent, const window::ListDialog& dialog);
+
 }  // namespace qt

@@ -405,6 +405,20 @@ window::ImportAnswer EditWindow::importDialog(const window::ImportDialog& dialog
   return qt::importDialog(this, dialog);
 }
 
+std::optional<std::filesystem::path> EditWindow::chooseFolder(const window::FolderDialog& dialog) {
+  return qt::chooseFolder(this, dialog);
+}
+
+std::optional<std::size_t> EditWindow::listDialog(const window::ListDialog& dialog) {
+  return qt::listDialog(this, dialog);
+}
+
+void EditWindow::setItem(ControlId item, const std::u16string& caption) {
+  QAction* action = actions_[item];
+  action->setVisible(!caption.empty());
+  if (!caption.empty() && !action->isSeparator()) action->setText(qt(caption));
+}
+
 void EditWindow::quit(int status) {
   hide();
   QCoreApplication::exit(status);

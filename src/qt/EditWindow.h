@@ -34,6 +34,8 @@ class EditWindow final : public QWidget, public lifecycle::Screen, private windo
 
   // Connects the window to the editor and shows the editor's Form.
   void attach(lifecycle::Editor& editor) { driver_.attach(editor); }
+  // How another test is opened in this window, the tests opened last, the documents folder.
+  void setProgram(window::Program program) { driver_.setProgram(std::move(program)); }
   // Runs start-up (Form_Load); false when it failed, the error having been reported.
   bool load() { return driver_.load(); }
   // True once the editor has ended, with the status the program is to end with.
@@ -78,6 +80,9 @@ class EditWindow final : public QWidget, public lifecycle::Screen, private windo
   void quit(int status) override;
   std::optional<std::filesystem::path> chooseFile(const window::FileDialog& dialog) override;
   window::ImportAnswer importDialog(const window::ImportDialog& dialog) override;
+  std::optional<std::filesystem::path> chooseFolder(const window::FolderDialog& dialog) override;
+  std::optional<std::size_t> listDialog(const window::ListDialog& dialog) override;
+  void setItem(window::ControlId item, const std::u16string& caption) override;
 
   ErrorReport report_;
   QMenuBar* menuBar_ = nullptr;

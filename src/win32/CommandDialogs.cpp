@@ -1,7 +1,9 @@
 #include "win32/CommandDialogs.h"
 
 #include <commdlg.h>
+#include <shlobj.h>
 
+#include <algorithm>
 #include <vector>
 
 #include "shell/Layout.h"
@@ -37,6 +39,38 @@ std::optional<std::filesystem::path> chooseFile(HWND owner, const window::FileDi
                                   : (chooser.Flags |= OFN_FILEMUSTEXIST, GetOpenFileNameW(&chooser));
   if (!chosen) return std::nullopt;
   return std::filesystem::path(file.c_str());
+}
+
+namespace {
+
+int CALLBACK startAt(HWND box, UINT message, LPARAM, LPARAM folder) {
+  if (message == BFFM_INITIALIZED) SendMessageW(box, BFFM_SETSELECTIONW, TRUE, folder);
+  return 0;
+}
+
+}  // namespace
+
+std::optional<std::filesystem::path> chooseFolder(HWND owner, const window::FolderDialog& dialog) {
+  // The dialog of the newer style is made of COM objects.
+  const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+  const std::wstring title = fromUtf8(dialog.title);
+  const std::wstring start = dialog.folder.wstring();
+  wchar_t name[MAX_PATH] = {};
+  BROWSEINFOW info{};
+  info.hwndOwner = owner;
+  info.pszDisplayName = name;
+  info.lpszTitle = title.c_str();
+  info.ulFlags = BIF_RETURNONLYFSDIRS | BIF_NEWDIALOGSTYLE | BIF_EDITBOX;
+  info.lpfn = startAt;
+  info.lParam = reinterpret_cast<LPARAM>(start.c_str());
+  std::optional<std::filesystem::path> folder;
+  if (PIDLIST_ABSOLUTE chosen = SHBrowseForFolderW(&info)) {
+    wchar_t path[MAX_PATH] = {};
+    if (SHGetPathFromIDListW(chosen, path)) folder = std::filesystem::path(path);
+    CoTaskMemFree(chosen);
+  }
+  if (SUCCEEDED(com)) CoUninitialize();
+  return folder;
 }
 
 namespace {
@@ -134,22 +168,116 @@ INT_PTR CALLBACK importProc(HWND box, UINT message, WPARAM w, LPARAM l) {
   }
 }
 
-}  // namespace
+// The list dialog's data and the row chosen.
+struct ListState {
+  const window::ListDialog* dialog;
+  std::optional<std::size_t> chosen;
+};
 
-// The dialog's frame as a template in memory, with no controls: they are made when it opens.
-window::ImportAnswer importDialog(HINSTANCE instance, HWND owner, const window::ImportDialog& dialog) {
+std::wstring cells(const std::vector<std::string>& row) {
+  std::wstring line;
+  for (std::size_t i = 0; i < row.size(); ++i) line += (i == 0 ? L"" : L"\t") + fromUtf8(row[i]);
+  return line;
+}
+
+void buildList(HWND box, const ListState& state) {
+  const window::ListDialog& d = *state.dialog;
+  SetWindowTextW(box, fromUtf8(d.title).c_str());
+  add(box, L"STATIC", fromUtf8(d.heading), SS_LEFT | SS_NOPREFIX, kListHeading, {7, 7, 413, 25});
+  // The columns' names as a list of one row that takes no selection, with the rows' tab stops.
+  INT stops[] = {36, 72};
+  HWND columns = add(box, L"LISTBOX", L"", LBS_USETABSTOPS | LBS_NOSEL | LBS_NOINTEGRALHEIGHT, kListColumns,
+                     {7, 27, 413, 38});
+  SendMessageW(columns, LB_SETTABSTOPS, 2, reinterpret_cast<LPARAM>(stops));
+  SendMessageW(columns, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(cells(d.columns).c_str()));
+  HWND rows = add(box, L"LISTBOX", L"",
+                  LBS_USETABSTOPS | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | WS_VSCROLL | WS_TABSTOP | WS_GROUP,
+                  kListRows, {7, 39, 413, 216}, WS_EX_CLIENTEDGE);
+  SendMessageW(rows, LB_SETTABSTOPS, 2, reinterpret_cast<LPARAM>(stops));
+  for (const auto& row : d.rows) SendMessageW(rows, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(cells(row).c_str()));
+  // Rows longer than the list scroll sideways.
+  HDC dc = GetDC(rows);
+  const HGDIOBJ previous = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(rows, WM_GETFONT, 0, 0)));
+  LONG widest = 0;
+  for (const auto& row : d.rows) {
+    const std::wstring line = cells(row);
+    RECT r{0, 0, 0, 0};
+    DrawTextW(dc, line.c_str(), static_cast<int>(line.size()), &r, DT_CALCRECT | DT_SINGLELINE | DT_EXPANDTABS | DT_NOPREFIX);
+    widest = std::max(widest, r.right);
+  }
+  SelectObject(dc, previous);
+  ReleaseDC(rows, dc);
+  SendMessageW(rows, LB_SETHORIZONTALEXTENT, static_cast<WPARAM>(widest + 200), 0);
+  SetWindowLongPtrW(rows, GWL_STYLE, GetWindowLongPtrW(rows, GWL_STYLE) | WS_HSCROLL);
+  SendMessageW(rows, LB_SETCURSEL, 0, 0);
+  add(box, L"BUTTON", fromUtf8(d.choose), BS_DEFPUSHBUTTON | WS_TABSTOP | WS_GROUP, IDOK, {259, 221, 349, 235});
+  add(box, L"BUTTON", fromUtf8(window::dialog::kClose), BS_PUSHBUTTON | WS_TABSTOP, IDCANCEL, {353, 221, 413, 235});
+  SetFocus(rows);
+  RECT owner, self;
+  GetWindowRect(GetWindow(box, GW_OWNER), &owner);
+  GetWindowRect(box, &self);
+  const int w = self.right - self.left, h = self.bottom - self.top;
+  SetWindowPos(box, nullptr, owner.left + (owner.right - owner.left - w) / 2, owner.top + (owner.bottom - owner.top - h) / 2,
+               0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+INT_PTR CALLBACK listProc(HWND box, UINT message, WPARAM w, LPARAM l) {
+  auto* state = reinterpret_cast<ListState*>(GetWindowLongPtrW(box, DWLP_USER));
+  switch (message) {
+    case WM_INITDIALOG:
+      SetWindowLongPtrW(box, DWLP_USER, l);
+      buildList(box, *reinterpret_cast<ListState*>(l));
+      return FALSE;
+    case WM_COMMAND: {
+      const int id = LOWORD(w);
+      if (id == IDOK || (id == kListRows && HIWORD(w) == LBN_DBLCLK)) {
+        const LRESULT row = SendDlgItemMessageW(box, kListRows, LB_GETCURSEL, 0, 0);
+        if (row == LB_ERR) return TRUE;
+        state->chosen = static_cast<std::size_t>(row);
+        EndDialog(box, IDOK);
+        return TRUE;
+      }
+      if (id == IDCANCEL) {
+        EndDialog(box, IDCANCEL);
+        return TRUE;
+      }
+      return FALSE;
+    }
+    default:
+      return FALSE;
+  }
+}
+
+// A dialog's frame as a template in memory, with no controls: they are made when it opens.
+std::vector<WORD> frameTemplate(short width, short height) {
   std::vector<WORD> memory(64, 0);
   auto* frame = reinterpret_cast<DLGTEMPLATE*>(memory.data());
   frame->style = DS_MODALFRAME | DS_SETFONT | WS_POPUP | WS_CAPTION | WS_SYSMENU;
-  frame->cx = 320;
-  frame->cy = 224;
+  frame->cx = width;
+  frame->cy = height;
   // After the frame: no menu, the standard class, an empty title, then the font's size and name.
   std::size_t at = sizeof(DLGTEMPLATE) / sizeof(WORD) + 3;
   memory[at++] = 9;
   for (const wchar_t c : std::wstring(L"Segoe UI")) memory[at++] = static_cast<WORD>(c);
   memory[at] = 0;
+  return memory;
+}
+
+}  // namespace
+
+std::optional<std::size_t> listDialog(HINSTANCE instance, HWND owner, const window::ListDialog& dialog) {
+  std::vector<WORD> memory = frameTemplate(420, 242);
+  ListState state{&dialog, std::nullopt};
+  DialogBoxIndirectParamW(instance, reinterpret_cast<DLGTEMPLATE*>(memory.data()), owner, listProc,
+                          reinterpret_cast<LPARAM>(&state));
+  return state.chosen;
+}
+
+window::ImportAnswer importDialog(HINSTANCE instance, HWND owner, const window::ImportDialog& dialog) {
+  std::vector<WORD> memory = frameTemplate(320, 224);
   ImportState state{&dialog, {}};
-  DialogBoxIndirectParamW(instance, frame, owner, importProc, reinterpret_cast<LPARAM>(&state));
+  DialogBoxIndirectParamW(instance, reinterpret_cast<DLGTEMPLATE*>(memory.data()), owner, importProc,
+                          reinterpret_cast<LPARAM>(&state));
   return state.answer;
 }
 

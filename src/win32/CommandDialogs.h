@@ -14,6 +14,14 @@ namespace win32 {
 std::optional<std::filesystem::path> chooseFile(HWND owner, const window::FileDialog& dialog);
 window::ImportAnswer importDialog(HINSTANCE instance, HWND owner, const window::ImportDialog& dialog);
 
+// The system's folder dialog, opening at the dialog's folder; a path can be typed into it.
+std::optional<std::filesystem::path> chooseFolder(HWND owner, const window::FolderDialog& dialog);
+// A list in a dialog, built at run time: a double-click on a row, Enter or the button chooses it.
+std::optional<std::size_t> listDialog(HINSTANCE instance, HWND owner, const window::ListDialog& dialog);
+
+// The list dialog's controls, for whoever drives it.
+enum ListControl { kListHeading = 300, kListColumns, kListRows };
+
 // The import dialog's controls, for whoever drives it.
 enum ImportControl { kImportFile = 200, kImportStage, kImportQuestion, kImportSummary, kImportAgain };
 

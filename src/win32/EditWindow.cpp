@@ -612,6 +612,38 @@ window::ImportAnswer EditWindow::importDialog(const window::ImportDialog& dialog
   return win32::importDialog(instance_, hwnd_, dialog);
 }
 
+std::optional<std::filesystem::path> EditWindow::chooseFolder(const window::FolderDialog& dialog) {
+  return win32::chooseFolder(hwnd_, dialog);
+}
+
+std::optional<std::size_t> EditWindow::listDialog(const window::ListDialog& dialog) {
+  return win32::listDialog(instance_, hwnd_, dialog);
+}
+
+// A menu cannot hide an item: an item to hide leaves its menu, and comes back at its place among
+// the items shown.
+void EditWindow::setItem(window::ControlId item, const std::u16string& caption) {
+  itemShown_.resize(controls_.size(), true);
+  const auto designs = window::controls();
+  UINT at = 0;
+  for (window::ControlId i = 0; i < item; ++i) {
+    if (designs[i].kind == Kind::MenuItem && designs[i].container == designs[item].container && itemShown_[i]) ++at;
+  }
+  HMENU menu = menus_[item];
+  const auto id = static_cast<UINT_PTR>(kFirstId + item);
+  const bool separator = caption == u"-";
+  const std::wstring text = wide(caption);
+  if (caption.empty()) {
+    if (itemShown_[item]) RemoveMenu(menu, at, MF_BYPOSITION);
+  } else if (!itemShown_[item]) {
+    InsertMenuW(menu, at, MF_BYPOSITION | (separator ? MF_SEPARATOR : MF_STRING), id, separator ? nullptr : text.c_str());
+  } else if (!separator) {
+    ModifyMenuW(menu, at, MF_BYPOSITION | MF_STRING, id, text.c_str());
+  }
+  itemShown_[item] = !caption.empty();
+  DrawMenuBar(hwnd_);
+}
+
 bool EditWindow::preTranslate(MSG& message) {
   if (ended()) return false;
   if (keys_ != nullptr && (message.hwnd == hwnd_ || IsChild(hwnd_, message.hwnd)) &&

@@ -35,6 +35,8 @@ class EditWindow final : public lifecycle::Screen, private window::View {
 
   // Connects the window to the editor and shows the editor's Form.
   void attach(lifecycle::Editor& editor) { driver_.attach(editor); }
+  // How another test is opened in this window, the tests opened last, the documents folder.
+  void setProgram(window::Program program) { driver_.setProgram(std::move(program)); }
   // Runs start-up (Form_Load) and focuses the first control; false when it failed, the error
   // having been reported.
   bool load() { return driver_.load(); }
@@ -83,6 +85,9 @@ class EditWindow final : public lifecycle::Screen, private window::View {
   void quit(int status) override;
   std::optional<std::filesystem::path> chooseFile(const window::FileDialog& dialog) override;
   window::ImportAnswer importDialog(const window::ImportDialog& dialog) override;
+  std::optional<std::filesystem::path> chooseFolder(const window::FolderDialog& dialog) override;
+  std::optional<std::size_t> listDialog(const window::ListDialog& dialog) override;
+  void setItem(window::ControlId item, const std::u16string& caption) override;
 
   HINSTANCE instance_;
   HWND hwnd_ = nullptr;
@@ -90,6 +95,7 @@ class EditWindow final : public lifecycle::Screen, private window::View {
   HMENU menuBar_ = nullptr;
   std::vector<HMENU> menus_;         // by position: each menu's own, and its items' menu
   HACCEL keys_ = nullptr;            // the menu items' keys
+  std::vector<bool> itemShown_;      // by position: whether a menu item is in its menu now
   std::vector<COLORREF> textColours_;  // by position, for the text fields
   std::vector<HFONT> fonts_;         // by FontId
   std::unique_ptr<Picture> picture_;

@@ -14,10 +14,12 @@ using std::min;
 #include <shellapi.h>
 
 #include <filesystem>
+#include <memory>
 #include <vector>
 
 #include "lifecycle/ShellRoot.h"
 #include "lifecycle/Editor.h"
+#include "lifecycle/RecentTests.h"
 #include "shell/Disk.h"
 #include "lifecycle/Generators.h"
 #include "win32/EditWindow.h"
@@ -69,9 +71,15 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show) {
   win32::MessageBoxes dialogs;
   win32::EditWindow window(instance, dialogs);
   dialogs.setOwner(window.handle());
-  lifecycle::Editor editor({disk, dialogs, clock, random, &window, &browser}, root,
-                           lifecycle::programFolder() / lifecycle::kGuideFile);
+  const lifecycle::Editor::Seams seams{disk, dialogs, clock, random, &window, &browser};
+  const std::filesystem::path guide = lifecycle::programFolder() / lifecycle::kGuideFile;
+  lifecycle::Editor editor(seams, root, guide);
+  lifecycle::RecentTests recent(disk, lifecycle::recentTestsFile());
   window.attach(editor);
+  window.setProgram({[&](const std::filesystem::path& folder) {
+                       return std::make_unique<lifecycle::Editor>(seams, folder, guide);
+                     },
+                     &recent, lifecycle::documentsFolder()});
 
   if (!window.load()) return window.exitCode();
   ShowWindow(window.handle(), show);

@@ -34,6 +34,8 @@ constexpr ClickBinding kClicks[] = {
     {"cmdNewN", &Editor::cmdNewN_Click},       {"cmdDelLast", &Editor::cmdDelLast_Click},
     {"cmdMix", &Editor::cmdMix_Click},         {"cmdEnd", &Editor::cmdEnd_Click},
     {"mnuHelpGuide", &Editor::mnuHelpGuide_Click},
+    {"mnuTestBrowser", &Editor::mnuTestBrowser_Click},
+    {"mnuTestQuestionBrowser", &Editor::mnuTestQuestionBrowser_Click},
 };
 
 constexpr ItemBinding kButtonItems[] = {
@@ -45,7 +47,18 @@ constexpr CommandBinding kCommands[] = {
     {"cmdAbout", Command::About},
     {"mnuFileImport", Command::ImportQuestions},
     {"mnuFileExport", Command::ExportQuestions},
+    {"mnuFileOpen", Command::OpenTest},
+    {"mnuFileRecent1", Command::OpenRecent},
+    {"mnuFileRecent2", Command::OpenRecent},
+    {"mnuFileRecent3", Command::OpenRecent},
+    {"mnuFileRecent4", Command::OpenRecent},
+    {"mnuFileRecent5", Command::OpenRecent},
+    {"mnuTestPrint", Command::PrintTest},
+    {"mnuTestCheck", Command::CheckTest},
 };
+
+constexpr std::string_view kRecentItems[] = {"mnuFileRecent1", "mnuFileRecent2", "mnuFileRecent3",
+                                             "mnuFileRecent4", "mnuFileRecent5"};
 
 constexpr SelectBinding kSelections[] = {
     {"List1", &Editor::selectList1},
@@ -60,6 +73,7 @@ std::span<const ClickBinding> clickHandlers() { return kClicks; }
 std::span<const SelectBinding> listSelections() { return kSelections; }
 std::span<const ItemBinding> buttonItems() { return kButtonItems; }
 std::span<const CommandBinding> commands() { return kCommands; }
+std::span<const std::string_view> recentItems() { return kRecentItems; }
 
 std::vector<ListView> listViews(const Form& f) {
   std::vector<std::string> folders;

@@ -50,6 +50,11 @@ struct CommandBinding {
 };
 std::span<const CommandBinding> commands();
 
+// The menu items that offer the tests opened last, in order (the most recent first), and the line
+// under them, all shown only while they have a test to offer.
+std::span<const std::string_view> recentItems();
+inline constexpr std::string_view kRecentBar = "mnuFileOpenBar";
+
 // A list and the selection the user's choice of a row makes (the row, or -1 for none).
 struct SelectBinding {
   std::string_view control;

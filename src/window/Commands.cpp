@@ -20,6 +20,11 @@ FileDialog exportFileDialog(const std::filesystem::path& folder, const std::stri
   return {true, std::string(dialog::kExportTitle), textFiles(), folder, fileNameOf(course) + ".txt", "txt"};
 }
 
+FileDialog printFileDialog(const std::filesystem::path& folder, const std::string& course) {
+  return {true, std::string(dialog::kPrintTitle), {{"Страницы HTML", "*.html"}, {"Все файлы", "*"}}, folder,
+          fileNameOf(course) + ".html", "html"};
+}
+
 std::string fileNameOf(const std::string& course) {
   std::u16string name;
   for (const char16_t c : fromCodePage(course, FieldRule::References)) {

@@ -17,7 +17,9 @@ namespace window {
 // The commands whose dialogs the driver shows around the editor's handlers: the help box, the
 // import of questions from a text file (the file, then the import's dialog, then the import),
 // and the test's questions written out as text (the file, then the writing).
-enum class Command { About, ImportQuestions, ExportQuestions };
+// The test as a whole: another test opened in the window (by the folder dialog, or one of the
+// tests opened last), the test printed with its key, and the test checked for slips.
+enum class Command { About, ImportQuestions, ExportQuestions, OpenTest, OpenRecent, PrintTest, CheckTest };
 
 // The system's dialog that chooses a file: one to read, which must exist, or one to write, where
 // the system asks before an existing file is replaced.
@@ -52,6 +54,22 @@ struct ImportAnswer {
   workbench::Position start{1, 1};  // as the teacher left it
 };
 
+// The system's dialog that chooses a folder, opening at `folder`.
+struct FolderDialog {
+  std::string title;
+  std::filesystem::path folder;
+};
+
+// A list in a dialog: a line over it, the names of its columns and its rows, each row a cell a
+// column (UTF-8). The teacher chooses a row by a double-click, by Enter or by the button
+// `choose`, which closes the dialog; closing it otherwise chooses none.
+struct ListDialog {
+  std::string title, heading;
+  std::vector<std::string> columns;
+  std::vector<std::vector<std::string>> rows;
+  std::string choose;
+};
+
 // The dialogs' own texts, the same in every window.
 namespace dialog {
 inline constexpr std::string_view kImportTitle = "Импорт вопросов из текста";
@@ -62,6 +80,12 @@ inline constexpr std::string_view kStartQuestion = "вопроса";
 inline constexpr std::string_view kImport = "&Импортировать";
 inline constexpr std::string_view kReadAgain = "&Прочитать заново";
 inline constexpr std::string_view kCancel = "Отмена";
+inline constexpr std::string_view kClose = "Закрыть";
+inline constexpr std::string_view kOpenTitle = "Открыть тест: выберите папку теста (с файлами index.html и 1.js)";
+inline constexpr std::string_view kPrintTitle = "Печать вопросов и ключа";
+inline constexpr std::string_view kCheckTitle = "Проверка теста";
+inline constexpr std::string_view kShowQuestion = "&Показать вопрос";
+inline constexpr std::string_view kNoFindings = "Ошибок не найдено";
 }  // namespace dialog
 
 // The dialog that chooses a file of questions to import, opening in `folder`.
@@ -69,6 +93,10 @@ FileDialog importFileDialog(const std::filesystem::path& folder);
 // The dialog that names the file the test is written to, opening in `folder` with the course
 // name (its line's bytes) as the file's name.
 FileDialog exportFileDialog(const std::filesystem::path& folder, const std::string& course);
+
+// The dialog that names the printable page, opening in `folder` with the course name as the
+// file's name.
+FileDialog printFileDialog(const std::filesystem::path& folder, const std::string& course);
 
 // A file name made of a course name: the characters no file name may hold left out, the spaces
 // and dots at its ends too, at most 100 characters; "Вопросы теста" when nothing is left.

@@ -3,11 +3,14 @@
 #include <algorithm>
 #include <stdexcept>
 
+#include "lifecycle/ShellRoot.h"
 #include "shell/Layout.h"
 #include "shell/Russian.h"
 #include "window/About.h"
 #include "window/Bindings.h"
 #include "window/Layout.h"
+#include "workbench/Check.h"
+#include "workbench/PrintPage.h"
 #include "workbench/QuestionText.h"
 
 namespace window {
@@ -77,6 +80,8 @@ void Driver::attach(lifecycle::Editor& editor) {
   redraw();
 }
 
+void Driver::setProgram(Program program) { program_ = std::move(program); }
+
 bool Driver::load() {
   if (editor_ == nullptr) return false;
   handle([this] { editor_->Form_Load(); });
@@ -87,6 +92,8 @@ bool Driver::load() {
       break;
     }
   }
+  if (program_.recent != nullptr) program_.recent->add(editor_->state().ShellPath);
+  showRecent();
   return true;
 }
 
@@ -109,7 +116,7 @@ void Driver::clicked(ControlId control) {
     }
   }
   for (const CommandBinding& command : commands()) {
-    if (name == command.control) return run(command.command);
+    if (name == command.control) return run(command.command, control);
   }
 }
 
@@ -144,13 +151,23 @@ ControlId Driver::nextFocus(ControlId from, bool back) const {
   return from;
 }
 
-void Driver::run(Command command) {
+void Driver::run(Command command, ControlId control) {
   if (ended_ || busy_ || (editor_ == nullptr && command != Command::About)) return;
   switch (command) {
     // The help box reads and changes nothing: no handler of the editor runs for it.
     case Command::About: return dialogs_.inform(aboutText(), aboutTitle());
     case Command::ImportQuestions: return importQuestions();
     case Command::ExportQuestions: return exportQuestions();
+    case Command::OpenTest: return openTest(std::nullopt);
+    case Command::OpenRecent: {
+      const auto items = recentItems();
+      for (std::size_t i = 0; i < items.size() && i < offered_.size(); ++i) {
+        if (controlId(items[i]) == control) return openTest(offered_[i]);
+      }
+      return;
+    }
+    case Command::PrintTest: return printTest();
+    case Command::CheckTest: return checkTest();
   }
 }
 
@@ -205,6 +222,153 @@ void Driver::exportQuestions() {
   if (!file) return;
   const std::string bytes = workbench::writeQuestions(*test);
   handle([&] { editor_->writeChosenFile(*file, bytes); });
+}
+
+// Another test in this window: the folder (chosen in the system's dialog, or one of the tests
+// opened last), then the test shown closed exactly as the exit button closes it (Отмена to its
+// question keeps everything as it was), then the chosen folder opened with every rule of
+// start-up. A folder that start-up refuses is told of with start-up's message, and the test the
+// window had is opened again, by start-up too; when even that fails, the editor ends.
+void Driver::openTest(std::optional<std::filesystem::path> folder) {
+  if (!program_.makeEditor) return;
+  const std::filesystem::path previous = editor_->state().ShellPath;
+  if (!folder) {
+    folder = modal([&] {
+      return view_.chooseFolder({std::string(dialog::kOpenTitle), previous.parent_path()});
+    });
+    if (!folder) return;
+  }
+  if (!closeTest()) return;
+  if (!startTest(*folder, &previous)) startTest(previous, nullptr);
+}
+
+// The exit button's close, without the end of the program: true once the test is closed.
+bool Driver::closeTest() {
+  if (ended_ || busy_) return false;
+  busy_ = true;
+  collect();
+  const auto error = runEvent([this] { editor_->cmdEnd_Click(); });
+  if (!error && !editor_->unloaded()) redraw();
+  busy_ = false;
+  if (error) {
+    view_.showError(*error);
+    end(1);
+    return false;
+  }
+  return editor_->unloaded();
+}
+
+// A new editor on the folder, shown and started. A folder start-up refuses is told of, with
+// where the window goes back to (`back`), and false is returned; with nowhere to go back to, the
+// refusal ends the editor as at the program's start.
+bool Driver::startTest(const std::filesystem::path& folder, const std::filesystem::path* back) {
+  busy_ = true;
+  std::unique_ptr<lifecycle::Editor> next;
+  auto error = runEvent([&] { next = program_.makeEditor(lifecycle::findShellRoot({}, {}, {folder})); });
+  if (!error) {
+    editor_ = next.get();
+    owned_ = std::move(next);  // the closed editor goes
+    redraw();
+    error = runEvent([this] { editor_->Form_Load(); });
+    if (!error) redraw();
+  }
+  busy_ = false;
+  if (error) {
+    if (back == nullptr) {
+      view_.showError(*error);
+      end(1);
+    } else {
+      dialogs_.inform(*error + "\r\rВ окне снова открывается тест «" + shell::utf8(*back) + "».",
+                      std::string(kWindowCaption));
+    }
+    return false;
+  }
+  for (const ControlId control : tabOrder()) {
+    if (view_.enabled(control)) {
+      view_.focus(control);
+      break;
+    }
+  }
+  if (program_.recent != nullptr) program_.recent->add(editor_->state().ShellPath);
+  showRecent();
+  return true;
+}
+
+// The tests opened last, less the one shown, each under its number; the items without a test
+// and the line under them hidden.
+void Driver::showRecent() {
+  offered_.clear();
+  if (program_.recent != nullptr && editor_ != nullptr) {
+    const std::filesystem::path shown = editor_->state().ShellPath.lexically_normal();
+    for (const auto& folder : program_.recent->read()) {
+      if (folder != shown && offered_.size() < recentItems().size()) offered_.push_back(folder);
+    }
+  }
+  const auto items = recentItems();
+  for (std::size_t i = 0; i < items.size(); ++i) {
+    std::u16string caption;
+    if (i < offered_.size()) {
+      caption = u"&" + std::u16string(1, static_cast<char16_t>(u'1' + i)) + u" ";
+      for (const char16_t c : fromUtf8(shell::utf8(offered_[i])).value_or(u"?")) {
+        caption += c;
+        if (c == u'&') caption += c;
+      }
+    }
+    view_.setItem(controlId(items[i]), caption);
+  }
+  view_.setItem(controlId(kRecentBar), offered_.empty() ? u"" : u"-");
+}
+
+// The test read as it is on disk (a question changed and not saved asked about first), the file
+// named (in the teacher's documents, the course name offered), written, and shown in the browser,
+// where the teacher prints it.
+void Driver::printTest() {
+  std::optional<workbench::Test> test;
+  handle([&] {
+    if (editor_->settleBeforeReading()) test = editor_->readTest();
+  });
+  if (ended_ || !test) return;
+  const std::filesystem::path folder =
+      program_.documents.empty() ? editor_->state().ShellPath.parent_path() : program_.documents;
+  const auto file = modal([&] { return view_.chooseFile(printFileDialog(folder, test->course)); });
+  if (!file) return;
+  const std::string page = workbench::printPage(*test);
+  handle([&] {
+    if (editor_->writeChosenFile(*file, page, lifecycle::Editor::Chosen::PrintPage)) editor_->openWritten(*file);
+  });
+}
+
+// Every slip of the test as it is on disk, in a list; the row chosen shows its question, chosen
+// in the lists as a click chooses it.
+void Driver::checkTest() {
+  std::optional<workbench::Test> test;
+  handle([&] {
+    if (editor_->settleBeforeReading()) test = editor_->readTest();
+  });
+  if (ended_ || !test) return;
+  const std::vector<workbench::Finding> found = workbench::checkTest(*test);
+  if (found.empty()) return dialogs_.inform(std::string(dialog::kNoFindings), std::string(dialog::kCheckTitle));
+  ListDialog list{std::string(dialog::kCheckTitle),
+                  "Найдено замечаний: " + std::to_string(found.size()) +
+                      ". Двойной щелчок или Enter на строке показывает её вопрос в окне.",
+                  {"Этап", "Вопрос", "Что не так"},
+                  {},
+                  std::string(dialog::kShowQuestion)};
+  const auto number = [](int n) { return n > 0 ? std::to_string(n) : std::string("—"); };
+  for (const workbench::Finding& f : found) list.rows.push_back({number(f.stage), number(f.question), f.what});
+  const auto row = modal([&] { return view_.listDialog(list); });
+  if (!row || *row >= found.size() || found[*row].stage < 1) return;
+  const workbench::Finding& chosen = found[*row];
+  handle([&] {
+    editor_->selectList1(chosen.stage - 1);
+    if (chosen.question > 0) editor_->selectList2(chosen.question - 1);
+  });
+}
+
+void Driver::end(int status) {
+  ended_ = true;
+  exitCode_ = status;
+  view_.quit(status);
 }
 
 // The event boundary: texts in, the handler, everything out, and the end of the run when the

@@ -1,6 +1,9 @@
 #pragma once
 
 #include <cstddef>
+#include <filesystem>
+#include <functional>
+#include <memory>
 #include <optional>
 #include <span>
 #include <string>
@@ -8,6 +11,7 @@
 #include <vector>
 
 #include "lifecycle/Editor.h"
+#include "lifecycle/RecentTests.h"
 #include "lifecycle/Seams.h"
 #include "window/CodePage.h"
 #include "window/Commands.h"
@@ -60,6 +64,22 @@ class View {
   virtual ImportAnswer importDialog(const ImportDialog& dialog) = 0;
   // The window goes and the program is to end with this status.
   virtual void quit(int status) = 0;
+  // The system's dialog that chooses a folder: the folder chosen, or nothing when cancelled.
+  virtual std::optional<std::filesystem::path> chooseFolder(const FolderDialog& dialog) = 0;
+  // A list in a dialog, until the teacher chooses a row (its index) or closes it (nothing).
+  virtual std::optional<std::size_t> listDialog(const ListDialog& dialog) = 0;
+  // A menu item's caption ("&" before the letter that chooses it, "&&" for an "&" itself); an
+  // empty caption hides the item, "-" shows a separator line.
+  virtual void setItem(ControlId item, const std::u16string& caption) = 0;
+};
+
+// What a program gives its window's driver beyond the editor: how an editor is made for another
+// test's folder (to open it in the same window), the list of the tests opened last (none: nothing
+// is remembered), and the teacher's documents folder, where the printable page is offered.
+struct Program {
+  std::function<std::unique_ptr<lifecycle::Editor>(const std::filesystem::path& folder)> makeEditor;
+  lifecycle::RecentTests* recent = nullptr;
+  std::filesystem::path documents;
 };
 
 // Everything of the window that is not a toolkit's: for every event of the user it copies the
@@ -76,6 +96,9 @@ class Driver {
 
   // Connects the editor and shows its Form.
   void attach(lifecycle::Editor& editor);
+  // What opening another test, remembering the tests opened and printing need; without it the
+  // window edits its one test.
+  void setProgram(Program program);
   // Runs start-up and focuses the first control that takes the focus; false when it failed,
   // the error having been reported.
   bool load();
@@ -90,6 +113,9 @@ class Driver {
   // The control the Tab key moves the focus to from `from` (forward, or back with Shift): the
   // next in the tab order that is enabled.
   ControlId nextFocus(ControlId from, bool back) const;
+
+  // The editor the window shows now: the one attached, or one the driver made for another test.
+  const lifecycle::Editor* editor() const { return editor_; }
 
   bool ended() const { return ended_; }
   int exitCode() const { return exitCode_; }
@@ -116,9 +142,16 @@ class Driver {
   // A dialog of a command, shown while the driver takes no other event.
   template <typename Show>
   auto modal(Show show);
-  void run(Command command);
+  void run(Command command, ControlId control);
   void importQuestions();
   void exportQuestions();
+  // The test as a whole: opened in place of the one shown, printed, checked.
+  void openTest(std::optional<std::filesystem::path> folder);
+  bool closeTest();
+  bool startTest(const std::filesystem::path& folder, const std::filesystem::path* back);
+  void showRecent();
+  void printTest();
+  void checkTest();
   void collect();
   void redraw();
   void end(int status);
@@ -126,6 +159,9 @@ class Driver {
   View& view_;
   lifecycle::Dialogs& dialogs_;
   lifecycle::Editor* editor_ = nullptr;
+  Program program_;
+  std::unique_ptr<lifecycle::Editor> owned_;   // an editor the driver made for another test
+  std::vector<std::filesystem::path> offered_;  // the tests the recent items offer, in order
   std::vector<Field> fields_;
   std::vector<Shown> shown_;  // by control
   bool busy_ = false;

@@ -71,6 +71,14 @@ constexpr ControlDesign kControls[] = {
 
     // The menu bar. An item that does what a button does is bound to that button (Bindings).
     {"mnuFile",         W,         K::Menu,     "&Файл", 0, 0, 0, 0, -1, F::None},
+    // Another test opened in this window, and the tests opened last (shown by the driver).
+    {"mnuFileOpen",     "mnuFile", K::MenuItem, "&Открыть тест…", 0, 0, 0, 0, -1, F::None, Initial::Normal, "Ctrl+O"},
+    {"mnuFileRecent1",  "mnuFile", K::MenuItem, "&1", 0, 0, 0, 0, -1, F::None},
+    {"mnuFileRecent2",  "mnuFile", K::MenuItem, "&2", 0, 0, 0, 0, -1, F::None},
+    {"mnuFileRecent3",  "mnuFile", K::MenuItem, "&3", 0, 0, 0, 0, -1, F::None},
+    {"mnuFileRecent4",  "mnuFile", K::MenuItem, "&4", 0, 0, 0, 0, -1, F::None},
+    {"mnuFileRecent5",  "mnuFile", K::MenuItem, "&5", 0, 0, 0, 0, -1, F::None},
+    {"mnuFileOpenBar",  "mnuFile", K::MenuItem, "-", 0, 0, 0, 0, -1, F::None},
     {"mnuFileImport",   "mnuFile", K::MenuItem, "&Импорт вопросов из текста…", 0, 0, 0, 0, -1, F::None},
     {"mnuFileExport",   "mnuFile", K::MenuItem, "&Сохранить вопросы в текст…", 0, 0, 0, 0, -1, F::None},
     {"mnuFileBar",      "mnuFile", K::MenuItem, "-", 0, 0, 0, 0, -1, F::None},
@@ -79,6 +87,12 @@ constexpr ControlDesign kControls[] = {
     {"mnuTestNewStage", "mnuTest", K::MenuItem, "Создать новый &этап", 0, 0, 0, 0, -1, F::None},
     {"mnuTestDelLast",  "mnuTest", K::MenuItem, "&Удалить последний этап…", 0, 0, 0, 0, -1, F::None},
     {"mnuTestMix",      "mnuTest", K::MenuItem, "&Смена порядка следования вопросов", 0, 0, 0, 0, -1, F::None},
+    // The test as a whole: checked, on paper, as the pupils see it.
+    {"mnuTestWholeBar", "mnuTest", K::MenuItem, "-", 0, 0, 0, 0, -1, F::None},
+    {"mnuTestCheck",    "mnuTest", K::MenuItem, "Прове&рить тест", 0, 0, 0, 0, -1, F::None},
+    {"mnuTestPrint",    "mnuTest", K::MenuItem, "&Печать вопросов и ключа…", 0, 0, 0, 0, -1, F::None, Initial::Normal, "Ctrl+P"},
+    {"mnuTestBrowser",  "mnuTest", K::MenuItem, "Открыть тест в &браузере", 0, 0, 0, 0, -1, F::None},
+    {"mnuTestQuestionBrowser", "mnuTest", K::MenuItem, "Открыть &вопрос в браузере", 0, 0, 0, 0, -1, F::None},
     {"mnuHelp",         W,         K::Menu,     "&Справка", 0, 0, 0, 0, -1, F::None},
     {"mnuHelpGuide",    "mnuHelp", K::MenuItem, "&Руководство", 0, 0, 0, 0, -1, F::None, Initial::Normal, "F1"},
     {"mnuHelpAbout",    "mnuHelp", K::MenuItem, "&О программе", 0, 0, 0, 0, -1, F::None},

@@ -7,11 +7,13 @@
 import { after, before, describe, it } from 'node:test';
 import assert from 'node:assert/strict';
 import { execFileSync } from 'node:child_process';
-import { existsSync, mkdtempSync, readFileSync, rmSync } from 'node:fs';
+import { existsSync, mkdirSync, mkdtempSync, readFileSync, rmSync, writeFileSync } from 'node:fs';
 import { tmpdir } from 'node:os';
-import { join } from 'node:path';
-import { launchBrowser, takeQuiz } from './quiz-driver.mjs';
-import { REPO, SAMPLE, copyShell, decode1251, dropShell, encode1251, listFiles, readKey, readLines, readPage } from './shell-files.mjs';
+import { join, relative } from 'node:path';
+import { pathToFileURL } from 'node:url';
+import { CHROMIUM, launchBrowser, takeQuiz } from './quiz-driver.mjs';
+import { LINES, REPO, SAMPLE, copyShell, decode1251, dropShell, encode1251, listFiles, pagePath, readKey, readLines, readPage, setAnswer, setLines } from './shell-files.mjs';
+import { pageAnswerLine } from '../../scripts/sample/layout.mjs';
 
 const EDIT_FLOW = process.env.EDIT_FLOW || join(REPO, 'build', 'release', 'tests', 'qt', 'edit_flow');
 const IMPORTS = join(REPO, 'tests', 'browser', 'import');
@@ -172,6 +174,138 @@ describe('the model test written out as text through the window and imported bac
     } finally {
       dropShell(target);
       rmSync(folder, { recursive: true, force: true });
+    }
+  });
+});
+
+// The test as a whole through the window's menus, with a stand-in for the system's browser: an
+// xdg-open first on the PATH that records what it was asked to open.
+describe('the test as a whole through the window: printed, checked, in the browser, another test opened', () => {
+  let work;
+  let record;
+  let env;
+  before(() => {
+    work = mkdtempSync(join(tmpdir(), 'whole-'));
+    const bin = join(work, 'bin');
+    mkdirSync(bin);
+    writeFileSync(join(bin, 'xdg-open'), '#!/bin/sh\nprintf "%s\\n" "$1" >> "$BROWSER_RECORD"\n', { mode: 0o755 });
+    record = join(work, 'opened.txt');
+    env = { ...process.env, QT_QPA_PLATFORM: 'offscreen', PATH: `${bin}:${process.env.PATH}`, BROWSER_RECORD: record,
+      XDG_CONFIG_HOME: join(work, 'settings'), HOME: work };
+  });
+  after(() => rmSync(work, { recursive: true, force: true }));
+  const flow = (args) => execFileSync(EDIT_FLOW, args, { encoding: 'utf8', env, stdio: ['ignore', 'pipe', 'pipe'] });
+  const opened = () => (existsSync(record) ? readFileSync(record, 'utf8').trim().split('\n') : []);
+  const words = (text) => text.replace(/\s+/g, ' ').trim();
+
+  it('printed to a file that Chromium prints: every question, its picture, the key of 1.js on a page of its own', () => {
+    const shell = copyShell(SAMPLE);
+    const page = join(work, 'Основы информатики.html');
+    const pdf = join(work, 'printed.pdf');
+    try {
+      assert.match(flow(['--print', shell, page]), /PASSED/);
+      assert.deepEqual(opened(), [page]);
+      for (const f of listFiles(SAMPLE)) assert.ok(readFileSync(join(SAMPLE, f)).equals(readFileSync(join(shell, f))), f);
+      execFileSync(CHROMIUM, ['--headless', '--no-sandbox', '--disable-gpu', '--no-pdf-header-footer',
+        `--print-to-pdf=${pdf}`, pathToFileURL(page).href], { stdio: 'ignore' });
+      const pages = Number(/Pages:\s+(\d+)/.exec(execFileSync('pdfinfo', [pdf], { encoding: 'utf8' }))[1]);
+      const text = (n, layout = false) => execFileSync('pdftotext', [...(layout ? ['-layout'] : []), '-f', String(n), '-l', String(n), pdf, '-'], { encoding: 'utf8' });
+      const all = words(Array.from({ length: pages }, (_, i) => text(i + 1)).join(' '));
+      const key = readKey(SAMPLE);
+      let pictures = 0;
+      for (let slot = 0; slot < 60; slot++) {
+        const q = readPage(SAMPLE, slot);
+        const shown = `${q.text} ${q.answers.map((a, i) => `${i + 1}. ${a}`).join(' ')}`;
+        assert.ok(all.includes(words(shown)), `question ${slot + 1} is not on the paper whole: ${shown}`);
+        if (q.picture !== '00') pictures += 1;
+      }
+      const images = execFileSync('pdfimages', ['-list', pdf], { encoding: 'utf8' }).trim().split('\n').slice(2);
+      assert.equal(images.length, pictures);
+      assert.ok(pictures > 0);
+      // The key and the answer sheet each begin a page that holds no question.
+      const keyPage = Array.from({ length: pages }, (_, i) => i + 1).find((n) => text(n).includes('Ключ ответов'));
+      const sheetPage = Array.from({ length: pages }, (_, i) => i + 1).find((n) => text(n).includes('Бланк ответов'));
+      assert.ok(keyPage && sheetPage > keyPage, `key on page ${keyPage}, sheet on page ${sheetPage}`);
+      assert.ok(!/ · этап /.test(text(keyPage)) && !text(sheetPage).includes('Ключ ответов'));
+      assert.ok(/Ключ ответов/.test(text(keyPage).trimStart().split('\n')[0]));
+      assert.match(text(pages, true), new RegExp(`Страница ${pages} из ${pages}`));
+      const rights = [...text(keyPage, true).matchAll(/^\s*Ответ\s+([\d\s]+)$/gm)].flatMap((m) => m[1].trim().split(/\s+/));
+      assert.deepEqual(rights, key.answers.slice(0, 60));
+    } finally {
+      dropShell(shell);
+    }
+  });
+
+  it('the model test checked: nothing found; a copy with one slip of each kind: each listed, and the row chosen shown', () => {
+    const clean = copyShell(SAMPLE);
+    const slipped = copyShell(SAMPLE);
+    try {
+      const out = flow(['--check', clean, '0']);
+      assert.match(out, /box: Ошибок не найдено/);
+      assert.doesNotMatch(out, /row: /);
+      // One slip of each kind, each in a question of its own.
+      const first = readPage(slipped, 20);
+      setLines(pagePath(slipped, 3), { [LINES.page.text]: '   ' });
+      setLines(pagePath(slipped, 14), { [pageAnswerLine(3)]: '' });
+      setLines(pagePath(slipped, 25), { [pageAnswerLine(2)]: ` ${readPage(slipped, 25).answers[0].toUpperCase()} ` });
+      setAnswer(slipped, 36, '7');
+      setLines(pagePath(slipped, 47), { [pageAnswerLine(Number(readKey(slipped).answers[47]))]: '' });
+      setLines(pagePath(slipped, 52), { [LINES.page.picture]: '9' });
+      setLines(pagePath(slipped, 21), { [LINES.page.text]: first.text, ...Object.fromEntries(first.answers.map((a, i) => [pageAnswerLine(i + 1), a])) });
+      setLines(join(slipped, '1.js'), { [LINES.key.minutes]: '0', [LINES.key.pass]: '150' });
+      const checked = flow(['--check', slipped, '7']);
+      const rows = [...checked.matchAll(/^row: (.*)$/gm)].map((m) => m[1]);
+      assert.deepEqual(rows, [
+        '— | — | длительность теста должна быть положительным числом минут, а записано «0»',
+        '— | — | минимальный процент правильных ответов должен быть числом от 1 до 100, а записано «150»',
+        '1 | 4 | пустой текст вопроса',
+        '2 | 5 | пустой ответ 3',
+        '3 | 2 | текст и ответы те же, что у вопроса 1 этапа 3: похоже, это копия, которую забыли заменить',
+        '3 | 6 | ответы 1 и 2 одинаковы',
+        '4 | 7 | номер правильного ответа «7» — не число от 1 до 4',
+        `5 | 8 | пустой ответ ${readKey(slipped).answers[47]}`,
+        `5 | 8 | правильный ответ ${readKey(slipped).answers[47]} пустой`,
+        '6 | 3 | рисунка 9.gif нет в папке рисунков (pics)',
+      ]);
+      // Row 7 (from 0): question 8 of stage 5, shown in the window.
+      assert.match(checked, /^shown: 5 8$/m);
+    } finally {
+      dropShell(clean);
+      dropShell(slipped);
+    }
+  });
+
+  it('the start page and the page of the question shown opened in the browser', () => {
+    const shell = copyShell(SAMPLE);
+    try {
+      rmSync(record, { force: true });
+      assert.match(flow(['--browser', shell, '3', '4']), /PASSED/);
+      assert.deepEqual(opened(), [join(shell, 'index.html'), pagePath(shell, 23)]);
+    } finally {
+      dropShell(shell);
+    }
+  });
+
+  it('another test opened from the menu is edited, and the first was closed as the exit closes it', () => {
+    const first = copyShell(SAMPLE);
+    const second = copyShell(SAMPLE);
+    // The tests started by the cases above are remembered too: this case begins with none.
+    rmSync(join(work, 'settings'), { recursive: true, force: true });
+    try {
+      const out = flow(['--open', first, second]);
+      assert.match(out, /PASSED/);
+      assert.match(out, /stages of the other test: 6/);
+      assert.equal(readPage(first, 0).text, 'Изменено перед открытием другого теста');
+      assert.equal(readPage(second, 11).text, 'Вопрос другого теста');
+      for (const [shell, slot] of [[first, 0], [second, 11]]) {
+        const changed = listFiles(SAMPLE).filter((f) => !readFileSync(join(SAMPLE, f)).equals(readFileSync(join(shell, f))));
+        assert.deepEqual(changed, [relative(shell, pagePath(shell, slot)).replaceAll('\\', '/')]);
+      }
+      assert.deepEqual(readFileSync(join(work, 'settings', 'test-editor', 'recent-tests.txt'), 'utf8').trim().split('\n'),
+        [second, first]);
+    } finally {
+      dropShell(first);
+      dropShell(second);
     }
   });
 });

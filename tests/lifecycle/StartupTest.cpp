@@ -4,7 +4,9 @@
 
 #include <functional>
 
+#include "lifecycle/RecentTests.h"
 #include "shell/Layout.h"
+#include "shell/Russian.h"
 #include "shell/ShellError.h"
 #include "support/Fixtures.h"
 
@@ -214,6 +216,61 @@ TEST(Startup, NoTestHereALinkOutOfTheTestAndAReadOnlyTest) {
   EXPECT_NE(locked.h->dialogs.shown[0].text.find("«2»"), std::string::npos);
   EXPECT_EQ(support::snapshot(locked.dir.path()), before);
   EXPECT_EQ(locked.h->editor.state().StageCount, 6) << "the test still opens for reading";
+}
+
+// The tests opened last: kept in a file of the user's settings, most recent first, six at most,
+// replaced whole; a file that cannot be read or written only means nothing is remembered, and
+// the file is never written into a test.
+TEST(RecentTests, RememberedOutsideTheTestsAndNeverInTheWay) {
+  TempDir settings, tests;
+  const fs::path file = settings.path() / "config" / "test-editor" / "recent-tests.txt";
+  shell::RealDisk disk;
+  lifecycle::RecentTests recent(disk, file);
+  EXPECT_TRUE(recent.read().empty());
+  std::vector<fs::path> folders;
+  for (int i = 0; i < 8; ++i) {
+    folders.push_back(tests.path() / ("Тест " + std::to_string(i)));
+    recent.add(folders.back());
+  }
+  recent.add(folders[4] / "." / "");  // a folder already there moves to the front
+  recent.add("relative/folder");
+  EXPECT_EQ(recent.read(), (std::vector<fs::path>{folders[4], folders[7], folders[6], folders[5], folders[3], folders[2]}));
+  EXPECT_EQ(fs::directory_iterator(file.parent_path()) == fs::directory_iterator(), false);
+  EXPECT_EQ(std::distance(fs::directory_iterator(file.parent_path()), fs::directory_iterator()), 1);
+
+  // A settings folder inside the test opened: nothing written there.
+  lifecycle::RecentTests inside(disk, tests.path() / "Тест 9" / "settings" / "recent-tests.txt");
+  inside.add(tests.path() / "Тест 9");
+  EXPECT_FALSE(fs::exists(tests.path() / "Тест 9"));
+  // Lines that name no folder are passed over; a folder in place of the file reads as nothing.
+  support::writeBytes(file, "\r\nrelative\n" + shell::utf8(folders[1]) + "\r\n" + shell::utf8(folders[1]) + "\n");
+  EXPECT_EQ(recent.read(), std::vector<fs::path>{folders[1]});
+  support::FailingDisk failing;
+  failing.onlyChanges = true;
+  failing.failAt(1);
+  lifecycle::RecentTests unwritable(failing, file);
+  unwritable.add(folders[0]);
+  EXPECT_EQ(recent.read(), std::vector<fs::path>{folders[1]});
+  fs::remove(file);
+  fs::create_directory(file);
+  EXPECT_TRUE(recent.read().empty());
+  recent.add(folders[0]);
+  EXPECT_TRUE(lifecycle::RecentTests(disk, {}).read().empty());
+#ifndef _WIN32
+  const std::string home = std::getenv("HOME") != nullptr ? std::getenv("HOME") : "";
+  ::setenv("XDG_CONFIG_HOME", settings.path().c_str(), 1);
+  EXPECT_EQ(lifecycle::recentTestsFile(), settings.path() / "test-editor" / "recent-tests.txt");
+  ::setenv("XDG_CONFIG_HOME", "relative", 1);
+  ::setenv("HOME", settings.path().c_str(), 1);
+  EXPECT_EQ(lifecycle::recentTestsFile(), settings.path() / ".config" / "test-editor" / "recent-tests.txt");
+  EXPECT_EQ(lifecycle::documentsFolder(), settings.path());
+  fs::create_directories(settings.path() / "Документы");
+  EXPECT_EQ(lifecycle::documentsFolder(), settings.path() / "Документы");
+  ::unsetenv("HOME");
+  EXPECT_TRUE(lifecycle::recentTestsFile().empty());
+  ::unsetenv("XDG_CONFIG_HOME");
+  if (!home.empty()) ::setenv("HOME", home.c_str(), 1);
+#endif
 }
 
 }  // namespace

@@ -18,7 +18,10 @@
 #include <QImage>
 #include <QRadioButton>
 
+#include <QTreeWidget>
+
 #include "Rig.h"
+#include "lifecycle/RecentTests.h"
 #include "lifecycle/ShellRoot.h"
 #include "shell/ShellError.h"
 #include "window/About.h"
@@ -277,6 +280,67 @@ TEST(Events, AFileWithMistakesIsShownWithItsLinesAndWritesNothing) {
               said.contains(QString::fromUtf8("строка 140:")))
       << said.toStdString();
   EXPECT_EQ(support::snapshot(s.root()), before);
+}
+
+// The check's list through the window: Enter on a row, and a double-click on another, each close
+// the dialog and show the row's question. Another test through the folder dialog, the first then
+// offered as the test opened last; the items without a test are hidden.
+TEST(Events, TheChecksRowShowsItsQuestionAndAnotherTestOpensFromTheMenu) {
+  Started s({}, [](const fs::path& root) {
+    for (const auto& [folder, page] : {std::pair{"1", "2.html"}, std::pair{"4", "6.html"}}) {
+      auto lines = support::crlfLines(root / folder / page);
+      lines[9] = lines[11];  // answers 2 and 3 alike
+      support::writeBytes(root / folder / page, support::crlfJoin(lines));
+    }
+  });
+  Rig& r = *s.rig;
+  support::TempDir settings, second;
+  shell::RealDisk disk;
+  lifecycle::RecentTests recent(disk, settings.path() / "recent-tests.txt");
+  r.window.setProgram({[&](const fs::path& folder) {
+                         return std::make_unique<lifecycle::Editor>(
+                             lifecycle::Editor::Seams{r.disk, r.dialogs, r.clock, r.random, &r.window}, folder);
+                       },
+                       &recent, settings.path()});
+  recent.add(s.root());  // as the program's own start has it remembered
+  const auto pick = [](int row, bool byMouse) {
+    whenModal([](QWidget* w) { return w->findChild<QTreeWidget*>("rows") != nullptr; }, [=](QWidget* w) {
+      auto* rows = w->findChild<QTreeWidget*>("rows");
+      EXPECT_EQ(rows->topLevelItemCount(), 2);
+      EXPECT_EQ(rows->topLevelItem(1)->text(2), QString::fromUtf8("ответы 2 и 3 одинаковы"));
+      if (byMouse) {
+        const QPoint at = rows->visualItemRect(rows->topLevelItem(row)).center();
+        QTest::mouseClick(rows->viewport(), Qt::LeftButton, {}, at);
+        QTest::mouseDClick(rows->viewport(), Qt::LeftButton, {}, at);
+      } else {
+        for (int i = 0; i < row; ++i) QTest::keyClick(rows, Qt::Key_Down);
+        QTest::keyClick(rows, Qt::Key_Return);
+      }
+    });
+  };
+  pick(1, false);
+  chooseItem(&r.window, u'т', u'р');
+  EXPECT_EQ(r.list("List1")->currentRow(), 4);
+  EXPECT_EQ(r.list("List2")->currentRow(), 6);
+  pick(0, true);
+  chooseItem(&r.window, u'т', u'р');
+  EXPECT_EQ(r.list("List1")->currentRow(), 1);
+  EXPECT_EQ(r.list("List2")->currentRow(), 2);
+  ASSERT_TRUE(r.errors.empty());
+
+  EXPECT_FALSE(r.window.action("mnuFileRecent1")->isVisible());
+  EXPECT_FALSE(r.window.action("mnuFileOpenBar")->isVisible());
+  support::buildShell(second.path(), {.stageFolders = 2});
+  answerFile(second.path());
+  chooseItem(&r.window, u'ф', u'о');
+  ASSERT_TRUE(r.errors.empty());
+  EXPECT_EQ(r.list("List1")->count(), 2);
+  EXPECT_TRUE(r.window.action("mnuFileRecent1")->isVisible());
+  EXPECT_TRUE(r.window.action("mnuFileOpenBar")->isVisible());
+  EXPECT_FALSE(r.window.action("mnuFileRecent2")->isVisible());
+  EXPECT_EQ(r.window.action("mnuFileRecent1")->text(), "&1 " + QString::fromStdString(s.root().string()));
+  chooseItem(&r.window, u'ф', u'1');
+  EXPECT_EQ(r.list("List1")->count(), 6);
 }
 
 TEST(ShellRoot, ProgramFolderWithTheAnswerKeyElseWorkingFolder) {

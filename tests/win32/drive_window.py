@@ -10,6 +10,8 @@ of 2/3.html (the symbols as character references) and line 56 of 1.js differ fro
 shell, and every other byte of the test is the same. Then, placed in the root of a shell whose
 1.js is empty: the error box titled as the window, and after OK the program ends with status 1,
 having written nothing; and the same box and status for a folder argument that does not exist.
+Between them, the menus (menus_and_import) and the test as a whole (whole_test): printed, checked,
+opened in the browser (a stand-in xdg-open, to which Wine hands the page), another test opened.
 
     drive_window.py WINE EXE SAMPLE WORKDIR PLACES SCREENSHOT [DPI]
 
@@ -34,6 +36,7 @@ import shutil
 import subprocess
 import sys
 import time
+import urllib.parse
 
 WINDOW_RGB = (153, 170, 153)
 DPI = 96
@@ -86,6 +89,10 @@ def visible_windows(name):
     found = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", name],
                            capture_output=True, text=True)
     return found.stdout.split()
+
+
+def windows_path(path):
+    return "Z:" + path.replace("/", "\\")
 
 
 def start_on(wine, exe, folder, log_file):
@@ -395,6 +402,10 @@ def menus_and_import(wine, exe, sample, work, screenshot):
     keys_to(save, "Return")
     gone("^Сохранить вопросы в текст$")
     text = os.path.join(work, "Основы информатики.txt")
+    for _ in range(40):  # the dialog goes before the file is written
+        if os.path.exists(text):
+            break
+        time.sleep(0.25)
     if not os.path.exists(text) or open(text, "rb").read(3) != b"\xef\xbb\xbf":
         fail("Alt+Ф, С and Enter wrote no text file with the course's name, in UTF-8 with its mark")
 
@@ -491,6 +502,245 @@ def menus_and_import(wine, exe, sample, work, screenshot):
         fail(f"after Выход: status {status}, or 1.js changed")
     print("PASS: thirty questions (Windows-1251, +) from stage 5 and twenty (Aiken) from stage 7: stages 5 "
           "and 6 replaced, 7 and 8 added; counts, ordinals and key right; Выход from the menu")
+
+
+def browser_stand_in(folder):
+    """A stand-in for the system's browser: Wine hands a page that ShellExecute opens to xdg-open,
+    and an xdg-open first on the PATH records it. Returns the environment that finds it and the
+    record."""
+    bin_folder = os.path.join(folder, "stand-in")
+    os.makedirs(bin_folder, exist_ok=True)
+    record = os.path.join(folder, "browser-opened.txt")
+    stand_in = os.path.join(bin_folder, "xdg-open")
+    with open(stand_in, "w") as f:
+        f.write(f'#!/bin/sh\nprintf "%s\\n" "$1" >> "{record}"\n')
+    os.chmod(stand_in, 0o755)
+    return dict(os.environ, PATH=bin_folder + os.pathsep + os.environ["PATH"]), record
+
+
+def opened_pages(record, count):
+    """What the browser's stand-in was asked to open, once it holds `count` lines, as paths."""
+    lines = []
+    for _ in range(80):
+        lines = open(record).read().split() if os.path.exists(record) else []
+        if len(lines) >= count:
+            break
+        time.sleep(0.25)
+    return [urllib.parse.unquote(l[len("file://"):]) if l.startswith("file://") else l for l in lines]
+
+
+def page_text(sample, slot):
+    """A question of the model test as it reads on paper: its text and its numbered answers."""
+    lines = open(os.path.join(sample, str(slot // 10), f"{slot % 10}.html"), "rb").read().decode("cp1251").split("\r\n")
+    return " ".join([lines[5]] + [f"{n}. {lines[5 + 2 * n]}" for n in range(1, 5)]), lines[3]
+
+
+def printed_pdf(sample, page, shots):
+    """The printed page in headless Chromium, printed to PDF: every question whole, as many pictures
+    as the questions have, the key's numbers those of 1.js on a page that holds no question."""
+    pdf = os.path.join(shots, "printed.pdf")
+    subprocess.run(["chromium", "--headless", "--no-sandbox", "--disable-gpu", "--no-pdf-header-footer",
+                    f"--print-to-pdf={pdf}", "file://" + urllib.parse.quote(page)],
+                   check=True, capture_output=True, timeout=120)
+    pages = int(run("pdfinfo", pdf).split("Pages:")[1].split()[0])
+    texts = [run("pdftotext", "-layout", "-f", str(n), "-l", str(n), pdf, "-") for n in range(1, pages + 1)]
+    words = " ".join(" ".join(t.split()) for t in texts)
+    pictures = 0
+    for slot in range(60):
+        shown, picture = page_text(sample, slot)
+        if " ".join(shown.split()) not in words:
+            fail(f"question {slot + 1} is not whole on the printed page: {shown}")
+        pictures += picture != "00"
+    images = run("pdfimages", "-list", pdf).strip().split("\n")[2:]
+    if len(images) != pictures or pictures == 0:
+        fail(f"{len(images)} pictures in the PDF, the questions have {pictures}")
+    key_pages = [n for n, t in enumerate(texts) if t.lstrip().startswith("Ключ ответов")]
+    if len(key_pages) != 1 or " · этап " in texts[key_pages[0]]:
+        fail(f"the key does not begin a page of its own without questions (pages {key_pages})")
+    rights = [n for line in texts[key_pages[0]].split("\n") if line.strip().startswith("Ответ")
+              for n in line.split()[1:]]
+    key = open(os.path.join(sample, "1.js"), "rb").read().split(b"\r\n")
+    if rights != [key[10 + 2 * slot].decode() for slot in range(60)]:
+        fail(f"the key's numbers on paper are {rights}, not those of 1.js")
+    print(f"PASS: the printed page in Chromium: {pages} pages, every question whole, {pictures} pictures, "
+          "the key of 1.js on a page of its own")
+
+
+def click_list(window, ox, oy, places, stage, question):
+    """Question `question` of stage `stage` chosen in the lists: each list focused by a click on
+    its top row, then its first row and the row wanted chosen by the keys."""
+    scale = DPI / 96 / 12
+    for name, row in (("List1", stage), ("List2", question)):
+        left, top = places[name][:2]
+        run("xdotool", "mousemove", str(round(ox + left * scale + 4)), str(round(oy + top * scale + 6)), "click", "1")
+        time.sleep(0.4)
+        run("xdotool", "key", "--delay", "80", "Home", *["Down"] * (row - 1))
+        time.sleep(0.4)
+
+
+def window_size(window):
+    at = dict(v.split("=") for v in run("xdotool", "getwindowgeometry", "--shell", window).split())
+    return int(at["WIDTH"]), int(at["HEIGHT"])
+
+
+def click_field(ox, oy, places, name):
+    left, top, w, h = places[name]
+    scale = DPI / 96 / 12
+    run("xdotool", "mousemove", str(round(ox + (left + w / 2) * scale)), str(round(oy + (top + h / 2) * scale)),
+        "click", "1")
+    time.sleep(0.4)
+
+
+def whole_test(wine, exe, sample, work, places, screenshot):
+    """The test as a whole from the menu Тест, with a stand-in for the system's browser: printed
+    (Alt+Т, П) to a page outside the test, named in the save dialog, which the browser is then
+    asked to open and Chromium prints; the start page and the question shown opened in the
+    browser (Alt+Т, Б and В); the check (Alt+Т, Р) on the model test finds nothing. Then, after a
+    change to the question shown, a copy with slips opened through Файл → Открыть тест… (the
+    change asked about and saved by Да, nothing else written into the first test); its check
+    lists the slips, Enter on a row shows that question (its page then asked of the browser); a
+    question of it edited and saved, and Выход."""
+    shutil.rmtree(work, ignore_errors=True)
+    shutil.copytree(sample, work)
+    before = snapshot(work)
+    shots = os.path.dirname(screenshot)
+    env, record = browser_stand_in(shots)
+    if os.path.exists(record):
+        os.remove(record)
+    # A fresh prefix knows no page type when its HTML engine is left out: a page opens in Wine's
+    # browser, which hands it to xdg-open, as on a Windows with a browser of its own.
+    for kind in (".html", ".htm"):
+        run(wine, "reg", "add", f"HKCR\\{kind}", "/ve", "/d", "htmlfile", "/f")
+    log = open(os.path.join(shots, "wine-whole.log"), "w")
+    editor = subprocess.Popen([wine, exe, windows_path(work)], cwd=shots, stdout=log, stderr=log, env=env)
+    window, (ox, oy) = window_origin(editor, "for the test as a whole")
+
+    def item(letter):
+        keys_to(window, "alt+Cyrillic_te")
+        popup()
+        keys_to(window, letter)
+
+    page = os.path.join(os.path.dirname(work), "Основы информатики.html")
+    if os.path.exists(page):
+        os.remove(page)
+    item("Cyrillic_pe")
+    save = new_window("^Печать вопросов и ключа$", editor)
+    put_clipboard(windows_path(page))
+    time.sleep(1.0)
+    keys_to(save, "ctrl+v", "Return")
+    gone("^Печать вопросов и ключа$")
+    if opened_pages(record, 1) != [page]:
+        fail(f"after the print the browser was asked to open {opened_pages(record, 0)}, not {page} "
+             f"(the page {'was' if os.path.exists(page) else 'was not'} written)")
+    if not open(page, "rb").read().startswith(b"<!DOCTYPE html>"):
+        fail("the printed page is not the page of HTML")
+    print("PASS: Alt+Т, П wrote the page where the save dialog named it, and the browser was asked to open it")
+    printed_pdf(sample, page, shots)
+
+    # The start page, then the page of the question shown (question 4 of stage 3).
+    item("Cyrillic_be")
+    click_list(window, ox, oy, places, 3, 4)
+    item("Cyrillic_ve")
+    asked = opened_pages(record, 3)[1:]
+    if asked != [os.path.join(work, "index.html"), os.path.join(work, "2", "3.html")]:
+        fail(f"Alt+Т, Б and В asked the browser for {asked}")
+    print("PASS: Alt+Т, Б and В: the browser was asked for the start page, then the page of the question shown")
+
+    item("Cyrillic_er")
+    box = new_window("^Проверка теста$", editor, what="the check's box")
+    run("import", "-window", "root", os.path.join(shots, "check-clean.png"))
+    # Wine's message box gives no text to copy: the box of one line, not the list, tells that
+    # nothing was found (check-clean.png shows its text).
+    height = window_size(box)[1]
+    keys_to(box, "Return")
+    gone("^Проверка теста$")
+    if height > 200:
+        fail(f"the check of the model test showed a window {height} pixels high, not the box of no findings")
+    print(f"PASS: Alt+Т, Р on the model test: a box of one line ({height} pixels high), no list")
+
+    # Another test: a copy with slips, opened through Файл → Открыть тест… after the question
+    # shown was changed: the exit's question, answered Да, saves it first.
+    other = work + "-other"
+    shutil.rmtree(other, ignore_errors=True)
+    shutil.copytree(sample, other)
+    slips = {("0", "3.html", 5): "", ("2", "5.html", 9): None, ("1.js", None, 4): "0", ("title.html", None, 8): "0"}
+    for (folder, name, line), text in slips.items():
+        path = os.path.join(other, folder) if name is None else os.path.join(other, folder, name)
+        lines = open(path, "rb").read().decode("cp1251").split("\r\n")
+        lines[line] = lines[line - 2].upper() + " " if text is None else text
+        open(path, "wb").write("\r\n".join(lines).encode("cp1251"))
+    other_before = snapshot(other)
+    changed_text = "Изменено перед открытием другого теста"
+    put_clipboard(changed_text)
+    time.sleep(1.0)
+    click_field(ox, oy, places, "Text1(0)")
+    run("xdotool", "key", "--delay", "80", "ctrl+Home", "ctrl+shift+End", "Delete", "ctrl+v")
+    keys_to(window, "alt+Cyrillic_ef")
+    popup()
+    keys_to(window, "Cyrillic_o")
+    folders = new_window("^Browse for Folder$|^Обзор папок$", editor, what="the folder dialog")
+    # Wine's folder dialog takes no typed path: the folder is found in its tree, which opens on
+    # the drive, each name typed (the tree finds it as it is typed) and opened by the right arrow.
+    keys_to(folders, "Home")
+    for name in other.strip("/").split("/"):
+        run("xdotool", "type", "--delay", "60", name)
+        time.sleep(0.5)
+        run("xdotool", "key", "Right")
+        time.sleep(0.8)
+    run("import", "-window", "root", os.path.join(shots, "folder-dialog.png"))
+    run("xdotool", "key", "Return")
+    gone("^Browse for Folder$|^Обзор папок$")
+    question = new_window("^Редактор теста$", editor, besides=[window], what="the question about the changed question")
+    keys_to(question, "Return")  # Да
+    gone("^Редактор теста$", question)
+    time.sleep(2.0)
+    first = settled(work)
+    page_lines = first[os.path.join("2", "3.html")].split(b"\r\n")
+    if page_lines[5] != changed_text.encode("cp1251") or \
+            [k for k in first if first[k] != before.get(k)] != [os.path.join("2", "3.html")]:
+        fail("the first test was not closed as the exit closes it: its changed question saved, nothing else")
+    print("PASS: Alt+Ф, О and the folder dialog: the changed question asked about, saved by Да, the test closed")
+
+    # The check on the copy with slips: the list, its third row (question 6 of stage 3) chosen by
+    # Enter, and that question's page asked of the browser.
+    run("import", "-window", "root", os.path.join(shots, "other-test.png"))
+    item("Cyrillic_er")
+    rows = new_window("^Проверка теста$", editor, what="the check's list")
+    run("import", "-window", "root", os.path.join(shots, "check-list.png"))
+    height = window_size(rows)[1]
+    if height < 300:
+        fail(f"the check of the copy with slips showed a window {height} pixels high, not its list")
+    keys_to(rows, "Down", "Down", "Return")
+    gone("^Проверка теста$")
+    item("Cyrillic_ve")
+    asked = opened_pages(record, 4)[3:]
+    if asked != [os.path.join(other, "2", "5.html")]:
+        fail(f"after the check's third row the question shown is that of {asked}, not question 6 of stage 3")
+    print("PASS: Alt+Т, Р on the other test: its list; Enter on a row shows that question")
+
+    # The other test edited: its question saved by the button, then Выход from the menu.
+    put_clipboard("Вопрос другого теста")
+    time.sleep(1.0)
+    click_field(ox, oy, places, "Text1(0)")
+    run("xdotool", "key", "--delay", "80", "ctrl+Home", "ctrl+shift+End", "Delete", "ctrl+v")
+    click_field(ox, oy, places, "cmdSave")
+    keys_to(window, "alt+Cyrillic_ef")
+    popup()
+    keys_to(window, "Cyrillic_ve")
+    try:
+        status = editor.wait(timeout=30)
+    except subprocess.TimeoutExpired:
+        editor.kill()
+        fail("Alt+Ф, В did not end the editor on the other test")
+    after = snapshot(other)
+    changed = [k for k in after if after[k] != other_before.get(k)]
+    if status != 0 or changed != [os.path.join("2", "5.html")] or \
+            after[changed[0]].split(b"\r\n")[5] != "Вопрос другого теста".encode("cp1251"):
+        fail(f"the other test after its edit and Выход: status {status}, changed {changed}")
+    if snapshot(work) != first:
+        fail("the first test changed after it was closed")
+    print("PASS: the other test edited and saved in the same window, then Выход; the first left as closed")
+
 
 
 def main():
@@ -670,6 +920,7 @@ def main():
 
     if wine != "-":
         menus_and_import(wine, exe, sample, work, screenshot)
+        whole_test(wine, exe, sample, work, places, screenshot)
     broken_shell(wine, exe, sample, work, log_file,
                  os.path.join(os.path.dirname(screenshot), "error-box.png"))
 

@@ -6,13 +6,16 @@
 #include <deque>
 #include <map>
 
+#include "lifecycle/RecentTests.h"
 #include "shell/Layout.h"
+#include "shell/Russian.h"
 #include "support/Fixtures.h"
 #include "window/About.h"
 #include "window/CodePage.h"
 #include "window/Bindings.h"
 #include "window/Driver.h"
 #include "window/Layout.h"
+#include "workbench/PrintPage.h"
 
 namespace {
 
@@ -87,6 +90,27 @@ struct FakeView final : window::View {
     imports.pop_front();
     return answer(dialog);
   }
+  // The folder dialogs answered in turn (none: cancelled), the list dialogs by a teacher who
+  // reads them (closed when none); a menu item's caption as its text ("" hidden).
+  std::deque<std::optional<fs::path>> folders;
+  std::vector<window::FolderDialog> folderDialogs;
+  std::optional<fs::path> chooseFolder(const window::FolderDialog& dialog) override {
+    folderDialogs.push_back(dialog);
+    if (folders.empty()) return std::nullopt;
+    auto folder = folders.front();
+    folders.pop_front();
+    return folder;
+  }
+  std::deque<std::function<std::optional<std::size_t>(const window::ListDialog&)>> lists;
+  std::vector<window::ListDialog> listDialogs;
+  std::optional<std::size_t> listDialog(const window::ListDialog& dialog) override {
+    listDialogs.push_back(dialog);
+    if (lists.empty()) return std::nullopt;
+    auto answer = lists.front();
+    lists.pop_front();
+    return answer(dialog);
+  }
+  void setItem(ControlId item, const std::u16string& caption) override { c[item].text = caption; }
 };
 
 struct Session {
@@ -275,6 +299,188 @@ TEST(Driver, ImportShowsWhatItWillDoReadsAgainAndImports) {
   EXPECT_EQ(r.view.fileDialogs.back().name,
             window::toUtf8(window::fromCodePage(support::titleLines(6)[4], window::FieldRule::References)) + ".txt");
   EXPECT_EQ(support::readBytes(out.path() / "out.txt").substr(0, 3), "\xEF\xBB\xBF");
+}
+
+
+// The test as a whole. Each Session's editor is made by the harness; another test opened from the
+// menu gets an editor of the same seams from the driver's Program.
+struct WholeSession : Session {
+  explicit WholeSession(const std::function<void(const fs::path&)>& change = {}) : Session(change) {
+    driver.setProgram({[this](const fs::path& folder) {
+                         return std::make_unique<lifecycle::Editor>(
+                             lifecycle::Editor::Seams{h->ownDisk, h->dialogs, h->clock, h->random, nullptr, &h->browser},
+                             folder);
+                       },
+                       &recent, documents.path()});
+  }
+  support::TempDir documents, settings;
+  lifecycle::RecentTests recent{disk, settings.path() / "test-editor" / "recent-tests.txt"};
+  shell::RealDisk disk;
+};
+
+// Printed: the file offered in the documents under the course's name, the page the workbench
+// makes for the test on disk, then the browser on it. Never into the test's folder; a changed
+// question is asked about before the test is read (Отмена: nothing happens).
+TEST(Driver, ThePrintedPageIsWrittenOutsideTheTestAndOpenedInTheBrowser) {
+  WholeSession r;
+  ASSERT_TRUE(r.driver.load());
+  const fs::path page = r.documents.path() / "тест.html";
+  r.view.files = {page};
+  r.click("mnuTestPrint");
+  ASSERT_EQ(r.view.fileDialogs.size(), 1u);
+  EXPECT_EQ(r.view.fileDialogs[0].folder, r.documents.path());
+  EXPECT_TRUE(r.view.fileDialogs[0].save);
+  EXPECT_TRUE(r.view.fileDialogs[0].name.ends_with(".html"));
+  EXPECT_EQ(support::readBytes(page), workbench::printPage(r.h->editor.readTest()));
+  EXPECT_EQ(r.h->browser.opened, std::vector<std::string>{shell::utf8(page)});
+
+  const auto before = support::snapshot(r.dir.path());
+  r.view.files = {r.dir.path() / "печать.html", r.dir.path() / "pics" / "печать.html"};
+  r.click("mnuTestPrint");
+  r.click("mnuTestPrint");
+  ASSERT_EQ(r.h->dialogs.shown.size(), 2u);
+  EXPECT_NE(r.h->dialogs.shown[1].text.find("не записывается в папку теста"), std::string::npos);
+  EXPECT_EQ(support::snapshot(r.dir.path()), before);
+
+  r.choose("List1", 0);
+  r.view["Text1(0)"].text += u"!";
+  r.h->dialogs.choices = {lifecycle::Dialogs::Answer::Cancel};
+  r.click("mnuTestPrint");
+  EXPECT_EQ(r.view.fileDialogs.size(), 3u);
+  EXPECT_TRUE(r.h->dialogs.shown.back().yesNoCancel);
+  EXPECT_EQ(r.h->browser.opened.size(), 1u);
+}
+
+// Checked: every slip in a list of stage, question and words; the row chosen shows its question;
+// closed, nothing changes; a test without slips says so in a box.
+TEST(Driver, TheCheckListsEverySlipAndTheRowChosenShowsItsQuestion) {
+  {
+    WholeSession r;
+    ASSERT_TRUE(r.driver.load());
+    r.click("mnuTestCheck");
+    EXPECT_TRUE(r.view.listDialogs.empty());
+    ASSERT_EQ(r.h->dialogs.shown.size(), 1u);
+    EXPECT_EQ(r.h->dialogs.shown[0].text, "Ошибок не найдено");
+  }
+  WholeSession r([](const fs::path& root) {
+    auto page = support::pageLines(2, 3);
+    page[7] = "";
+    support::writeBytes(root / "1" / "2.html", support::crlfJoin(page));
+    auto key = support::answerKeyLines(6, "0");
+    key[10 + 2 * 45] = "7";
+    support::writeBytes(root / "1.js", support::crlfJoin(key));
+  });
+  ASSERT_TRUE(r.driver.load());
+  const auto before = support::snapshot(r.dir.path());
+  r.view.lists = {[](const window::ListDialog& d) {
+                    EXPECT_EQ(d.columns.size(), 3u);
+                    EXPECT_EQ(d.rows, (std::vector<std::vector<std::string>>{
+                                          {"—", "—", "длительность теста должна быть положительным числом минут, а записано «0»"},
+                                          {"2", "3", "пустой ответ 1"},
+                                          {"2", "3", "правильный ответ 1 пустой"},
+                                          {"5", "6", "номер правильного ответа «7» — не число от 1 до 4"}}));
+                    return std::optional<std::size_t>{3};
+                  },
+                  [](const window::ListDialog&) { return std::optional<std::size_t>{0}; },
+                  [](const window::ListDialog&) { return std::optional<std::size_t>{}; }};
+  r.click("mnuTestCheck");
+  EXPECT_EQ(r.h->state().CurStage, 5);
+  EXPECT_EQ(r.h->state().CurQuestion, 6);
+  EXPECT_EQ(r.view["List2"].selected, 5);
+  EXPECT_EQ(r.view["Text1(5)"].text, u"7");
+  r.click("mnuTestCheck");  // the settings: the dialog closes, the question stays
+  r.click("mnuTestCheck");
+  EXPECT_EQ(r.h->state().CurQuestion, 6);
+  EXPECT_EQ(r.view.listDialogs.size(), 3u);
+  EXPECT_EQ(support::snapshot(r.dir.path()), before);
+}
+
+// The browser: the start page, and the page of the question shown; a changed question is asked
+// about first: Отмена opens nothing, Нет opens without saving, Да saves, then opens.
+TEST(Driver, TheBrowserShowsWhatIsOnDiskAfterTheQuestionAboutAChangedQuestion) {
+  WholeSession r;
+  ASSERT_TRUE(r.driver.load());
+  r.click("mnuTestQuestionBrowser");
+  ASSERT_EQ(r.h->dialogs.shown.size(), 1u);  // no question chosen yet
+  r.click("mnuTestBrowser");
+  EXPECT_EQ(r.h->browser.opened, std::vector<std::string>{shell::utf8(r.dir.path() / "index.html")});
+  r.choose("List1", 1);
+  r.choose("List2", 2);
+  r.view["Text1(0)"].text = u"Новый текст";
+  const auto before = support::snapshot(r.dir.path());
+  using A = lifecycle::Dialogs::Answer;
+  r.h->dialogs.choices = {A::Cancel, A::No, A::Yes};
+  r.click("mnuTestQuestionBrowser");
+  EXPECT_EQ(r.h->browser.opened.size(), 1u);
+  r.click("mnuTestQuestionBrowser");
+  EXPECT_EQ(support::snapshot(r.dir.path()), before);
+  r.click("mnuTestBrowser");
+  EXPECT_EQ(r.h->browser.opened, (std::vector<std::string>{shell::utf8(r.dir.path() / "index.html"),
+                                                             shell::utf8(r.dir.path() / "1" / "2.html"),
+                                                             shell::utf8(r.dir.path() / "index.html")}));
+  EXPECT_EQ(window::fromCodePage(support::crlfLines(r.dir.path() / "1" / "2.html")[5]), u"Новый текст");
+  EXPECT_EQ(r.h->dialogs.shown.size(), 4u);
+}
+
+// Another test: the one shown closed as the exit closes it (Отмена keeps all as it was), the
+// chosen folder started; a folder start-up refuses gets its message and the window the test it
+// had; the tests opened last under the menu, without the one shown; when even the test it had
+// cannot be opened again, the editor ends.
+TEST(Driver, AnotherTestOpensAfterTheFirstIsClosedAsTheExitClosesIt) {
+  WholeSession r;
+  support::TempDir second;
+  support::buildShell(second.path(), {.stageFolders = 3});
+  ASSERT_TRUE(r.driver.load());
+  for (const auto& item : window::recentItems()) EXPECT_EQ(r.view[item].text, u"");
+  r.choose("List1", 0);
+  r.view["Text1(1)"].text = u"Изменено";
+  r.view["txtT"].text = u"35";
+  using A = lifecycle::Dialogs::Answer;
+  r.h->dialogs.choices = {A::Cancel, A::Yes};
+  r.view.folders = {second.path(), second.path()};
+  const auto first = support::snapshot(r.dir.path());
+  r.click("mnuFileOpen");
+  EXPECT_EQ(r.view.folderDialogs.at(0).folder, r.dir.path().parent_path());
+  EXPECT_EQ(support::snapshot(r.dir.path()), first);
+  EXPECT_EQ(r.view["Text1(1)"].text, u"Изменено");
+  EXPECT_EQ(r.driver.editor()->state().ShellPath, r.dir.path());
+  r.click("mnuFileOpen");
+  // The first test saved its question and its settings, as at the exit.
+  EXPECT_EQ(window::fromCodePage(support::crlfLines(r.dir.path() / "0" / "9.html")[7]), u"Изменено");
+  EXPECT_EQ(support::crlfLines(r.dir.path() / "1.js")[4], "35");
+  EXPECT_EQ(r.view["List1"].rows.size(), 3u);
+  EXPECT_EQ(r.view["Text2"].text, window::fromCodePage(support::titleLines(3)[4]));
+  EXPECT_EQ(r.view["mnuFileRecent1"].text, u"&1 " + *window::fromUtf8(shell::utf8(r.dir.path())));
+  EXPECT_EQ(r.view["mnuFileOpenBar"].text, u"-");
+  EXPECT_FALSE(r.driver.ended());
+  // The second is edited.
+  r.choose("List1", 2);
+  r.choose("List2", 0);
+  r.view["Text1(0)"].text = u"Второй тест";
+  r.click("cmdSave");
+  EXPECT_EQ(window::fromCodePage(support::crlfLines(second.path() / "2" / "0.html")[5]), u"Второй тест");
+
+  // A folder without a test: start-up's message, and the second test again.
+  support::TempDir empty;
+  r.view.folders = {empty.path()};
+  r.click("mnuFileOpen");
+  ASSERT_NE(r.h->dialogs.shown.back().text.find("нет теста"), std::string::npos);
+  EXPECT_NE(r.h->dialogs.shown.back().text.find(shell::utf8(second.path())), std::string::npos);
+  EXPECT_EQ(r.driver.editor()->state().ShellPath, second.path());
+  EXPECT_EQ(r.view["List1"].rows.size(), 3u);
+  // The first, from the list of the tests opened last.
+  r.click("mnuFileRecent1");
+  EXPECT_EQ(r.driver.editor()->state().ShellPath, r.dir.path());
+  EXPECT_EQ(r.view["mnuFileRecent1"].text, u"&1 " + *window::fromUtf8(shell::utf8(second.path())));
+  EXPECT_EQ(r.view["mnuFileRecent2"].text, u"");
+
+  // Refused, with no way back: the test it had is gone too.
+  r.view.folders = {empty.path()};
+  fs::remove_all(r.dir.path() / "pics");
+  r.click("mnuFileOpen");
+  EXPECT_TRUE(r.driver.ended());
+  EXPECT_EQ(r.view.quitWith, 1);
+  EXPECT_EQ(r.view.errors.size(), 1u);
 }
 
 }  // namespace

@@ -7,18 +7,32 @@
 //   edit_flow SHELL STAGE QUESTION RIGHT FIELD TEXT [FIELD TEXT ...]
 //   edit_flow --import SHELL FILE STAGE [FILE STAGE ...]
 //   edit_flow --round-trip SHELL TEXT
+//   edit_flow --print SHELL PAGE
+//   edit_flow --check SHELL ROW
+//   edit_flow --browser SHELL STAGE QUESTION
+//   edit_flow --open SHELL OTHER
 //
 // Each TEXT is UTF-8 and replaces the whole of field FIELD: 0 the question text, 1 to 4 the
 // answers; RIGHT replaces the right-answer number. With --import, each FILE of questions is
 // imported from question 1 of its STAGE through the menu (Alt+Ф, И), the file dialog and the
 // import's dialog. With --round-trip, the test is written out to the text file TEXT (Alt+Ф, С and
-// the save dialog) and imported back from question 1 of stage 1. The exit status is 0 when every
-// step did what the window promised.
+// the save dialog) and imported back from question 1 of stage 1. With --print, the test is
+// printed (Alt+Т, П) to the page PAGE, named in the save dialog, which the system's browser is
+// then asked to open. With --check, the test is checked (Alt+Т, Р): each row of the list is
+// printed ("row: STAGE | QUESTION | WHAT"), row ROW is chosen by the arrow keys and Enter, and the
+// question then shown is printed ("shown: STAGE QUESTION"); a test without slips prints the box
+// it gets. With --browser, the test (Alt+Т, Б) and then question QUESTION of stage STAGE (Alt+Т,
+// В) are opened in the system's browser. With --open, question 1 of stage 1 gets a new text
+// ("Изменено перед открытием другого теста"), then the test in the folder OTHER is opened (Alt+Ф,
+// О and the folder dialog; the question about the changed question answered Да) and question 2 of
+// its stage 2 gets the text "Вопрос другого теста", saved. The exit status is 0 when every step
+// did what the window promised.
 
 #include <gtest/gtest.h>
 
 #include <QApplication>
 #include <QTest>
+#include <QTreeWidget>
 #include <cstdlib>
 #include <iostream>
 
@@ -27,17 +41,19 @@
 #include "shell/Disk.h"
 #include "qt/EditWindow.h"
 #include "lifecycle/Generators.h"
+#include "lifecycle/RecentTests.h"
 
 namespace {
 
 struct Request {
-  enum { Edit, Import, RoundTrip } mode = Edit;
+  enum { Edit, Import, RoundTrip, Print, Check, Browser, Open } mode = Edit;
   std::filesystem::path shell;
   int stage = 0, question = 0;
   std::vector<std::pair<int, QString>> fields;
   QString right;
   std::vector<std::pair<std::filesystem::path, int>> imports;  // a file and its first stage
-  std::filesystem::path text;
+  std::filesystem::path text;  // the text written out; the printed page; the other test
+  int row = 0;
 };
 Request request;
 
@@ -56,12 +72,21 @@ struct Program {
   shell::RealDisk disk;
   lifecycle::SystemClock clock;
   lifecycle::FixedStartRandom random;
+  lifecycle::SystemBrowser browser;
   support::RecordingDialogs dialogs;
   std::vector<QString> errors;
   qt::EditWindow window{dialogs, [this](QWidget*, const QString& m) { errors.push_back(m); }};
-  lifecycle::Editor editor{{disk, dialogs, clock, random, &window}, request.shell};
+  lifecycle::Editor::Seams seams{disk, dialogs, clock, random, &window, &browser};
+  lifecycle::Editor editor{seams, request.shell};
+  lifecycle::RecentTests recent{disk, lifecycle::recentTestsFile()};
 
-  Program() { window.attach(editor); }
+  Program() {
+    window.attach(editor);
+    window.setProgram({[this](const std::filesystem::path& folder) {
+                         return std::make_unique<lifecycle::Editor>(seams, folder);
+                       },
+                       &recent, lifecycle::documentsFolder()});
+  }
   void start() {
     ASSERT_TRUE(window.load()) << (errors.empty() ? "" : errors.front().toStdString());
     window.show();
@@ -77,7 +102,7 @@ struct Program {
 };
 
 TEST(EditFlow, ImportOrWriteOut) {
-  if (request.mode == Request::Edit) GTEST_SKIP();
+  if (request.mode != Request::Import && request.mode != Request::RoundTrip) GTEST_SKIP();
   Program p;
   p.start();
   if (request.mode == Request::RoundTrip) {
@@ -95,6 +120,66 @@ TEST(EditFlow, ImportOrWriteOut) {
               << summary.toStdString() << "\n";
   }
   std::cout << "stages: " << p.editor.state().StageCount << "\n";
+  p.exit();
+}
+
+// The test as a whole, through the menu Тест and Файл.
+TEST(EditFlow, TheTestAsAWhole) {
+  if (request.mode < Request::Print) GTEST_SKIP();
+  Program p;
+  p.start();
+  auto* stages = qobject_cast<QListWidget*>(p.window.control("List1"));
+  auto* questions = qobject_cast<QListWidget*>(p.window.control("List2"));
+  switch (request.mode) {
+    case Request::Print:
+      qttest::answerFile(request.text);
+      qttest::chooseItem(&p.window, u'т', u'п');
+      break;
+    case Request::Check: {
+      qttest::whenModal([](QWidget* w) { return w->findChild<QTreeWidget*>("rows") != nullptr; }, [](QWidget* w) {
+        auto* rows = w->findChild<QTreeWidget*>("rows");
+        for (int i = 0; i < rows->topLevelItemCount(); ++i) {
+          const QTreeWidgetItem* row = rows->topLevelItem(i);
+          std::cout << "row: " << row->text(0).toStdString() << " | " << row->text(1).toStdString() << " | "
+                    << row->text(2).toStdString() << "\n";
+        }
+        for (int i = 0; i < request.row; ++i) QTest::keyClick(rows, Qt::Key_Down);
+        QTest::keyClick(rows, Qt::Key_Return);
+      });
+      qttest::chooseItem(&p.window, u'т', u'р');
+      for (const auto& box : p.dialogs.shown) std::cout << "box: " << box.text << "\n";
+      p.dialogs.shown.clear();
+      std::cout << "shown: " << p.editor.state().CurStage << " " << p.editor.state().CurQuestion << "\n";
+      break;
+    }
+    case Request::Browser:
+      qttest::chooseItem(&p.window, u'т', u'б');
+      qttest::clickRow(stages, request.stage - 1);
+      qttest::clickRow(questions, request.question - 1);
+      qttest::chooseItem(&p.window, u'т', u'в');
+      break;
+    case Request::Open: {
+      qttest::clickRow(stages, 0);
+      qttest::clickRow(questions, 0);
+      typeOver(p.window.control("Text1(0)"), QString::fromUtf8("Изменено перед открытием другого теста"));
+      p.dialogs.choices = {lifecycle::Dialogs::Answer::Yes};
+      qttest::answerFile(request.text);
+      qttest::chooseItem(&p.window, u'ф', u'о');
+      ASSERT_EQ(p.dialogs.shown.size(), 1u);
+      EXPECT_TRUE(p.dialogs.shown[0].yesNoCancel);
+      p.dialogs.shown.clear();
+      ASSERT_TRUE(p.errors.empty()) << p.errors.front().toStdString();
+      std::cout << "stages of the other test: " << stages->count() << "\n";
+      qttest::clickRow(stages, 1);
+      qttest::clickRow(questions, 1);
+      typeOver(p.window.control("Text1(0)"), QString::fromUtf8("Вопрос другого теста"));
+      qttest::click(qobject_cast<QAbstractButton*>(p.window.control("cmdSave")));
+      break;
+    }
+    default:
+      break;
+  }
+  ASSERT_TRUE(p.errors.empty()) << p.errors.front().toStdString();
   p.exit();
 }
 
@@ -154,10 +239,31 @@ int main(int argc, char** argv) {
     request.text = std::filesystem::absolute(argv[3]);
     return RUN_ALL_TESTS();
   }
+  const std::pair<const char*, int> whole[] = {
+      {"--print", Request::Print}, {"--check", Request::Check}, {"--browser", Request::Browser}, {"--open", Request::Open}};
+  for (const auto& [name, kind] : whole) {
+    if (mode != name) continue;
+    const int needed = kind == Request::Browser ? 5 : 4;
+    if (argc != needed) {
+      std::cerr << "edit_flow: " << name << " takes the shell and " << (needed - 3) << " more\n";
+      return 2;
+    }
+    request.mode = static_cast<decltype(request.mode)>(kind);
+    request.shell = std::filesystem::absolute(argv[2]);  // as the program finds it
+    if (kind == Request::Print || kind == Request::Open) request.text = std::filesystem::absolute(argv[3]);
+    if (kind == Request::Check) request.row = std::atoi(argv[3]);
+    if (kind == Request::Browser) {
+      request.stage = std::atoi(argv[3]);
+      request.question = std::atoi(argv[4]);
+    }
+    return RUN_ALL_TESTS();
+  }
   if (argc < 7 || argc % 2 != 1) {
     std::cerr << "usage: edit_flow SHELL STAGE QUESTION RIGHT FIELD TEXT [FIELD TEXT ...]\n"
                  "       edit_flow --import SHELL FILE STAGE [FILE STAGE ...]\n"
-                 "       edit_flow --round-trip SHELL TEXT\n";
+                 "       edit_flow --round-trip SHELL TEXT\n"
+                 "       edit_flow --print SHELL PAGE | --check SHELL ROW | --browser SHELL STAGE QUESTION\n"
+                 "       edit_flow --open SHELL OTHER\n";
     return 2;
   }
   request.shell = argv[1];
