@@ -17,4 +17,8 @@ std::optional<std::filesystem::path> chooseFile(QWidget* parent, const window::F
 // the buttons "import", "readAgain", "cancel").
 window::ImportAnswer importDialog(QWidget* parent, const window::ImportDialog& dialog);
 
+// The history's dialog: the list "points" (a row for each point, its time, what and state) and
+// the buttons "return" and "close".
+std::optional<std::size_t> historyDialog(QWidget* parent, const window::HistoryDialog& dialog);
+
 }  // namespace qt

@@ -333,6 +333,7 @@ std::u16string EditWindow::text(ControlId field) const {
 }
 
 void EditWindow::setText(ControlId control, const std::u16string& text) {
+  if (actions_[control] != nullptr) return actions_[control]->setText(qt(text));
   QWidget* widget = widgets_[control];
   if (auto* line = qobject_cast<QLineEdit*>(widget)) {
     line->setText(qt(text));
@@ -403,6 +404,10 @@ std::optional<std::filesystem::path> EditWindow::chooseFile(const window::FileDi
 
 window::ImportAnswer EditWindow::importDialog(const window::ImportDialog& dialog) {
   return qt::importDialog(this, dialog);
+}
+
+std::optional<std::size_t> EditWindow::historyDialog(const window::HistoryDialog& dialog) {
+  return qt::historyDialog(this, dialog);
 }
 
 void EditWindow::quit(int status) {

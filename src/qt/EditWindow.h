@@ -78,6 +78,7 @@ class EditWindow final : public QWidget, public lifecycle::Screen, private windo
   void quit(int status) override;
   std::optional<std::filesystem::path> chooseFile(const window::FileDialog& dialog) override;
   window::ImportAnswer importDialog(const window::ImportDialog& dialog) override;
+  std::optional<std::size_t> historyDialog(const window::HistoryDialog& dialog) override;
 
   ErrorReport report_;
   QMenuBar* menuBar_ = nullptr;

@@ -546,6 +546,17 @@ std::u16string EditWindow::text(window::ControlId field) const {
 }
 
 void EditWindow::setText(window::ControlId control, const std::u16string& text) {
+  if (controls_[control] == nullptr) {
+    // A menu item: its key stays shown after a tab, its state as it was.
+    const auto shortcut = window::controls()[control].shortcut;
+    std::wstring caption = wide(text) + (shortcut.empty() ? L"" : L"\t" + fromUtf8(shortcut));
+    MENUITEMINFOW item{};
+    item.cbSize = sizeof item;
+    item.fMask = MIIM_STRING;
+    item.dwTypeData = caption.data();
+    SetMenuItemInfoW(menus_[control], static_cast<UINT>(kFirstId + control), FALSE, &item);
+    return;
+  }
   SetWindowTextW(controls_[control], wide(text).c_str());
 }
 
@@ -610,6 +621,10 @@ std::optional<std::filesystem::path> EditWindow::chooseFile(const window::FileDi
 
 window::ImportAnswer EditWindow::importDialog(const window::ImportDialog& dialog) {
   return win32::importDialog(instance_, hwnd_, dialog);
+}
+
+std::optional<std::size_t> EditWindow::historyDialog(const window::HistoryDialog& dialog) {
+  return win32::historyDialog(instance_, hwnd_, dialog);
 }
 
 bool EditWindow::preTranslate(MSG& message) {

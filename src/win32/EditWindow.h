@@ -83,6 +83,7 @@ class EditWindow final : public lifecycle::Screen, private window::View {
   void quit(int status) override;
   std::optional<std::filesystem::path> chooseFile(const window::FileDialog& dialog) override;
   window::ImportAnswer importDialog(const window::ImportDialog& dialog) override;
+  std::optional<std::size_t> historyDialog(const window::HistoryDialog& dialog) override;
 
   HINSTANCE instance_;
   HWND hwnd_ = nullptr;

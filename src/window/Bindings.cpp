@@ -34,6 +34,7 @@ constexpr ClickBinding kClicks[] = {
     {"cmdNewN", &Editor::cmdNewN_Click},       {"cmdDelLast", &Editor::cmdDelLast_Click},
     {"cmdMix", &Editor::cmdMix_Click},         {"cmdEnd", &Editor::cmdEnd_Click},
     {"mnuHelpGuide", &Editor::mnuHelpGuide_Click},
+    {"mnuEditUndo", &Editor::mnuEditUndo_Click}, {"mnuEditRedo", &Editor::mnuEditRedo_Click},
 };
 
 constexpr ItemBinding kButtonItems[] = {
@@ -45,11 +46,12 @@ constexpr CommandBinding kCommands[] = {
     {"cmdAbout", Command::About},
     {"mnuFileImport", Command::ImportQuestions},
     {"mnuFileExport", Command::ExportQuestions},
+    {"mnuEditHistory", Command::History},
 };
 
 constexpr SelectBinding kSelections[] = {
-    {"List1", &Editor::selectList1},
-    {"List2", &Editor::selectList2},
+    {"List1", &Editor::chooseList1},
+    {"List2", &Editor::chooseList2},
     {"File2", &Editor::selectFile2},
 };
 
@@ -87,6 +89,8 @@ std::vector<EnabledView> enabledViews(const Form& f) {
       {"File2", f.File2.Enabled},           {"Dir1", f.Dir1.Enabled},
       {"Label9", f.Label9.Enabled},         {"Label11", f.Label11.Enabled},
       {"mnuFileImport", f.mnuFileImport.Enabled},
+      {"mnuEditUndo", f.mnuEditUndo.Enabled}, {"mnuEditRedo", f.mnuEditRedo.Enabled},
+      {"mnuEditHistory", f.mnuEditHistory.Enabled},
   };
   for (const ItemBinding& item : kButtonItems) {
     for (std::size_t i = 0, n = views.size(); i < n; ++i) {
@@ -94,6 +98,16 @@ std::vector<EnabledView> enabledViews(const Form& f) {
     }
   }
   return views;
+}
+
+std::vector<MenuCaptionView> menuCaptionViews(const Form& f) {
+  // Its letter stays the first; an "&" of what the history says is no letter.
+  auto caption = [](const std::string& text) {
+    std::string out = "&";
+    for (const char c : text) out += c == '&' ? std::string("&&") : std::string(1, c);
+    return out;
+  };
+  return {{"mnuEditUndo", caption(f.mnuEditUndo.Caption)}, {"mnuEditRedo", caption(f.mnuEditRedo.Caption)}};
 }
 
 std::span<const OptionBinding> options() {

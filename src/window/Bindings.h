@@ -50,7 +50,8 @@ struct CommandBinding {
 };
 std::span<const CommandBinding> commands();
 
-// A list and the selection the user's choice of a row makes (the row, or -1 for none).
+// A list and the selection the user's choice of a row makes (the row, or -1 for none), after
+// the question about a question changed and not saved.
 struct SelectBinding {
   std::string_view control;
   bool (lifecycle::Editor::*select)(int);
@@ -71,6 +72,14 @@ struct CaptionView {
   const std::string& caption;
 };
 std::vector<CaptionView> captionViews(const lifecycle::Form& form);
+
+// The menu items whose captions the Form holds (UTF-8), as a menu shows them ("&" before the
+// letter Alt chooses them by).
+struct MenuCaptionView {
+  std::string_view control;
+  std::string caption;
+};
+std::vector<MenuCaptionView> menuCaptionViews(const lifecycle::Form& form);
 
 struct EnabledView {
   std::string_view control;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
 #include <functional>
 #include <string>
@@ -17,7 +18,7 @@ namespace window {
 // The commands whose dialogs the driver shows around the editor's handlers: the help box, the
 // import of questions from a text file (the file, then the import's dialog, then the import),
 // and the test's questions written out as text (the file, then the writing).
-enum class Command { About, ImportQuestions, ExportQuestions };
+enum class Command { About, ImportQuestions, ExportQuestions, History };
 
 // The system's dialog that chooses a file: one to read, which must exist, or one to write, where
 // the system asks before an existing file is replaced.
@@ -52,6 +53,20 @@ struct ImportAnswer {
   workbench::Position start{1, 1};  // as the teacher left it
 };
 
+// The history's dialog: the points of the test's history, newest first, each with when and what
+// (UTF-8), whether it was taken back and whether the test is there now; the teacher chooses one
+// and the button Вернуть тест к этому месту (not offered for the point the test is at), or closes
+// the dialog.
+struct HistoryRow {
+  std::string time, what;
+  bool undone = false, current = false;
+};
+struct HistoryDialog {
+  std::vector<HistoryRow> rows;
+};
+// A moment of the history as the teacher reads it, in local time ("05.03.2025 14:07").
+std::string historyTime(std::int64_t secondsSince1970);
+
 // The dialogs' own texts, the same in every window.
 namespace dialog {
 inline constexpr std::string_view kImportTitle = "Импорт вопросов из текста";
@@ -62,6 +77,14 @@ inline constexpr std::string_view kStartQuestion = "вопроса";
 inline constexpr std::string_view kImport = "&Импортировать";
 inline constexpr std::string_view kReadAgain = "&Прочитать заново";
 inline constexpr std::string_view kCancel = "Отмена";
+inline constexpr std::string_view kHistoryTitle = "История изменений";
+inline constexpr std::string_view kHistoryTime = "Когда";
+inline constexpr std::string_view kHistoryWhat = "Изменение";
+inline constexpr std::string_view kHistoryNow = "← тест сейчас здесь";
+inline constexpr std::string_view kHistoryUndone = "(отменено)";
+inline constexpr std::string_view kHistoryStart = "начало истории: тест до этих изменений";
+inline constexpr std::string_view kHistoryReturn = "&Вернуть тест к этому месту";
+inline constexpr std::string_view kHistoryClose = "Закрыть";
 }  // namespace dialog
 
 // The dialog that chooses a file of questions to import, opening in `folder`.

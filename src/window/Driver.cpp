@@ -151,6 +151,7 @@ void Driver::run(Command command) {
     case Command::About: return dialogs_.inform(aboutText(), aboutTitle());
     case Command::ImportQuestions: return importQuestions();
     case Command::ExportQuestions: return exportQuestions();
+    case Command::History: return history();
   }
 }
 
@@ -207,6 +208,27 @@ void Driver::exportQuestions() {
   handle([&] { editor_->writeChosenFile(*file, bytes); });
 }
 
+// The question about a question changed and not saved first, then the history's points, and the
+// return to the one the teacher chose.
+void Driver::history() {
+  bool settled = false;
+  std::vector<shell::History::Point> points;
+  handle([&] {
+    settled = editor_->settleQuestion();
+    if (settled) points = editor_->historyPoints();
+  });
+  if (ended_ || !settled || points.empty()) return;
+  HistoryDialog dialog;
+  for (const auto& point : points) {
+    dialog.rows.push_back({point.time != 0 ? historyTime(point.time) : std::string(),
+                           point.what.empty() ? std::string(dialog::kHistoryStart) : point.what, point.undone,
+                           point.current});
+  }
+  const auto chosen = modal([&] { return view_.historyDialog(dialog); });
+  if (!chosen || *chosen >= points.size() || points[*chosen].current) return;
+  handle([&] { editor_->returnTo(points[*chosen].id); });
+}
+
 // The event boundary: texts in, the handler, everything out, and the end of the run when the
 // handler failed or unloaded the window.
 template <typename Call>
@@ -260,6 +282,11 @@ void Driver::redraw() {
   for (const CaptionView& label : captionViews(f)) {
     const ControlId id = controlId(label.control);
     const std::u16string caption = fromCodePage(label.caption);
+    update(shown_[id].caption, caption, [&] { view_.setText(id, caption); });
+  }
+  for (const MenuCaptionView& item : menuCaptionViews(f)) {
+    const ControlId id = controlId(item.control);
+    const std::u16string caption = fromUtf8(item.caption).value_or(u"");
     update(shown_[id].caption, caption, [&] { view_.setText(id, caption); });
   }
   for (const EnabledView& state : enabledViews(f)) {

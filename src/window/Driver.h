@@ -58,6 +58,9 @@ class View {
   virtual std::optional<std::filesystem::path> chooseFile(const FileDialog& dialog) = 0;
   // The import's dialog, until the teacher presses one of its buttons or closes it (Отмена).
   virtual ImportAnswer importDialog(const ImportDialog& dialog) = 0;
+  // The history's dialog: the row whose point the teacher chose to bring the test back to, or
+  // nothing when the dialog was closed.
+  virtual std::optional<std::size_t> historyDialog(const HistoryDialog& dialog) = 0;
   // The window goes and the program is to end with this status.
   virtual void quit(int status) = 0;
 };
@@ -119,6 +122,7 @@ class Driver {
   void run(Command command);
   void importQuestions();
   void exportQuestions();
+  void history();
   void collect();
   void redraw();
   void end(int status);

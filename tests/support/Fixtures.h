@@ -132,6 +132,9 @@ class FixedClock final : public lifecycle::Clock {
  public:
   std::vector<double> times{0.0};  // returned in turn; the last one repeats
   double secondsSinceMidnight() override;
+  // The moment the history records, the same in every run so that a test's bytes are.
+  std::int64_t since1970 = 1700000000;
+  std::int64_t secondsSince1970() override { return since1970; }
 
  private:
   std::size_t next_ = 0;

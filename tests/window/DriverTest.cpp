@@ -87,6 +87,16 @@ struct FakeView final : window::View {
     imports.pop_front();
     return answer(dialog);
   }
+  // The history's dialogs: each recorded, answered with the row queued (none: closed).
+  std::vector<window::HistoryDialog> histories;
+  std::deque<std::optional<std::size_t>> returns;
+  std::optional<std::size_t> historyDialog(const window::HistoryDialog& dialog) override {
+    histories.push_back(dialog);
+    if (returns.empty()) return std::nullopt;
+    auto row = returns.front();
+    returns.pop_front();
+    return row;
+  }
 };
 
 struct Session {
