@@ -6,6 +6,7 @@
 
 #include "shell/Layout.h"
 #include "shell/Russian.h"
+#include "shell/ShellError.h"
 
 namespace shell {
 
@@ -223,7 +224,8 @@ const HistoryRecord* History::read(int id) {
       auto record = readRecord(disk_->readFile(folder() / recordName(id, k.parent, k.kind)));
       if (!record || record->id != id || record->parent != k.parent || record->kind != k.kind) return nullptr;
       k.record = std::move(record);
-    } catch (const std::exception&) {
+    } catch (const ShellError&) {
+      unreadable_ = true;
       return nullptr;
     }
   }
@@ -243,9 +245,13 @@ void History::load(Disk& disk, const fs::path& root, std::int64_t) {
   records_.clear();
   newest_ = top_ = 0;
   usable_ = true;
+  unreadable_ = false;
+  // A failure to read the history's own folder leaves the history empty for this run and
+  // deletes nothing; one to read the test's files is the test's, and is reported as always.
+  std::vector<std::string> names;
   try {
     if (!disk.folderExists(folder())) return;
-    const auto names = disk.listFiles(folder(), "*");
+    names = disk.listFiles(folder(), "*");
     for (const auto& name : names) {
       const auto n = parseName(name);
       if (!n || recordName(n->id, n->parent, n->kind) != name) continue;
@@ -253,40 +259,48 @@ void History::load(Disk& disk, const fs::path& root, std::int64_t) {
       records_[n->id] = {n->parent, n->kind, stamp ? stamp->size : 0, std::nullopt};
       newest_ = std::max(newest_, n->id);
     }
-    if (!records_.empty()) {
-      // The newest record: its change landed, or it never did (and the record goes), or the test
-      // holds something else.
-      const int newest = records_.rbegin()->first;
-      const HistoryRecord* record = read(newest);
-      const bool landed = record != nullptr && holds(disk, root, record->items.front(), record->items.front().after);
-      if (!landed) {
-        if (record == nullptr || holds(disk, root, record->items.front(), record->items.front().before)) {
-          const Known& k = records_.at(newest);
-          disk.deleteFile(folder() / recordName(newest, k.parent, k.kind));
-          records_.erase(newest);
-        } else {
-          return drop();
-        }
-      }
-    }
-    if (records_.empty()) {
-      // A folder left empty (by a first change that never landed) goes; one with other files
-      // stays as it is.
-      if (names.size() <= 1 && disk.listFiles(folder(), "*").empty()) disk.removeFolder(folder());
-      return;
-    }
-    const auto& [newest, known] = *records_.rbegin();
-    top_ = known.kind == HistoryRecord::Move ? known.parent : newest;
-    // The test must be at its point: what the newest record wrote is in the files, and so is what
-    // the change at that point wrote.
-    for (const int id : {newest, top_}) {
-      if (records_.count(id) == 0) continue;
-      const HistoryRecord* r = read(id);
-      if (r == nullptr || !holdsAfter(*r)) return drop();
-    }
-  } catch (const std::exception&) {
-    drop();
+  } catch (const ShellError&) {
+    return drop();
   }
+  if (!records_.empty()) {
+    // The newest record: its change landed, or it never did (and the record, cut short or whole,
+    // goes), or the test holds something else.
+    const int newest = records_.rbegin()->first;
+    const HistoryRecord* record = read(newest);
+    if (record == nullptr && unreadable_) return drop();
+    const bool landed = record != nullptr && holds(disk, root, record->items.front(), record->items.front().after);
+    if (!landed) {
+      if (record != nullptr && !holds(disk, root, record->items.front(), record->items.front().before)) return drop();
+      const Known& k = records_.at(newest);
+      try {
+        disk.deleteFile(folder() / recordName(newest, k.parent, k.kind));
+      } catch (const ShellError&) {
+        return drop();
+      }
+      records_.erase(newest);
+    }
+  }
+  if (records_.empty()) {
+    // A folder left empty (by a first change that never landed) goes; one with other files
+    // stays as it is.
+    try {
+      if (names.size() <= 1 && disk.listFiles(folder(), "*").empty()) disk.removeFolder(folder());
+    } catch (const ShellError&) {
+      // Removed at a later start.
+    }
+    return;
+  }
+  const auto& [newest, known] = *records_.rbegin();
+  top_ = known.kind == HistoryRecord::Move ? known.parent : newest;
+  // The test must be at its point: what the newest record wrote is in the files, and so is what
+  // the change at that point wrote.
+  for (const int id : {newest, top_}) {
+    if (records_.count(id) == 0) continue;
+    const HistoryRecord* r = read(id);
+    if (r == nullptr || !holdsAfter(*r)) return drop();
+  }
+  // What a change interrupted after its last step left for its tidying.
+  tidy(disk);
 }
 
 std::vector<int> History::applied() const {

@@ -85,8 +85,8 @@ class History {
  public:
   // Reads the history of the test in `root`, after an interrupted change has been completed:
   // deletes the newest record when its change never landed (and the folder, left empty), and
-  // checks the test's point against the files. Never throws: a history that cannot be used is
-  // empty.
+  // checks the test's point against the files. A history that cannot be used, or read, is empty;
+  // only a failure to read the test's own files is thrown.
   void load(Disk& disk, const fs::path& root, std::int64_t now = 0);
 
   // A point of the history, as the teacher sees it: the changes since the point before it (the
@@ -153,6 +153,7 @@ class History {
   int newest_ = 0;  // the highest id in the folder, a record or not
   int top_ = 0;
   bool usable_ = true;
+  bool unreadable_ = false;  // a record could not be read from the disk (not: was no record)
 };
 
 // Whether a path of the test holds the state of an item's side (a file's bytes, a folder or
