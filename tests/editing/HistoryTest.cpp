@@ -15,11 +15,7 @@ using support::Session;
 using Files = std::map<std::string, std::string>;
 
 // The test's own files, without the history beside them.
-Files testFiles(const fs::path& root) {
-  Files out = support::snapshot(root);
-  std::erase_if(out, [](const auto& entry) { return entry.first.rfind(shell::kHistoryFolder, 0) == 0; });
-  return out;
-}
+Files testFiles(const fs::path& root) { return support::testFilesOf(support::snapshot(root)); }
 
 std::size_t records(const fs::path& root) {
   const fs::path folder = root / shell::kHistoryFolder;

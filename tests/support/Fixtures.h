@@ -40,6 +40,8 @@ std::string crlfJoin(const std::vector<std::string>& lines);
 // Every file under a folder with its bytes, by path relative to the folder, in UTF-8
 // ("2/3.html"); a folder is recorded as its path with a trailing "/" and no bytes.
 std::map<std::string, std::string> snapshot(const fs::path& root);
+// A snapshot without the history of the test's changes kept beside it: the test's own files.
+std::map<std::string, std::string> testFilesOf(std::map<std::string, std::string> snapshot);
 // The entries that differ between two snapshots, as readable lines for a failure message.
 std::vector<std::string> differences(const std::map<std::string, std::string>& before,
                                      const std::map<std::string, std::string>& after);
