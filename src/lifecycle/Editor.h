@@ -123,6 +123,8 @@ class Editor {
 
   // True once the window has been unloaded: the program is to end.
   bool unloaded() const { return unloaded_; }
+  // How many changes of the test have landed in this run (undo, redo and returns included).
+  int changesMade() const { return changesMade_; }
 
  private:
   // The change of the click being handled. A handler that another handler calls adds to its
@@ -186,6 +188,7 @@ class Editor {
   // leads to a point), the menu's items shown as the history stands, a move to a point, and the
   // test read again after one.
   shell::History history_;
+  int changesMade_ = 0;
   void describe(std::string what, shell::HistoryRecord::Kind kind = shell::HistoryRecord::Point, int target = 0);
   void showHistory();
   void moveTo(std::optional<shell::History::Point> point, const char* refused);

@@ -258,9 +258,13 @@ void Driver::redraw() {
   const lifecycle::Form& f = editor_->form;
   const bool wasBusy = busy_;
   busy_ = true;
+  // After a change of the test every field is set again, so that a field's own undo takes back
+  // only what was typed since the question was saved or shown.
+  const bool changed = editor_->changesMade() != changesShown_;
+  changesShown_ = editor_->changesMade();
   for (Field& field : fields_) {
     const std::u16string& text = field.text.fill(field.slot(editor_->form));
-    if (view_.text(field.control) != text) view_.setText(field.control, text);
+    if (changed || view_.text(field.control) != text) view_.setText(field.control, text);
   }
   const Rgb colour = f.Text1Red ? Rgb{255, 0, 0} : Rgb{0, 0, 0};
   for (const std::string_view name : questionFields()) {

@@ -132,6 +132,7 @@ class Driver {
   lifecycle::Editor* editor_ = nullptr;
   std::vector<Field> fields_;
   std::vector<Shown> shown_;  // by control
+  int changesShown_ = 0;      // the editor's changesMade() at the last redraw
   bool busy_ = false;
   bool ended_ = false;
   int exitCode_ = 0;
