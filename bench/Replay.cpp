@@ -267,7 +267,7 @@ std::vector<PlainStep> leastWrites(const fs::path& root, const Snapshot& before,
 void run(const std::vector<PlainStep>& steps, std::chrono::microseconds delay) {
   for (const auto& s : steps) {
     switch (s.kind) {
-      case PlainStep::Write: syncedWrite(s.path, s.bytes, delay); break;
+      case PlainStep::Write: write(s.path, s.bytes, true, delay); break;
       case PlainStep::Rename:
         check(::rename(s.path.c_str(), s.to.c_str()) == 0, "rename", s.path);
         break;

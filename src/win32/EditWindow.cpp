@@ -627,9 +627,21 @@ std::optional<std::size_t> EditWindow::historyDialog(const window::HistoryDialog
   return win32::historyDialog(instance_, hwnd_, dialog);
 }
 
+// Ctrl+Z in a field with typing to take back is the field's own undo; elsewhere, and in a field
+// with none, it is the history's (the menu's key).
+static bool fieldUndoes(const MSG& message) {
+  if (message.message != WM_KEYDOWN || message.wParam != 'Z' || (GetKeyState(VK_CONTROL) & 0x8000) == 0 ||
+      (GetKeyState(VK_SHIFT) & 0x8000) != 0 || (GetKeyState(VK_MENU) & 0x8000) != 0) {
+    return false;
+  }
+  wchar_t kind[16] = {};
+  GetClassNameW(message.hwnd, kind, 16);
+  return lstrcmpiW(kind, L"EDIT") == 0 && SendMessageW(message.hwnd, EM_CANUNDO, 0, 0) != 0;
+}
+
 bool EditWindow::preTranslate(MSG& message) {
   if (ended()) return false;
-  if (keys_ != nullptr && (message.hwnd == hwnd_ || IsChild(hwnd_, message.hwnd)) &&
+  if (keys_ != nullptr && !fieldUndoes(message) && (message.hwnd == hwnd_ || IsChild(hwnd_, message.hwnd)) &&
       TranslateAcceleratorW(hwnd_, keys_, &message) != 0) {
     return true;
   }
