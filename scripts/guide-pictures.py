@@ -17,6 +17,7 @@ ImageMagick. Writes into OUT:
     check.png       Тест → Проверить тест on a copy with slips: the list of what is wrong
     printed-1.png   Тест → Печать вопросов и ключа…: the first page of the page printed
     printed-key.png   and its page of the answer key, as Chromium prints them
+    history.png     the history's dialog after a save, a mixing and its undo
 
     guide-pictures.py PROGRAM SAMPLE PLACES OUT
 """
@@ -77,7 +78,7 @@ def main():
 def box(editor, what):
     """The message box the editor shows, once it shows."""
     for _ in range(60):
-        boxes = [b for b in visible_windows("Редактор теста|VARNOLIX|Лорвакс|Импорт вопросов|Проверка теста|Печать вопросов")
+        boxes = [b for b in visible_windows("Редактор теста|VARNOLIX|Лорвакс|Импорт вопросов|Проверка теста|Печать вопросов|История изменений")
                  if b not in box.main]
         if boxes:
             time.sleep(0.5)
@@ -168,6 +169,15 @@ def shoot(program, sample, places, out, work):
     keys("Home", *["Down"] * 6)
     picture("question.png")
 
+    # A few changes for the history's picture: the question saved with a word more, the mixing,
+    # and the mixing taken back by Ctrl+Z.
+    click("Text1(0)")
+    keys("End")
+    run("xdotool", "type", "--delay", "40", " (2)")
+    click("cmdSave")
+    click("cmdMix")
+    keys("ctrl+z")
+
     click("cmdAbout")
     about = box(editor, "the help box")
     picture("about.png", about)
@@ -190,6 +200,16 @@ def shoot(program, sample, places, out, work):
     dialog = box(editor, "the import's dialog")
     picture("import.png", dialog)
     answer(dialog, "Escape")
+
+    # The menu Правка, its history of changes.
+    box.main.append(dialog)
+    run("xdotool", "windowfocus", window)
+    time.sleep(0.5)
+    keys("alt+Cyrillic_pe")
+    keys("Cyrillic_i")
+    history = box(editor, "the history's dialog")
+    picture("history.png", history)
+    answer(history, "Escape")
     click("cmdEnd")
     if editor.wait(timeout=30) != 0:
         fail(f"the editor ended with status {editor.returncode}")

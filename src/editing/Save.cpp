@@ -48,6 +48,12 @@ void Editor::cmdSave_Click() {
         form.Text1[5];
   }
   writeAnswerKey();
+  const auto kind = complete ? shell::HistoryRecord::Point : shell::HistoryRecord::Open;
+  if (s.CurQuestion != 0) {
+    describe("сохранение вопроса " + shell::decimal(s.CurQuestion) + " этапа " + shell::decimal(s.CurStage), kind);
+  } else {
+    describe("изменение настроек теста", kind);
+  }
   batch.commit();
   applyVolumeLimits();
 }

@@ -22,8 +22,8 @@ Editor::Editor(const Seams& seams, fs::path shellRoot, fs::path guide)
 
 Editor::Batch::Batch(Editor& editor) : editor_(editor), outer_(editor.change_ == nullptr) {
   if (outer_) {
-    editor_.change_ =
-        std::make_unique<shell::Change>(editor_.disk_, editor_.state_.ShellPath, &editor_.known_);
+    editor_.change_ = std::make_unique<shell::Change>(editor_.disk_, editor_.state_.ShellPath, &editor_.known_,
+                                                      &editor_.history_);
   }
 }
 
@@ -32,7 +32,15 @@ Editor::Batch::~Batch() {
 }
 
 void Editor::Batch::commit() {
-  if (outer_) editor_.change_->commit();
+  if (!outer_) return;
+  if (!editor_.change_->described()) editor_.describe("изменение настроек теста");
+  editor_.change_->commit();
+  ++editor_.changesMade_;
+  editor_.showHistory();
+}
+
+void Editor::describe(std::string what, shell::HistoryRecord::Kind kind, int target) {
+  change().describe({std::move(what), kind, target}, clock_.secondsSince1970());
 }
 
 fs::path Editor::rootFile(const char* name) const { return state_.ShellPath / name; }
@@ -41,6 +49,16 @@ std::string Editor::shown(const fs::path& path) const {
   fs::path relative = path.lexically_relative(state_.ShellPath);
   if (relative.empty() || *relative.begin() == "..") return shell::utf8(path);
   return shell::utf8Generic(relative);
+}
+
+bool Editor::chooseList1(int row) {
+  if (row == form.List1.ListIndex || !settleQuestion()) return false;
+  return selectList1(row);
+}
+
+bool Editor::chooseList2(int row) {
+  if (row == form.List2.ListIndex || !settleQuestion()) return false;
+  return selectList2(row);
 }
 
 bool Editor::selectList1(int row) {
@@ -162,6 +180,7 @@ void Editor::applyVolumeLimits() {
   if (state_.StageCount <= 0) form.cmdDelLast.Enabled = false;
   if (state_.inNewStageEntry()) form.cmdMix.Enabled = false;
   form.mnuFileImport.Enabled = !state_.inNewStageEntry();
+  showHistory();
 }
 
 }  // namespace lifecycle

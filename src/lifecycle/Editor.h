@@ -51,6 +51,17 @@ class Editor {
   // "Выход": the same, after clearing the pages an interrupted mixing left in the test's folder.
   void cmdEnd_Click();
 
+  // The teacher's own choice of a stage or a question in the lists: a question changed and not
+  // saved is asked about first (settleQuestion), and Отмена keeps the row that was chosen.
+  // Returns whether the choice was made.
+  bool chooseList1(int row);
+  bool chooseList2(int row);
+  // The question shown, changed and not saved, is asked about before anything else shows
+  // another question or changes the test: Да saves it as the save button does, Нет drops the
+  // edits (the question is shown as it was read or last saved), and both go on; false for
+  // Отмена, and nothing is done. A question unchanged since it was shown asks nothing.
+  bool settleQuestion();
+
   // Choosing a stage shows its questions and one of them.
   void List1_Click();
   // Choosing a question shows its text, answers, right answer and picture.
@@ -75,6 +86,17 @@ class Editor {
 
   // "Руководство": the teacher's guide in the system's browser.
   void mnuHelpGuide_Click();
+
+  // The history of the test's changes (shell/History.h). "Отменить" takes the last change back,
+  // "Вернуть" brings the last change taken back again, and returnTo brings the test to a point of
+  // the list historyPoints gives, in one change each. None is made while a new stage is entered,
+  // nor where the test's files no longer hold what the history says they do (the teacher is
+  // told, and the history is no longer offered). After each the test is read again as start-up
+  // reads it, and the question the change touched is shown.
+  void mnuEditUndo_Click();
+  void mnuEditRedo_Click();
+  void returnTo(int point);
+  std::vector<shell::History::Point> historyPoints();
 
   // The whole test as its files hold it: every question of every stage (of the last stage, the
   // questions open while a new stage is entered), the settings and the pictures.
@@ -116,6 +138,8 @@ class Editor {
 
   // True once the window has been unloaded: the program is to end.
   bool unloaded() const { return unloaded_; }
+  // How many changes of the test have landed in this run (undo, redo and returns included).
+  int changesMade() const { return changesMade_; }
 
  private:
   // The change of the click being handled. A handler that another handler calls adds to its
@@ -173,8 +197,18 @@ class Editor {
   void writeAnswerKey();
 
   // Shutdown.
-  bool settleQuestion();
   void unload();
+
+  // The history: the change being made described for it (the last description wins; a move
+  // leads to a point), the menu's items shown as the history stands, a move to a point, and the
+  // test read again after one.
+  shell::History history_;
+  int changesMade_ = 0;
+  void describe(std::string what, shell::HistoryRecord::Kind kind = shell::HistoryRecord::Point, int target = 0);
+  void showHistory();
+  void moveTo(std::optional<shell::History::Point> point, const char* refused);
+  void load();
+  void reload(const std::vector<shell::HistoryItem>& changed);
 
   // Question editing. The question as it was shown or last saved: its six fields and the
   // picture line a save would write; leaving the editor asks about a question that differs.

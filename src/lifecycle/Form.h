@@ -93,6 +93,11 @@ struct Form {
   // The menu's import of questions, not offered while a new stage is entered. The menu's other
   // items are offered always, or as the buttons they stand for.
   Control mnuFileImport;
+  // The menu Правка: the undo and the redo, each captioned with what it takes back or brings
+  // again (UTF-8, unlike the texts above), offered only where they lead to a whole test; and the
+  // history's list of changes.
+  Label mnuEditUndo{{false}, "Отменить"}, mnuEditRedo{{false}, "Вернуть"};
+  Control mnuEditHistory{false};
   Label Label9;                  // number of stages
   Label Label11{{true}, "10"};   // questions of the last stage
 };

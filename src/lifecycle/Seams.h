@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstdint>
+#include <ctime>
 #include <string>
 
 namespace lifecycle {
@@ -31,6 +33,8 @@ class Clock {
  public:
   virtual ~Clock() = default;
   virtual double secondsSinceMidnight() = 0;
+  // The moment, in seconds since 1970 (UTC), that the history records with each change.
+  virtual std::int64_t secondsSince1970() { return static_cast<std::int64_t>(std::time(nullptr)); }
 };
 
 // The system's web browser: opens a page, given as a file's full path or as an address, in a

@@ -38,6 +38,7 @@ bool Editor::settleQuestion() {
       "Редактор теста");
   if (answer == Dialogs::Answer::Cancel) return false;
   if (answer == Dialogs::Answer::Yes) cmdSave_Click();
+  else List2_Click();  // shown again as its page holds it
   return true;
 }
 
@@ -48,6 +49,7 @@ void Editor::unload() {
   takeSettings(state_.StageCount, Address::Typed);
   writeRootPages();
   writeAnswerKey();
+  if (!change().described()) describe("изменение настроек теста");
   unloaded_ = true;
 }
 

@@ -23,6 +23,12 @@ void Editor::Form_Load() {
   } else {
     state_.ScaleFactor = 1.0;
   }
+  load();
+}
+
+// Everything of start-up but the window's scale: also the reading of the test again after an
+// undo, a redo or a return to a point.
+void Editor::load() {
   state_.LastStageQuestions = 10;
   form.cmdNewN.Enabled = false;
   state_.ShellPath = shellRoot_;
@@ -36,6 +42,8 @@ void Editor::Form_Load() {
     listRoot(disk_.listFolders(state_.ShellPath));
   }
   removeLeftovers(leftovers);
+  // The history, checked against the files as recovery left them; it never stops the test.
+  history_.load(disk_, state_.ShellPath);
   form.File2.Path = state_.ShellPath / shell::kPicturesFolder;
   form.File2.Names = disk_.listFiles(form.File2.Path, form.File2.Pattern);
   rebuildStageList();

@@ -198,4 +198,53 @@ window::ImportAnswer importDialog(QWidget* parent, const window::ImportDialog& d
   return answer;
 }
 
+std::optional<std::size_t> historyDialog(QWidget* parent, const window::HistoryDialog& dialog) {
+  namespace text = window::dialog;
+  QDialog box(parent);
+  box.setWindowTitle(utf8(text::kHistoryTitle));
+  auto* points = new QTreeWidget;
+  points->setObjectName(QStringLiteral("points"));
+  points->setRootIsDecorated(false);
+  points->setColumnCount(3);
+  points->setHeaderLabels({utf8(text::kHistoryTime), utf8(text::kHistoryWhat), QString()});
+  points->setMinimumSize(600, 320);
+  int current = 0;
+  for (std::size_t i = 0; i < dialog.rows.size(); ++i) {
+    const window::HistoryRow& row = dialog.rows[i];
+    const std::string_view state = row.current ? text::kHistoryNow : row.undone ? text::kHistoryUndone : "";
+    auto* item = new QTreeWidgetItem(points, {utf8(row.time), utf8(row.what), utf8(state)});
+    if (row.undone) item->setForeground(1, box.palette().color(QPalette::Disabled, QPalette::Text));
+    if (row.current) current = static_cast<int>(i);
+  }
+  points->header()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
+  points->header()->setSectionResizeMode(1, QHeaderView::Stretch);
+  points->header()->setSectionResizeMode(2, QHeaderView::ResizeToContents);
+  points->header()->setStretchLastSection(false);
+
+  auto* buttons = new QDialogButtonBox;
+  QPushButton* back = buttons->addButton(utf8(text::kHistoryReturn), QDialogButtonBox::AcceptRole);
+  QPushButton* close = buttons->addButton(utf8(text::kHistoryClose), QDialogButtonBox::RejectRole);
+  back->setObjectName(QStringLiteral("return"));
+  close->setObjectName(QStringLiteral("close"));
+  auto* layout = new QVBoxLayout(&box);
+  layout->addWidget(points, 1);
+  layout->addWidget(buttons);
+
+  const auto row = [&] { return points->indexOfTopLevelItem(points->currentItem()); };
+  const auto offer = [&] {
+    const int at = row();
+    back->setEnabled(at >= 0 && !dialog.rows[static_cast<std::size_t>(at)].current);
+  };
+  QObject::connect(points, &QTreeWidget::currentItemChanged, &box, offer);
+  QObject::connect(buttons, &QDialogButtonBox::accepted, &box, [&] {
+    if (back->isEnabled()) box.accept();
+  });
+  QObject::connect(buttons, &QDialogButtonBox::rejected, &box, &QDialog::reject);
+  points->setCurrentItem(points->topLevelItem(current));
+  offer();
+  points->setFocus();
+  if (box.exec() != QDialog::Accepted || row() < 0) return std::nullopt;
+  return static_cast<std::size_t>(row());
+}
+
 }  // namespace qt

@@ -23,5 +23,8 @@ std::optional<std::filesystem::path> chooseFolder(QWidget* parent, const window:
 // A list in a dialog: its parts are named for tests ("heading", "rows" and the buttons "choose"
 // and "close"). A double-click on a row, or Enter, chooses the row current then.
 std::optional<std::size_t> listDialog(QWidget* parent, const window::ListDialog& dialog);
+// The history's dialog: the list "points" (a row for each point, its time, what and state) and
+// the buttons "return" and "close".
+std::optional<std::size_t> historyDialog(QWidget* parent, const window::HistoryDialog& dialog);
 
 }  // namespace qt

@@ -333,6 +333,7 @@ std::u16string EditWindow::text(ControlId field) const {
 }
 
 void EditWindow::setText(ControlId control, const std::u16string& text) {
+  if (actions_[control] != nullptr) return actions_[control]->setText(qt(text));
   QWidget* widget = widgets_[control];
   if (auto* line = qobject_cast<QLineEdit*>(widget)) {
     line->setText(qt(text));
@@ -417,6 +418,8 @@ void EditWindow::setItem(ControlId item, const std::u16string& caption) {
   QAction* action = actions_[item];
   action->setVisible(!caption.empty());
   if (!caption.empty() && !action->isSeparator()) action->setText(qt(caption));
+std::optional<std::size_t> EditWindow::historyDialog(const window::HistoryDialog& dialog) {
+  return qt::historyDialog(this, dialog);
 }
 
 void EditWindow::quit(int status) {

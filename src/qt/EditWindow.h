@@ -83,6 +83,7 @@ class EditWindow final : public QWidget, public lifecycle::Screen, private windo
   std::optional<std::filesystem::path> chooseFolder(const window::FolderDialog& dialog) override;
   std::optional<std::size_t> listDialog(const window::ListDialog& dialog) override;
   void setItem(window::ControlId item, const std::u16string& caption) override;
+  std::optional<std::size_t> historyDialog(const window::HistoryDialog& dialog) override;
 
   ErrorReport report_;
   QMenuBar* menuBar_ = nullptr;

@@ -224,6 +224,39 @@ void PictureBox::paintEvent(QPaintEvent* event) {
 
 ChoiceList::ChoiceList(QWidget* parent) : QListWidget(parent) {}
 
+bool leavesToWindow(const QKeyEvent* key, bool canUndo, bool canRedo) {
+  const auto combination = key->keyCombination();
+  if (combination.keyboardModifiers() != Qt::ControlModifier) return false;
+  return (combination.key() == Qt::Key_Z && !canUndo) || (combination.key() == Qt::Key_Y && !canRedo);
+}
+
+bool LineField::event(QEvent* event) {
+  if (event->type() == QEvent::ShortcutOverride &&
+      leavesToWindow(static_cast<QKeyEvent*>(event), isUndoAvailable(), isRedoAvailable())) {
+    event->ignore();
+    return false;
+  }
+  return QLineEdit::event(event);
+}
+
+bool TextField::event(QEvent* event) {
+  if (event->type() == QEvent::ShortcutOverride &&
+      leavesToWindow(static_cast<QKeyEvent*>(event), document()->isUndoAvailable(), document()->isRedoAvailable())) {
+    event->ignore();
+    return false;
+  }
+  return QPlainTextEdit::event(event);
+}
+
+// The click makes its row current first (the choice, which may put the row back) and then
+// selects the row under the mouse; the highlight follows the current row.
+void ChoiceList::mousePressEvent(QMouseEvent* event) {
+  QListWidget::mousePressEvent(event);
+  if (currentItem() != nullptr && !currentItem()->isSelected()) {
+    selectionModel()->select(currentIndex(), QItemSelectionModel::ClearAndSelect);
+  }
+}
+
 void ChoiceList::focusInEvent(QFocusEvent* event) {
   const int before = currentRow();
   {

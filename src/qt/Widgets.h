@@ -19,11 +19,18 @@
 
 namespace qt {
 
-// A one-line text box.
+// Whether a field leaves Ctrl+Z or Ctrl+Y to the window (the history's undo and redo): where it
+// has no typing of its own to take back or bring again.
+bool leavesToWindow(const QKeyEvent* key, bool canUndo, bool canRedo);
+
+// A one-line text box. Ctrl+Z and Ctrl+Y take back its own typing first.
 class LineField final : public QLineEdit {
  public:
   LineField(QWidget* parent, window::FieldRule rule);
   window::FieldRule rule() const { return rule_; }
+
+ protected:
+  bool event(QEvent* event) override;
 
  private:
   window::FieldRule rule_;
@@ -32,16 +39,19 @@ class LineField final : public QLineEdit {
 // A list box in which only a click on a row or an arrow key chooses a row. The toolkit makes
 // the first row current when a list with no current row gains the keyboard focus; here the
 // focus alone leaves the list as it was, so that tabbing through the window chooses nothing.
+// A click whose row the window put back (the choice was refused) leaves that row highlighted.
 class ChoiceList final : public QListWidget {
  public:
   explicit ChoiceList(QWidget* parent);
 
  protected:
   void focusInEvent(QFocusEvent* event) override;
+  void mousePressEvent(QMouseEvent* event) override;
 };
 
 // A multi-line text box: it wraps its text at word boundaries, has no scroll bars, and the
-// Tab key moves the focus on. Enter types a space, since a value is one line of a file.
+// Tab key moves the focus on. Enter types a space, since a value is one line of a file. Ctrl+Z
+// and Ctrl+Y take back its own typing first.
 class TextField final : public QPlainTextEdit {
  public:
   TextField(QWidget* parent, window::FieldRule rule);
@@ -49,6 +59,7 @@ class TextField final : public QPlainTextEdit {
   void setText(const QString& text);
 
  protected:
+  bool event(QEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
   void inputMethodEvent(QInputMethodEvent* event) override;
   bool canInsertFromMimeData(const QMimeData* source) const override;

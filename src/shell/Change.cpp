@@ -23,41 +23,6 @@ const char* const kWords[] = {"replace", "delete", "rmdir", "add"};
 // Whether a step renames a temporary into place, and so names it in the journal.
 bool hasTemporary(Step::Kind kind) { return kind == Step::Replace || kind == Step::AddFolder; }
 
-bool plain(unsigned char c) {
-  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '.' ||
-         c == '_' || c == '-' || c == '/';
-}
-
-std::string encode(std::string_view text) {
-  static const char* const kHex = "0123456789ABCDEF";
-  std::string out;
-  for (unsigned char c : text) {
-    if (plain(c)) {
-      out += static_cast<char>(c);
-    } else {
-      out += '%';
-      out += kHex[c >> 4];
-      out += kHex[c & 15];
-    }
-  }
-  return out;
-}
-
-// A path of the journal stays inside the test's root: relative, no "..", no empty part.
-bool insideRoot(std::string_view path) {
-  if (path.empty() || path.front() == '/' || path.find('\\') != std::string_view::npos ||
-      path.find(':') != std::string_view::npos) {
-    return false;
-  }
-  for (std::size_t start = 0;;) {
-    const std::size_t slash = path.find('/', start);
-    const std::string_view part = path.substr(start, slash - start);
-    if (part.empty() || part == "." || part == "..") return false;
-    if (slash == std::string_view::npos) return true;
-    start = slash + 1;
-  }
-}
-
 fs::path under(const fs::path& root, const std::string& relative) { return root / fromUtf8(relative); }
 fs::path temporary(const fs::path& root, const Step& step) {
   return under(root, temporaryName(step.target));
@@ -74,33 +39,23 @@ std::string journalText(const std::vector<Step>& steps) {
   std::string out = std::string(kHeader) + "\n";
   for (const Step& step : steps) {
     out += kWords[step.kind];
-    if (hasTemporary(step.kind)) out += " " + encode(temporaryName(step.target));
-    out += " " + encode(step.target) + "\n";
+    if (hasTemporary(step.kind)) out += " " + wordEncoded(temporaryName(step.target));
+    out += " " + wordEncoded(step.target) + "\n";
   }
   return out + "end\n";
 }
 
 // The words of one line of the journal, decoded.
 std::vector<std::string> words(std::string_view line) {
-  auto hex = [](char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    corrupt();
-  };
-  std::vector<std::string> out(1);
-  for (std::size_t i = 0; i < line.size(); ++i) {
-    if (line[i] == ' ') {
-      out.emplace_back();
-    } else if (plain(static_cast<unsigned char>(line[i]))) {
-      out.back() += line[i];
-    } else if (line[i] == '%' && i + 2 < line.size()) {
-      out.back() += static_cast<char>(hex(line[i + 1]) * 16 + hex(line[i + 2]));
-      i += 2;
-    } else {
-      corrupt();
-    }
+  std::vector<std::string> out;
+  for (std::size_t start = 0;;) {
+    const std::size_t space = line.find(' ', start);
+    const auto word = wordDecoded(line.substr(start, space - start));
+    if (!word) corrupt();
+    out.push_back(*word);
+    if (space == std::string_view::npos) return out;
+    start = space + 1;
   }
-  return out;
 }
 
 // The steps of a journal, without their bytes, by the grammar journalText writes; nothing when
@@ -221,6 +176,13 @@ bool KnownFiles::holds(Disk& disk, const fs::path& file, std::string_view bytes)
   return now && *now == known->second.stamp;
 }
 
+const std::string* KnownFiles::current(Disk& disk, const fs::path& file) const {
+  const auto known = files_.find(file.lexically_normal());
+  if (known == files_.end()) return nullptr;
+  const std::optional<FileStamp> now = disk.stampFile(file);
+  return now && *now == known->second.stamp ? &known->second.bytes : nullptr;
+}
+
 void KnownFiles::keep(Disk& disk, const fs::path& file, std::string bytes) {
   const auto known = files_.find(file.lexically_normal());
   if (known == files_.end()) return;
@@ -236,8 +198,45 @@ void KnownFiles::forget(const fs::path& path) {
   std::erase_if(files_, [&](const auto& known) { return isInside(known.first, gone); });
 }
 
-Change::Change(Disk& disk, fs::path root, KnownFiles* known)
-    : disk_(disk), root_(std::move(root)), known_(known) {}
+Change::Change(Disk& disk, fs::path root, KnownFiles* known, History* history)
+    : disk_(disk), root_(std::move(root)), known_(known), history_(history) {}
+
+void Change::describe(HistoryNote note, std::int64_t now) {
+  note_ = std::move(note);
+  now_ = now;
+}
+
+// What each step replaces, for the record; a file that holds its new bytes already is no step.
+// The bytes a file held are those the editor knows where its stamp is unchanged, else read.
+std::vector<HistoryItem> Change::recordItems() {
+  auto before = [&](const fs::path& file) -> std::optional<std::string> {
+    if (known_ != nullptr) {
+      if (const std::string* bytes = known_->current(disk_, file)) return *bytes;
+    }
+    if (!disk_.fileExists(file)) return std::nullopt;
+    return disk_.readFile(file);
+  };
+  std::vector<HistoryItem> items;
+  std::erase_if(steps_, [&](const Step& step) {
+    const fs::path target = under(root_, step.target);
+    switch (step.kind) {
+      case Step::Replace: {
+        auto old = before(target);
+        if (old == step.bytes) return true;
+        items.push_back({step.target, false, std::move(old), step.bytes});
+        break;
+      }
+      case Step::Delete: items.push_back({step.target, false, before(target), std::nullopt}); break;
+      case Step::RemoveFolder: items.push_back({step.target, true, std::string(), std::nullopt}); break;
+      case Step::AddFolder:
+        items.push_back({step.target, true, std::nullopt, std::string()});
+        for (const auto& [name, bytes] : step.files) items.push_back({step.target + "/" + name, false, std::nullopt, bytes});
+        break;
+    }
+    return false;
+  });
+  return items;
+}
 
 std::string Change::relative(const fs::path& path) const {
   std::string out = utf8Generic(path.lexically_relative(root_));
@@ -335,7 +334,10 @@ void Change::make(const Step& step) {
 
 void Change::commit() {
   // A file that holds its new bytes already is no step of the change.
-  if (known_ != nullptr) {
+  if (history_ != nullptr && note_) {
+    std::vector<HistoryItem> items = recordItems();
+    if (!steps_.empty()) record_ = history_->pending(disk_, *note_, std::move(items), now_);
+  } else if (known_ != nullptr) {
     std::erase_if(steps_, [&](const Step& step) {
       return step.kind == Step::Replace &&
              known_->holds(disk_, under(root_, step.target), step.bytes);
@@ -345,8 +347,18 @@ void Change::commit() {
   // New contents, each synced, under temporary names. A failure here leaves the test as it was;
   // the temporaries are removed as far as possible (after a crash, the next start removes them).
   try {
+    if (record_) {
+      if (record_->newFolder) disk_.makeFolder(record_->file.parent_path());
+      disk_.putFileUnsynced(record_->file, record_->bytes);
+    }
     for (const Step& step : steps_) prepare(step);
+    if (record_) disk_.syncFile(record_->file);
     for (const Step& step : steps_) settle(step);
+    if (record_ && record_->newFolder) {
+      disk_.syncFolder(record_->file.parent_path());
+      // Made durable with the root before the first step; a journal syncs the root anyway.
+      if (steps_.size() == 1) disk_.syncFolder(root_);
+    }
     // One step lands whole by itself: no journal.
     if (steps_.size() == 1) make(steps_.front());
   } catch (const ShellError&) {
@@ -374,9 +386,25 @@ void Change::commit() {
     }
   }
   steps_.clear();
+  if (record_) {
+    history_->recorded(*record_);
+    record_.reset();
+    history_->tidy(disk_);
+  }
 }
 
 void Change::dropTemporaries() noexcept {
+  if (record_) {
+    try {
+      if (disk_.fileExists(record_->file)) disk_.deleteFile(record_->file);
+      if (record_->newFolder && disk_.folderExists(record_->file.parent_path())) {
+        disk_.removeFolder(record_->file.parent_path());
+      }
+    } catch (const std::exception&) {
+      // Left for the next start, which deletes a record whose change never landed.
+    }
+    record_.reset();
+  }
   for (const Step& step : steps_) {
     try {
       const fs::path temp = temporaryOf(step);

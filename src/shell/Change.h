@@ -2,12 +2,14 @@
 
 #include <filesystem>
 #include <map>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
 #include <vector>
 
 #include "shell/Disk.h"
+#include "shell/History.h"
 
 namespace shell {
 
@@ -26,6 +28,8 @@ class KnownFiles {
   std::string read(Disk& disk, const fs::path& file);
   // Whether the file holds these bytes now: the bytes kept for it, and its stamp unchanged.
   bool holds(Disk& disk, const fs::path& file, std::string_view bytes) const;
+  // The bytes kept for a file while its stamp is unchanged, or nothing.
+  const std::string* current(Disk& disk, const fs::path& file) const;
   // Keeps the bytes a change has just put in place in a file read before, with its stamp now.
   // A file never read stays unknown (the pages of a new stage): the editor reads a page before
   // it saves it.
@@ -56,7 +60,11 @@ class KnownFiles {
 //   3. makes the steps: renames the temporaries over their targets, deletes, removes folders,
 //      renames the new folders into place;
 //   4. syncs every folder it changed, and deletes the journal.
-// Each folder is synced once in each of these steps, whatever the number of files in it. A
+// Each folder is synced once in each of these steps, whatever the number of files in it.
+// With a history, the change's record (shell/History.h) is written with the new contents and
+// synced with them, before the first step, so that a change that lands has its record whole; a
+// file whose new bytes are the ones it holds is no step. The history's folder, when the change
+// makes it, is synced with the root before the first step too. A
 // change of one step leaves at most its temporary after an interruption, beside its target (in
 // the root, or in a stage folder); start-up removes the editor's temporaries from both.
 //
@@ -82,7 +90,12 @@ class KnownFiles {
 class Change {
  public:
   // `known`, when given, is consulted and kept up to date by every commit, and read through.
-  Change(Disk& disk, fs::path root, KnownFiles* known = nullptr);
+  Change(Disk& disk, fs::path root, KnownFiles* known = nullptr, History* history = nullptr);
+
+  // What the change is for the history, and when it is made (seconds since 1970); a change that
+  // is not described leaves no record.
+  void describe(HistoryNote note, std::int64_t now);
+  bool described() const { return note_.has_value(); }
 
   // New bytes for a file of the test; a later write of the same file replaces the earlier one.
   void write(const fs::path& file, std::string bytes);
@@ -121,10 +134,15 @@ class Change {
   void settle(const Step& step);
   void make(const Step& step);
   void dropTemporaries() noexcept;
+  std::vector<HistoryItem> recordItems();
 
   Disk& disk_;
   fs::path root_;
   KnownFiles* known_;
+  History* history_;
+  std::optional<HistoryNote> note_;
+  std::int64_t now_ = 0;
+  std::optional<History::Pending> record_;
   std::vector<Step> steps_;
 };
 

@@ -46,6 +46,62 @@ std::string temporaryName(std::string target) {
   return "." + target + ".tmp";
 }
 
+namespace {
+bool plainByte(unsigned char c) {
+  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '.' ||
+         c == '_' || c == '-' || c == '/';
+}
+}  // namespace
+
+bool insideRoot(std::string_view path) {
+  if (path.empty() || path.front() == '/' || path.find('\\') != std::string_view::npos ||
+      path.find(':') != std::string_view::npos) {
+    return false;
+  }
+  for (std::size_t start = 0;;) {
+    const std::size_t slash = path.find('/', start);
+    const std::string_view part = path.substr(start, slash - start);
+    if (part.empty() || part == "." || part == "..") return false;
+    if (slash == std::string_view::npos) return true;
+    start = slash + 1;
+  }
+}
+
+std::string wordEncoded(std::string_view text) {
+  static const char* const kHex = "0123456789ABCDEF";
+  std::string out;
+  for (unsigned char c : text) {
+    if (plainByte(c)) {
+      out += static_cast<char>(c);
+    } else {
+      out += '%';
+      out += kHex[c >> 4];
+      out += kHex[c & 15];
+    }
+  }
+  return out;
+}
+
+std::optional<std::string> wordDecoded(std::string_view word) {
+  auto hex = [](char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    return -1;
+  };
+  std::string out;
+  for (std::size_t i = 0; i < word.size(); ++i) {
+    if (plainByte(static_cast<unsigned char>(word[i]))) {
+      out += word[i];
+    } else if (word[i] == '%' && i + 2 < word.size() && hex(word[i + 1]) >= 0 && hex(word[i + 2]) >= 0) {
+      out += static_cast<char>(hex(word[i + 1]) * 16 + hex(word[i + 2]));
+      i += 2;
+    } else {
+      return std::nullopt;
+    }
+  }
+  return out;
+}
+
 std::string decimal(long value) { return std::to_string(value); }
 
 std::optional<long> parseDecimal(std::string_view text) {

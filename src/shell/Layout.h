@@ -49,6 +49,17 @@ bool isTemporaryName(std::string_view name);
 // with '/' ("2/3.html" -> ".2-3.html.tmp", stage folder "5" -> ".5.tmp").
 std::string temporaryName(std::string target);
 
+// Whether a path of the editor's own files (relative, with '/') stays inside the test's root: no
+// leading "/", no "\\" or ":", no empty part, "." or "..".
+bool insideRoot(std::string_view path);
+
+// A name or a text as one word of a line of the editor's own files (the journal, the history):
+// every byte other than a-z A-Z 0-9 "." "_" "-" "/" as "%" and two upper-case hexadecimal
+// digits, so that a name in any language stays one word; and back, nothing for a word that
+// holds any other byte or a broken "%".
+std::string wordEncoded(std::string_view text);
+std::optional<std::string> wordDecoded(std::string_view word);
+
 // Decimal text without leading zeros or spaces.
 std::string decimal(long value);
 

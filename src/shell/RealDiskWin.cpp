@@ -205,9 +205,15 @@ void RealDisk::deleteFile(const fs::path& file) {
   }
 }
 
+// A folder of the editor's own beside the test (a dot name, as the history's) is hidden, as such
+// names are on other systems; a temporary one is not, since it becomes a stage's folder.
 void RealDisk::makeFolder(const fs::path& folder) {
   if (!::CreateDirectoryW(folder.c_str(), nullptr)) {
     fail(folder, "не удалось создать папку", ::GetLastError());
+  }
+  const std::string name = utf8(folder.filename());
+  if (!name.empty() && name.front() == '.' && !isTemporaryName(name)) {
+    ::SetFileAttributesW(folder.c_str(), FILE_ATTRIBUTE_HIDDEN);
   }
 }
 

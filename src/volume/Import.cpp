@@ -41,8 +41,8 @@ void Editor::importQuestions(const std::vector<workbench::TextQuestion>& questio
   const auto folders = testFolders();
   Files templates = plan.newStages > 0 ? stageTemplates(folders) : Files{};
 
-  Batch batch(*this);
   if (!settleQuestion()) return;
+  Batch batch(*this);
   std::vector<Files> added(static_cast<std::size_t>(plan.newStages));
   PageLines head;
   std::array<std::string, shell::kPageShape.tailCapacity> tail;
@@ -75,6 +75,8 @@ void Editor::importQuestions(const std::vector<workbench::TextQuestion>& questio
   takeSettings(stages, Address::AsRead);
   writeRootPages();
   writeAnswerKey();
+  const auto n = static_cast<long>(questions.size());
+  describe("импорт " + shell::decimal(n) + (n % 10 == 1 && n % 100 != 11 ? " вопроса" : " вопросов"));
   batch.commit();
 
   if (plan.newStages > 0) {

@@ -25,7 +25,7 @@ fs::path slotPage(const fs::path& root, int slot) {
 }  // namespace
 
 void Editor::cmdMix_Click() {
-  if (state_.inNewStageEntry()) return;
+  if (state_.inNewStageEntry() || !settleQuestion()) return;
   const int n = 10 * state_.StageCount;
   // Every page of the test must be there before anything is written or moved.
   for (int stage = 1; stage <= state_.StageCount; ++stage) {
@@ -69,6 +69,7 @@ void Editor::cmdMix_Click() {
     state_.Answers = answers;
     writeAnswerKey();
   }
+  describe("смена порядка вопросов");
   batch.commit();
 
   if (!form.List2.selectedText().empty()) List2_Click();

@@ -13,7 +13,7 @@
 namespace lifecycle {
 
 void Editor::cmdNewL_Click() {
-  if (state_.StageCount <= 0 || state_.StageCount >= shell::kMaxStages) return;
+  if (state_.StageCount <= 0 || state_.StageCount >= shell::kMaxStages || !settleQuestion()) return;
   const auto folders = testFolders();
   Files pages = stageTemplates(folders);
 
@@ -28,6 +28,7 @@ void Editor::cmdNewL_Click() {
   // The folder appears with its ten pages in one step, or not at all.
   Batch batch(*this);
   change().addFolder(state_.ShellPath / shell::stageFolderName(state_.StageCount + 1), std::move(pages));
+  describe("новый этап " + shell::decimal(state_.StageCount + 1), shell::HistoryRecord::Open);
   batch.commit();
   showNewFolders(folders, 1);
   state_.QuestionSaved.fill(0);
@@ -69,6 +70,7 @@ void Editor::showNewFolders(std::vector<std::string> folders, int added) {
 }
 
 void Editor::cmdNewN_Click() {
+  if (!settleQuestion()) return;
   form.cmdNewN.Enabled = false;
   if (state_.LastStageQuestions < shell::kQuestionsPerStage) {
     state_.LastStageQuestions += 1;

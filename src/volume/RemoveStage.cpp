@@ -11,7 +11,7 @@
 namespace lifecycle {
 
 void Editor::cmdDelLast_Click() {
-  if (state_.StageCount <= 0) return;
+  if (state_.StageCount <= 0 || !settleQuestion()) return;
   if (dialogs_.confirm("Вы действительно хотите удалить верхний уровень теста?", "VARNOLIX")) {
     RemoveLastStage();
   }
@@ -46,6 +46,7 @@ void Editor::RemoveLastStage() {
     }
     for (const auto& name : files) change().remove(folder / shell::fromUtf8(name));
     change().removeFolder(folder);
+    describe("удаление этапа " + shell::decimal(state_.StageCount));
 
     form.Dir1.ListIndex = form.List1.ListIndex;
     for (auto& row : form.List1.Rows) row.clear();

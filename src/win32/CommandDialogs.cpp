@@ -249,7 +249,7 @@ INT_PTR CALLBACK listProc(HWND box, UINT message, WPARAM w, LPARAM l) {
 }
 
 // A dialog's frame as a template in memory, with no controls: they are made when it opens.
-std::vector<WORD> frameTemplate(short width, short height) {
+INT_PTR runDialog(HINSTANCE instance, HWND owner, short width, short height, DLGPROC procedure, LPARAM state) {
   std::vector<WORD> memory(64, 0);
   auto* frame = reinterpret_cast<DLGTEMPLATE*>(memory.data());
   frame->style = DS_MODALFRAME | DS_SETFONT | WS_POPUP | WS_CAPTION | WS_SYSMENU;
@@ -260,25 +260,105 @@ std::vector<WORD> frameTemplate(short width, short height) {
   memory[at++] = 9;
   for (const wchar_t c : std::wstring(L"Segoe UI")) memory[at++] = static_cast<WORD>(c);
   memory[at] = 0;
-  return memory;
+  return DialogBoxIndirectParamW(instance, frame, owner, procedure, state);
 }
 
 }  // namespace
 
 std::optional<std::size_t> listDialog(HINSTANCE instance, HWND owner, const window::ListDialog& dialog) {
-  std::vector<WORD> memory = frameTemplate(420, 242);
   ListState state{&dialog, std::nullopt};
-  DialogBoxIndirectParamW(instance, reinterpret_cast<DLGTEMPLATE*>(memory.data()), owner, listProc,
-                          reinterpret_cast<LPARAM>(&state));
+  runDialog(instance, owner, 420, 242, listProc, reinterpret_cast<LPARAM>(&state));
   return state.chosen;
 }
 
 window::ImportAnswer importDialog(HINSTANCE instance, HWND owner, const window::ImportDialog& dialog) {
-  std::vector<WORD> memory = frameTemplate(320, 224);
   ImportState state{&dialog, {}};
-  DialogBoxIndirectParamW(instance, reinterpret_cast<DLGTEMPLATE*>(memory.data()), owner, importProc,
-                          reinterpret_cast<LPARAM>(&state));
+  runDialog(instance, owner, 320, 224, importProc, reinterpret_cast<LPARAM>(&state));
   return state.answer;
+}
+
+namespace {
+
+struct HistoryState {
+  const window::HistoryDialog* dialog;
+  std::optional<std::size_t> chosen;
+};
+
+int selectedRow(HWND box) { return static_cast<int>(SendDlgItemMessageW(box, kHistoryPoints, LB_GETCURSEL, 0, 0)); }
+
+void offerReturn(HWND box, const HistoryState& state) {
+  const int row = selectedRow(box);
+  const bool offered = row >= 0 && !state.dialog->rows[static_cast<std::size_t>(row)].current;
+  EnableWindow(GetDlgItem(box, IDOK), offered ? TRUE : FALSE);
+}
+
+void buildHistory(HWND box, const HistoryState& state) {
+  namespace text = window::dialog;
+  SetWindowTextW(box, fromUtf8(text::kHistoryTitle).c_str());
+  add(box, L"STATIC", fromUtf8(text::kHistoryTime) + L"\t" + fromUtf8(text::kHistoryWhat), SS_LEFT | SS_NOPREFIX, -1,
+      {9, 7, 100, 17});
+  HWND list = add(box, L"LISTBOX", L"", LBS_NOTIFY | LBS_USETABSTOPS | LBS_NOINTEGRALHEIGHT | WS_VSCROLL | WS_TABSTOP,
+                  kHistoryPoints, {7, 18, 353, 196}, WS_EX_CLIENTEDGE);
+  const int stops[] = {64, 250};
+  SendMessageW(list, LB_SETTABSTOPS, 2, reinterpret_cast<LPARAM>(stops));
+  int current = 0;
+  for (std::size_t i = 0; i < state.dialog->rows.size(); ++i) {
+    const window::HistoryRow& row = state.dialog->rows[i];
+    const std::string_view mark = row.current ? text::kHistoryNow : row.undone ? text::kHistoryUndone : "";
+    const std::wstring line = fromUtf8(row.time) + L"\t" + fromUtf8(row.what) + L"\t" + fromUtf8(mark);
+    SendMessageW(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(line.c_str()));
+    if (row.current) current = static_cast<int>(i);
+  }
+  SendMessageW(list, LB_SETCURSEL, static_cast<WPARAM>(current), 0);
+  add(box, L"BUTTON", fromUtf8(text::kHistoryReturn), BS_DEFPUSHBUTTON | WS_TABSTOP | WS_GROUP, IDOK,
+      {173, 203, 297, 217});
+  add(box, L"BUTTON", fromUtf8(text::kHistoryClose), BS_PUSHBUTTON | WS_TABSTOP, IDCANCEL, {301, 203, 360, 217});
+  offerReturn(box, state);
+  SetFocus(list);
+  RECT owner, self;
+  GetWindowRect(GetWindow(box, GW_OWNER), &owner);
+  GetWindowRect(box, &self);
+  const int w = self.right - self.left, h = self.bottom - self.top;
+  SetWindowPos(box, nullptr, owner.left + (owner.right - owner.left - w) / 2, owner.top + (owner.bottom - owner.top - h) / 2,
+               0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+INT_PTR CALLBACK historyProc(HWND box, UINT message, WPARAM w, LPARAM l) {
+  auto* state = reinterpret_cast<HistoryState*>(GetWindowLongPtrW(box, DWLP_USER));
+  switch (message) {
+    case WM_INITDIALOG:
+      SetWindowLongPtrW(box, DWLP_USER, l);
+      buildHistory(box, *reinterpret_cast<HistoryState*>(l));
+      return FALSE;  // the focus is set
+    case WM_COMMAND: {
+      const int id = LOWORD(w);
+      if (id == kHistoryPoints && HIWORD(w) == LBN_SELCHANGE) {
+        offerReturn(box, *state);
+        return TRUE;
+      }
+      if (id == IDOK) {
+        if (!IsWindowEnabled(GetDlgItem(box, IDOK))) return TRUE;
+        state->chosen = static_cast<std::size_t>(selectedRow(box));
+        EndDialog(box, id);
+        return TRUE;
+      }
+      if (id == IDCANCEL) {
+        EndDialog(box, id);
+        return TRUE;
+      }
+      return FALSE;
+    }
+    default:
+      return FALSE;
+  }
+}
+
+}  // namespace
+
+std::optional<std::size_t> historyDialog(HINSTANCE instance, HWND owner, const window::HistoryDialog& dialog) {
+  HistoryState state{&dialog, std::nullopt};
+  runDialog(instance, owner, 367, 224, historyProc, reinterpret_cast<LPARAM>(&state));
+  return state.chosen;
 }
 
 }  // namespace win32

@@ -546,6 +546,17 @@ std::u16string EditWindow::text(window::ControlId field) const {
 }
 
 void EditWindow::setText(window::ControlId control, const std::u16string& text) {
+  if (controls_[control] == nullptr) {
+    // A menu item: its key stays shown after a tab, its state as it was.
+    const auto shortcut = window::controls()[control].shortcut;
+    std::wstring caption = wide(text) + (shortcut.empty() ? L"" : L"\t" + fromUtf8(shortcut));
+    MENUITEMINFOW item{};
+    item.cbSize = sizeof item;
+    item.fMask = MIIM_STRING;
+    item.dwTypeData = caption.data();
+    SetMenuItemInfoW(menus_[control], static_cast<UINT>(kFirstId + control), FALSE, &item);
+    return;
+  }
   SetWindowTextW(controls_[control], wide(text).c_str());
 }
 
@@ -642,11 +653,25 @@ void EditWindow::setItem(window::ControlId item, const std::u16string& caption) 
   }
   itemShown_[item] = !caption.empty();
   DrawMenuBar(hwnd_);
+std::optional<std::size_t> EditWindow::historyDialog(const window::HistoryDialog& dialog) {
+  return win32::historyDialog(instance_, hwnd_, dialog);
+}
+
+// Ctrl+Z in a field with typing to take back is the field's own undo; elsewhere, and in a field
+// with none, it is the history's (the menu's key).
+static bool fieldUndoes(const MSG& message) {
+  if (message.message != WM_KEYDOWN || message.wParam != 'Z' || (GetKeyState(VK_CONTROL) & 0x8000) == 0 ||
+      (GetKeyState(VK_SHIFT) & 0x8000) != 0 || (GetKeyState(VK_MENU) & 0x8000) != 0) {
+    return false;
+  }
+  wchar_t kind[16] = {};
+  GetClassNameW(message.hwnd, kind, 16);
+  return lstrcmpiW(kind, L"EDIT") == 0 && SendMessageW(message.hwnd, EM_CANUNDO, 0, 0) != 0;
 }
 
 bool EditWindow::preTranslate(MSG& message) {
   if (ended()) return false;
-  if (keys_ != nullptr && (message.hwnd == hwnd_ || IsChild(hwnd_, message.hwnd)) &&
+  if (keys_ != nullptr && !fieldUndoes(message) && (message.hwnd == hwnd_ || IsChild(hwnd_, message.hwnd)) &&
       TranslateAcceleratorW(hwnd_, keys_, &message) != 0) {
     return true;
   }

@@ -88,6 +88,7 @@ class EditWindow final : public lifecycle::Screen, private window::View {
   std::optional<std::filesystem::path> chooseFolder(const window::FolderDialog& dialog) override;
   std::optional<std::size_t> listDialog(const window::ListDialog& dialog) override;
   void setItem(window::ControlId item, const std::u16string& caption) override;
+  std::optional<std::size_t> historyDialog(const window::HistoryDialog& dialog) override;
 
   HINSTANCE instance_;
   HWND hwnd_ = nullptr;

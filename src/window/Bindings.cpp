@@ -36,6 +36,7 @@ constexpr ClickBinding kClicks[] = {
     {"mnuHelpGuide", &Editor::mnuHelpGuide_Click},
     {"mnuTestBrowser", &Editor::mnuTestBrowser_Click},
     {"mnuTestQuestionBrowser", &Editor::mnuTestQuestionBrowser_Click},
+    {"mnuEditUndo", &Editor::mnuEditUndo_Click}, {"mnuEditRedo", &Editor::mnuEditRedo_Click},
 };
 
 constexpr ItemBinding kButtonItems[] = {
@@ -55,14 +56,15 @@ constexpr CommandBinding kCommands[] = {
     {"mnuFileRecent5", Command::OpenRecent},
     {"mnuTestPrint", Command::PrintTest},
     {"mnuTestCheck", Command::CheckTest},
+    {"mnuEditHistory", Command::History},
 };
 
 constexpr std::string_view kRecentItems[] = {"mnuFileRecent1", "mnuFileRecent2", "mnuFileRecent3",
                                              "mnuFileRecent4", "mnuFileRecent5"};
 
 constexpr SelectBinding kSelections[] = {
-    {"List1", &Editor::selectList1},
-    {"List2", &Editor::selectList2},
+    {"List1", &Editor::chooseList1},
+    {"List2", &Editor::chooseList2},
     {"File2", &Editor::selectFile2},
 };
 
@@ -101,6 +103,8 @@ std::vector<EnabledView> enabledViews(const Form& f) {
       {"File2", f.File2.Enabled},           {"Dir1", f.Dir1.Enabled},
       {"Label9", f.Label9.Enabled},         {"Label11", f.Label11.Enabled},
       {"mnuFileImport", f.mnuFileImport.Enabled},
+      {"mnuEditUndo", f.mnuEditUndo.Enabled}, {"mnuEditRedo", f.mnuEditRedo.Enabled},
+      {"mnuEditHistory", f.mnuEditHistory.Enabled},
   };
   for (const ItemBinding& item : kButtonItems) {
     for (std::size_t i = 0, n = views.size(); i < n; ++i) {
@@ -108,6 +112,16 @@ std::vector<EnabledView> enabledViews(const Form& f) {
     }
   }
   return views;
+}
+
+std::vector<MenuCaptionView> menuCaptionViews(const Form& f) {
+  // Its letter stays the first; an "&" of what the history says is no letter.
+  auto caption = [](const std::string& text) {
+    std::string out = "&";
+    for (const char c : text) out += c == '&' ? std::string("&&") : std::string(1, c);
+    return out;
+  };
+  return {{"mnuEditUndo", caption(f.mnuEditUndo.Caption)}, {"mnuEditRedo", caption(f.mnuEditRedo.Caption)}};
 }
 
 std::span<const OptionBinding> options() {

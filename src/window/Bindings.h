@@ -55,7 +55,8 @@ std::span<const CommandBinding> commands();
 std::span<const std::string_view> recentItems();
 inline constexpr std::string_view kRecentBar = "mnuFileOpenBar";
 
-// A list and the selection the user's choice of a row makes (the row, or -1 for none).
+// A list and the selection the user's choice of a row makes (the row, or -1 for none), after
+// the question about a question changed and not saved.
 struct SelectBinding {
   std::string_view control;
   bool (lifecycle::Editor::*select)(int);
@@ -76,6 +77,14 @@ struct CaptionView {
   const std::string& caption;
 };
 std::vector<CaptionView> captionViews(const lifecycle::Form& form);
+
+// The menu items whose captions the Form holds (UTF-8), as a menu shows them ("&" before the
+// letter Alt chooses them by).
+struct MenuCaptionView {
+  std::string_view control;
+  std::string caption;
+};
+std::vector<MenuCaptionView> menuCaptionViews(const lifecycle::Form& form);
 
 struct EnabledView {
   std::string_view control;

@@ -1,5 +1,7 @@
 #include "window/Commands.h"
 
+#include <ctime>
+
 #include "window/CodePage.h"
 
 namespace window {
@@ -11,6 +13,15 @@ std::vector<std::pair<std::string, std::string>> textFiles() {
 }
 
 }  // namespace
+
+std::string historyTime(std::int64_t secondsSince1970) {
+  const std::time_t t = static_cast<std::time_t>(secondsSince1970);
+  const std::tm* local = std::localtime(&t);
+  if (local == nullptr) return {};
+  char out[32];
+  std::strftime(out, sizeof out, "%d.%m.%Y %H:%M", local);
+  return out;
+}
 
 FileDialog importFileDialog(const std::filesystem::path& folder) {
   return {false, std::string(dialog::kImportTitle), textFiles(), folder, {}, {}};

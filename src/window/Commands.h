@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
 #include <functional>
 #include <string>
@@ -19,7 +20,7 @@ namespace window {
 // and the test's questions written out as text (the file, then the writing).
 // The test as a whole: another test opened in the window (by the folder dialog, or one of the
 // tests opened last), the test printed with its key, and the test checked for slips.
-enum class Command { About, ImportQuestions, ExportQuestions, OpenTest, OpenRecent, PrintTest, CheckTest };
+enum class Command { About, ImportQuestions, ExportQuestions, OpenTest, OpenRecent, PrintTest, CheckTest, History };
 
 // The system's dialog that chooses a file: one to read, which must exist, or one to write, where
 // the system asks before an existing file is replaced.
@@ -69,6 +70,19 @@ struct ListDialog {
   std::vector<std::vector<std::string>> rows;
   std::string choose;
 };
+// The history's dialog: the points of the test's history, newest first, each with when and what
+// (UTF-8), whether it was taken back and whether the test is there now; the teacher chooses one
+// and the button Вернуть тест к этому месту (not offered for the point the test is at), or closes
+// the dialog.
+struct HistoryRow {
+  std::string time, what;
+  bool undone = false, current = false;
+};
+struct HistoryDialog {
+  std::vector<HistoryRow> rows;
+};
+// A moment of the history as the teacher reads it, in local time ("05.03.2025 14:07").
+std::string historyTime(std::int64_t secondsSince1970);
 
 // The dialogs' own texts, the same in every window.
 namespace dialog {
@@ -86,6 +100,14 @@ inline constexpr std::string_view kPrintTitle = "Печать вопросов �
 inline constexpr std::string_view kCheckTitle = "Проверка теста";
 inline constexpr std::string_view kShowQuestion = "&Показать вопрос";
 inline constexpr std::string_view kNoFindings = "Ошибок не найдено";
+inline constexpr std::string_view kHistoryTitle = "История изменений";
+inline constexpr std::string_view kHistoryTime = "Когда";
+inline constexpr std::string_view kHistoryWhat = "Изменение";
+inline constexpr std::string_view kHistoryNow = "← тест сейчас здесь";
+inline constexpr std::string_view kHistoryUndone = "(отменено)";
+inline constexpr std::string_view kHistoryStart = "начало истории: тест до этих изменений";
+inline constexpr std::string_view kHistoryReturn = "&Вернуть тест к этому месту";
+inline constexpr std::string_view kHistoryClose = "Закрыть";
 }  // namespace dialog
 
 // The dialog that chooses a file of questions to import, opening in `folder`.

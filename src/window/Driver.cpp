@@ -168,6 +168,7 @@ void Driver::run(Command command, ControlId control) {
     }
     case Command::PrintTest: return printTest();
     case Command::CheckTest: return checkTest();
+    case Command::History: return history();
   }
 }
 
@@ -365,6 +366,27 @@ void Driver::checkTest() {
   });
 }
 
+// The question about a question changed and not saved first, then the history's points, and the
+// return to the one the teacher chose.
+void Driver::history() {
+  bool settled = false;
+  std::vector<shell::History::Point> points;
+  handle([&] {
+    settled = editor_->settleQuestion();
+    if (settled) points = editor_->historyPoints();
+  });
+  if (ended_ || !settled || points.empty()) return;
+  HistoryDialog dialog;
+  for (const auto& point : points) {
+    dialog.rows.push_back({point.time != 0 ? historyTime(point.time) : std::string(),
+                           point.what.empty() ? std::string(dialog::kHistoryStart) : point.what, point.undone,
+                           point.current});
+  }
+  const auto chosen = modal([&] { return view_.historyDialog(dialog); });
+  if (!chosen || *chosen >= points.size() || points[*chosen].current) return;
+  handle([&] { editor_->returnTo(points[*chosen].id); });
+}
+
 void Driver::end(int status) {
   ended_ = true;
   exitCode_ = status;
@@ -400,9 +422,13 @@ void Driver::redraw() {
   const lifecycle::Form& f = editor_->form;
   const bool wasBusy = busy_;
   busy_ = true;
+  // After a change of the test every field is set again, so that a field's own undo takes back
+  // only what was typed since the question was saved or shown.
+  const bool changed = editor_->changesMade() != changesShown_;
+  changesShown_ = editor_->changesMade();
   for (Field& field : fields_) {
     const std::u16string& text = field.text.fill(field.slot(editor_->form));
-    if (view_.text(field.control) != text) view_.setText(field.control, text);
+    if (changed || view_.text(field.control) != text) view_.setText(field.control, text);
   }
   const Rgb colour = f.Text1Red ? Rgb{255, 0, 0} : Rgb{0, 0, 0};
   for (const std::string_view name : questionFields()) {
@@ -424,6 +450,11 @@ void Driver::redraw() {
   for (const CaptionView& label : captionViews(f)) {
     const ControlId id = controlId(label.control);
     const std::u16string caption = fromCodePage(label.caption);
+    update(shown_[id].caption, caption, [&] { view_.setText(id, caption); });
+  }
+  for (const MenuCaptionView& item : menuCaptionViews(f)) {
+    const ControlId id = controlId(item.control);
+    const std::u16string caption = fromUtf8(item.caption).value_or(u"");
     update(shown_[id].caption, caption, [&] { view_.setText(id, caption); });
   }
   for (const EnabledView& state : enabledViews(f)) {

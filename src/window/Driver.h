@@ -62,6 +62,9 @@ class View {
   virtual std::optional<std::filesystem::path> chooseFile(const FileDialog& dialog) = 0;
   // The import's dialog, until the teacher presses one of its buttons or closes it (Отмена).
   virtual ImportAnswer importDialog(const ImportDialog& dialog) = 0;
+  // The history's dialog: the row whose point the teacher chose to bring the test back to, or
+  // nothing when the dialog was closed.
+  virtual std::optional<std::size_t> historyDialog(const HistoryDialog& dialog) = 0;
   // The window goes and the program is to end with this status.
   virtual void quit(int status) = 0;
   // The system's dialog that chooses a folder: the folder chosen, or nothing when cancelled.
@@ -152,6 +155,7 @@ class Driver {
   void showRecent();
   void printTest();
   void checkTest();
+  void history();
   void collect();
   void redraw();
   void end(int status);
@@ -164,6 +168,7 @@ class Driver {
   std::vector<std::filesystem::path> offered_;  // the tests the recent items offer, in order
   std::vector<Field> fields_;
   std::vector<Shown> shown_;  // by control
+  int changesShown_ = 0;      // the editor's changesMade() at the last redraw
   bool busy_ = false;
   bool ended_ = false;
   int exitCode_ = 0;

@@ -41,8 +41,10 @@ TEST(Save, TheWorkedExampleChangesOneAnswerLineAndOneAnswerSlot) {
   s.form().Text1[5] = "2";
   s.editor().cmdSave_Click();
 
+  // The history's folder comes with the first change, holding its record.
   EXPECT_EQ(differences(before, snapshot(s.root())),
-            (std::vector<std::string>{"changed 1.js", "changed 2/3.html"}));
+            (std::vector<std::string>{"changed 1.js", "changed 2/3.html", "added .editor-history/",
+                                      "added .editor-history/1-0-p.rec"}));
   EXPECT_EQ(changedLines(before.at("2/3.html"), s.root() / "2" / "3.html"), std::vector<int>{9});
   EXPECT_EQ(crlfLines(s.root() / "2" / "3.html")[9], s.form().Text1[2]);
   EXPECT_EQ(changedLines(before.at("1.js"), s.root() / "1.js"), std::vector<int>{10 + 2 * 23});
@@ -62,7 +64,8 @@ TEST(Save, BeforeAnyQuestionOnlyTheSettingsAreWritten) {
   s.editor().cmdSave_Click();
 
   EXPECT_EQ(differences(before, snapshot(s.root())),
-            (std::vector<std::string>{"changed 1.js", "changed index1.html", "changed title.html"}));
+            (std::vector<std::string>{"changed 1.js", "changed index1.html", "changed title.html",
+                                      "added .editor-history/", "added .editor-history/1-0-p.rec"}));
   const auto title = crlfLines(s.root() / "title.html");
   EXPECT_EQ(title[2], "");
   EXPECT_EQ(title[4], s.form().Text2);
@@ -101,8 +104,9 @@ std::vector<std::string> changesMade(Session& s) {
 }
 
 // A file whose bytes stay is not written: one page changed is one temporary beside it, one
-// rename and one sync of its folder; a page and 1.js go through the journal; nothing changed
-// writes nothing. A file that another program changed or removed behind the editor's back is
+// rename and one sync of its folder, with the history's record written and synced with the
+// temporary (the first change makes the history's folder, synced with the root before the
+// rename); a page and 1.js go through the journal; nothing changed writes nothing. A file that another program changed or removed behind the editor's back is
 // written as the editor has it, as it always was.
 TEST(Save, OnlyTheFilesWhoseBytesChangeAreWritten) {
   Session s;
@@ -111,9 +115,17 @@ TEST(Save, OnlyTheFilesWhoseBytesChangeAreWritten) {
   s.form().Text1[0] = "changed text";
   s.editor().cmdSave_Click();
   EXPECT_EQ(changesMade(s),
-            (std::vector<std::string>{"putFileUnsynced 2/.3.html.tmp", "syncFile 2/.3.html.tmp",
+            (std::vector<std::string>{"makeFolder .editor-history", "putFileUnsynced .editor-history/1-0-p.rec",
+                                      "putFileUnsynced 2/.3.html.tmp", "syncFile .editor-history/1-0-p.rec",
+                                      "syncFile 2/.3.html.tmp", "syncFolder .editor-history", "syncFolder .",
                                       "renameFile 2/.3.html.tmp", "syncFolder 2"}));
-  EXPECT_EQ(crlfLines(s.root() / "2" / "3.html")[5], "changed text");
+  s.form().Text1[0] = "changed again";
+  s.editor().cmdSave_Click();
+  EXPECT_EQ(changesMade(s),
+            (std::vector<std::string>{"putFileUnsynced .editor-history/2-1-p.rec", "putFileUnsynced 2/.3.html.tmp",
+                                      "syncFile .editor-history/2-1-p.rec", "syncFile 2/.3.html.tmp",
+                                      "renameFile 2/.3.html.tmp", "syncFolder 2"}));
+  EXPECT_EQ(crlfLines(s.root() / "2" / "3.html")[5], "changed again");
 
   s.form().Text1[1] = "changed answer";
   s.form().Text1[5] = "3";
@@ -140,7 +152,7 @@ TEST(Save, OnlyTheFilesWhoseBytesChangeAreWritten) {
   fs::rename(s.root() / "copy", s.root() / "index.html");
   fs::remove(s.root() / "index1.html");
   s.editor().cmdEnd_Click();
-  EXPECT_EQ(differences(saved, snapshot(s.root())), std::vector<std::string>{});
+  EXPECT_EQ(differences(saved, snapshot(s.root())), std::vector<std::string>{"added .editor-history/4-3-p.rec"});
   EXPECT_TRUE(s.editor().unloaded());
 }
 

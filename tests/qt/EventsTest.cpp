@@ -52,6 +52,26 @@ TEST(Events, ChoosingAndSavingAQuestion) {
   // Only the page's bytes changed: the title page, written with the bytes it holds, is left.
   EXPECT_EQ(r.writesOf(s.root() / "title.html"), 0);
   EXPECT_EQ(r.writesOf(s.root() / "1" / "0.html"), 1);
+
+  // Typed, not saved, another row clicked and Отмена answered: the row stays chosen and
+  // highlighted, the typing stays. Ctrl+Z in the field takes back its typing, and then the save.
+  QWidget* field = r.window.control("Text1(1)");
+  typeInto(field, QStringLiteral("!"));
+  r.dialogs.choices = {lifecycle::Dialogs::Answer::Cancel};
+  clickRow(r.list("List2"), 5);
+  ASSERT_EQ(r.dialogs.shown.size(), 1u);
+  EXPECT_EQ(r.list("List2")->currentRow(), 0);
+  EXPECT_EQ(r.list("List2")->selectedItems(), QList<QListWidgetItem*>{r.list("List2")->item(0)});
+  EXPECT_TRUE(textOf(field).endsWith(u'!'));
+  r.window.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&r.window));
+  field->setFocus();
+  QTest::keyClick(field, Qt::Key_Z, Qt::ControlModifier);
+  EXPECT_FALSE(textOf(field).endsWith(u'!'));
+  QTest::keyClick(field, Qt::Key_Z, Qt::ControlModifier);
+  EXPECT_EQ(lines(s.root() / "1" / "0.html")[7], page[7]);
+  EXPECT_EQ(textOf(field), QString::fromStdU16String(window::fromCodePage(page[7])));
+  EXPECT_TRUE(r.errors.empty());
 }
 
 TEST(Events, NewStageNewQuestionAndRemoval) {

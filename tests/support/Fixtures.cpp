@@ -6,6 +6,7 @@
 #include <sstream>
 #include <stdexcept>
 
+#include "shell/History.h"
 #include "shell/Layout.h"
 #include "shell/Russian.h"
 #include "shell/ShellError.h"
@@ -72,6 +73,11 @@ std::string crlfJoin(const std::vector<std::string>& lines) {
   std::string out;
   for (const auto& line : lines) out += line + "\r\n";
   return out;
+}
+
+std::map<std::string, std::string> testFilesOf(std::map<std::string, std::string> snapshot) {
+  std::erase_if(snapshot, [](const auto& entry) { return entry.first.rfind(shell::kHistoryFolder, 0) == 0; });
+  return snapshot;
 }
 
 std::map<std::string, std::string> snapshot(const fs::path& root) {

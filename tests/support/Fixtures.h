@@ -40,6 +40,8 @@ std::string crlfJoin(const std::vector<std::string>& lines);
 // Every file under a folder with its bytes, by path relative to the folder, in UTF-8
 // ("2/3.html"); a folder is recorded as its path with a trailing "/" and no bytes.
 std::map<std::string, std::string> snapshot(const fs::path& root);
+// A snapshot without the history of the test's changes kept beside it: the test's own files.
+std::map<std::string, std::string> testFilesOf(std::map<std::string, std::string> snapshot);
 // The entries that differ between two snapshots, as readable lines for a failure message.
 std::vector<std::string> differences(const std::map<std::string, std::string>& before,
                                      const std::map<std::string, std::string>& after);
@@ -132,6 +134,9 @@ class FixedClock final : public lifecycle::Clock {
  public:
   std::vector<double> times{0.0};  // returned in turn; the last one repeats
   double secondsSinceMidnight() override;
+  // The moment the history records, the same in every run so that a test's bytes are.
+  std::int64_t since1970 = 1700000000;
+  std::int64_t secondsSince1970() override { return since1970; }
 
  private:
   std::size_t next_ = 0;

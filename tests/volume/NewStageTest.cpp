@@ -95,7 +95,7 @@ TEST(NewStage, TheNewFolderHoldsCopiesOfTheLastStage) {
   for (int q = 1; q <= 10; ++q) {
     EXPECT_EQ(after.at("6/" + shell::pageName(q)), before.at("5/" + shell::pageName(q)));
   }
-  EXPECT_EQ(support::differences(before, after).size(), 11u) << "the folder and ten pages";
+  EXPECT_EQ(support::differences(before, after).size(), 13u) << "the folder and ten pages, the history and its record";
   EXPECT_EQ(s.state().StageCount, 7);
   EXPECT_EQ(s.form().List1.Rows, (std::vector<std::string>{"1", "2", "3", "4", "5", "6", "7"}));
   EXPECT_EQ(s.form().Label9.Caption, "6");

@@ -12,6 +12,7 @@
 #include "support/Fixtures.h"
 #include "window/About.h"
 #include "window/CodePage.h"
+#include "window/Commands.h"
 #include "window/Bindings.h"
 #include "window/Driver.h"
 #include "window/Layout.h"
@@ -111,6 +112,16 @@ struct FakeView final : window::View {
     return answer(dialog);
   }
   void setItem(ControlId item, const std::u16string& caption) override { c[item].text = caption; }
+  // The history's dialogs: each recorded, answered with the row queued (none: closed).
+  std::vector<window::HistoryDialog> histories;
+  std::deque<std::optional<std::size_t>> returns;
+  std::optional<std::size_t> historyDialog(const window::HistoryDialog& dialog) override {
+    histories.push_back(dialog);
+    if (returns.empty()) return std::nullopt;
+    auto row = returns.front();
+    returns.pop_front();
+    return row;
+  }
 };
 
 struct Session {
@@ -227,6 +238,87 @@ TEST(Driver, AnErrorEndsTheRunAndClosingAsksAboutAChangedQuestion) {
   // The question shown (question 10, which choosing the stage shows) kept its page.
   EXPECT_EQ(r.h->state().CurQuestion, 10);
   EXPECT_EQ(support::crlfLines(r.dir.path() / "0" / "9.html")[5], support::pageLines(1, 10)[5]);
+}
+
+// A question typed and not saved is asked about before another question or stage is shown, and
+// before a new stage, a new question, the removal and the mixing: Отмена keeps the question and
+// the lists' rows as they were, Нет drops the typing, Да saves it first. An unchanged question
+// asks nothing.
+TEST(Driver, TypedWorkIsAskedAboutBeforeAnythingElseIsShown) {
+  using Answer = lifecycle::Dialogs::Answer;
+  Session r;
+  ASSERT_TRUE(r.driver.load());
+  r.choose("List1", 1);
+  r.choose("List2", 2);
+  const auto before = support::snapshot(r.dir.path());
+  r.view["Text1(0)"].text += u"!";
+  const std::u16string typed = r.view["Text1(0)"].text;
+  r.h->dialogs.choices = {Answer::Cancel, Answer::Cancel, Answer::Cancel, Answer::Cancel, Answer::Cancel};
+  r.choose("List2", 5);
+  r.choose("List1", 3);
+  r.click("mnuTestMix");
+  r.click("cmdDelLast");
+  r.click("cmdNewL");
+  ASSERT_EQ(r.h->dialogs.shown.size(), 5u);
+  EXPECT_NE(r.h->dialogs.shown[0].text.find("Вопрос 3 этапа 2"), std::string::npos) << r.h->dialogs.shown[0].text;
+  EXPECT_EQ(r.view["List2"].selected, 2);
+  EXPECT_EQ(r.view["List1"].selected, 1);
+  EXPECT_EQ(r.h->state().CurStage, 2);
+  EXPECT_EQ(r.h->state().CurQuestion, 3);
+  EXPECT_EQ(r.view["Text1(0)"].text, typed);
+  EXPECT_EQ(support::snapshot(r.dir.path()), before);
+
+  r.h->dialogs.choices = {Answer::No};
+  r.choose("List2", 5);
+  EXPECT_EQ(r.h->state().CurQuestion, 6);
+  r.choose("List2", 2);
+  EXPECT_NE(r.view["Text1(0)"].text, typed) << "the typing dropped";
+  EXPECT_EQ(support::testFilesOf(support::snapshot(r.dir.path())), support::testFilesOf(before));
+  EXPECT_EQ(r.h->dialogs.shown.size(), 6u) << "an unchanged question asks nothing";
+
+  r.view["Text1(0)"].text = typed;
+  r.h->dialogs.choices = {Answer::Yes};
+  r.choose("List1", 4);
+  EXPECT_EQ(r.h->state().CurStage, 5);
+  EXPECT_EQ(window::fromCodePage(support::crlfLines(r.dir.path() / "1" / "2.html")[5]), typed);
+  EXPECT_EQ(r.view["mnuEditUndo"].text, u"&Отменить: сохранение вопроса 3 этапа 2");
+  EXPECT_EQ(r.h->dialogs.shown.size(), 7u);
+}
+
+// The menu Правка: the undo and the redo named by what they do, and the history's dialog, whose
+// chosen row brings the test back to its point; closed, it changes nothing.
+TEST(Driver, TheEditMenuUndoesRedoesAndReturnsToAPoint) {
+  Session r;
+  ASSERT_TRUE(r.driver.load());
+  EXPECT_FALSE(r.view["mnuEditUndo"].enabled);
+  const auto base = support::testFilesOf(support::snapshot(r.dir.path()));
+  r.choose("List1", 1);
+  r.choose("List2", 2);
+  r.view["Text1(0)"].text = u"первый";
+  r.click("cmdSave");
+  r.view["Text1(0)"].text = u"второй";
+  r.click("cmdSave");
+  const auto saved = support::testFilesOf(support::snapshot(r.dir.path()));
+  EXPECT_TRUE(r.view["mnuEditUndo"].enabled);
+  r.click("mnuEditUndo");
+  EXPECT_EQ(r.view["Text1(0)"].text, u"первый") << "the window shows the test as it now is";
+  EXPECT_EQ(r.view["mnuEditRedo"].text, u"&Вернуть: сохранение вопроса 3 этапа 2");
+  r.click("mnuEditRedo");
+  EXPECT_EQ(support::testFilesOf(support::snapshot(r.dir.path())), saved);
+
+  r.view.returns = {std::nullopt, 2};
+  r.click("mnuEditHistory");
+  EXPECT_EQ(support::testFilesOf(support::snapshot(r.dir.path())), saved);
+  r.click("mnuEditHistory");
+  ASSERT_EQ(r.view.histories.size(), 2u);
+  const auto& rows = r.view.histories[1].rows;
+  ASSERT_EQ(rows.size(), 3u);
+  EXPECT_TRUE(rows[0].current);
+  EXPECT_EQ(rows[0].what, "сохранение вопроса 3 этапа 2");
+  EXPECT_EQ(rows[2].what, std::string(window::dialog::kHistoryStart));
+  EXPECT_EQ(support::testFilesOf(support::snapshot(r.dir.path())), base);
+  EXPECT_EQ(r.view["Text1(0)"].text, window::fromCodePage(support::pageLines(2, 3)[5]));
+  EXPECT_TRUE(r.view.errors.empty());
 }
 
 // A menu item runs what its button runs, offered as the button is; the import is not offered
