@@ -418,6 +418,8 @@ void EditWindow::setItem(ControlId item, const std::u16string& caption) {
   QAction* action = actions_[item];
   action->setVisible(!caption.empty());
   if (!caption.empty() && !action->isSeparator()) action->setText(qt(caption));
+}
+
 std::optional<std::size_t> EditWindow::historyDialog(const window::HistoryDialog& dialog) {
   return qt::historyDialog(this, dialog);
 }

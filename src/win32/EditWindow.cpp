@@ -653,6 +653,8 @@ void EditWindow::setItem(window::ControlId item, const std::u16string& caption) 
   }
   itemShown_[item] = !caption.empty();
   DrawMenuBar(hwnd_);
+}
+
 std::optional<std::size_t> EditWindow::historyDialog(const window::HistoryDialog& dialog) {
   return win32::historyDialog(instance_, hwnd_, dialog);
 }

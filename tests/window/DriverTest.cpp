@@ -488,7 +488,7 @@ TEST(Driver, TheCheckListsEverySlipAndTheRowChosenShowsItsQuestion) {
 }
 
 // The browser: the start page, and the page of the question shown; a changed question is asked
-// about first: Отмена opens nothing, Нет opens without saving, Да saves, then opens.
+// about first: Отмена opens nothing, Нет drops the typing and opens, Да saves, then opens.
 TEST(Driver, TheBrowserShowsWhatIsOnDiskAfterTheQuestionAboutAChangedQuestion) {
   WholeSession r;
   ASSERT_TRUE(r.driver.load());
@@ -506,6 +506,9 @@ TEST(Driver, TheBrowserShowsWhatIsOnDiskAfterTheQuestionAboutAChangedQuestion) {
   EXPECT_EQ(r.h->browser.opened.size(), 1u);
   r.click("mnuTestQuestionBrowser");
   EXPECT_EQ(support::snapshot(r.dir.path()), before);
+  // Нет dropped the typing: the field shows the page again, and a new edit is asked about anew.
+  EXPECT_EQ(r.view["Text1(0)"].text, u"Вопрос 2.3");
+  r.view["Text1(0)"].text = u"Новый текст";
   r.click("mnuTestBrowser");
   EXPECT_EQ(r.h->browser.opened, (std::vector<std::string>{shell::utf8(r.dir.path() / "index.html"),
                                                              shell::utf8(r.dir.path() / "1" / "2.html"),
