@@ -638,6 +638,17 @@ def main():
         # is tested with the Qt window's own tests (and closing needs a window manager).
         click("cmdEnd")
     else:
+        # Typed and not saved, then another question clicked: the question box first; Отмена
+        # (Escape) keeps the question shown, and nothing is written.
+        paste_over("Text1(0)", "набрано и не сохранено")
+        click("List2", 4, 6)
+        box = question_box()[0]
+        press(box, "Escape")
+        question_box(gone=box)
+        time.sleep(0.5)
+        run("import", "-window", "root", os.path.join(os.path.dirname(screenshot), "choice-refused.png"))
+        page_is(saved, "saved after Отмена to the question about another question")
+        print("PASS: a question typed and not saved, another question clicked: asked; Отмена wrote nothing")
         paste_over("Text1(1)", "не сохранять")
         paste_over("Text1(5)", "1")
         click("cmdEnd")
