@@ -132,7 +132,9 @@ void Editor::reload(const std::vector<shell::HistoryItem>& changed) {
       break;
     }
   }
+  const double scale = state_.ScaleFactor;  // the window's, measured once at start-up
   state_ = EditorState{};
+  state_.ScaleFactor = scale;
   form = Form{};
   known_ = shell::KnownFiles{};
   savedQuestion_ = {};

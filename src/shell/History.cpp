@@ -343,7 +343,11 @@ std::vector<History::Point> History::points() {
     }
     if (first == nullptr) first = r;
     if (r->kind != HistoryRecord::Point) continue;
-    out.push_back({id, r->time, first->what, std::find(later.begin(), later.end(), id) != later.end(), id == top_});
+    // A new stage is named by its first change when its last save completes it; ended otherwise
+    // (removed unfinished, at the exit or by the button), both are named.
+    const bool completed = first == r || r->what.rfind("сохранение", 0) == 0;
+    out.push_back({id, r->time, completed ? first->what : first->what + ", " + r->what,
+                   std::find(later.begin(), later.end(), id) != later.end(), id == top_});
     first = nullptr;
   }
   std::reverse(out.begin(), out.end());
@@ -452,7 +456,7 @@ void History::tidy(Disk& disk) noexcept {
   for (const auto& [id, k] : records_) {
     if (std::find(gone.begin(), gone.end(), id) != gone.end()) continue;
     size += k.size;
-    ++count;
+    count += k.kind != HistoryRecord::Move;  // the changes kept; the newest move is no change
   }
   std::vector<int> back = applied();
   while (!back.empty() && back.back() != top_ && (count > kHistoryRecords || size > kHistoryBytes)) {
@@ -461,6 +465,17 @@ void History::tidy(Disk& disk) noexcept {
     gone.push_back(oldest);
     size -= records_.at(oldest).size;
     --count;
+  }
+  // The history starts at a whole test, never inside a new stage's entry: a change whose parent
+  // went with the oldest and was an open one goes too.
+  while (!back.empty() && back.back() != top_) {
+    const auto parent = records_.find(records_.at(back.back()).parent);
+    if (parent == records_.end() || parent->second.kind != HistoryRecord::Open ||
+        std::find(gone.begin(), gone.end(), parent->first) == gone.end()) {
+      break;
+    }
+    gone.push_back(back.back());
+    back.pop_back();
   }
   for (const int id : gone) {
     const Known& k = records_.at(id);

@@ -135,6 +135,17 @@ TEST(History, AReturnToAPointIsOneChangeThatCanBeUndone) {
   ASSERT_EQ(points.size(), 4u);
   EXPECT_EQ(points[0].what, "сохранение вопроса 5 этапа 5");
   EXPECT_FALSE(s.form().mnuEditRedo.Enabled);
+
+  // A new stage removed unfinished is one change, named by both, and undone to before it.
+  const Files whole = testFiles(s.root());
+  s.editor().cmdNewL_Click();
+  s.chooseStage(7);
+  s.editor().cmdSave_Click();
+  s.editor().cmdDelLast_Click();
+  EXPECT_EQ(s.form().mnuEditUndo.Caption, "Отменить: новый этап 7, удаление этапа 7");
+  s.editor().mnuEditUndo_Click();
+  EXPECT_EQ(testFiles(s.root()), whole);
+  EXPECT_EQ(s.state().StageCount, 6);
 }
 
 // A history deleted, filled with garbage, or left behind by files another program changed starts

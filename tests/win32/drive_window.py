@@ -375,9 +375,15 @@ def menus_and_import(wine, exe, sample, work, screenshot):
 
     # The mouse: Справка's title, then its item О программе: the box of "Справка".
     titles = menu_titles(ox, oy)
-    if len(titles) != 3:
-        fail(f"{len(titles)} titles found in the menu bar, expected Файл, Тест and Справка")
-    run("xdotool", "mousemove", str(titles[2]), str(oy - 9), "click", "1")
+    if len(titles) != 4:
+        fail(f"{len(titles)} titles found in the menu bar, expected Файл, Правка, Тест and Справка")
+    # Правка under the mouse: its undo, redo and history, nothing to undo yet; closed by Escape.
+    run("xdotool", "mousemove", str(titles[1]), str(oy - 9), "click", "1")
+    popup()
+    run("import", "-window", "root", os.path.join(shots, "menu-edit.png"))
+    keys_to(window, "Escape", "Escape")  # the menu, then the menu bar's own mode
+    time.sleep(0.5)
+    run("xdotool", "mousemove", str(titles[3]), str(oy - 9), "click", "1")
     x, y, w, h = popup()
     run("import", "-window", "root", os.path.join(shots, "menu-help.png"))
     run("xdotool", "mousemove", str(x + w // 2), str(y + 3 + (h - 6) * 3 // 4), "click", "1")
@@ -838,6 +844,27 @@ def main():
     run("import", "-window", "root", screenshot)
     click("cmdSave")
 
+    # Ctrl+Z, with the focus on the button, takes the save back to the byte; Ctrl+Y brings it
+    # again (the history's undo and redo through the menu's keys).
+    page_path = os.path.join(work, "2", "3.html")
+
+    def page_is(expected, what):
+        for _ in range(20):
+            if open(page_path, "rb").read() == expected:
+                return
+            alive()
+            time.sleep(0.25)
+        fail(f"2/3.html is not as {what}")
+
+    saved = open(page_path, "rb").read()
+    if saved == open(os.path.join(sample, "2", "3.html"), "rb").read():
+        fail("the save changed nothing in 2/3.html")
+    keys("ctrl+z")
+    page_is(open(os.path.join(sample, "2", "3.html"), "rb").read(), "before the save after Ctrl+Z")
+    keys("ctrl+y")
+    page_is(saved, "saved after Ctrl+Y")
+    print("PASS: Ctrl+Z took the save back to the byte, Ctrl+Y brought it again")
+
     def question_box(gone=None):
         """The question about the unsaved question: a second window titled as the editor's (or,
         with `gone`, that box taken off the display, which takes Wine a moment)."""
@@ -861,6 +888,17 @@ def main():
         # is tested with the Qt window's own tests (and closing needs a window manager).
         click("cmdEnd")
     else:
+        # Typed and not saved, then another question clicked: the question box first; Отмена
+        # (Escape) keeps the question shown, and nothing is written.
+        paste_over("Text1(0)", "набрано и не сохранено")
+        click("List2", 4, 6)
+        box = question_box()[0]
+        press(box, "Escape")
+        question_box(gone=box)
+        time.sleep(0.5)
+        run("import", "-window", "root", os.path.join(os.path.dirname(screenshot), "choice-refused.png"))
+        page_is(saved, "saved after Отмена to the question about another question")
+        print("PASS: a question typed and not saved, another question clicked: asked; Отмена wrote nothing")
         paste_over("Text1(1)", "не сохранять")
         paste_over("Text1(5)", "1")
         click("cmdEnd")
@@ -888,6 +926,8 @@ def main():
                 changed.append(path)
     extra = []
     for folder, _, files in os.walk(work):
+        if os.path.relpath(folder, work).split(os.sep)[0] == ".editor-history":
+            continue  # the history of the changes, beside the test
         for name in files:
             path = os.path.relpath(os.path.join(folder, name), work)
             if not os.path.exists(os.path.join(sample, path)):
