@@ -457,8 +457,8 @@ int main(int argc, char** argv) {
   }
 
   // The history's share: each change made on a test that has a history already, its calls
-  // replayed with the history's own (its record written and synced with the change's new
-  // contents, the oldest records deleted) and without them.
+  // replayed with the history's own (its record written with the change's new contents, not
+  // synced; the oldest records deleted) and without them.
   std::printf(
       "\nThe history's share, on a test with a history, on a disk whose every sync takes 25 ms "
       "longer: files written and syncs\nwith the history / without it; times of the change's "

@@ -18,8 +18,9 @@ namespace shell {
 // Each change of the test leaves one record, a file of the folder, that holds what the change
 // replaced and what it wrote: for every file it changed, made or deleted, its bytes before and
 // after; for every folder it made or removed, that it was there or not. The record is written
-// and synced together with the change's new contents, before the change's first step, and it
-// belongs to the test only once its change has landed: the record that is newest when the
+// together with the change's new contents, before the change's first step, but not synced (a
+// power cut may take it, and then only the history is lost), and it belongs to the test only
+// once its change has landed: the record that is newest when the
 // editor starts is checked against the test's files (its first path holds what the change wrote,
 // or what it replaced), and one whose change never landed is deleted with what is left of it.
 //
