@@ -92,6 +92,16 @@ HWND add(HWND box, const wchar_t* type, const std::wstring& text, DWORD style, i
   return control;
 }
 
+// A dialog over the window it belongs to, not in the middle of the screen.
+void centreOverOwner(HWND box) {
+  RECT owner, self;
+  GetWindowRect(GetWindow(box, GW_OWNER), &owner);
+  GetWindowRect(box, &self);
+  const int w = self.right - self.left, h = self.bottom - self.top;
+  SetWindowPos(box, nullptr, owner.left + (owner.right - owner.left - w) / 2, owner.top + (owner.bottom - owner.top - h) / 2,
+               0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 workbench::Position chosen(HWND box) {
   return {static_cast<int>(SendDlgItemMessageW(box, kImportStage, CB_GETCURSEL, 0, 0)) + 1,
           static_cast<int>(SendDlgItemMessageW(box, kImportQuestion, CB_GETCURSEL, 0, 0)) + 1};
@@ -130,13 +140,7 @@ void build(HWND box, const ImportState& state) {
   add(box, L"BUTTON", fromUtf8(text::kCancel), BS_PUSHBUTTON | WS_TABSTOP, IDCANCEL, {253, 203, 313, 217});
   showPreview(box, state);
   SetFocus(stage);
-  // Over the window it belongs to, not the middle of the screen.
-  RECT owner, self;
-  GetWindowRect(GetWindow(box, GW_OWNER), &owner);
-  GetWindowRect(box, &self);
-  const int w = self.right - self.left, h = self.bottom - self.top;
-  SetWindowPos(box, nullptr, owner.left + (owner.right - owner.left - w) / 2, owner.top + (owner.bottom - owner.top - h) / 2,
-               0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  centreOverOwner(box);
 }
 
 INT_PTR CALLBACK importProc(HWND box, UINT message, WPARAM w, LPARAM l) {
@@ -213,12 +217,7 @@ void buildList(HWND box, const ListState& state) {
   add(box, L"BUTTON", fromUtf8(d.choose), BS_DEFPUSHBUTTON | WS_TABSTOP | WS_GROUP, IDOK, {259, 221, 349, 235});
   add(box, L"BUTTON", fromUtf8(window::dialog::kClose), BS_PUSHBUTTON | WS_TABSTOP, IDCANCEL, {353, 221, 413, 235});
   SetFocus(rows);
-  RECT owner, self;
-  GetWindowRect(GetWindow(box, GW_OWNER), &owner);
-  GetWindowRect(box, &self);
-  const int w = self.right - self.left, h = self.bottom - self.top;
-  SetWindowPos(box, nullptr, owner.left + (owner.right - owner.left - w) / 2, owner.top + (owner.bottom - owner.top - h) / 2,
-               0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  centreOverOwner(box);
 }
 
 INT_PTR CALLBACK listProc(HWND box, UINT message, WPARAM w, LPARAM l) {
@@ -315,12 +314,7 @@ void buildHistory(HWND box, const HistoryState& state) {
   add(box, L"BUTTON", fromUtf8(text::kHistoryClose), BS_PUSHBUTTON | WS_TABSTOP, IDCANCEL, {301, 203, 360, 217});
   offerReturn(box, state);
   SetFocus(list);
-  RECT owner, self;
-  GetWindowRect(GetWindow(box, GW_OWNER), &owner);
-  GetWindowRect(box, &self);
-  const int w = self.right - self.left, h = self.bottom - self.top;
-  SetWindowPos(box, nullptr, owner.left + (owner.right - owner.left - w) / 2, owner.top + (owner.bottom - owner.top - h) / 2,
-               0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  centreOverOwner(box);
 }
 
 INT_PTR CALLBACK historyProc(HWND box, UINT message, WPARAM w, LPARAM l) {

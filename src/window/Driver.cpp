@@ -86,14 +86,7 @@ bool Driver::load() {
   if (editor_ == nullptr) return false;
   handle([this] { editor_->Form_Load(); });
   if (ended_) return false;
-  for (const ControlId control : tabOrder()) {
-    if (view_.enabled(control)) {
-      view_.focus(control);
-      break;
-    }
-  }
-  if (program_.recent != nullptr) program_.recent->add(editor_->state().ShellPath);
-  showRecent();
+  shown();
   return true;
 }
 
@@ -284,6 +277,13 @@ bool Driver::startTest(const std::filesystem::path& folder, const std::filesyste
     }
     return false;
   }
+  shown();
+  return true;
+}
+
+// A test just shown: the focus on the first control that takes it, and the test first among
+// those opened last.
+void Driver::shown() {
   for (const ControlId control : tabOrder()) {
     if (view_.enabled(control)) {
       view_.focus(control);
@@ -292,7 +292,6 @@ bool Driver::startTest(const std::filesystem::path& folder, const std::filesyste
   }
   if (program_.recent != nullptr) program_.recent->add(editor_->state().ShellPath);
   showRecent();
-  return true;
 }
 
 // The tests opened last, less the one shown, each under its number; the items without a test

@@ -152,6 +152,7 @@ class Driver {
   void openTest(std::optional<std::filesystem::path> folder);
   bool closeTest();
   bool startTest(const std::filesystem::path& folder, const std::filesystem::path* back);
+  void shown();
   void showRecent();
   void printTest();
   void checkTest();
