@@ -202,13 +202,15 @@ TEST(History, AHistoryThatDoesNotMatchTheTestIsNeverUsedAndNeverInTheWay) {
     Session s;
     const Files base = testFiles(s.root());
     saveText(s, 2, 3, "changed");
+    // Copied into a folder of its own that the copy makes, as a teacher copies a test.
     support::TempDir stick;
-    fs::copy(s.root(), stick.path(), fs::copy_options::recursive);
-    support::Harness h(stick.path());
+    const fs::path copy = stick.path() / "test";
+    fs::copy(s.root(), copy, fs::copy_options::recursive);
+    support::Harness h(copy);
     h.editor.Form_Load();
     ASSERT_TRUE(h.form().mnuEditUndo.Enabled);
     h.editor.mnuEditUndo_Click();
-    EXPECT_EQ(testFiles(stick.path()), base);
+    EXPECT_EQ(testFiles(copy), base);
   }
 }
 
