@@ -223,7 +223,7 @@ std::optional<std::size_t> historyDialog(QWidget* parent, const window::HistoryD
 
   auto* buttons = new QDialogButtonBox;
   QPushButton* back = buttons->addButton(utf8(text::kHistoryReturn), QDialogButtonBox::AcceptRole);
-  QPushButton* close = buttons->addButton(utf8(text::kHistoryClose), QDialogButtonBox::RejectRole);
+  QPushButton* close = buttons->addButton(utf8(text::kClose), QDialogButtonBox::RejectRole);
   back->setObjectName(QStringLiteral("return"));
   close->setObjectName(QStringLiteral("close"));
   auto* layout = new QVBoxLayout(&box);

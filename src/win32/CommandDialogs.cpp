@@ -311,7 +311,7 @@ void buildHistory(HWND box, const HistoryState& state) {
   SendMessageW(list, LB_SETCURSEL, static_cast<WPARAM>(current), 0);
   add(box, L"BUTTON", fromUtf8(text::kHistoryReturn), BS_DEFPUSHBUTTON | WS_TABSTOP | WS_GROUP, IDOK,
       {173, 203, 297, 217});
-  add(box, L"BUTTON", fromUtf8(text::kHistoryClose), BS_PUSHBUTTON | WS_TABSTOP, IDCANCEL, {301, 203, 360, 217});
+  add(box, L"BUTTON", fromUtf8(text::kClose), BS_PUSHBUTTON | WS_TABSTOP, IDCANCEL, {301, 203, 360, 217});
   offerReturn(box, state);
   SetFocus(list);
   centreOverOwner(box);

@@ -107,7 +107,6 @@ inline constexpr std::string_view kHistoryNow = "← тест сейчас зд�
 inline constexpr std::string_view kHistoryUndone = "(отменено)";
 inline constexpr std::string_view kHistoryStart = "начало истории: тест до этих изменений";
 inline constexpr std::string_view kHistoryReturn = "&Вернуть тест к этому месту";
-inline constexpr std::string_view kHistoryClose = "Закрыть";
 }  // namespace dialog
 
 // The dialog that chooses a file of questions to import, opening in `folder`.
