@@ -3,7 +3,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 
-#include "window/CodePage.h"
+#include "window/Fields.h"
 #include "window/Layout.h"
 
 namespace qt {

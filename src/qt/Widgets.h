@@ -9,7 +9,7 @@
 #include <QPushButton>
 #include <string>
 
-#include "window/CodePage.h"
+#include "window/Fields.h"
 
 // The toolkit's controls as this window needs them. The two text fields take in only what
 // their rule lets them hold and never a line break (see window::mendInput), whichever way the

@@ -8,7 +8,7 @@
 
 #include "shell/Layout.h"
 #include "win32/Text.h"
-#include "window/CodePage.h"
+#include "window/Fields.h"
 
 namespace win32 {
 

@@ -1,7 +1,7 @@
 #include "win32/MessageBoxes.h"
 
 #include "win32/Text.h"
-#include "window/CodePage.h"
+#include "window/Fields.h"
 #include "window/Layout.h"
 
 namespace win32 {

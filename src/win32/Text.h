@@ -3,7 +3,7 @@
 #include <string>
 #include <string_view>
 
-// Text between the editor (UTF-8 messages, Windows-1251 fields through window/CodePage.h) and
+// Text between the editor (UTF-8 messages, Windows-1251 fields through window/Fields.h) and
 // the W functions of the system (UTF-16 in wchar_t).
 
 namespace win32 {

@@ -9,7 +9,7 @@
 
 #include "lifecycle/Editor.h"
 #include "lifecycle/Form.h"
-#include "window/CodePage.h"
+#include "window/Fields.h"
 #include "window/Commands.h"
 
 namespace window {

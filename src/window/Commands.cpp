@@ -2,7 +2,7 @@
 
 #include <ctime>
 
-#include "window/CodePage.h"
+#include "window/Fields.h"
 
 namespace window {
 

@@ -13,7 +13,7 @@
 #include "lifecycle/Editor.h"
 #include "lifecycle/RecentTests.h"
 #include "lifecycle/Seams.h"
-#include "window/CodePage.h"
+#include "window/Fields.h"
 #include "window/Commands.h"
 
 namespace window {

@@ -6,13 +6,13 @@
 #include <string_view>
 
 #include "shell/Layout.h"
-#include "window/CodePage.h"
+#include "text/CodePage.h"
 
 namespace workbench {
 
 namespace {
 
-using window::FieldRule;
+using text::FieldRule;
 
 bool isSpace(char16_t c) {
   return c == u' ' || c == u'\t' || c == 0xA0;
@@ -20,13 +20,13 @@ bool isSpace(char16_t c) {
 
 // A value as the quiz shows it, for words about it.
 std::string shown(const std::string& bytes, FieldRule rule) {
-  return window::toUtf8(window::fromCodePage(bytes, rule));
+  return text::toUtf8(text::fromCodePage(bytes, rule));
 }
 
 // What makes two answers the same for a pupil: the characters without spaces, in one case.
 std::u16string comparable(const std::string& bytes) {
   std::u16string out;
-  for (char16_t c : window::fromCodePage(bytes, FieldRule::References)) {
+  for (char16_t c : text::fromCodePage(bytes, FieldRule::References)) {
     if (isSpace(c)) continue;
     if ((c >= u'A' && c <= u'Z') || (c >= 0x410 && c <= 0x42F) || (c >= 0x391 && c <= 0x3A9)) {
       c = static_cast<char16_t>(c + 0x20);

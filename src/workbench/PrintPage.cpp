@@ -3,7 +3,7 @@
 #include <string_view>
 
 #include "shell/Layout.h"
-#include "window/CodePage.h"
+#include "text/CodePage.h"
 
 // The page shows every value as the quiz does: as text, never as markup (the quiz puts each
 // line into a text node), with the references the editor writes for characters beyond the code
@@ -14,7 +14,7 @@ namespace workbench {
 
 namespace {
 
-using window::FieldRule;
+using text::FieldRule;
 
 std::string escaped(std::string_view utf8) {
   std::string out;
@@ -45,12 +45,12 @@ std::string escaped(std::string_view utf8) {
 
 // A line of a page as the quiz shows it, ready for the HTML.
 std::string pageText(const std::string& bytes) {
-  return escaped(window::toUtf8(window::fromCodePage(bytes, FieldRule::References)));
+  return escaped(text::toUtf8(text::fromCodePage(bytes, FieldRule::References)));
 }
 
 // A line of 1.js as the quiz shows it.
 std::string keyText(const std::string& bytes) {
-  return escaped(window::toUtf8(window::fromCodePage(bytes, FieldRule::CodePage)));
+  return escaped(text::toUtf8(text::fromCodePage(bytes, FieldRule::CodePage)));
 }
 
 std::string orDash(std::string html) {

@@ -7,7 +7,7 @@
 #include "shell/Layout.h"
 #include "shell/LineTable.h"
 #include "shell/Russian.h"
-#include "window/CodePage.h"
+#include "text/CodePage.h"
 
 // The text form of questions, as a teacher types it or another program exports it:
 //
@@ -31,7 +31,7 @@ namespace workbench {
 
 namespace {
 
-using window::FieldRule;
+using text::FieldRule;
 
 constexpr char16_t kByteOrderMark = 0xFEFF;
 
@@ -67,7 +67,7 @@ bool startsWithWord(std::u16string_view s, std::u16string_view word) {
 }
 
 std::string utf8(std::u16string_view text) {
-  return window::toUtf8(text);
+  return text::toUtf8(text);
 }
 
 std::string inQuotes(std::u16string_view text) {
@@ -234,7 +234,7 @@ std::vector<Line> decodeLines(std::string_view bytes, std::vector<Problem>& prob
     bytes.remove_prefix(3);
     utf8File = true;
   } else {
-    utf8File = window::fromUtf8(bytes).has_value();
+    utf8File = text::fromUtf8(bytes).has_value();
   }
   std::vector<Line> lines;
   int number = 0;
@@ -246,17 +246,17 @@ std::vector<Line> decodeLines(std::string_view bytes, std::vector<Problem>& prob
     ++number;
     std::u16string text;
     if (utf8File) {
-      std::optional<std::u16string> decoded = window::fromUtf8(raw);
+      std::optional<std::u16string> decoded = text::fromUtf8(raw);
       if (decoded) {
         text = std::move(*decoded);
       } else {
         problems.push_back({number,
                             "строка не в кодировке UTF-8, хотя файл помечен как UTF-8; "
                             "сохраните файл заново в UTF-8"});
-        text = window::fromCodePage(raw);  // so that the line still stands where it stood
+        text = text::fromCodePage(raw);  // so that the line still stands where it stood
       }
     } else {
-      text = window::fromCodePage(raw);
+      text = text::fromCodePage(raw);
     }
     lines.push_back({number, std::move(text)});
     if (end < bytes.size() && bytes[end] == '\r' && end + 1 < bytes.size() &&
@@ -448,7 +448,7 @@ class QuestionReader {
 
   // A value as the page holds it; the characters were checked when the file was read.
   static std::string bytes(std::u16string_view text) {
-    return window::toCodePage(text, FieldRule::References).value_or("");
+    return text::toCodePage(text, FieldRule::References).value_or("");
   }
 
   int ordinal_;
@@ -485,7 +485,7 @@ ReadResult readQuestions(std::string_view fileBytes) {
         c = 0x10000 + ((c - 0xD800) << 10) + (line.text[i + 1] - 0xDC00u);
         ++i;
       }
-      if (!window::fits(c, FieldRule::References)) {
+      if (!text::fits(c, FieldRule::References)) {
         result.problems.push_back(
             {line.number, "знак " + characterName(c) +
                               " (управляющий) не может стоять на странице теста; "
@@ -526,7 +526,7 @@ std::string writeQuestions(const Test& test) {
   std::string out = "\xEF\xBB\xBF";
   const auto line = [&out](std::string_view text) { shell::appendLine(out, text); };
   const auto shown = [](const std::string& bytes, FieldRule rule) {
-    return utf8(window::fromCodePage(bytes, rule));
+    return utf8(text::fromCodePage(bytes, rule));
   };
   const auto letter = [](int index) {
     return utf8(std::u16string(1, labelChar(Alphabet::Cyrillic, index)));

@@ -6,7 +6,7 @@
 #include <QTest>
 
 #include "Rig.h"
-#include "window/CodePage.h"
+#include "window/Fields.h"
 
 namespace qttest {
 namespace {

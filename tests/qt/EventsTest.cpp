@@ -25,7 +25,7 @@
 #include "lifecycle/ShellRoot.h"
 #include "shell/ShellError.h"
 #include "window/About.h"
-#include "window/CodePage.h"
+#include "window/Fields.h"
 #include "qt/Widgets.h"
 
 namespace qttest {

@@ -10,7 +10,7 @@
 
 #include <optional>
 
-#include "window/CodePage.h"
+#include "window/Fields.h"
 
 namespace {
 

@@ -11,7 +11,7 @@
 #include "shell/Russian.h"
 #include "support/Fixtures.h"
 #include "window/About.h"
-#include "window/CodePage.h"
+#include "window/Fields.h"
 #include "window/Commands.h"
 #include "window/Bindings.h"
 #include "window/Driver.h"

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "ModelTest.h"
-#include "window/CodePage.h"
+#include "text/CodePage.h"
 #include "workbench/PrintPage.h"
 
 namespace workbench {
@@ -25,7 +25,7 @@ TEST(PrintPage, EveryQuestionKeyAndBoxIsOnThePageAsTextWithThePicturesInside) {
   test.stages[2][0].picture = " 9 ";  // missing from the folder; spaces around it, as the quiz allows
   test.pictures["7"] = std::string("GIF89a\x3B\x01\x10\x01", 10) + "\xFF";
   const std::string page = printPage(test);
-  ASSERT_TRUE(window::fromUtf8(page).has_value());
+  ASSERT_TRUE(text::fromUtf8(page).has_value());
   EXPECT_TRUE(page.starts_with("<!DOCTYPE html>\n<html lang=\"ru\">\n<head>\n<meta charset=\"utf-8\">"));
   for (const char* part : {
            "@page { size: A4", "counter(page)", "<h1>Тестирование по курсу «Основы информатики»</h1>",

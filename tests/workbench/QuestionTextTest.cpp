@@ -4,7 +4,7 @@
 
 #include "ModelTest.h"
 #include "support/Fixtures.h"
-#include "window/CodePage.h"
+#include "text/CodePage.h"
 #include "workbench/QuestionText.h"
 
 namespace workbench {
@@ -14,7 +14,7 @@ using workbench_test::question;
 
 // Page bytes of a UTF-8 literal, as a field of a page holds it.
 std::string cp(std::string_view utf8) {
-  return window::toCodePage(window::fromUtf8(utf8).value(), window::FieldRule::References).value();
+  return text::toCodePage(text::fromUtf8(utf8).value(), text::FieldRule::References).value();
 }
 
 std::vector<Question> questionsOf(const ReadResult& r) {

@@ -1,8 +1,8 @@
-#include "window/CodePage.h"
+#include "text/CodePage.h"
 
 #include <array>
 
-namespace window {
+namespace text {
 
 namespace {
 
@@ -30,8 +30,6 @@ constexpr std::array<char16_t, 128> kUpperHalf = {
     0x0448, 0x0449, 0x044A, 0x044B, 0x044C, 0x044D, 0x044E, 0x044F,  // F8
 };
 
-bool isLineBreak(char32_t c) { return c == '\r' || c == '\n' || c == 0x2028 || c == 0x2029; }
-
 // The byte of a character, or -1 when the code page has none.
 int byteOf(char32_t c) {
   if (c < 0x80) return static_cast<int>(c);
@@ -44,8 +42,31 @@ int byteOf(char32_t c) {
 bool isHighHalf(char32_t c) { return c >= 0xD800 && c < 0xDC00; }
 bool isLowHalf(char32_t c) { return c >= 0xDC00 && c < 0xE000; }
 
-// The character at `i` of a UTF-16 text, a surrogate pair as one; `i` is moved past it.
-char32_t next(std::u16string_view text, std::size_t& i) {
+
+
+// A character that a page holds only as a reference.
+bool needsReference(char32_t c) { return !fitsCodePage(c) && fits(c, FieldRule::References); }
+
+// The character of a reference "&#" decimal ";" at the start of `bytes`, written as the
+// References rule writes it, with its length; 0 when there is none.
+char32_t referenceAt(std::string_view bytes, std::size_t& length) {
+  if (bytes.size() < 4 || bytes[0] != '&' || bytes[1] != '#' || bytes[2] < '1' || bytes[2] > '9') {
+    return 0;
+  }
+  char32_t value = 0;
+  std::size_t i = 2;
+  // Eight digits are more than any code point needs; a longer number names none.
+  for (; i < bytes.size() && i < 10 && bytes[i] >= '0' && bytes[i] <= '9'; ++i) {
+    value = value * 10 + static_cast<char32_t>(bytes[i] - '0');
+  }
+  if (i >= bytes.size() || bytes[i] != ';' || value > 0x10FFFF || !needsReference(value)) return 0;
+  length = i + 1;
+  return value;
+}
+
+}  // namespace
+
+char32_t nextChar(std::u16string_view text, std::size_t& i) {
   const char32_t c = text[i++];
   if (isHighHalf(c) && i < text.size() && isLowHalf(text[i])) {
     return 0x10000 + ((c - 0xD800) << 10) + (text[i++] - 0xDC00);
@@ -53,7 +74,7 @@ char32_t next(std::u16string_view text, std::size_t& i) {
   return c;
 }
 
-void append(std::u16string& out, char32_t c) {
+void appendChar(std::u16string& out, char32_t c) {
   if (c < 0x10000) {
     out += static_cast<char16_t>(c);
   } else {
@@ -80,27 +101,7 @@ void appendUtf8(std::string& out, char32_t c) {
   }
 }
 
-// A character that a page holds only as a reference.
-bool needsReference(char32_t c) { return !fitsCodePage(c) && fits(c, FieldRule::References); }
-
-// The character of a reference "&#" decimal ";" at the start of `bytes`, written as the
-// References rule writes it, with its length; 0 when there is none.
-char32_t referenceAt(std::string_view bytes, std::size_t& length) {
-  if (bytes.size() < 4 || bytes[0] != '&' || bytes[1] != '#' || bytes[2] < '1' || bytes[2] > '9') {
-    return 0;
-  }
-  char32_t value = 0;
-  std::size_t i = 2;
-  // Eight digits are more than any code point needs; a longer number names none.
-  for (; i < bytes.size() && i < 10 && bytes[i] >= '0' && bytes[i] <= '9'; ++i) {
-    value = value * 10 + static_cast<char32_t>(bytes[i] - '0');
-  }
-  if (i >= bytes.size() || bytes[i] != ';' || value > 0x10FFFF || !needsReference(value)) return 0;
-  length = i + 1;
-  return value;
-}
-
-}  // namespace
+bool isSurrogate(char32_t c) { return isHighHalf(c) || isLowHalf(c); }
 
 std::u16string fromCodePage(std::string_view bytes) {
   std::u16string text(bytes.size(), u'\0');
@@ -116,7 +117,7 @@ std::string toUtf8(std::u16string_view text) {
   std::string bytes;
   bytes.reserve(text.size() * 2);
   for (std::size_t i = 0; i < text.size();) {
-    const char32_t c = next(text, i);
+    const char32_t c = nextChar(text, i);
     appendUtf8(bytes, isHighHalf(c) || isLowHalf(c) ? 0xFFFD : c);
   }
   return bytes;
@@ -152,7 +153,7 @@ std::optional<std::u16string> fromUtf8(std::string_view bytes) {
       c = (c << 6) | (more & 0x3Fu);
     }
     if (c < least || c > 0x10FFFF || isHighHalf(c) || isLowHalf(c)) return std::nullopt;
-    append(text, c);
+    appendChar(text, c);
     i += length;
   }
   return text;
@@ -193,7 +194,7 @@ std::u16string fromCodePage(std::string_view bytes, FieldRule rule) {
       continue;
     }
     text += fromCodePage(bytes.substr(start, i - start));
-    append(text, c);
+    appendChar(text, c);
     i += length;
     start = i;
   }
@@ -206,7 +207,7 @@ std::optional<std::string> toCodePage(std::u16string_view text, FieldRule rule) 
   std::string bytes;
   bytes.reserve(text.size());
   for (std::size_t i = 0; i < text.size();) {
-    const char32_t c = next(text, i);
+    const char32_t c = nextChar(text, i);
     const int byte = byteOf(c);
     if (byte >= 0) {
       bytes += static_cast<char>(byte);
@@ -219,74 +220,4 @@ std::optional<std::string> toCodePage(std::u16string_view text, FieldRule rule) 
   return bytes;
 }
 
-std::u16string mendInput(std::u16string_view text, FieldRule rule, char32_t* refused) {
-  std::u16string out;
-  out.reserve(text.size());
-  char32_t first = 0;
-  for (std::size_t i = 0; i < text.size();) {
-    const char32_t c = next(text, i);
-    if (isLineBreak(c)) {
-      if (c == u'\r' && i < text.size() && text[i] == u'\n') ++i;
-      out += u' ';
-    } else if (fits(c, rule)) {
-      append(out, c);
-    } else if (first == 0) {
-      first = c;
-    }
-  }
-  if (refused != nullptr) *refused = first;
-  return out;
-}
-
-std::string refusalText(char32_t c, FieldRule rule) {
-  std::string name;
-  if (c < 0x20 || (c >= 0x7F && c <= 0x9F) || isHighHalf(c) || isLowHalf(c)) {
-    static const char* const kHex = "0123456789ABCDEF";
-    name = "U+";
-    for (int shift = c > 0xFFFF ? 16 : 12; shift >= 0; shift -= 4) name += kHex[(c >> shift) & 15];
-  } else {
-    name = "«";
-    appendUtf8(name, c);
-    name += "»";
-  }
-  if (rule == FieldRule::References) {
-    return "Знак " + name + " не вписан: страница теста не может его показать.";
-  }
-  return "Знак " + name +
-         " не вписан: в этом поле годятся только буквы, цифры и знаки кодировки теста "
-         "(Windows-1251), потому что оно записывается в файл 1.js или в адрес обработчика. "
-         "Знаки вроде x², √, π, ≤ можно вписывать в текст вопроса, ответы, название курса и "
-         "проверяющий орган.";
-}
-
-const std::u16string& FieldText::fill(const std::string& bytes) {
-  if (bytes != bytes_ || !filled_) {
-    bytes_ = bytes;
-    shown_ = fromCodePage(bytes, rule_);
-    filled_ = true;
-  }
-  return shown_;
-}
-
-std::string FieldText::take(std::u16string_view now) const {
-  if (now == shown_) return bytes_;
-  // The controls mend what comes in; mending again here only guards the model against a text
-  // that reached the control some other way.
-  return toCodePage(mendInput(now, rule_), rule_).value();
-}
-
-std::u16string boxText(std::u16string_view text, std::u16string_view lineBreak) {
-  std::u16string out;
-  out.reserve(text.size());
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    if (text[i] == u'\r' || text[i] == u'\n') {
-      if (text[i] == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n') ++i;
-      out += lineBreak;
-    } else {
-      out += text[i];
-    }
-  }
-  return out;
-}
-
-}  // namespace window
+}  // namespace text

@@ -4,10 +4,10 @@
 #include <string>
 #include <string_view>
 
-namespace window {
+namespace text {
 
-// The one place where the shell's Windows-1251 bytes meet the window's Unicode text, which
-// both windows hold as UTF-16. Every one of the 256 byte values decodes to its own character
+// The one place where the shell's Windows-1251 bytes meet Unicode: the windows' text (UTF-16),
+// the text files the editor reads and writes, and the pages it prints (UTF-8). Every one of the 256 byte values decodes to its own character
 // (0x98, which the code page leaves undefined, to U+0098), so decoding and encoding again
 // gives the same bytes.
 
@@ -51,40 +51,12 @@ bool fits(char32_t c, FieldRule rule);
 std::u16string fromCodePage(std::string_view bytes, FieldRule rule);
 std::optional<std::string> toCodePage(std::u16string_view text, FieldRule rule);
 
-// Text that the user typed, pasted or dropped, made fit for a field: each line break (CR LF,
-// CR, LF, U+2028, U+2029) becomes one space, and a character that the rule does not let the
-// field hold is left out (a character beyond the first plane as one, half of one too).
-// `refused`, when given, is set to the first character left out, or 0.
-std::u16string mendInput(std::u16string_view text, FieldRule rule, char32_t* refused = nullptr);
+// Walking UTF-16 by characters: the character at `i` (a surrogate pair as one; a lone half as
+// itself), `i` moved past it; a character appended as UTF-16 or as UTF-8; whether a value is half
+// of a surrogate pair.
+char32_t nextChar(std::u16string_view text, std::size_t& i);
+void appendChar(std::u16string& out, char32_t c);
+void appendUtf8(std::string& out, char32_t c);
+bool isSurrogate(char32_t c);
 
-// What a window says, in words, when a field refused a character (UTF-8).
-std::string refusalText(char32_t c, FieldRule rule);
-
-// A field's text on its way between the model and the control. It remembers the bytes it was
-// filled from and the text they decode to, so a field the user did not change gives back the
-// very bytes it was given.
-class FieldText {
- public:
-  explicit FieldText(FieldRule rule = FieldRule::CodePage) : rule_(rule) {}
-  // Takes the model's bytes and returns the text to show.
-  const std::u16string& fill(const std::string& bytes);
-  // The bytes for what the control holds now.
-  std::string take(std::u16string_view now) const;
-  const std::u16string& shown() const { return shown_; }
-  const std::string& bytes() const { return bytes_; }
-  FieldRule rule() const { return rule_; }
-  // Whether fill() has run since construction.
-  bool filled() const { return filled_; }
-
- private:
-  FieldRule rule_;
-  std::string bytes_;
-  std::u16string shown_;
-  bool filled_ = false;
-};
-
-// The lines of a message box's text, which a carriage return (alone or before a line feed) or a
-// line feed breaks; each toolkit joins them with its own line break.
-std::u16string boxText(std::u16string_view text, std::u16string_view lineBreak);
-
-}  // namespace window
+}  // namespace text
