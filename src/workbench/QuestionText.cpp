@@ -599,10 +599,13 @@ std::string ImportPlan::summary() const {
 ImportPlan planImport(const ReadResult& read, const Test& test, Position start) {
   ImportPlan plan;
   plan.questions = std::max(read.count, static_cast<int>(read.questions.size()));
+  // The file's own problems and those of its place in the test are listed together, so that
+  // the teacher mends them all in one go; a file with problems still tells how many questions
+  // it holds.
   plan.problems = read.problems;
-  if (!read.problems.empty()) return plan;
-  if (read.questions.empty()) {
-    plan.problems.push_back({0, "в файле нет ни одного вопроса"});
+  const int count = read.problems.empty() ? static_cast<int>(read.questions.size()) : read.count;
+  if (count == 0) {
+    if (read.problems.empty()) plan.problems.push_back({0, "в файле нет ни одного вопроса"});
     return plan;
   }
   const int stages = static_cast<int>(test.stages.size());
@@ -624,7 +627,6 @@ ImportPlan planImport(const ReadResult& read, const Test& test, Position start) 
     return plan;
   }
   // The questions of the test from the start on, then the new stages.
-  const int count = static_cast<int>(read.questions.size());
   for (Position at = start; static_cast<int>(plan.places.size()) < count && at.stage <= stages;) {
     plan.places.push_back(at);
     if (++at.question > size(at.stage)) at = {at.stage + 1, 1};

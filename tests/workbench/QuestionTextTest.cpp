@@ -191,6 +191,13 @@ TEST(ImportPlan, QuestionsFillTheTestFromTheStartAndNewStagesOnlyInTens) {
     EXPECT_EQ(problemsOf(plan.problems), Texts{problem});
     EXPECT_TRUE(plan.places.empty()) << problem;
   }
+  // A file with a problem of its own and too many questions for its new stages: both at once,
+  // so that one reading again after the mending is enough.
+  ReadResult thirteen = broken;
+  thirteen.count = 13;
+  EXPECT_EQ(problemsOf(planImport(thirteen, shaped(six), {6, 1}).problems),
+            (Texts{"вопросов для новых этапов 3, а в этапе ровно 10 вопросов: добавьте в файл 7 вопросов или уберите 3 вопроса",
+                   "строка 14: вопрос без текста"}));
 }
 
 TEST(ImportPlan, TheSummarySaysWhatIsReplacedAddedAndForbidden) {
