@@ -82,7 +82,8 @@ class Lesson {
   // Connections the server holds open now.
   std::size_t connections() const;
 
-  // The lesson's table, read from the store: a row per pupil, the newest first.
+  // The lesson's table, read from the store: a row per pupil, the newest first. Both throw
+  // shell::ShellError when the store cannot be read.
   std::vector<Row> rows() const;
   // How many pupils have finished (rows of the table).
   std::size_t finished() const;

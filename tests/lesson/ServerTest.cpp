@@ -476,6 +476,7 @@ class SlowStore : public Store {
   explicit SlowStore(Store& real) : real_(real) {}
   std::int64_t addLesson(const LessonRecord& l) override { return real_.addLesson(l); }
   std::int64_t addResult(const ResultRecord& r) override {
+    if (full) throw shell::ShellError("results.sqlite", "не удалось сохранить результат ученика: на диске нет места");
     entered.set_value();
     std::this_thread::sleep_for(300ms);
     return real_.addResult(r);
@@ -483,6 +484,7 @@ class SlowStore : public Store {
   std::vector<LessonRecord> lessons() override { return real_.lessons(); }
   std::vector<ResultRecord> results(std::int64_t lesson) override { return real_.results(lesson); }
   std::promise<void> entered;
+  bool full = false;  // every result refused, as by a full disk
 
  private:
   Store& real_;
@@ -523,6 +525,18 @@ TEST_F(LessonServer, AStopWaitsForTheResultBeingStoredClosesEverythingAndRefuses
   EXPECT_GT(lesson_.port(), port);
   EXPECT_GT(lesson_.id(), first);
   EXPECT_EQ(exchange("127.0.0.1", lesson_.port(), get("/1.js")).body, support::readBytes(root_ / "1.js"));
+
+  // A result the store refuses: the pupil is told it was not kept, the window hears of it and
+  // learns why, and the lesson goes on.
+  slow.full = true;
+  start(loopback(), &slow);
+  const int heard = notified_;
+  const Reply refused = exchange("127.0.0.1", lesson_.port(), post(form("Петров", modelAnswers(), "60", "100")));
+  EXPECT_EQ(refused.status, 503);
+  EXPECT_NE(refused.body.find("Результат не сохранён"), std::string::npos);
+  EXPECT_EQ(notified_, heard + 1);
+  EXPECT_EQ(lesson_.problem(), "results.sqlite: не удалось сохранить результат ученика: на диске нет места");
+  EXPECT_EQ(exchange("127.0.0.1", lesson_.port(), get("/")).status, 200);
 }
 
 }  // namespace
