@@ -7,6 +7,7 @@ here="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 packages=(
   cmake ninja-build g++ pkg-config
   libgtest-dev libgmock-dev libx11-dev
+  libboost1.81-dev libsqlite3-dev
   qt6-base-dev libgl-dev
   xvfb xauth fonts-liberation fonts-liberation2
   clang libclang-rt-14-dev

@@ -42,25 +42,26 @@ bool empty(const std::string& bytes) {
   return comparable(bytes).empty();
 }
 
-// A number as the quiz reads a setting of 1.js: spaces around it, a comma for the point.
-std::optional<double> quizNumber(const std::string& bytes) {
-  std::string text = bytes;
-  const auto space = [](char c) { return c == ' ' || c == '\t' || c == '\xA0'; };
-  while (!text.empty() && space(text.back())) text.pop_back();
-  std::size_t from = 0;
-  while (from < text.size() && space(text[from])) ++from;
-  text.erase(0, from);
-  if (const std::size_t comma = text.find(','); comma != std::string::npos) text[comma] = '.';
-  static const std::regex number(R"([+-]?([0-9]+(\.[0-9]*)?|\.[0-9]+))");
-  if (!std::regex_match(text, number)) return std::nullopt;
-  return std::stod(text);
-}
-
 std::string where(int stage, int question) {
   return "вопроса " + std::to_string(question) + " этапа " + std::to_string(stage);
 }
 
 }  // namespace
+
+std::string_view quizTrimmed(std::string_view bytes) {
+  const auto space = [](char c) { return (c >= '\t' && c <= '\r') || c == ' ' || c == '\xA0'; };
+  while (!bytes.empty() && space(bytes.back())) bytes.remove_suffix(1);
+  while (!bytes.empty() && space(bytes.front())) bytes.remove_prefix(1);
+  return bytes;
+}
+
+std::optional<double> quizNumber(std::string_view bytes) {
+  std::string text(quizTrimmed(bytes));
+  if (const std::size_t comma = text.find(','); comma != std::string::npos) text[comma] = '.';
+  static const std::regex number(R"([+-]?([0-9]+(\.[0-9]*)?|\.[0-9]+))");
+  if (!std::regex_match(text, number)) return std::nullopt;
+  return std::stod(text);
+}
 
 std::vector<Finding> checkTest(const Test& test) {
   std::vector<Finding> found;

@@ -1,5 +1,7 @@
 #pragma once
+#include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "workbench/Test.h"
@@ -12,6 +14,11 @@ struct Finding {
   std::string what;
   bool operator==(const Finding&) const = default;
 };
+// A line of 1.js as the quiz reads it: without the spaces its trim() takes around it (space, tab,
+// the line and form feeds, the no-break space 0xA0), and as a number, a comma standing for the
+// point; nothing when it is no number.
+std::string_view quizTrimmed(std::string_view bytes);
+std::optional<double> quizNumber(std::string_view bytes);
 // Every slip of the whole test, the settings first, then stage by stage, question by question.
 std::vector<Finding> checkTest(const Test& test);
 }  // namespace workbench

@@ -1,0 +1,300 @@
+#include "lesson/Server.h"
+
+#include <atomic>
+#include <optional>
+#include <thread>
+#include <unordered_set>
+
+#include <boost/asio.hpp>
+#include <boost/beast/core.hpp>
+#include <boost/beast/http.hpp>
+
+#include "lesson/Network.h"
+#include "lesson/Pages.h"
+#include "shell/ShellError.h"
+
+namespace lesson {
+
+namespace asio = boost::asio;
+namespace beast = boost::beast;
+namespace http = beast::http;
+using tcp = asio::ip::tcp;
+using boost::system::error_code;
+
+namespace {
+class Session;
+}  // namespace
+
+class Server::Impl {
+ public:
+  Impl(ServerOptions o, Handler h) : options(std::move(o)), handler(std::move(h)) {}
+
+  void accept(std::size_t which);
+  void closeAll();
+
+  ServerOptions options;
+  Handler handler;
+  asio::io_context ioc{1};
+  std::vector<tcp::acceptor> acceptors;
+  std::vector<std::string> bound;
+  unsigned short port = 0;
+  std::thread thread;
+  // Touched on the server's thread alone.
+  std::unordered_set<Session*> sessions;
+  bool stopping = false;
+  std::atomic<std::size_t> live{0};
+};
+
+namespace {
+
+// One connection: requests read whole within their time, each answered, the connection kept
+// open between them for a while.
+class Session : public std::enable_shared_from_this<Session> {
+ public:
+  Session(Server::Impl& server, tcp::socket socket)
+      : server_(server),
+        stream_(std::move(socket)),
+        idle_(stream_.get_executor()),
+        buffer_(server.options.headerLimit + server.options.bodyLimit + 8192) {
+    server_.sessions.insert(this);
+    ++server_.live;
+  }
+  ~Session() {
+    server_.sessions.erase(this);
+    --server_.live;
+  }
+  Session(const Session&) = delete;
+  Session& operator=(const Session&) = delete;
+
+  void read() {
+    if (server_.stopping) return;
+    parser_.emplace();
+    parser_->header_limit(static_cast<std::uint32_t>(server_.options.headerLimit));
+    parser_->body_limit(server_.options.bodyLimit);
+    stream_.expires_after(server_.options.requestTimeout);
+    http::async_read(stream_, buffer_, *parser_,
+                     [self = shared_from_this()](error_code ec, std::size_t) { self->onRead(ec); });
+  }
+
+  void close() {
+    error_code ignored;
+    idle_.cancel();
+    stream_.socket().shutdown(tcp::socket::shutdown_both, ignored);
+    stream_.close();
+  }
+
+ private:
+  void onRead(error_code ec) {
+    if (server_.stopping) return;
+    if (ec == http::error::body_limit) return refuse(413);
+    if (ec == http::error::header_limit || ec == http::error::buffer_overflow) return refuse(431);
+    if (ec == http::error::end_of_stream || ec == http::error::partial_message) return close();
+    if (ec && ec.category() == http::make_error_code(http::error::bad_target).category()) return refuse(400);
+    if (ec) return close();  // the time ran out, or the client went away
+    answer();
+  }
+
+  void answer() {
+    http::request<http::string_body> request = parser_->release();
+    HttpRequest in;
+    in.method = std::string(request.method_string());
+    in.target = std::string(request.target());
+    in.contentType = std::string(request[http::field::content_type]);
+    in.body = std::move(request.body());
+    error_code ec;
+    const tcp::endpoint local = stream_.socket().local_endpoint(ec);
+    if (!ec) {
+      in.localHost = urlHost(local.address().to_string());
+      in.localPort = local.port();
+    }
+    const tcp::endpoint remote = stream_.socket().remote_endpoint(ec);
+    if (!ec) in.peer = remote.address().to_string();
+    HttpReply out;
+    try {
+      out = server_.handler(in);
+    } catch (...) {
+      out = HttpReply{500, kPageType, refusalPage(500), nullptr, {}};
+    }
+    send(std::move(out), request.version(), request.keep_alive(), request.method() == http::verb::head);
+  }
+
+  void refuse(int status) {
+    send(HttpReply{status, kPageType, refusalPage(status), nullptr, {}}, 11, false, false);
+  }
+
+  void send(HttpReply reply, unsigned version, bool keepAlive, bool head) {
+    reply_ = std::move(reply);
+    const std::string& bytes = reply_.shared != nullptr ? *reply_.shared : reply_.body;
+    response_.emplace();
+    response_->version(version);
+    response_->result(static_cast<unsigned>(reply_.status));
+    response_->set(http::field::content_type, reply_.contentType);
+    // A new lesson must never be served an old lesson's pages from a cache; a page is never
+    // taken for another type than the one it is sent as.
+    response_->set(http::field::cache_control, "no-store");
+    response_->set("X-Content-Type-Options", "nosniff");
+    for (const auto& [name, value] : reply_.headers) response_->set(name, value);
+    if (head) {
+      response_->content_length(bytes.size());
+    } else {
+      response_->body() = http::span_body<const char>::value_type(bytes.data(), bytes.size());
+      response_->prepare_payload();
+    }
+    response_->keep_alive(keepAlive);
+    stream_.expires_after(server_.options.requestTimeout);
+    http::async_write(stream_, *response_, [self = shared_from_this(), keepAlive](error_code ec, std::size_t) {
+      self->onWritten(ec, keepAlive);
+    });
+  }
+
+  void onWritten(error_code ec, bool keepAlive) {
+    if (server_.stopping) return;
+    if (ec) return close();
+    if (!keepAlive) {
+      error_code ignored;
+      stream_.socket().shutdown(tcp::socket::shutdown_send, ignored);
+      return close();
+    }
+    // The next request of a kept connection: the idle time until its first byte, then the
+    // request's own time.
+    if (buffer_.size() > 0) return read();
+    stream_.expires_never();
+    idle_.expires_after(server_.options.idleTimeout);
+    idle_.async_wait([self = shared_from_this()](error_code e) {
+      if (!e && !self->server_.stopping) self->close();
+    });
+    stream_.socket().async_wait(tcp::socket::wait_read, [self = shared_from_this()](error_code e) {
+      self->idle_.cancel();
+      if (self->server_.stopping) return;
+      if (e) return self->close();
+      self->read();
+    });
+  }
+
+  Server::Impl& server_;
+  beast::tcp_stream stream_;
+  asio::steady_timer idle_;
+  beast::flat_buffer buffer_;
+  std::optional<http::request_parser<http::string_body>> parser_;
+  HttpReply reply_;
+  std::optional<http::response<http::span_body<const char>>> response_;
+};
+
+}  // namespace
+
+void Server::Impl::accept(std::size_t which) {
+  acceptors[which].async_accept([this, which](error_code ec, tcp::socket socket) {
+    if (stopping || ec == asio::error::operation_aborted) return;
+    if (ec) {
+      // Out of descriptors or memory for a moment: try again shortly rather than stop listening.
+      auto timer = std::make_shared<asio::steady_timer>(ioc, std::chrono::milliseconds(100));
+      timer->async_wait([this, which, timer](error_code e) {
+        if (!e && !stopping) accept(which);
+      });
+      return;
+    }
+    if (sessions.size() >= options.maxConnections) {
+      error_code ignored;
+      socket.close(ignored);
+    } else {
+      std::make_shared<Session>(*this, std::move(socket))->read();
+    }
+    accept(which);
+  });
+}
+
+void Server::Impl::closeAll() {
+  stopping = true;
+  error_code ignored;
+  for (auto& acceptor : acceptors) acceptor.close(ignored);
+  // Closing a session drops its pending work; the last handler holding it frees it.
+  const std::vector<Session*> open(sessions.begin(), sessions.end());
+  for (Session* session : open) session->close();
+}
+
+Server::Server(ServerOptions options, Handler handler)
+    : impl_(std::make_unique<Impl>(std::move(options), std::move(handler))) {}
+
+Server::~Server() { stop(); }
+
+void Server::open() {
+  Impl& s = *impl_;
+  std::vector<asio::ip::address> addresses;
+  for (const std::string& text : s.options.listen) addresses.push_back(asio::ip::make_address(text));
+  for (unsigned port = s.options.firstPort; port <= s.options.lastPort; ++port) {
+    std::vector<tcp::acceptor> taken;
+    std::vector<std::string> bound;
+    bool busy = false;
+    for (const asio::ip::address& address : addresses) {
+      const tcp::endpoint endpoint(address, static_cast<unsigned short>(port));
+      tcp::acceptor acceptor(s.ioc);
+      error_code ec;
+      acceptor.open(endpoint.protocol(), ec);
+      if (ec) continue;  // a family the system does not have
+      if (address.is_v6()) acceptor.set_option(asio::ip::v6_only(true), ec);
+#ifdef _WIN32
+      // No other program may take the port over while the lesson holds it.
+      acceptor.set_option(asio::detail::socket_option::boolean<SOL_SOCKET, SO_EXCLUSIVEADDRUSE>(true), ec);
+#else
+      // A port the last lesson left in TIME_WAIT is free again; a port another program listens
+      // on stays taken.
+      acceptor.set_option(tcp::acceptor::reuse_address(true), ec);
+#endif
+      acceptor.bind(endpoint, ec);
+      if (ec == asio::error::address_in_use || ec == asio::error::access_denied) {
+        busy = true;
+        break;
+      }
+      if (ec) continue;  // an address this computer does not have
+      acceptor.listen(asio::socket_base::max_listen_connections, ec);
+      if (ec) {
+        busy = true;
+        break;
+      }
+      taken.push_back(std::move(acceptor));
+      bound.push_back(address.to_string());
+    }
+    if (busy || taken.empty()) continue;
+    s.acceptors = std::move(taken);
+    s.bound = std::move(bound);
+    s.port = static_cast<unsigned short>(port);
+    return;
+  }
+  throw shell::ShellError("", "не удалось начать урок: порты с " + std::to_string(s.options.firstPort) + " по " +
+                                  std::to_string(s.options.lastPort) +
+                                  " заняты другими программами или недоступны на этом компьютере");
+}
+
+void Server::run() {
+  Impl& s = *impl_;
+  if (s.thread.joinable() || s.acceptors.empty()) return;
+  for (std::size_t i = 0; i < s.acceptors.size(); ++i) s.accept(i);
+  s.thread = std::thread([&s] {
+    for (;;) {
+      try {
+        s.ioc.run();
+        return;
+      } catch (...) {
+        // A handler that threw loses its request; the lesson goes on.
+      }
+    }
+  });
+}
+
+void Server::stop() {
+  Impl& s = *impl_;
+  if (s.thread.joinable()) {
+    asio::post(s.ioc, [&s] { s.closeAll(); });
+    s.thread.join();
+  } else {
+    s.closeAll();
+  }
+}
+
+unsigned short Server::port() const { return impl_->port; }
+
+std::vector<std::string> Server::listening() const { return impl_->bound; }
+
+std::size_t Server::connections() const { return impl_->live; }
+
+}  // namespace lesson

@@ -1,0 +1,53 @@
+#pragma once
+
+#include <filesystem>
+#include <mutex>
+
+#include "lesson/Store.h"
+
+struct sqlite3;
+
+namespace lesson {
+
+namespace fs = std::filesystem;
+
+// The store in one SQLite file: tables `lessons` and `results`, the schema's version in
+// PRAGMA user_version, the write-ahead log, every commit synced before it returns. One
+// connection, one call at a time.
+class SqliteStore final : public Store {
+ public:
+  // Opens the file, making it and its schema if missing. Throws shell::ShellError naming the
+  // file when it cannot be made or opened, is no database of results, cannot be written, or has
+  // a schema newer than this program knows.
+  explicit SqliteStore(const fs::path& file);
+  ~SqliteStore() override;
+  SqliteStore(const SqliteStore&) = delete;
+  SqliteStore& operator=(const SqliteStore&) = delete;
+
+  // Where the teacher's results live: "results.sqlite" in the folder "test-editor" of the user's
+  // data ($XDG_DATA_HOME, by default ~/.local/share; %APPDATA% on Windows), the folder made if
+  // missing. Never in a test, which pupils can read. Throws shell::ShellError naming the folder.
+  static fs::path defaultFile();
+
+  static constexpr int kSchemaVersion = 1;
+
+  std::int64_t addLesson(const LessonRecord& lesson) override;
+  std::int64_t addResult(const ResultRecord& result) override;
+  std::vector<LessonRecord> lessons() override;
+  std::vector<ResultRecord> results(std::int64_t lesson) override;
+
+  const fs::path& file() const { return file_; }
+
+ private:
+  [[noreturn]] void fail(int code, const char* doing) const;
+  void execute(const char* sql, const char* doing);
+
+  fs::path file_;
+  sqlite3* db_ = nullptr;
+  std::mutex mutex_;
+};
+
+// The folder of the user's own data on this system (without the program's folder in it).
+fs::path userDataFolder();
+
+}  // namespace lesson

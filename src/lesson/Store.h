@@ -1,0 +1,57 @@
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "lesson/Form.h"
+#include "lesson/Score.h"
+
+namespace lesson {
+
+// A lesson as kept: which test, when, and the key its results were scored against.
+struct LessonRecord {
+  std::int64_t id = 0;     // given by the store
+  std::string folder;      // the test's folder, UTF-8
+  std::string course;      // the course, UTF-8
+  std::string started;     // UTC, ISO 8601 ("2024-05-14T08:30:00Z")
+  std::string key;         // 1.js as served, its bytes
+  int stages = 0;          // the key's number of stages
+  std::string passMark;    // the key's pass mark line, UTF-8
+  bool operator==(const LessonRecord&) const = default;
+};
+
+// One result as kept: every field as posted, the score computed again, who sent it and when.
+struct ResultRecord {
+  std::int64_t id = 0;      // given by the store
+  std::int64_t lesson = 0;
+  Posted posted;
+  Score score;
+  std::string address;      // the pupil's computer
+  std::string received;     // UTC, ISO 8601
+  bool operator==(const ResultRecord&) const = default;
+};
+
+// Where lessons and their results are kept: SQLite on the teacher's computer now, a school's
+// database server later, behind the same calls. A store is used by the lesson's server thread
+// (adding) and by the window's (reading) at once. Each method throws shell::ShellError naming
+// the store's file and what is wrong, in Russian.
+class Store {
+ public:
+  virtual ~Store() = default;
+  // Keeps a lesson; returns its id.
+  virtual std::int64_t addLesson(const LessonRecord& lesson) = 0;
+  // Keeps a result in one transaction, durable when the call returns; returns its id.
+  virtual std::int64_t addResult(const ResultRecord& result) = 0;
+  // The lessons, the newest first.
+  virtual std::vector<LessonRecord> lessons() = 0;
+  // A lesson's results, the newest first.
+  virtual std::vector<ResultRecord> results(std::int64_t lesson) = 0;
+};
+
+// A moment as UTC in ISO 8601, to the second: "2024-05-14T08:30:00Z".
+std::string isoUtc(std::chrono::system_clock::time_point when);
+
+}  // namespace lesson
