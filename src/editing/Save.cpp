@@ -1,5 +1,8 @@
 // Saving writes the root pages, the question page and 1.js, in that order, each whole, and
-// records the progress of a new stage.
+// records the progress of a new stage. A lesson's address for the results goes into the root
+// pages alone.
+
+#include <algorithm>
 
 #include "lifecycle/Editor.h"
 #include "shell/Layout.h"
@@ -56,6 +59,29 @@ void Editor::cmdSave_Click() {
   }
   batch.commit();
   applyVolumeLimits();
+}
+
+// The lesson's address for the results, into the two lines the handler's address stands on.
+void Editor::writeResultsAddress(const std::string& address) {
+  EditorState& s = state_;
+  if (s.inNewStageEntry()) return;
+  // Nothing but printable ASCII goes on the line a script reads as an address.
+  if (address.empty() || std::any_of(address.begin(), address.end(), [](char c) { return c <= ' ' || c >= 0x7F; })) {
+    dialogs_.inform("Адрес урока «" + address + "» не записан в тест: в нём есть знаки, которых не может быть в адресе.",
+                    "Редактор теста");
+    return;
+  }
+  if (s.TitleHead[shell::title::kHandler] == address && s.IndexHead[shell::index::kHandler] == address) {
+    form.txtAddr = address;
+    dialogs_.inform("Адрес урока " + address + " уже записан в тест.", "Редактор теста");
+    return;
+  }
+  Batch batch(*this);
+  s.TitleHead[shell::title::kHandler] = address;
+  writeRootPages();
+  describe("адрес обработчика результатов");
+  batch.commit();
+  form.txtAddr = address;
 }
 
 void Editor::putQuestion(PageLines& page, int stage, int question, std::span<const std::string, shell::page::kFields> fields,

@@ -180,6 +180,7 @@ void Editor::applyVolumeLimits() {
   if (state_.StageCount <= 0) form.cmdDelLast.Enabled = false;
   if (state_.inNewStageEntry()) form.cmdMix.Enabled = false;
   form.mnuFileImport.Enabled = !state_.inNewStageEntry();
+  form.mnuTestLessonAddress.Enabled = !state_.inNewStageEntry();
   showHistory();
 }
 

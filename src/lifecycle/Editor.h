@@ -124,6 +124,13 @@ class Editor {
   void mnuTestQuestionBrowser_Click();
   // The same question before the whole test is read from disk (to check it); false for Отмена.
   bool settleBeforeReading();
+
+  // «Записать адрес урока в тест»: `address` (the code page's bytes, one line) becomes the result
+  // handler's address of the test, in title.html and index.html, as the exit writes the typed
+  // one, in one change of its own that the history names; the field shows it. Everything else
+  // typed and not saved stays typed. Nothing is written while a new stage is entered, nor when
+  // the test holds the address already (the teacher is told so).
+  void writeResultsAddress(const std::string& address);
   // A page the editor has just written outside the test, opened in the system's browser; the
   // teacher is told where it lies when no browser could be started.
   void openWritten(const fs::path& file);

@@ -93,6 +93,9 @@ struct Form {
   // The menu's import of questions, not offered while a new stage is entered. The menu's other
   // items are offered always, or as the buttons they stand for.
   Control mnuFileImport;
+  // The lesson's address written into the test as the result handler's: offered by the window
+  // only while a lesson runs, and by the editor not while a new stage is entered.
+  Control mnuTestLessonAddress;
   // The menu Правка: the undo and the redo, each captioned with what it takes back or brings
   // again (UTF-8, unlike the texts above), offered only where they lead to a whole test; and the
   // history's list of changes.

@@ -57,6 +57,8 @@ constexpr CommandBinding kCommands[] = {
     {"mnuTestPrint", Command::PrintTest},
     {"mnuTestCheck", Command::CheckTest},
     {"mnuEditHistory", Command::History},
+    {"mnuTestLesson", Command::Lesson},
+    {"mnuTestLessonAddress", Command::LessonAddress},
 };
 
 constexpr std::string_view kRecentItems[] = {"mnuFileRecent1", "mnuFileRecent2", "mnuFileRecent3",
@@ -105,6 +107,7 @@ std::vector<EnabledView> enabledViews(const Form& f) {
       {"mnuFileImport", f.mnuFileImport.Enabled},
       {"mnuEditUndo", f.mnuEditUndo.Enabled}, {"mnuEditRedo", f.mnuEditRedo.Enabled},
       {"mnuEditHistory", f.mnuEditHistory.Enabled},
+      {"mnuTestLessonAddress", f.mnuTestLessonAddress.Enabled},
   };
   for (const ItemBinding& item : kButtonItems) {
     for (std::size_t i = 0, n = views.size(); i < n; ++i) {

@@ -23,6 +23,14 @@ std::string historyTime(std::int64_t secondsSince1970) {
   return out;
 }
 
+std::string pupilsFinished(std::size_t count) {
+  if (count == 0) return "ещё никто не закончил тест";
+  const std::size_t last = count % 10, lastTwo = count % 100;
+  const bool one = last == 1 && lastTwo != 11;
+  const bool few = last >= 2 && last <= 4 && (lastTwo < 12 || lastTwo > 14);
+  return std::to_string(count) + (one ? " ученик закончил тест" : few ? " ученика закончили тест" : " учеников закончили тест");
+}
+
 FileDialog importFileDialog(const std::filesystem::path& folder) {
   return {false, std::string(dialog::kImportTitle), textFiles(), folder, {}, {}};
 }

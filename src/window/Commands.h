@@ -20,7 +20,21 @@ namespace window {
 // and the test's questions written out as text (the file, then the writing).
 // The test as a whole: another test opened in the window (by the folder dialog, or one of the
 // tests opened last), the test printed with its key, and the test checked for slips.
-enum class Command { About, ImportQuestions, ExportQuestions, OpenTest, OpenRecent, PrintTest, CheckTest, History };
+// The lesson: the test served to the class and the lesson's window (or that window brought to
+// the front while the lesson runs), and the lesson's address for the results written into the
+// test.
+enum class Command {
+  About,
+  ImportQuestions,
+  ExportQuestions,
+  OpenTest,
+  OpenRecent,
+  PrintTest,
+  CheckTest,
+  History,
+  Lesson,
+  LessonAddress
+};
 
 // The system's dialog that chooses a file: one to read, which must exist, or one to write, where
 // the system asks before an existing file is replaced.
@@ -84,6 +98,31 @@ struct HistoryDialog {
 // A moment of the history as the teacher reads it, in local time ("05.03.2025 14:07").
 std::string historyTime(std::int64_t secondsSince1970);
 
+// The lesson's window, not modal: where the pupils open the test (the addresses, large, under a
+// line that says what they are), how many have finished, and the table of their results, the
+// newest first, a row the teacher should look at marked (its cells say why). `problem` is a
+// result that could not be kept, or the table that could not be read; empty when all is well.
+// Its button «Закончить урок» and its frame's close ask the driver to end the lesson.
+struct LessonRow {
+  std::vector<std::string> cells;
+  bool marked = false;
+  bool operator==(const LessonRow&) const = default;
+};
+struct LessonTable {
+  std::string title, heading;
+  std::vector<std::string> addresses;
+  std::string finished;
+  std::vector<std::string> columns;
+  std::vector<LessonRow> rows;
+  std::string problem;
+  bool operator==(const LessonTable&) const = default;
+};
+// The background of a marked row.
+inline constexpr int kMarkedRowRgb[3] = {255, 214, 204};
+
+// How many pupils have finished, as a sentence's subject and verb ("3 ученика закончили тест").
+std::string pupilsFinished(std::size_t count);
+
 // The dialogs' own texts, the same in every window.
 namespace dialog {
 inline constexpr std::string_view kImportTitle = "Импорт вопросов из текста";
@@ -107,6 +146,19 @@ inline constexpr std::string_view kHistoryNow = "← тест сейчас зд�
 inline constexpr std::string_view kHistoryUndone = "(отменено)";
 inline constexpr std::string_view kHistoryStart = "начало истории: тест до этих изменений";
 inline constexpr std::string_view kHistoryReturn = "&Вернуть тест к этому месту";
+inline constexpr std::string_view kLessonTitle = "Урок";
+inline constexpr std::string_view kLessonEnd = "&Закончить урок";
+inline constexpr std::string_view kLessonAddresses = "Ученики открывают в браузере этот адрес:";
+inline constexpr std::string_view kLessonAddressesMany = "Ученики открывают в браузере один из этих адресов:";
+inline constexpr std::string_view kLessonNoNetwork =
+    "Сеть не найдена: тест открывается только на этом компьютере, по адресу:";
+inline constexpr std::string_view kLessonFinished = "Закончили тест: ";
+inline constexpr std::string_view kLessonNotKept = "Результат ученика не сохранён: ";
+inline constexpr std::string_view kLessonEndQuestion =
+    "Закончить урок? Ученики, которые ещё не закончили тест, не смогут отправить результат.";
+inline constexpr std::string_view kLessonRunning = "Идёт урок: ";
+inline constexpr std::string_view kLessonThenExit = ". Закончить урок и выйти из редактора?";
+inline constexpr std::string_view kLessonThenOpen = ". Закончить урок и открыть другой тест?";
 }  // namespace dialog
 
 // The dialog that chooses a file of questions to import, opening in `folder`.

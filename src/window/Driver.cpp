@@ -1,11 +1,14 @@
 #include "window/Driver.h"
 
 #include <algorithm>
+#include <iostream>
 #include <stdexcept>
 
+#include "lesson/Rows.h"
 #include "lifecycle/ShellRoot.h"
 #include "shell/Layout.h"
 #include "shell/Russian.h"
+#include "shell/ShellError.h"
 #include "window/About.h"
 #include "window/Bindings.h"
 #include "window/Layout.h"
@@ -38,6 +41,14 @@ std::vector<std::u16string> decoded(const std::vector<std::string>& rows) {
   out.reserve(rows.size());
   for (const auto& row : rows) out.push_back(fromCodePage(row));
   return out;
+}
+
+// Whether a start page of a lesson is on this computer's loopback, which no pupil can reach.
+bool onLoopback(std::string_view page) {
+  constexpr std::string_view scheme = "http://";
+  if (page.substr(0, scheme.size()) != scheme) return false;
+  const std::string_view host = page.substr(scheme.size());
+  return host.substr(0, 4) == "127." || host.substr(0, 6) == "[::1]:";
 }
 
 // Sets a value through `set` only when it differs from what was last set.
@@ -75,9 +86,14 @@ Driver::Driver(View& view, lifecycle::Dialogs& dialogs) : view_(view), dialogs_(
   shown_.resize(controls().size());
 }
 
+Driver::~Driver() {
+  if (lesson_) lesson_->stop();
+}
+
 void Driver::attach(lifecycle::Editor& editor) {
   editor_ = &editor;
   redraw();
+  showLessonItems();
 }
 
 void Driver::setProgram(Program program) { program_ = std::move(program); }
@@ -99,6 +115,8 @@ void Driver::clicked(ControlId control) {
       if (name == item.item) name = item.button;
     }
   }
+  // The exit asks about a lesson running before anything else.
+  if (name == "cmdEnd" && editor_ != nullptr && !ended_ && !busy_ && !lessonMayEnd(dialog::kLessonThenExit)) return;
   for (const ClickBinding& click : clickHandlers()) {
     if (name == click.control) return handle([this, h = click.handler] { (editor_->*h)(); });
   }
@@ -125,9 +143,15 @@ void Driver::chosen(ControlId list, int row) {
 
 bool Driver::closing() {
   // After an error or the exit button the editor has already ended, and the window just goes;
-  // so does a window that never had an editor.
-  if (editor_ == nullptr) return true;
-  if (!ended_) handle([this] { editor_->Form_Unload(); });
+  // so does a window that never had an editor. A lesson running is asked about first.
+  if (editor_ == nullptr) {
+    stopLesson();
+    return true;
+  }
+  if (!ended_) {
+    if (busy_ || !lessonMayEnd(dialog::kLessonThenExit)) return false;
+    handle([this] { editor_->Form_Unload(); });
+  }
   return ended_;
 }
 
@@ -162,6 +186,8 @@ void Driver::run(Command command, ControlId control) {
     case Command::PrintTest: return printTest();
     case Command::CheckTest: return checkTest();
     case Command::History: return history();
+    case Command::Lesson: return startLesson();
+    case Command::LessonAddress: return writeLessonAddress();
   }
 }
 
@@ -232,7 +258,8 @@ void Driver::openTest(std::optional<std::filesystem::path> folder) {
     });
     if (!folder) return;
   }
-  if (!closeTest()) return;
+  if (!lessonMayEnd(dialog::kLessonThenOpen) || !closeTest()) return;
+  stopLesson();
   if (!startTest(*folder, &previous)) startTest(previous, nullptr);
 }
 
@@ -386,7 +413,144 @@ void Driver::history() {
   handle([&] { editor_->returnTo(points[*chosen].id); });
 }
 
+// The lesson on the test shown, as it is on disk (a changed question asked about first): its
+// results' store opened, the test read and served, the lesson's window opened. What stops it is
+// told of in a box, and the editor goes on: it is no fault of the test. While a lesson runs, its
+// window comes to the front instead.
+void Driver::startLesson() {
+  if (lesson_) return view_.raiseLesson();
+  if (program_.lesson.disk == nullptr) return;
+  bool settled = false;
+  handle([&] { settled = editor_->settleBeforeReading(); });
+  if (ended_ || !settled) return;
+  busy_ = true;
+  std::filesystem::path file;
+  std::unique_ptr<lesson::SqliteStore> store;
+  auto next = std::make_unique<lesson::Lesson>();
+  std::optional<std::string> error;
+  try {
+    file = program_.lesson.storeFile ? program_.lesson.storeFile() : lesson::SqliteStore::defaultFile();
+    store = std::make_unique<lesson::SqliteStore>(file);
+    next->start(editor_->state().ShellPath, *program_.lesson.disk, *store, [this] { newsArrived(); },
+                program_.lesson.options);
+  } catch (const shell::ShellError& e) {
+    error = e.what();
+  } catch (const std::exception& e) {
+    std::cerr << e.what() << std::endl;
+    error = "Урок не начат: внутренняя ошибка редактора. Тест не изменён, редактор работает дальше.";
+  }
+  busy_ = false;
+  if (error) {
+    next.reset();  // before its store
+    return dialogs_.inform(*error, std::string(dialog::kLessonTitle));
+  }
+  store_ = std::move(store);
+  lesson_ = std::move(next);
+  storeFile_ = file;
+  showLessonItems();
+  showLesson();
+}
+
+// On the lesson's thread: one event posted until the window takes it, however many results come
+// meanwhile.
+void Driver::newsArrived() {
+  if (!news_.exchange(true)) view_.postLessonNews();
+}
+
+void Driver::lessonNews() {
+  // Taken before the table is read: a result kept after the reading posts news again.
+  news_.store(false);
+  if (lesson_) showLesson();
+}
+
+// The lesson's table as the store holds it now; when the store cannot be read, the rows last
+// shown, with why.
+void Driver::showLesson() {
+  LessonTable table = shownLesson_;
+  table.title = std::string(dialog::kLessonTitle) + ": " + lesson_->snapshot().course;
+  table.addresses.clear();
+  const std::vector<std::string> pages = lesson_->addresses();
+  for (const std::string& page : pages) {
+    if (!onLoopback(page)) table.addresses.push_back(page);
+  }
+  if (table.addresses.empty()) {
+    table.addresses = pages;
+    table.heading = dialog::kLessonNoNetwork;
+  } else {
+    table.heading = table.addresses.size() == 1 ? dialog::kLessonAddresses : dialog::kLessonAddressesMany;
+  }
+  table.columns = lesson::tableCaptions();
+  table.problem.clear();
+  try {
+    const std::vector<lesson::Row> rows = lesson_->rows();
+    table.rows.clear();
+    for (const lesson::Row& row : rows) table.rows.push_back({lesson::tableCells(row), !row.marks.empty()});
+    table.finished = std::string(dialog::kLessonFinished) + std::to_string(rows.size());
+    if (const std::string problem = lesson_->problem(); !problem.empty()) table.problem = std::string(dialog::kLessonNotKept) + problem;
+  } catch (const std::exception& e) {
+    table.problem = e.what();
+  }
+  if (table.finished.empty()) table.finished = std::string(dialog::kLessonFinished) + "0";
+  shownLesson_ = table;
+  view_.showLesson(table);
+}
+
+// The lesson's address for the results into the test, for pupils who open it from a shared
+// folder or a stick.
+void Driver::writeLessonAddress() {
+  if (!lesson_) return;
+  const std::string address = lesson_->resultsAddress();
+  handle([&] { editor_->writeResultsAddress(address); });
+}
+
+bool Driver::endLesson() {
+  if (!lesson_) {
+    view_.closeLesson();
+    return true;
+  }
+  if (busy_) return false;
+  const bool end = modal([&] {
+    return dialogs_.confirm(std::string(dialog::kLessonEndQuestion), std::string(dialog::kLessonTitle));
+  });
+  if (end) stopLesson();
+  return end;
+}
+
+void Driver::stopLesson() {
+  if (!lesson_) return;
+  lesson_->stop();  // no news after it
+  lesson_.reset();
+  store_.reset();
+  news_.store(false);
+  shownLesson_ = {};
+  view_.closeLesson();
+  showLessonItems();
+}
+
+// Before the exit or another test while a lesson runs: how many have finished, and whether to end
+// the lesson for it (Отмена keeps the lesson and the test).
+bool Driver::lessonMayEnd(std::string_view then) {
+  if (!lesson_) return true;
+  std::size_t finished = shownLesson_.rows.size();
+  try {
+    finished = lesson_->finished();
+  } catch (const std::exception&) {
+    // The store cannot be read now: the count the window shows.
+  }
+  return modal([&] {
+    return dialogs_.confirm(std::string(dialog::kLessonRunning) + pupilsFinished(finished) + std::string(then),
+                            std::string(kWindowCaption));
+  });
+}
+
+// The lesson's address offered in the menu only while a lesson runs.
+void Driver::showLessonItems() {
+  const ControlId item = controlId("mnuTestLessonAddress");
+  view_.setItem(item, lesson_ ? fromUtf8(controls()[item].caption).value_or(u"") : u"");
+}
+
 void Driver::end(int status) {
+  stopLesson();
   ended_ = true;
   exitCode_ = status;
   view_.quit(status);
@@ -403,11 +567,13 @@ void Driver::handle(Call call) {
   if (!error) redraw();
   busy_ = false;
   if (error) {
+    stopLesson();
     ended_ = true;
     exitCode_ = 1;
     view_.showError(*error);
     view_.quit(1);
   } else if (editor_->unloaded()) {
+    stopLesson();
     ended_ = true;
     view_.quit(0);
   }

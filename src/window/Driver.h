@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <cstddef>
 #include <filesystem>
 #include <functional>
@@ -10,6 +11,8 @@
 #include <string_view>
 #include <vector>
 
+#include "lesson/Lesson.h"
+#include "lesson/SqliteStore.h"
 #include "lifecycle/Editor.h"
 #include "lifecycle/RecentTests.h"
 #include "lifecycle/Seams.h"
@@ -74,15 +77,37 @@ class View {
   // A menu item's caption ("&" before the letter that chooses it, "&&" for an "&" itself); an
   // empty caption hides the item, "-" shows a separator line.
   virtual void setItem(ControlId item, const std::u16string& caption) = 0;
+  // The lesson's window (LessonTable in window/Commands.h), not modal: opened with this table, or
+  // the one open shown with it. Its button «Закончить урок» and its frame's close go to
+  // Driver::endLesson.
+  virtual void showLesson(const LessonTable& table) = 0;
+  // The lesson's window in front of the others, with the focus.
+  virtual void raiseLesson() = 0;
+  // The lesson's window goes, without a question.
+  virtual void closeLesson() = 0;
+  // Called on the lesson's own thread, the one primitive that is: posts one event to the
+  // window's loop, which calls Driver::lessonNews on the window's own thread.
+  virtual void postLessonNews() = 0;
+};
+
+// What a lesson needs of the program: the disk the test is read through (none: no lesson is
+// given), where its results are kept (asked when a lesson starts, which it may refuse with a
+// shell::ShellError; by default lesson::SqliteStore::defaultFile()), and its server's options.
+struct LessonSetup {
+  shell::Disk* disk = nullptr;
+  std::function<std::filesystem::path()> storeFile;
+  lesson::LessonOptions options;
 };
 
 // What a program gives its window's driver beyond the editor: how an editor is made for another
 // test's folder (to open it in the same window), the list of the tests opened last (none: nothing
-// is remembered), and the teacher's documents folder, where the printable page is offered.
+// is remembered), the teacher's documents folder, where the printable page is offered, and what a
+// lesson needs.
 struct Program {
   std::function<std::unique_ptr<lifecycle::Editor>(const std::filesystem::path& folder)> makeEditor;
   lifecycle::RecentTests* recent = nullptr;
   std::filesystem::path documents;
+  LessonSetup lesson;
 };
 
 // Everything of the window that is not a toolkit's: for every event of the user it copies the
@@ -94,6 +119,7 @@ struct Program {
 class Driver {
  public:
   Driver(View& view, lifecycle::Dialogs& dialogs);
+  ~Driver();  // a lesson still running stops; the view is not called any more
   Driver(const Driver&) = delete;
   Driver& operator=(const Driver&) = delete;
 
@@ -119,6 +145,19 @@ class Driver {
 
   // The editor the window shows now: the one attached, or one the driver made for another test.
   const lifecycle::Editor* editor() const { return editor_; }
+
+  // The lesson. A result kept (or refused by the store) is news the lesson's thread posts through
+  // the view, once until the window has taken it: lessonNews, on the window's thread, shows the
+  // table again. endLesson is the teacher's «Закончить урок» or the lesson's window closed:
+  // asked first, false when the teacher goes on with the lesson. stopLesson ends it without a
+  // question and closes its window. While a lesson runs, the editor's exit and another test
+  // opened ask first and end it.
+  void lessonNews();
+  bool endLesson();
+  void stopLesson();
+  // The lesson running now (none when none runs), and the file its results are kept in.
+  const lesson::Lesson* lesson() const { return lesson_.get(); }
+  const std::filesystem::path& lessonStore() const { return storeFile_; }
 
   bool ended() const { return ended_; }
   int exitCode() const { return exitCode_; }
@@ -157,6 +196,14 @@ class Driver {
   void printTest();
   void checkTest();
   void history();
+  // The lesson: started on the test shown, its table read and shown, its address written into
+  // the test, the question before it ends (true: it may end), the item offered while it runs.
+  void startLesson();
+  void newsArrived();
+  void showLesson();
+  void writeLessonAddress();
+  bool lessonMayEnd(std::string_view then);
+  void showLessonItems();
   void collect();
   void redraw();
   void end(int status);
@@ -173,6 +220,12 @@ class Driver {
   bool busy_ = false;
   bool ended_ = false;
   int exitCode_ = 0;
+  // The store first: the lesson writes into it until it stops.
+  std::unique_ptr<lesson::SqliteStore> store_;
+  std::unique_ptr<lesson::Lesson> lesson_;
+  std::filesystem::path storeFile_;
+  LessonTable shownLesson_;
+  std::atomic<bool> news_{false};  // posted and not yet taken; set on the lesson's thread
 };
 
 }  // namespace window

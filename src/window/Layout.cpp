@@ -98,6 +98,11 @@ constexpr ControlDesign kControls[] = {
     {"mnuTestPrint",    "mnuTest", K::MenuItem, "&Печать вопросов и ключа…", 0, 0, 0, 0, -1, F::None, Initial::Normal, "Ctrl+P"},
     {"mnuTestBrowser",  "mnuTest", K::MenuItem, "Открыть тест в &браузере", 0, 0, 0, 0, -1, F::None},
     {"mnuTestQuestionBrowser", "mnuTest", K::MenuItem, "Открыть &вопрос в браузере", 0, 0, 0, 0, -1, F::None},
+    // The lesson: the test served to the class from this computer, its window, and the lesson's
+    // address for the results written into the test (shown only while a lesson runs).
+    {"mnuTestLessonBar", "mnuTest", K::MenuItem, "-", 0, 0, 0, 0, -1, F::None},
+    {"mnuTestLesson",   "mnuTest", K::MenuItem, "Провести тест в &классе…", 0, 0, 0, 0, -1, F::None},
+    {"mnuTestLessonAddress", "mnuTest", K::MenuItem, "Записать &адрес урока в тест", 0, 0, 0, 0, -1, F::None},
     {"mnuHelp",         W,         K::Menu,     "&Справка", 0, 0, 0, 0, -1, F::None},
     {"mnuHelpGuide",    "mnuHelp", K::MenuItem, "&Руководство", 0, 0, 0, 0, -1, F::None, Initial::Normal, "F1"},
     {"mnuHelpAbout",    "mnuHelp", K::MenuItem, "&О программе", 0, 0, 0, 0, -1, F::None},

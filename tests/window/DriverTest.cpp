@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <deque>
 #include <map>
 
@@ -10,6 +11,7 @@
 #include "shell/Layout.h"
 #include "shell/Russian.h"
 #include "support/Fixtures.h"
+#include "support/Pupil.h"
 #include "window/About.h"
 #include "window/Fields.h"
 #include "window/Commands.h"
@@ -121,6 +123,21 @@ struct FakeView final : window::View {
     auto row = returns.front();
     returns.pop_front();
     return row;
+  }
+  // The lesson's window: the table it shows (none while it is closed), how often it was brought
+  // to the front; the news posted from the lesson's thread, which run when the test says, as the
+  // window's loop would run them.
+  std::optional<window::LessonTable> lesson;
+  int lessonRaised = 0;
+  std::atomic<int> posted{0};
+  void showLesson(const window::LessonTable& table) override { lesson = table; }
+  void raiseLesson() override { ++lessonRaised; }
+  void closeLesson() override { lesson.reset(); }
+  void postLessonNews() override { ++posted; }
+  int runPosted() {
+    const int n = posted.exchange(0);
+    for (int i = 0; i < n; ++i) driver->lessonNews();
+    return n;
   }
 };
 
@@ -396,14 +413,19 @@ TEST(Driver, ImportShowsWhatItWillDoReadsAgainAndImports) {
 
 // The test as a whole. Each Session's editor is made by the harness; another test opened from the
 // menu gets an editor of the same seams from the driver's Program.
+// A lesson keeps its results in the settings' folder and listens on the loopback alone.
 struct WholeSession : Session {
   explicit WholeSession(const std::function<void(const fs::path&)>& change = {}) : Session(change) {
-    driver.setProgram({[this](const fs::path& folder) {
-                         return std::make_unique<lifecycle::Editor>(
-                             lifecycle::Editor::Seams{h->ownDisk, h->dialogs, h->clock, h->random, nullptr, &h->browser},
-                             folder);
-                       },
-                       &recent, documents.path()});
+    driver.setProgram(program());
+  }
+  window::Program program() {
+    window::LessonSetup lesson{&h->ownDisk, [this] { return settings.path() / "results.sqlite"; }, {}};
+    lesson.options.server.listen = {"127.0.0.1"};
+    return {[this](const fs::path& folder) {
+              return std::make_unique<lifecycle::Editor>(
+                  lifecycle::Editor::Seams{h->ownDisk, h->dialogs, h->clock, h->random, nullptr, &h->browser}, folder);
+            },
+            &recent, documents.path(), lesson};
   }
   support::TempDir documents, settings;
   lifecycle::RecentTests recent{disk, settings.path() / "test-editor" / "recent-tests.txt"};
@@ -576,6 +598,189 @@ TEST(Driver, AnotherTestOpensAfterTheFirstIsClosedAsTheExitClosesIt) {
   EXPECT_TRUE(r.driver.ended());
   EXPECT_EQ(r.view.quitWith, 1);
   EXPECT_EQ(r.view.errors.size(), 1u);
+}
+
+
+// A lesson on the test shown (a changed question asked about first, Отмена starting nothing): its
+// window with the address pupils open and the table, which a result posted over the network
+// reaches through one notification of the window's loop however many results come before the
+// window takes it; the menu item brings the window back; the lesson's address written into the
+// test as one change that Ctrl+Z takes back, not while a new stage is entered; «Закончить урок»
+// asked, and the lesson stopped.
+TEST(Driver, ALessonShowsEachResultInItsWindowAndEndsWhenTheTeacherSays) {
+  using A = lifecycle::Dialogs::Answer;
+  WholeSession r;
+  ASSERT_TRUE(r.driver.load());
+  EXPECT_EQ(r.view["mnuTestLessonAddress"].text, u"") << "offered only while a lesson runs";
+  r.choose("List1", 0);
+  r.view["Text1(0)"].text += u"!";
+  r.h->dialogs.choices = {A::Cancel, A::No};
+  r.click("mnuTestLesson");
+  EXPECT_EQ(r.driver.lesson(), nullptr);
+  EXPECT_FALSE(r.view.lesson.has_value());
+  r.click("mnuTestLesson");
+  ASSERT_NE(r.driver.lesson(), nullptr);
+  ASSERT_TRUE(r.view.lesson.has_value());
+  EXPECT_EQ(r.h->dialogs.shown.size(), 2u);
+  const unsigned short port = r.driver.lesson()->port();
+  const lesson::Snapshot& test = r.driver.lesson()->snapshot();
+  EXPECT_EQ(r.driver.lessonStore(), r.settings.path() / "results.sqlite");
+  EXPECT_EQ(r.view.lesson->title, "Урок: " + test.course);
+  EXPECT_EQ(r.view.lesson->heading, window::dialog::kLessonNoNetwork) << "the loopback alone reaches no pupil";
+  EXPECT_EQ(r.view.lesson->addresses, std::vector<std::string>{"http://127.0.0.1:" + std::to_string(port) + "/"});
+  EXPECT_EQ(r.view.lesson->finished, "Закончили тест: 0");
+  EXPECT_EQ(r.view.lesson->columns, lesson::tableCaptions());
+  EXPECT_EQ(r.view["mnuTestLessonAddress"].text, u"Записать &адрес урока в тест");
+
+  EXPECT_EQ(support::postResult(port, support::resultForm(test, "Иванов", "9А", 0)), 200);
+  EXPECT_EQ(support::postResult(port, support::resultForm(test, "Петров", "9Б", 3, 60)), 200);
+  EXPECT_EQ(r.view.posted, 1) << "one notification until the window takes it";
+  EXPECT_TRUE(r.view.lesson->rows.empty()) << "the table is read on the window's thread only";
+  EXPECT_EQ(r.view.runPosted(), 1);
+  ASSERT_EQ(r.view.lesson->rows.size(), 2u);
+  EXPECT_EQ(r.view.lesson->finished, "Закончили тест: 2");
+  const window::LessonRow& forged = r.view.lesson->rows[0];
+  EXPECT_EQ(std::vector<std::string>(forged.cells.begin(), forged.cells.begin() + 4),
+            (std::vector<std::string>{"Петров", "9Б", "57 из 60", "95 %"}));
+  EXPECT_TRUE(forged.marked) << "it claims 60 right answers";
+  EXPECT_EQ(r.view.lesson->rows[1].cells[0], "Иванов");
+  EXPECT_FALSE(r.view.lesson->rows[1].marked);
+  EXPECT_EQ(support::postResult(port, support::resultForm(test, "Сидоров", "9А", 60)), 200);
+  EXPECT_EQ(r.view.runPosted(), 1) << "news after the window took the last";
+  EXPECT_EQ(r.view.lesson->rows.size(), 3u);
+  r.click("mnuTestLesson");
+  EXPECT_EQ(r.view.lessonRaised, 1);
+  EXPECT_EQ(r.driver.lesson()->port(), port);
+
+  const std::string address = "http://127.0.0.1:" + std::to_string(port) + "/results";
+  const auto before = support::testFilesOf(support::snapshot(r.dir.path()));
+  r.click("mnuTestLessonAddress");
+  auto after = before;
+  after["title.html"] = support::crlfJoin([&] {
+    auto lines = support::titleLines(6);
+    lines[shell::title::kHandler] = address;
+    return lines;
+  }());
+  after["index.html"] = support::crlfJoin([&] {
+    auto lines = support::indexLines();
+    lines[shell::index::kHandler] = address;
+    return lines;
+  }());
+  EXPECT_EQ(support::testFilesOf(support::snapshot(r.dir.path())), after) << "title.html and index.html alone";
+  EXPECT_EQ(r.view["txtAddr"].text, *window::fromUtf8(address));
+  EXPECT_EQ(r.view["mnuEditUndo"].text, u"&Отменить: адрес обработчика результатов");
+  r.click("mnuTestLessonAddress");
+  EXPECT_NE(r.h->dialogs.shown.back().text.find("уже записан"), std::string::npos);
+  r.click("mnuEditUndo");
+  EXPECT_EQ(support::testFilesOf(support::snapshot(r.dir.path())), before);
+  EXPECT_EQ(r.view["txtAddr"].text, window::fromCodePage(support::titleLines(6)[shell::title::kHandler]));
+  r.click("cmdNewL");
+  EXPECT_FALSE(r.view["mnuTestLessonAddress"].enabled);
+  r.click("mnuTestLessonAddress");
+  EXPECT_EQ(r.view["txtAddr"].text, window::fromCodePage(support::titleLines(6)[shell::title::kHandler]));
+
+  r.h->dialogs.answers = {false, true};
+  const std::size_t boxes = r.h->dialogs.shown.size();
+  EXPECT_FALSE(r.driver.endLesson());
+  ASSERT_NE(r.driver.lesson(), nullptr);
+  EXPECT_TRUE(r.driver.endLesson());
+  ASSERT_EQ(r.h->dialogs.shown.size(), boxes + 2);
+  EXPECT_EQ(r.h->dialogs.shown.back().text, window::dialog::kLessonEndQuestion);
+  EXPECT_EQ(r.driver.lesson(), nullptr);
+  EXPECT_FALSE(r.view.lesson.has_value());
+  EXPECT_EQ(r.view["mnuTestLessonAddress"].text, u"");
+  EXPECT_EQ(support::postResult(port, support::resultForm(test, "Поздний", "9А", 0)), 0) << "nobody listens";
+  EXPECT_TRUE(r.view.errors.empty());
+  EXPECT_FALSE(r.driver.ended());
+}
+
+// While a lesson runs, the exit (its button, its menu item, the window's frame) and another test
+// ask first, with how many have finished: Отмена keeps the lesson and the test; ОК ends the lesson
+// and goes on as before.
+TEST(Driver, TheExitAndAnotherTestAskAboutTheLessonAndEndIt) {
+  WholeSession r;
+  support::TempDir second;
+  support::buildShell(second.path(), {.stageFolders = 3});
+  ASSERT_TRUE(r.driver.load());
+  r.click("mnuTestLesson");
+  ASSERT_NE(r.driver.lesson(), nullptr);
+  EXPECT_EQ(support::postResult(r.driver.lesson()->port(), support::resultForm(r.driver.lesson()->snapshot(), "Иванов", "9А", 1)), 200);
+  r.h->dialogs.answers = {false, false, false};
+  r.click("cmdEnd");
+  r.click("mnuFileExit");
+  EXPECT_FALSE(r.driver.closing());
+  ASSERT_EQ(r.h->dialogs.shown.size(), 3u);
+  EXPECT_EQ(r.h->dialogs.shown[0].text, "Идёт урок: 1 ученик закончил тест. Закончить урок и выйти из редактора?");
+  EXPECT_EQ(r.view.quitWith, -1);
+  EXPECT_FALSE(r.h->editor.unloaded());
+  ASSERT_NE(r.driver.lesson(), nullptr);
+
+  r.view.folders = {second.path(), second.path()};
+  r.h->dialogs.answers = {false, true};
+  r.click("mnuFileOpen");
+  EXPECT_EQ(r.driver.editor()->state().ShellPath, r.dir.path());
+  ASSERT_NE(r.driver.lesson(), nullptr);
+  EXPECT_EQ(r.h->dialogs.shown.back().text, "Идёт урок: 1 ученик закончил тест. Закончить урок и открыть другой тест?");
+  r.click("mnuFileOpen");
+  EXPECT_EQ(r.driver.editor()->state().ShellPath, second.path());
+  EXPECT_EQ(r.driver.lesson(), nullptr);
+  EXPECT_FALSE(r.view.lesson.has_value());
+
+  r.click("mnuTestLesson");
+  ASSERT_NE(r.driver.lesson(), nullptr);
+  EXPECT_EQ(r.driver.lesson()->snapshot().key.stages, 3) << "the test shown now";
+  r.h->dialogs.answers = {true};
+  EXPECT_TRUE(r.driver.closing());
+  EXPECT_EQ(r.h->dialogs.shown.back().text, "Идёт урок: ещё никто не закончил тест. Закончить урок и выйти из редактора?");
+  EXPECT_EQ(r.driver.lesson(), nullptr);
+  EXPECT_EQ(r.view.quitWith, 0);
+  EXPECT_TRUE(r.view.errors.empty());
+  EXPECT_EQ(window::pupilsFinished(22), "22 ученика закончили тест");
+  EXPECT_EQ(window::pupilsFinished(11), "11 учеников закончили тест");
+  EXPECT_EQ(window::pupilsFinished(21), "21 ученик закончил тест");
+}
+
+// A lesson that cannot start (its store unusable, no port free, the test unreadable) is told of
+// in a box naming the cause, and the editor goes on editing.
+TEST(Driver, ALessonThatCannotStartIsToldOfAndTheEditorGoesOn) {
+  WholeSession r;
+  ASSERT_TRUE(r.driver.load());
+  fs::create_directories(r.settings.path() / "results.sqlite");
+  r.click("mnuTestLesson");
+  fs::remove(r.settings.path() / "results.sqlite");
+
+  lesson::SqliteStore store(r.documents.path() / "other.sqlite");
+  lesson::Lesson other;
+  lesson::LessonOptions loopback;
+  loopback.server.listen = {"127.0.0.1"};
+  other.start(r.dir.path(), r.disk, store, {}, loopback);
+  window::Program program = r.program();
+  program.lesson.options.server.firstPort = program.lesson.options.server.lastPort = other.port();
+  r.driver.setProgram(program);
+  r.click("mnuTestLesson");
+  r.driver.setProgram(r.program());
+
+  const std::string index = support::readBytes(r.dir.path() / "index.html");
+  fs::remove(r.dir.path() / "index.html");
+  r.click("mnuTestLesson");
+  support::writeBytes(r.dir.path() / "index.html", index);
+
+  ASSERT_EQ(r.h->dialogs.shown.size(), 3u);
+  EXPECT_NE(r.h->dialogs.shown[0].text.find("results.sqlite"), std::string::npos) << r.h->dialogs.shown[0].text;
+  EXPECT_NE(r.h->dialogs.shown[1].text.find(std::to_string(other.port())), std::string::npos) << r.h->dialogs.shown[1].text;
+  EXPECT_NE(r.h->dialogs.shown[2].text.find("index.html"), std::string::npos) << r.h->dialogs.shown[2].text;
+  for (const auto& box : r.h->dialogs.shown) EXPECT_EQ(box.title, window::dialog::kLessonTitle);
+  EXPECT_EQ(r.driver.lesson(), nullptr);
+  EXPECT_FALSE(r.view.lesson.has_value());
+  EXPECT_TRUE(r.view.errors.empty());
+  EXPECT_FALSE(r.driver.ended());
+  r.choose("List1", 1);
+  r.choose("List2", 0);
+  r.view["Text1(0)"].text = u"После урока";
+  r.click("cmdSave");
+  EXPECT_EQ(window::fromCodePage(support::crlfLines(r.dir.path() / "1" / "0.html")[5]), u"После урока");
+  r.click("mnuTestLesson");
+  EXPECT_NE(r.driver.lesson(), nullptr) << "once mended, the lesson starts";
 }
 
 }  // namespace
