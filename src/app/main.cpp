@@ -65,7 +65,10 @@ int main(int argc, char** argv) {
   window.setProgram({[&](const std::filesystem::path& folder) {
                        return std::make_unique<lifecycle::Editor>(seams, folder, guide);
                      },
-                     &recent, lifecycle::documentsFolder()});
+                     &recent, lifecycle::documentsFolder(),
+                     // A lesson reads the test through the same disk and keeps its results in the
+                     // user's data folder, served on every address of the computer.
+                     {&disk, {}, {}}});
 
   if (!window.load()) return window.exitCode();
   window.show();

@@ -19,6 +19,7 @@
 
 #include "qt/CommandDialogs.h"
 #include "qt/Icon.h"
+#include "qt/LessonWindow.h"
 #include "qt/Widgets.h"
 #include "window/Layout.h"
 
@@ -105,7 +106,9 @@ EditWindow::EditWindow(lifecycle::Dialogs& dialogs, ErrorReport report)
 }
 
 // The controls go away after this, and may signal as they do; nothing reaches the driver then.
+// A lesson still running stops first, so that no news comes from it any more.
 EditWindow::~EditWindow() {
+  driver_.stopLesson();
   for (QWidget* widget : widgets_) {
     if (widget != nullptr) widget->disconnect(this);
   }
@@ -422,6 +425,36 @@ void EditWindow::setItem(ControlId item, const std::u16string& caption) {
 
 std::optional<std::size_t> EditWindow::historyDialog(const window::HistoryDialog& dialog) {
   return qt::historyDialog(this, dialog);
+}
+
+QWidget* EditWindow::lessonWindow() const { return lesson_.data(); }
+
+void EditWindow::showLesson(const window::LessonTable& table) {
+  if (lesson_ == nullptr) {
+    lesson_ = new LessonWindow(this, [this] { driver_.endLesson(); });
+    lesson_->setWindowIcon(windowIcon());
+  }
+  lesson_->show(table);
+}
+
+void EditWindow::raiseLesson() {
+  if (lesson_ == nullptr) return;
+  lesson_->showNormal();
+  lesson_->raise();
+  lesson_->activateWindow();
+}
+
+// Hidden at once, deleted once its own event (the button that ended the lesson) is over.
+void EditWindow::closeLesson() {
+  if (lesson_ == nullptr) return;
+  lesson_->hide();
+  lesson_->deleteLater();
+  lesson_ = nullptr;
+}
+
+// On the lesson's thread: one call queued to the window's own thread.
+void EditWindow::postLessonNews() {
+  QMetaObject::invokeMethod(this, [this] { driver_.lessonNews(); }, Qt::QueuedConnection);
 }
 
 void EditWindow::quit(int status) {

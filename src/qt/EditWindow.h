@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QPointer>
 #include <QWidget>
 #include <filesystem>
 #include <functional>
@@ -18,6 +19,8 @@ class QAction;
 class QMenuBar;
 
 namespace qt {
+
+class LessonWindow;
 
 // The window frmEdit in Qt: the controls of the design table and the toolkit's primitives on
 // them; the menu bar lies above the client area, which holds the controls at their places. Every
@@ -48,6 +51,10 @@ class EditWindow final : public QWidget, public lifecycle::Screen, private windo
   QMenuBar* menuBar() const { return menuBar_; }
   // The area below the menu bar that holds the controls, of the designed size.
   QWidget* clientArea() const { return client_; }
+  // The lesson's window while it is open, else none; the lesson running, else none.
+  QWidget* lessonWindow() const;
+  const lesson::Lesson* lesson() const { return driver_.lesson(); }
+  const std::filesystem::path& lessonStore() const { return driver_.lessonStore(); }
 
   // The screen's vertical twips per pixel, from its logical resolution.
   double twipsPerPixelY() const override;
@@ -84,12 +91,17 @@ class EditWindow final : public QWidget, public lifecycle::Screen, private windo
   std::optional<std::size_t> listDialog(const window::ListDialog& dialog) override;
   void setItem(window::ControlId item, const std::u16string& caption) override;
   std::optional<std::size_t> historyDialog(const window::HistoryDialog& dialog) override;
+  void showLesson(const window::LessonTable& table) override;
+  void raiseLesson() override;
+  void closeLesson() override;
+  void postLessonNews() override;
 
   ErrorReport report_;
   QMenuBar* menuBar_ = nullptr;
   QWidget* client_ = nullptr;
   std::vector<QWidget*> widgets_;  // by position in the design table; none for the menus
   std::vector<QAction*> actions_;  // by position in the design table: the menus and their items
+  QPointer<LessonWindow> lesson_;
   window::Driver driver_;
 };
 

@@ -21,6 +21,8 @@
 #include <QTreeWidget>
 
 #include "Rig.h"
+#include "lesson/Rows.h"
+#include "support/Pupil.h"
 #include "lifecycle/RecentTests.h"
 #include "lifecycle/ShellRoot.h"
 #include "shell/ShellError.h"
@@ -321,7 +323,7 @@ TEST(Events, TheChecksRowShowsItsQuestionAndAnotherTestOpensFromTheMenu) {
                          return std::make_unique<lifecycle::Editor>(
                              lifecycle::Editor::Seams{r.disk, r.dialogs, r.clock, r.random, &r.window}, folder);
                        },
-                       &recent, settings.path()});
+                       &recent, settings.path(), {}});
   recent.add(s.root());  // as the program's own start has it remembered
   const auto pick = [](int row, bool byMouse) {
     whenModal([](QWidget* w) { return w->findChild<QTreeWidget*>("rows") != nullptr; }, [=](QWidget* w) {
@@ -361,6 +363,61 @@ TEST(Events, TheChecksRowShowsItsQuestionAndAnotherTestOpensFromTheMenu) {
   EXPECT_EQ(r.window.action("mnuFileRecent1")->text(), "&1 " + QString::fromStdString(s.root().string()));
   chooseItem(&r.window, u'ф', u'1');
   EXPECT_EQ(r.list("List1")->count(), 6);
+}
+
+// The lesson's window beside the editor's and never modal: the editor's fields take typing while
+// it is open. The address in large letters; a result posted over the loopback reaches its table
+// through the window's own loop, a pupil's name as text; closing it by its frame asks and keeps
+// the lesson on Отмена; «Закончить урок» asks, stops the lesson and closes the window.
+TEST(Events, TheLessonsWindowShowsTheClassBesideTheEditor) {
+  Started s;
+  Rig& r = *s.rig;
+  support::TempDir data;
+  window::LessonSetup lesson{&r.disk, [&] { return data.path() / "results.sqlite"; }, {}};
+  lesson.options.server.listen = {"127.0.0.1"};
+  r.window.setProgram({{}, nullptr, data.path(), lesson});
+  EXPECT_FALSE(r.window.action("mnuTestLessonAddress")->isVisible());
+  chooseItem(&r.window, u'т', u'к');
+  ASSERT_TRUE(r.errors.empty());
+  ASSERT_NE(r.window.lesson(), nullptr);
+  QWidget* w = r.window.lessonWindow();
+  ASSERT_NE(w, nullptr);
+  EXPECT_TRUE(w->isVisible() && w->isWindow());
+  EXPECT_FALSE(w->isModal());
+  EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+  EXPECT_TRUE(r.window.action("mnuTestLessonAddress")->isVisible());
+  choose(r, 2, 3);
+  typeInto(r.window.control("Text1(0)"), QStringLiteral("!"));
+  EXPECT_TRUE(textOf(r.window.control("Text1(0)")).endsWith(QLatin1Char('!')));
+
+  const unsigned short port = r.window.lesson()->port();
+  auto* addresses = w->findChild<QLabel*>("addresses");
+  ASSERT_NE(addresses, nullptr);
+  EXPECT_EQ(addresses->text(), QString("http://127.0.0.1:%1/").arg(port));
+  EXPECT_GE(addresses->font().pointSizeF(), 20.0);
+  EXPECT_EQ(w->findChild<QLabel*>("heading")->text(), QString::fromUtf8(window::dialog::kLessonNoNetwork.data()));
+  EXPECT_EQ(support::postResult(port, support::resultForm(r.window.lesson()->snapshot(), "<b>Иванов</b>", "9А", 2)), 200);
+  auto* rows = w->findChild<QTreeWidget*>("rows");
+  ASSERT_TRUE(QTest::qWaitFor([&] { return rows->topLevelItemCount() == 1; }, 5000));
+  EXPECT_EQ(rows->topLevelItem(0)->text(0), QString::fromUtf8("<b>Иванов</b>"));
+  EXPECT_EQ(rows->topLevelItem(0)->text(2), QString::fromUtf8("58 из 60"));
+  const auto captions = lesson::tableCaptions();
+  ASSERT_EQ(rows->columnCount(), static_cast<int>(captions.size()));
+  for (int c = 0; c < rows->columnCount(); ++c) EXPECT_EQ(rows->headerItem()->text(c).toStdString(), captions[c]);
+  EXPECT_EQ(w->findChild<QLabel*>("finished")->text(), QString::fromUtf8("Закончили тест: 1"));
+  EXPECT_EQ(w->findChild<QPushButton*>("end")->text(), QString::fromUtf8("&Закончить урок"));
+
+  r.dialogs.answers = {false, true};
+  w->close();
+  EXPECT_TRUE(w->isVisible());
+  ASSERT_NE(r.window.lesson(), nullptr);
+  click(w->findChild<QPushButton*>("end"));
+  ASSERT_EQ(r.dialogs.shown.size(), 2u);
+  EXPECT_EQ(r.dialogs.shown[1].text, window::dialog::kLessonEndQuestion);
+  EXPECT_EQ(r.window.lesson(), nullptr);
+  EXPECT_EQ(r.window.lessonWindow(), nullptr);
+  EXPECT_FALSE(r.window.action("mnuTestLessonAddress")->isVisible());
+  EXPECT_TRUE(r.errors.empty());
 }
 
 TEST(ShellRoot, ProgramFolderWithTheAnswerKeyElseWorkingFolder) {
