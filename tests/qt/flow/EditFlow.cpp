@@ -11,6 +11,8 @@
 //   edit_flow --check SHELL ROW
 //   edit_flow --browser SHELL STAGE QUESTION
 //   edit_flow --open SHELL OTHER
+//   edit_flow --lesson SHELL RESULTS SECONDS
+//   edit_flow --lesson-address SHELL RESULTS SECONDS
 //
 // Each TEXT is UTF-8 and replaces the whole of field FIELD: 0 the question text, 1 to 4 the
 // answers; RIGHT replaces the right-answer number. With --import, each FILE of questions is
@@ -25,14 +27,25 @@
 // В) are opened in the system's browser. With --open, question 1 of stage 1 gets a new text
 // ("Изменено перед открытием другого теста"), then the test in the folder OTHER is opened (Alt+Ф,
 // О and the folder dialog; the question about the changed question answered Да) and question 2 of
-// its stage 2 gets the text "Вопрос другого теста", saved. The exit status is 0 when every step
-// did what the window promised.
+// its stage 2 gets the text "Вопрос другого теста", saved. With --lesson, a lesson on the test is
+// started (Alt+Т, К), served on the loopback alone (127.0.0.1 and ::1), its results kept in
+// results.sqlite of the folder test-editor under $XDG_DATA_HOME; the first address its window
+// shows and the database are printed at once ("address: URL", "database: FILE"); the window runs
+// until RESULTS results are in its table or SECONDS (1 to 1800) have passed, then its rows are
+// printed ("row: CELL | CELL | ...", the newest first) and its count ("finished: N"), and the
+// lesson is ended by «Закончить урок» before the exit. With --lesson-address, the lesson's address
+// for the results is also written into the test (Alt+Т, А) right after the start, and printed
+// ("handler: URL"), for pupils who open the test from its folder. The exit status is 0 when every
+// step did what the window promised (for a lesson, when RESULTS results came in time).
 
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QLabel>
+#include <QPushButton>
 #include <QTest>
 #include <QTreeWidget>
+#include <chrono>
 #include <cstdlib>
 #include <iostream>
 
@@ -46,7 +59,7 @@
 namespace {
 
 struct Request {
-  enum { Edit, Import, RoundTrip, Print, Check, Browser, Open } mode = Edit;
+  enum { Edit, Import, RoundTrip, Print, Check, Browser, Open, Lesson, LessonAddress } mode = Edit;
   std::filesystem::path shell;
   int stage = 0, question = 0;
   std::vector<std::pair<int, QString>> fields;
@@ -54,6 +67,7 @@ struct Request {
   std::vector<std::pair<std::filesystem::path, int>> imports;  // a file and its first stage
   std::filesystem::path text;  // the text written out; the printed page; the other test
   int row = 0;
+  int results = 0, seconds = 0;  // a lesson's: how many results to wait for, and how long at most
 };
 Request request;
 
@@ -82,10 +96,12 @@ struct Program {
 
   Program() {
     window.attach(editor);
+    window::LessonSetup lesson{&disk, {}, {}};
+    lesson.options.server.listen = {"127.0.0.1", "::1"};
     window.setProgram({[this](const std::filesystem::path& folder) {
                          return std::make_unique<lifecycle::Editor>(seams, folder);
                        },
-                       &recent, lifecycle::documentsFolder()});
+                       &recent, lifecycle::documentsFolder(), lesson});
   }
   void start() {
     ASSERT_TRUE(window.load()) << (errors.empty() ? "" : errors.front().toStdString());
@@ -125,7 +141,7 @@ TEST(EditFlow, ImportOrWriteOut) {
 
 // The test as a whole, through the menu Тест and Файл.
 TEST(EditFlow, TheTestAsAWhole) {
-  if (request.mode < Request::Print) GTEST_SKIP();
+  if (request.mode < Request::Print || request.mode > Request::Open) GTEST_SKIP();
   Program p;
   p.start();
   auto* stages = qobject_cast<QListWidget*>(p.window.control("List1"));
@@ -183,6 +199,52 @@ TEST(EditFlow, TheTestAsAWhole) {
   p.exit();
 }
 
+// A lesson through the menu, its window watched until the class's results are in, then ended.
+TEST(EditFlow, ALessonUntilTheResultsAreIn) {
+  if (request.mode != Request::Lesson && request.mode != Request::LessonAddress) GTEST_SKIP();
+  Program p;
+  p.start();
+  qttest::chooseItem(&p.window, u'т', u'к');
+  for (const auto& box : p.dialogs.shown) std::cout << "box: " << box.text << "\n";
+  ASSERT_TRUE(p.errors.empty()) << p.errors.front().toStdString();
+  ASSERT_NE(p.window.lesson(), nullptr) << "no lesson started";
+  QWidget* lesson = p.window.lessonWindow();
+  ASSERT_NE(lesson, nullptr);
+  const QString address = lesson->findChild<QLabel*>("addresses")->text().split(QLatin1Char('\n')).front();
+  std::cout << "address: " << address.toStdString() << std::endl;
+  std::cout << "database: " << p.window.lessonStore().string() << std::endl;
+  if (request.mode == Request::LessonAddress) {
+    qttest::chooseItem(&p.window, u'т', u'а');
+    ASSERT_TRUE(p.errors.empty()) << p.errors.front().toStdString();
+    std::cout << "handler: " << qttest::textOf(p.window.control("txtAddr")).toStdString() << std::endl;
+    EXPECT_EQ(qttest::textOf(p.window.control("txtAddr")).toStdString(), p.window.lesson()->resultsAddress());
+  }
+
+  auto* rows = lesson->findChild<QTreeWidget*>("rows");
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(request.seconds);
+  while (rows->topLevelItemCount() < request.results && std::chrono::steady_clock::now() < deadline) {
+    QTest::qWait(50);
+  }
+  for (int i = 0; i < rows->topLevelItemCount(); ++i) {
+    QStringList cells;
+    for (int c = 0; c < rows->columnCount(); ++c) cells << rows->topLevelItem(i)->text(c);
+    std::cout << "row: " << cells.join(QStringLiteral(" | ")).toStdString() << "\n";
+  }
+  const QString finished = lesson->findChild<QLabel*>("finished")->text();
+  std::cout << "finished: " << finished.mid(finished.lastIndexOf(QLatin1Char(' ')) + 1).toStdString() << std::endl;
+  EXPECT_GE(rows->topLevelItemCount(), request.results)
+      << "only " << rows->topLevelItemCount() << " of " << request.results << " results in " << request.seconds << " s";
+
+  p.dialogs.answers = {true};
+  qttest::click(lesson->findChild<QPushButton*>("end"));
+  ASSERT_EQ(p.dialogs.shown.size(), 1u);
+  EXPECT_EQ(p.dialogs.shown[0].text, window::dialog::kLessonEndQuestion);
+  p.dialogs.shown.clear();
+  EXPECT_EQ(p.window.lesson(), nullptr);
+  EXPECT_EQ(p.window.lessonWindow(), nullptr);
+  p.exit();
+}
+
 TEST(EditFlow, ChooseChangeSaveAndExit) {
   if (request.mode != Request::Edit) GTEST_SKIP();
   Program program;
@@ -233,6 +295,17 @@ int main(int argc, char** argv) {
     }
     return RUN_ALL_TESTS();
   }
+  if ((mode == "--lesson" || mode == "--lesson-address") && argc == 5) {
+    request.mode = mode == "--lesson" ? Request::Lesson : Request::LessonAddress;
+    request.shell = std::filesystem::absolute(argv[2]);
+    request.results = std::atoi(argv[3]);
+    request.seconds = std::atoi(argv[4]);
+    if (request.results < 0 || request.seconds < 1 || request.seconds > 1800) {
+      std::cerr << "edit_flow: " << mode << " takes the shell, the results to wait for and 1 to 1800 seconds\n";
+      return 2;
+    }
+    return RUN_ALL_TESTS();
+  }
   if (mode == "--round-trip" && argc == 4) {
     request.mode = Request::RoundTrip;
     request.shell = argv[2];
@@ -263,7 +336,8 @@ int main(int argc, char** argv) {
                  "       edit_flow --import SHELL FILE STAGE [FILE STAGE ...]\n"
                  "       edit_flow --round-trip SHELL TEXT\n"
                  "       edit_flow --print SHELL PAGE | --check SHELL ROW | --browser SHELL STAGE QUESTION\n"
-                 "       edit_flow --open SHELL OTHER\n";
+                 "       edit_flow --open SHELL OTHER\n"
+                 "       edit_flow --lesson SHELL RESULTS SECONDS | --lesson-address SHELL RESULTS SECONDS\n";
     return 2;
   }
   request.shell = argv[1];
