@@ -288,9 +288,9 @@ TEST(Events, AFileWithMistakesIsShownWithItsLinesAndWritesNothing) {
   mistaken.replace(mistaken.rfind("Ответ: Б"), std::string("Ответ: Б").size(), "Ответ: Ж");
   support::writeBytes(text, mistaken);
   const auto before = support::snapshot(s.root());
-  answerFile(text);
+  const ModalWait file = answerFile(text);
   QString said;
-  whenModal(isImportDialog, [&](QWidget* w) {
+  const ModalWait import = whenModal(isImportDialog, [&](QWidget* w) {
     said = w->findChild<QPlainTextEdit*>("summary")->toPlainText();
     EXPECT_FALSE(w->findChild<QPushButton*>("import")->isEnabled());
     click(w->findChild<QPushButton*>("cancel"));
@@ -324,7 +324,7 @@ TEST(Events, TheChecksRowShowsItsQuestionAndAnotherTestOpensFromTheMenu) {
                        &recent, settings.path()});
   recent.add(s.root());  // as the program's own start has it remembered
   const auto pick = [](int row, bool byMouse) {
-    whenModal([](QWidget* w) { return w->findChild<QTreeWidget*>("rows") != nullptr; }, [=](QWidget* w) {
+    return whenModal([](QWidget* w) { return w->findChild<QTreeWidget*>("rows") != nullptr; }, [=](QWidget* w) {
       auto* rows = w->findChild<QTreeWidget*>("rows");
       EXPECT_EQ(rows->topLevelItemCount(), 2);
       EXPECT_EQ(rows->topLevelItem(1)->text(2), QString::fromUtf8("ответы 2 и 3 одинаковы"));
@@ -338,12 +338,16 @@ TEST(Events, TheChecksRowShowsItsQuestionAndAnotherTestOpensFromTheMenu) {
       }
     });
   };
-  pick(1, false);
-  chooseItem(&r.window, u'т', u'р');
+  {
+    const ModalWait byKeys = pick(1, false);
+    chooseItem(&r.window, u'т', u'р');
+  }
   EXPECT_EQ(r.list("List1")->currentRow(), 4);
   EXPECT_EQ(r.list("List2")->currentRow(), 6);
-  pick(0, true);
-  chooseItem(&r.window, u'т', u'р');
+  {
+    const ModalWait byMouse = pick(0, true);
+    chooseItem(&r.window, u'т', u'р');
+  }
   EXPECT_EQ(r.list("List1")->currentRow(), 1);
   EXPECT_EQ(r.list("List2")->currentRow(), 2);
   ASSERT_TRUE(r.errors.empty());
@@ -351,7 +355,7 @@ TEST(Events, TheChecksRowShowsItsQuestionAndAnotherTestOpensFromTheMenu) {
   EXPECT_FALSE(r.window.action("mnuFileRecent1")->isVisible());
   EXPECT_FALSE(r.window.action("mnuFileOpenBar")->isVisible());
   support::buildShell(second.path(), {.stageFolders = 2});
-  answerFile(second.path());
+  const ModalWait folder = answerFile(second.path());
   chooseItem(&r.window, u'ф', u'о');
   ASSERT_TRUE(r.errors.empty());
   EXPECT_EQ(r.list("List1")->count(), 2);

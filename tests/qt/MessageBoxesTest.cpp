@@ -5,7 +5,6 @@
 #include <QApplication>
 #include <QMessageBox>
 #include <QPushButton>
-#include <QTimer>
 #include <functional>
 
 #include "Rig.h"
@@ -26,13 +25,13 @@ struct SeenBox {
 };
 SeenBox answer(QMessageBox::StandardButton press, const std::function<void()>& show) {
   SeenBox seen;
-  QTimer::singleShot(0, [&] {
-    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-    if (box == nullptr) return;
-    seen = {box->windowTitle(), box->text(), box->icon(), box->standardButtons(), true, {}};
-    for (const auto* button : box->buttons()) seen.labels << button->text();
-    box->button(press)->click();
-  });
+  const ModalWait wait = whenModal([](QWidget* w) { return qobject_cast<QMessageBox*>(w) != nullptr; },
+                                  [&](QWidget* w) {
+                                    auto* box = static_cast<QMessageBox*>(w);
+                                    seen = {box->windowTitle(), box->text(), box->icon(), box->standardButtons(), true, {}};
+                                    for (const auto* button : box->buttons()) seen.labels << button->text();
+                                    box->button(press)->click();
+                                  }, "a message box");
   show();
   return seen;
 }

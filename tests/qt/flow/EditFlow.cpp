@@ -106,14 +106,14 @@ TEST(EditFlow, ImportOrWriteOut) {
   Program p;
   p.start();
   if (request.mode == Request::RoundTrip) {
-    qttest::answerFile(request.text);
+    const qttest::ModalWait file = qttest::answerFile(request.text);
     qttest::chooseItem(&p.window, u'ф', u'с');
     ASSERT_TRUE(std::filesystem::exists(request.text));
     request.imports = {{request.text, 1}};
   }
   for (const auto& [file, stage] : request.imports) {
     QString summary;
-    qttest::answerImport(file, stage, 1, &summary);
+    const auto waits = qttest::answerImport(file, stage, 1, &summary);
     qttest::chooseItem(&p.window, u'ф', u'и');
     ASSERT_TRUE(p.errors.empty()) << p.errors.front().toStdString();
     std::cout << "imported " << file.filename().string() << " from stage " << stage << ":\n"
@@ -131,12 +131,13 @@ TEST(EditFlow, TheTestAsAWhole) {
   auto* stages = qobject_cast<QListWidget*>(p.window.control("List1"));
   auto* questions = qobject_cast<QListWidget*>(p.window.control("List2"));
   switch (request.mode) {
-    case Request::Print:
-      qttest::answerFile(request.text);
+    case Request::Print: {
+      const qttest::ModalWait page = qttest::answerFile(request.text);
       qttest::chooseItem(&p.window, u'т', u'п');
       break;
+    }
     case Request::Check: {
-      qttest::whenModal([](QWidget* w) { return w->findChild<QTreeWidget*>("rows") != nullptr; }, [](QWidget* w) {
+      const qttest::ModalWait list = qttest::whenModal([](QWidget* w) { return w->findChild<QTreeWidget*>("rows") != nullptr; }, [](QWidget* w) {
         auto* rows = w->findChild<QTreeWidget*>("rows");
         for (int i = 0; i < rows->topLevelItemCount(); ++i) {
           const QTreeWidgetItem* row = rows->topLevelItem(i);
@@ -163,7 +164,7 @@ TEST(EditFlow, TheTestAsAWhole) {
       qttest::clickRow(questions, 0);
       typeOver(p.window.control("Text1(0)"), QString::fromUtf8("Изменено перед открытием другого теста"));
       p.dialogs.choices = {lifecycle::Dialogs::Answer::Yes};
-      qttest::answerFile(request.text);
+      const qttest::ModalWait folder = qttest::answerFile(request.text);
       qttest::chooseItem(&p.window, u'ф', u'о');
       ASSERT_EQ(p.dialogs.shown.size(), 1u);
       EXPECT_TRUE(p.dialogs.shown[0].yesNoCancel);
