@@ -12,6 +12,8 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTest>
+#include <QTimer>
+#include <QDialog>
 #include <QBuffer>
 #include <QKeyEvent>
 #include <QProcess>
@@ -155,7 +157,16 @@ TEST(Events, ExitButtonUnloadsAndEnds) {
   Started s;
   Rig& r = *s.rig;
   typeInto(r.window.control("txtAddr"), "/x");
-  click(r.button("cmdEnd"));
+  // As the program runs the window: the exit ends the application's loop with the run's status.
+  QTimer guard;
+  guard.setSingleShot(true);
+  QObject::connect(&guard, &QTimer::timeout, [] {
+    ADD_FAILURE() << "the exit did not end the application's loop";
+    QCoreApplication::exit(99);
+  });
+  guard.start(30000);
+  QTimer::singleShot(0, &r.window, [&r] { click(r.button("cmdEnd")); });
+  EXPECT_EQ(QApplication::exec(), 0);
   EXPECT_TRUE(r.editor.unloaded());
   EXPECT_TRUE(r.window.ended());
   EXPECT_EQ(r.window.exitCode(), 0);
@@ -246,6 +257,13 @@ TEST(Events, HandlerErrorEndsWithoutShutdown) {
   EXPECT_FALSE(r.editor.unloaded());
   EXPECT_EQ(r.writes(), 0);
   EXPECT_EQ(r.errors.size(), 1u);
+  // Ended with no loop running, the window leaves the toolkit's loops alone: a dialog opened
+  // afterwards still waits for its answer.
+  QDialog later;
+  const ModalWait answer = whenModal([&](QWidget* w) { return w == &later; }, [](QWidget* w) {
+    static_cast<QDialog*>(w)->accept();
+  });
+  EXPECT_EQ(later.exec(), QDialog::Accepted);
 }
 
 // The menus open under the mouse and by Alt and their letters, and their items run what they
