@@ -40,6 +40,7 @@
 #include "lifecycle/Editor.h"
 #include "shell/Disk.h"
 #include "qt/EditWindow.h"
+#include "qt/Language.h"
 #include "lifecycle/Generators.h"
 #include "lifecycle/RecentTests.h"
 
@@ -224,6 +225,7 @@ TEST(EditFlow, ChooseChangeSaveAndExit) {
 int main(int argc, char** argv) {
   qputenv("QT_QPA_PLATFORM", "offscreen");
   QApplication application(argc, argv);
+  qt::speakRussian(application);
   ::testing::InitGoogleTest(&argc, argv);
   const std::string mode = argc > 1 ? argv[1] : "";
   if (mode == "--import" && argc >= 5 && argc % 2 == 1) {
