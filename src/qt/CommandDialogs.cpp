@@ -14,7 +14,9 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QHeaderView>
+#include <QSplitter>
 #include <QStringList>
+#include <QTreeView>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
@@ -55,10 +57,16 @@ class RussianFileList final : public QIdentityProxyModel {
 };
 
 // The toolkit's own dialog, never the desktop's (the Linux download carries no desktop's), so
-// that it speaks Russian with the window; its labels as the editor words them.
+// that it speaks Russian with the window; its labels as the editor words them. Wide enough for
+// the folder's list to show every size, type and time whole, and the places beside it.
 void russianLabels(QFileDialog& files, bool file) {
   files.setOption(QFileDialog::DontUseNativeDialog, true);
   files.setProxyModel(new RussianFileList(&files));
+  files.resize(820, 480);
+  if (auto* list = files.findChild<QTreeView*>(QStringLiteral("treeView"))) {
+    for (int column = 1; column < 4; ++column) list->header()->setSectionResizeMode(column, QHeaderView::ResizeToContents);
+  }
+  if (auto* places = files.findChild<QSplitter*>(QStringLiteral("splitter"))) places->setSizes({140, 680});
   files.setLabelText(QFileDialog::LookIn, QStringLiteral("Папка:"));
   files.setLabelText(QFileDialog::FileName, file ? QStringLiteral("Имя файла:") : QStringLiteral("Папка:"));
   files.setLabelText(QFileDialog::FileType, QStringLiteral("Тип файлов:"));
