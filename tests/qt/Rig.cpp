@@ -150,6 +150,11 @@ ModalWait::~ModalWait() {
 
 bool ModalWait::came() const { return state_->now != Waiting; }
 
+void ModalWait::forgo() {
+  state_->timer.stop();
+  if (state_->now == Waiting) state_->now = Done;
+}
+
 ModalWait whenModal(std::function<bool(QWidget*)> is, std::function<void(QWidget*)> act, std::string what) {
   return ModalWait(std::move(what), [is = std::move(is), act = std::move(act)](QWidget* dialog) {
     if (dialog == nullptr || !is(dialog)) return ModalWait::Waiting;

@@ -138,7 +138,7 @@ TEST(EditFlow, TheTestAsAWhole) {
       break;
     }
     case Request::Check: {
-      const qttest::ModalWait list = qttest::whenModal([](QWidget* w) { return w->findChild<QTreeWidget*>("rows") != nullptr; }, [](QWidget* w) {
+      qttest::ModalWait list = qttest::whenModal([](QWidget* w) { return w->findChild<QTreeWidget*>("rows") != nullptr; }, [](QWidget* w) {
         auto* rows = w->findChild<QTreeWidget*>("rows");
         for (int i = 0; i < rows->topLevelItemCount(); ++i) {
           const QTreeWidgetItem* row = rows->topLevelItem(i);
@@ -149,6 +149,7 @@ TEST(EditFlow, TheTestAsAWhole) {
         QTest::keyClick(rows, Qt::Key_Return);
       });
       qttest::chooseItem(&p.window, u'т', u'р');
+      if (!p.dialogs.shown.empty()) list.forgo();  // a test without slips gets a box, not the list
       for (const auto& box : p.dialogs.shown) std::cout << "box: " << box.text << "\n";
       p.dialogs.shown.clear();
       std::cout << "shown: " << p.editor.state().CurStage << " " << p.editor.state().CurQuestion << "\n";
