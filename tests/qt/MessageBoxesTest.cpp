@@ -24,6 +24,7 @@
 #include <map>
 
 #include "Rig.h"
+#include "support/Pupil.h"
 #include "lifecycle/RecentTests.h"
 #include "shell/Disk.h"
 #include "window/About.h"
@@ -194,7 +195,7 @@ TEST(Dialogs, EveryWordShownIsRussian) {
                          return std::make_unique<lifecycle::Editor>(
                              lifecycle::Editor::Seams{r.disk, r.dialogs, r.clock, r.random, &r.window}, folder);
                        },
-                       &recent, documents.path()});
+                       &recent, documents.path(), {&r.disk, [&] { return settings.path() / "results.sqlite"; }, {}}});
   std::map<std::string, QStringList> latin;  // by what was shown
   latin["the window"] = latinWordsShown(&r.window);
 
@@ -241,8 +242,17 @@ TEST(Dialogs, EveryWordShownIsRussian) {
     latin[std::string("the menu of ") + name] = latinWordsShown(menu);
     menu->close();
   }
+  // The lesson's window with a row of a pupil who claims more than he answered right.
+  r.window.action("mnuTestLesson")->trigger();
+  ASSERT_NE(r.window.lessonWindow(), nullptr);
+  ASSERT_EQ(support::postResult(r.window.lesson()->port(),
+                                support::resultForm(r.window.lesson()->snapshot(), "Иванов", "9А", 5, 60)),
+            200);
+  auto* rows = r.window.lessonWindow()->findChild<QTreeView*>("rows");
+  ASSERT_TRUE(QTest::qWaitFor([&] { return rows->model()->rowCount() == 1; }, 5000));
+  latin["the lesson's window"] = latinWordsShown(r.window.lessonWindow());
   ASSERT_TRUE(r.errors.empty());
-  EXPECT_EQ(latin.size(), 10u);
+  EXPECT_EQ(latin.size(), 11u);
   // The sizes in the file list, as a Russian reader counts them.
   QStringList sizes;
   for (const qint64 bytes : {1LL, 8LL, 12LL, 22LL, 1023LL, 1751LL, 23122LL, 3565158LL}) sizes << qt::russianSize(bytes);
