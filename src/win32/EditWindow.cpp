@@ -6,6 +6,7 @@
 #include "shell/Layout.h"
 #include "win32/CommandDialogs.h"
 #include "win32/Dpi.h"
+#include "win32/LessonWindow.h"
 #include "win32/MessageBoxes.h"
 #include "win32/Picture.h"
 #include "win32/Text.h"
@@ -24,6 +25,7 @@ constexpr wchar_t kClassName[] = L"TestEditorWindow";
 constexpr wchar_t kOldProc[] = L"TestEditorOldProc";
 constexpr wchar_t kPageLineProp[] = L"TestEditorPageLine";  // set on a field of FieldRule::References
 constexpr UINT kRefusedMessage = WM_APP + 1;  // a field left out a character: w the field, l it
+constexpr UINT kLessonNews = WM_APP + 2;      // posted by the lesson's thread: results were kept
 constexpr UINT_PTR kNoteTimer = 1;
 constexpr int kFirstId = 100;  // control ids: kFirstId + position in the design table
 constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
@@ -172,6 +174,8 @@ EditWindow::EditWindow(HINSTANCE instance, lifecycle::Dialogs& dialogs)
 }
 
 EditWindow::~EditWindow() {
+  // A lesson still running stops first, so that no news comes from it any more.
+  driver_.stopLesson();
   if (hwnd_ != nullptr && IsWindow(hwnd_)) DestroyWindow(hwnd_);
   if (keys_ != nullptr) DestroyAcceleratorTable(keys_);
   picture_.reset();
@@ -454,6 +458,9 @@ LRESULT EditWindow::onMessage(UINT message, WPARAM w, LPARAM l) {
     case kRefusedMessage:
       showNote(reinterpret_cast<HWND>(w), static_cast<char32_t>(l));
       return 0;
+    case kLessonNews:
+      driver_.lessonNews();
+      return 0;
     case WM_TIMER:
       if (w != kNoteTimer) return DefWindowProcW(hwnd_, message, w, l);
       KillTimer(hwnd_, kNoteTimer);
@@ -659,6 +666,29 @@ std::optional<std::size_t> EditWindow::historyDialog(const window::HistoryDialog
   return win32::historyDialog(instance_, hwnd_, dialog);
 }
 
+HWND EditWindow::lessonWindow() const { return lesson_ != nullptr ? lesson_->handle() : nullptr; }
+
+// A window gone (ended by its own button) is replaced here, outside its own messages.
+void EditWindow::showLesson(const window::LessonTable& table) {
+  if (lesson_ == nullptr || lesson_->handle() == nullptr) {
+    lesson_ = std::make_unique<LessonWindow>(instance_, hwnd_, [this] { driver_.endLesson(); });
+  }
+  lesson_->show(table);
+}
+
+void EditWindow::raiseLesson() {
+  if (lesson_ != nullptr) lesson_->raise();
+}
+
+// Its window goes at once; the object stays until the next lesson, as this may be called from
+// the window's own button.
+void EditWindow::closeLesson() {
+  if (lesson_ != nullptr) lesson_->close();
+}
+
+// On the lesson's thread: one message to the window's own thread.
+void EditWindow::postLessonNews() { PostMessageW(hwnd_, kLessonNews, 0, 0); }
+
 // Ctrl+Z in a field with typing to take back is the field's own undo; elsewhere, and in a field
 // with none, it is the history's (the menu's key).
 static bool fieldUndoes(const MSG& message) {
@@ -673,6 +703,7 @@ static bool fieldUndoes(const MSG& message) {
 
 bool EditWindow::preTranslate(MSG& message) {
   if (ended()) return false;
+  if (lesson_ != nullptr && lesson_->preTranslate(message)) return true;
   if (keys_ != nullptr && !fieldUndoes(message) && (message.hwnd == hwnd_ || IsChild(hwnd_, message.hwnd)) &&
       TranslateAcceleratorW(hwnd_, keys_, &message) != 0) {
     return true;

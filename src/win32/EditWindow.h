@@ -16,6 +16,7 @@
 
 namespace win32 {
 
+class LessonWindow;
 class Picture;
 
 // The window frmEdit as native controls: the controls of the design table and the system's
@@ -48,6 +49,8 @@ class EditWindow final : public lifecycle::Screen, private window::View {
 
   // A control by its name ("cmdSave", "Text1(3)").
   HWND control(std::string_view name) const;
+  // The lesson's window while it is open, else none.
+  HWND lessonWindow() const;
 
   // The keys the window handles before the controls see them (the menu items' keys, Tab and
   // Shift+Tab move the focus by the tab indices, the arrow keys between the option buttons).
@@ -89,6 +92,10 @@ class EditWindow final : public lifecycle::Screen, private window::View {
   std::optional<std::size_t> listDialog(const window::ListDialog& dialog) override;
   void setItem(window::ControlId item, const std::u16string& caption) override;
   std::optional<std::size_t> historyDialog(const window::HistoryDialog& dialog) override;
+  void showLesson(const window::LessonTable& table) override;
+  void raiseLesson() override;
+  void closeLesson() override;
+  void postLessonNews() override;
 
   HINSTANCE instance_;
   HWND hwnd_ = nullptr;
@@ -100,6 +107,7 @@ class EditWindow final : public lifecycle::Screen, private window::View {
   std::vector<COLORREF> textColours_;  // by position, for the text fields
   std::vector<HFONT> fonts_;         // by FontId
   std::unique_ptr<Picture> picture_;
+  std::unique_ptr<LessonWindow> lesson_;  // the object may outlive its window, which goes first
   HWND note_ = nullptr;  // says why a field left out a character
   HBRUSH windowBrush_ = nullptr;
   HBRUSH frameBrush_ = nullptr;

@@ -79,7 +79,10 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show) {
   window.setProgram({[&](const std::filesystem::path& folder) {
                        return std::make_unique<lifecycle::Editor>(seams, folder, guide);
                      },
-                     &recent, lifecycle::documentsFolder()});
+                     &recent, lifecycle::documentsFolder(),
+                     // A lesson reads the test through the same disk and keeps its results in the
+                     // user's data folder, served on every address of the computer.
+                     {&disk, {}, {}}});
 
   if (!window.load()) return window.exitCode();
   ShowWindow(window.handle(), show);
