@@ -8,10 +8,13 @@
 #include <QScrollBar>
 #include <QTreeWidget>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace qt {
 
 namespace {
+
+constexpr int kWidestColumn = 360;
 
 QString utf8(std::string_view text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
 
@@ -91,11 +94,16 @@ void LessonWindow::show(const window::LessonTable& table) {
     QStringList cells;
     for (const auto& cell : row.cells) cells << utf8(cell);
     auto* item = new QTreeWidgetItem(rows_, cells);
-    if (row.marked) {
-      for (int c = 0; c < item->columnCount(); ++c) item->setBackground(c, marked);
+    for (int c = 0; c < item->columnCount(); ++c) {
+      item->setToolTip(c, cells[c]);  // a long cell whole
+      if (row.marked) item->setBackground(c, marked);
     }
   }
-  for (int c = 0; c < rows_->columnCount(); ++c) rows_->resizeColumnToContents(c);
+  // Every column as wide as its texts, but none so wide that the next ones go out of sight.
+  for (int c = 0; c < rows_->columnCount(); ++c) {
+    rows_->resizeColumnToContents(c);
+    rows_->setColumnWidth(c, std::min(rows_->columnWidth(c), kWidestColumn));
+  }
   rows_->verticalScrollBar()->setValue(scrolled);
   if (!isVisible()) QWidget::show();
 }

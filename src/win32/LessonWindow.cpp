@@ -15,6 +15,7 @@ namespace {
 constexpr wchar_t kClassName[] = L"TestEditorLesson";
 constexpr DWORD kStyle = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
 constexpr int kWidth = 900, kHeight = 560;  // at 96 dots per inch
+constexpr int kWidestColumn = 360;
 constexpr COLORREF kProblemColour = RGB(176, 0, 0);
 
 HFONT makeFont(double points, bool bold, UINT dpi) {
@@ -65,7 +66,8 @@ LessonWindow::LessonWindow(HINSTANCE instance, HWND editor, std::function<void()
   problem_ = add(L"STATIC", SS_LEFT | SS_NOPREFIX, kProblem);
   ShowWindow(problem_, SW_HIDE);
   rows_ = add(WC_LISTVIEWW, LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS | WS_TABSTOP, kRows, WS_EX_CLIENTEDGE);
-  SendMessageW(rows_, LVM_SETEXTENDEDLISTVIEWSTYLE, 0, LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES);
+  // A cell cut short shows whole under the mouse.
+  SendMessageW(rows_, LVM_SETEXTENDEDLISTVIEWSTYLE, 0, LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES | LVS_EX_LABELTIP);
   end_ = add(L"BUTTON", BS_PUSHBUTTON | WS_TABSTOP, kEnd);
   setText(end_, fromUtf8(window::dialog::kLessonEnd));
   makeFonts();
@@ -171,7 +173,12 @@ void LessonWindow::show(const window::LessonTable& table) {
       }
     }
   }
-  for (std::size_t c = 0; c < columns_; ++c) SendMessageW(rows_, LVM_SETCOLUMNWIDTH, c, LVSCW_AUTOSIZE_USEHEADER);
+  // Every column as wide as its texts, but none so wide that the next ones go out of sight.
+  for (std::size_t c = 0; c < columns_; ++c) {
+    SendMessageW(rows_, LVM_SETCOLUMNWIDTH, c, LVSCW_AUTOSIZE_USEHEADER);
+    const int width = static_cast<int>(SendMessageW(rows_, LVM_GETCOLUMNWIDTH, c, 0));
+    if (width > scaled(kWidestColumn)) SendMessageW(rows_, LVM_SETCOLUMNWIDTH, c, scaled(kWidestColumn));
+  }
   if (top > 0 && !table.rows.empty()) {
     SendMessageW(rows_, LVM_ENSUREVISIBLE, static_cast<WPARAM>(std::min<std::size_t>(top, table.rows.size() - 1)), FALSE);
   }
