@@ -206,6 +206,9 @@ std::vector<Operation> operations() {
                  },
                  [planned](Session& s) { s.editor().importQuestions(planned->first.questions, planned->second); },
                  {}, imported});
+  // A lesson's address for the results, written into the handler's lines of the root pages.
+  ops.push_back({"write the lesson's address", {}, {}, [](Session& s) { s.chooseQuestion(2, 2); },
+                 [](Session& s) { s.editor().writeResultsAddress("http://192.0.2.7:8090/results"); }, {}, {}});
   ops.push_back({"mix a full test of 10 stages", {.stageFolders = 10}, {},
                  [](Session& s) { s.chooseQuestion(4, 5); },
                  [](Session& s) { s.editor().cmdMix_Click(); }, {}, {}});
