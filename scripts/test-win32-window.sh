@@ -12,7 +12,8 @@
 # checked too) under the 64-bit loader (scripts/windows.sh).
 # Leaves screenshots in the build folder of the program driven: window.png (before saving),
 # error-box.png, missing-folder.png, window-96.png, window-120.png, window-144.png; of the test as
-# a whole: printed.pdf, check-clean.png, folder-dialog.png, other-test.png, check-list.png.
+# a whole: printed.pdf, check-clean.png, folder-dialog.png, other-test.png, check-list.png; of a
+# lesson: lesson.png (its window with a result posted on the loopback).
 # Needs wine32 (and wine64), MinGW-w64, xvfb, xdotool, xclip, imagemagick, chromium and
 # poppler-utils (scripts/setup.sh).
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"

@@ -173,11 +173,18 @@ void LessonWindow::show(const window::LessonTable& table) {
       }
     }
   }
-  // Every column as wide as its texts, but none so wide that the next ones go out of sight.
+  // Every column as wide as its texts and its caption (measured here: not every list view counts
+  // the caption in), but none so wide that the next ones go out of sight.
   for (std::size_t c = 0; c < columns_; ++c) {
-    SendMessageW(rows_, LVM_SETCOLUMNWIDTH, c, LVSCW_AUTOSIZE_USEHEADER);
-    const int width = static_cast<int>(SendMessageW(rows_, LVM_GETCOLUMNWIDTH, c, 0));
-    if (width > scaled(kWidestColumn)) SendMessageW(rows_, LVM_SETCOLUMNWIDTH, c, scaled(kWidestColumn));
+    int width = 0;
+    if (!table.rows.empty()) {
+      SendMessageW(rows_, LVM_SETCOLUMNWIDTH, c, LVSCW_AUTOSIZE);
+      width = static_cast<int>(SendMessageW(rows_, LVM_GETCOLUMNWIDTH, c, 0));
+    }
+    const std::wstring caption = fromUtf8(table.columns[c]);
+    const int header = static_cast<int>(SendMessageW(rows_, LVM_GETSTRINGWIDTHW, 0, reinterpret_cast<LPARAM>(caption.c_str())));
+    width = std::min(std::max(width, header + scaled(16)), scaled(kWidestColumn));
+    SendMessageW(rows_, LVM_SETCOLUMNWIDTH, c, width);
   }
   if (top > 0 && !table.rows.empty()) {
     SendMessageW(rows_, LVM_ENSUREVISIBLE, static_cast<WPARAM>(std::min<std::size_t>(top, table.rows.size() - 1)), FALSE);

@@ -11,7 +11,9 @@ shell, and every other byte of the test is the same. Then, placed in the root of
 1.js is empty: the error box titled as the window, and after OK the program ends with status 1,
 having written nothing; and the same box and status for a folder argument that does not exist.
 Between them, the menus (menus_and_import) and the test as a whole (whole_test): printed, checked,
-opened in the browser (a stand-in xdg-open, to which Wine hands the page), another test opened.
+opened in the browser (a stand-in xdg-open, to which Wine hands the page), another test opened;
+and a lesson (lesson): started from the menu, a result posted by a client on the loopback shown
+as a row of its window, its address written into the test, ended from its window.
 
     drive_window.py WINE EXE SAMPLE WORKDIR PLACES SCREENSHOT [DPI]
 
@@ -36,7 +38,9 @@ import shutil
 import subprocess
 import sys
 import time
+import urllib.error
 import urllib.parse
+import urllib.request
 
 WINDOW_RGB = (153, 170, 153)
 DPI = 96
@@ -754,6 +758,157 @@ def whole_test(wine, exe, sample, work, places, screenshot):
 
 
 
+MARKED_RGB = (255, 214, 204)
+
+
+def lesson_port(course):
+    """The port of this run's lesson on the loopback: the one of the lesson's ports whose
+    title.html names the course (other lessons may run on this machine)."""
+    for port in range(8090, 8190):
+        try:
+            with urllib.request.urlopen(f"http://127.0.0.1:{port}/title.html", timeout=1) as page:
+                if course.encode("cp1251") in page.read():
+                    return port
+        except (OSError, ValueError):
+            continue
+    return None
+
+
+def post_result(port, test, student, wrong, claimed):
+    """A pupil's form posted as the quiz's last page posts it for the test in that folder: the
+    answers of its key but the first `wrong`, and `claimed` right answers; the reply's status."""
+    js = open(os.path.join(test, "1.js"), "rb").read().decode("cp1251").split("\r\n")
+    stages = int(js[1].strip())
+    key = [js[10 + 2 * slot].strip() for slot in range(stages * 10)]
+    answers = [("2" if a == "1" else "1") if i < wrong else a for i, a in enumerate(key)]
+    course = open(os.path.join(test, "title.html"), "rb").read().decode("cp1251").split("\r\n")[4]
+    form = {"course": course, "inspector": "x", "student": student, "group": "9А", "stages": str(stages),
+            "questions": str(len(key)), "right": str(claimed), "percent": str(claimed * 100 // len(key)),
+            "pass": "60", "passed": "1", "minutes": "45", "elapsed": "754", "finished": "complete",
+            "date": "2024-05-14", "answers": ",".join(answers), "marks": "1"}
+    request = urllib.request.Request(f"http://127.0.0.1:{port}/results",
+                                     data=urllib.parse.urlencode(form).encode())
+    try:
+        with urllib.request.urlopen(request, timeout=10) as reply:
+            return reply.status
+    except urllib.error.HTTPError as e:
+        return e.code
+    except OSError:
+        return 0
+
+
+def shows_colour(window, rgb):
+    """Whether a pixel of this colour shows inside the window."""
+    at = dict(v.split("=") for v in run("xdotool", "getwindowgeometry", "--shell", window).split())
+    x0, y0, w, h = (int(at[k]) for k in ("X", "Y", "WIDTH", "HEIGHT"))
+    shot, width, height = screen()
+    for y in range(max(0, y0), min(height, y0 + h)):
+        row = shot[(y * width + max(0, x0)) * 3:(y * width + min(width, x0 + w)) * 3]
+        for i in range(0, len(row) - 2, 3):
+            if tuple(row[i:i + 3]) == rgb:
+                return True
+    return False
+
+
+def activate(window):
+    """A click inside the window near its top left corner, as a teacher brings a window forward."""
+    at = dict(v.split("=") for v in run("xdotool", "getwindowgeometry", "--shell", window).split())
+    run("xdotool", "mousemove", str(int(at["X"]) + 12), str(int(at["Y"]) + 12), "click", "1")
+    time.sleep(0.5)
+
+
+def menu_item(window, menu, item):
+    """A menu's item by the keyboard: Alt and the menu's letter, then the item's. A window just
+    shown or just brought forward may miss the first Alt under Wine without a window manager: the
+    menu is asked for again, three times at most."""
+    for _ in range(3):
+        keys_to(window, "alt+" + menu)
+        for _ in range(12):
+            found = subprocess.run(["xdotool", "search", "--onlyvisible", "--class", "test_editor.exe"],
+                                   capture_output=True, text=True).stdout.split()
+            if any(not subprocess.run(["xdotool", "getwindowname", w], capture_output=True, text=True).stdout.strip()
+                   for w in found):
+                keys_to(window, item)
+                return
+            time.sleep(0.25)
+        run("xdotool", "key", "Escape")
+    fail(f"no menu opened by Alt+{menu}")
+
+
+def lesson(wine, exe, sample, work, screenshot):
+    """A lesson from the menu (Alt+Т, К) on a copy of the model test whose course names this run:
+    its window shows beside the editor's; the lesson is found on the loopback by that course; a
+    result a client here posts, its score forged, is kept in the store and shows as a row marked
+    by its colour; Alt+Т, А writes the lesson's address for the results into title.html line 12
+    and index.html line 17 and nothing else; the lesson's window closed by Alt+F4 asks, and Enter
+    (ОК) ends the lesson, whose port then answers no more; Выход ends the editor with status 0."""
+    shutil.rmtree(work, ignore_errors=True)
+    shutil.copytree(sample, work)
+    course = f"Урок под Wine {os.getpid()}"
+    for name, line in (("title.html", 4), ("index1.html", 1)):  # the course's lines
+        path = os.path.join(work, name)
+        lines = open(path, "rb").read().decode("cp1251").split("\r\n")
+        lines[line] = course
+        open(path, "wb").write("\r\n".join(lines).encode("cp1251"))
+    before = snapshot(work)
+    shots = os.path.dirname(screenshot)
+    log = open(os.path.join(shots, "wine-lesson.log"), "w")
+    editor = subprocess.Popen([wine, exe, windows_path(work)], cwd=shots, stdout=log, stderr=log)
+    window, (ox, oy) = window_origin(editor, "for the lesson")
+    menu_item(window, "Cyrillic_te", "Cyrillic_ka")
+    shown = new_window("^Урок: ", editor, what="the lesson's window")
+    port = lesson_port(course)
+    if port is None:
+        editor.kill()
+        fail("no lesson on the loopback serves the test the window started it on")
+    status = post_result(port, work, "Иванов Иван", 20, 60)
+    if status != 200:
+        editor.kill()
+        fail(f"the lesson answered the result with {status}")
+    for _ in range(40):
+        if shows_colour(shown, MARKED_RGB):
+            break
+        time.sleep(0.25)
+    else:
+        run("import", "-window", "root", os.path.join(shots, "lesson.png"))
+        editor.kill()
+        fail("the result posted shows no marked row in the lesson's window (lesson.png)")
+    run("import", "-window", "root", os.path.join(shots, "lesson.png"))
+    print(f"PASS: Alt+Т, К: the lesson's window, the test served on port {port}, a forged result a marked row")
+
+    # The editor's window in front again, by a click on its background above the lesson's.
+    run("xdotool", "mousemove", str(ox + 4), str(oy + 4), "click", "1")
+    menu_item(window, "Cyrillic_te", "Cyrillic_a")
+    after = settled(work)
+    changed = sorted(k for k in own_files(after) if after[k] != before.get(k))
+    handler = [after["title.html"].split(b"\r\n")[12], after["index.html"].split(b"\r\n")[17]]
+    address = handler[0].decode("ascii", "replace")
+    if changed != ["index.html", "title.html"] or handler[0] != handler[1] or \
+            not (address.startswith("http://") and address.endswith(f":{port}/results")):
+        editor.kill()
+        fail(f"Alt+Т, А changed {changed}, the handler's lines now {handler}")
+    print(f"PASS: Alt+Т, А wrote {address} into title.html and index.html, nothing else")
+
+    activate(shown)
+    keys_to(shown, "alt+F4")
+    box = new_window("^Урок$", editor, what="the question before the lesson ends")
+    keys_to(box, "Return")
+    gone("^Урок: ")
+    if lesson_port(course) is not None:
+        editor.kill()
+        fail("the lesson still serves the test after it ended")
+    run("xdotool", "mousemove", str(ox + 4), str(oy + 4), "click", "1")
+    menu_item(window, "Cyrillic_ef", "Cyrillic_ve")
+    try:
+        status = editor.wait(timeout=30)
+    except subprocess.TimeoutExpired:
+        editor.kill()
+        fail("Alt+Ф, В did not end the editor after the lesson")
+    if status != 0:
+        fail(f"the editor ended with status {status} after the lesson")
+    print("PASS: the lesson's window closed asks; ОК ends the lesson and its port; Выход ends the editor")
+
+
 def main():
     wine, exe, sample, work, places_file, screenshot = sys.argv[1:7]
     log_file = os.path.join(os.path.dirname(screenshot), "wine.log")
@@ -966,6 +1121,7 @@ def main():
     if wine != "-":
         menus_and_import(wine, exe, sample, work, screenshot)
         whole_test(wine, exe, sample, work, places, screenshot)
+        lesson(wine, exe, sample, work, screenshot)
     broken_shell(wine, exe, sample, work, log_file,
                  os.path.join(os.path.dirname(screenshot), "error-box.png"))
 
