@@ -195,6 +195,8 @@ class Editor {
   void takeSettings(int stages, Address address);
   void writeRootPages();
   void writeAnswerKey();
+  // The number of stages into 1.js and title.html, their other lines as the files hold them.
+  void writeStageCount();
 
   // Shutdown.
   void unload();

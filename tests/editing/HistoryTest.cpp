@@ -29,6 +29,8 @@ void saveText(Session& s, int stage, int question, const std::string& text) {
   s.editor().cmdSave_Click();
 }
 
+std::string lineOf(const fs::path& file, std::size_t line) { return support::crlfLines(file).at(line); }
+
 // A save, a new stage entered to its tenth question, a removal of the last stage and a mixing:
 // each taken back by an undo and brought again by a redo, to the byte, with the editor started
 // again between them; the window shows the test as it then is. No undo while a stage is entered.
@@ -94,6 +96,30 @@ TEST(History, EveryChangeIsUndoneAndRedoneToTheByteAcrossRuns) {
   }
   EXPECT_FALSE(s.form().mnuEditRedo.Enabled);
   EXPECT_EQ(s.editor().historyPoints().size(), 5u);
+}
+
+// Removing the last stage writes the new count into 1.js and title.html in its own change, so
+// that the exit has nothing left to put right after it, and after a restart one Ctrl+Z brings
+// back folder and count together, to the byte, and the window shows them.
+TEST(History, TheEditorsOwnWritesAreNoStepOfTheHistory) {
+  {
+    Session s;
+    const Files base = testFiles(s.root());
+    s.chooseQuestion(6, 2);
+    s.editor().cmdDelLast_Click();
+    EXPECT_EQ(lineOf(s.root() / "1.js", 1), "5") << "the count goes with the removal";
+    EXPECT_EQ(lineOf(s.root() / "title.html", 6), "5");
+    const Files removed = testFiles(s.root());
+    s.editor().cmdEnd_Click();
+    EXPECT_EQ(support::differences(removed, testFiles(s.root())), std::vector<std::string>{});
+    s.restart();
+    EXPECT_EQ(s.form().mnuEditUndo.Caption, "Отменить: удаление этапа 6");
+    s.editor().mnuEditUndo_Click();
+    EXPECT_EQ(support::differences(base, testFiles(s.root())), std::vector<std::string>{});
+    EXPECT_EQ(s.form().Label9.Caption, "6");
+    EXPECT_EQ(s.form().List1.Rows, (std::vector<std::string>{"1", "2", "3", "4", "5", "6"}));
+    EXPECT_FALSE(s.form().mnuEditUndo.Enabled);
+  }
 }
 
 // Three changes back in one step, which is one change itself, and back again to the newest point
