@@ -33,7 +33,6 @@ Editor::Batch::~Batch() {
 
 void Editor::Batch::commit() {
   if (!outer_) return;
-  if (!editor_.change_->described()) editor_.describe("изменение настроек теста");
   editor_.change_->commit();
   ++editor_.changesMade_;
   editor_.showHistory();

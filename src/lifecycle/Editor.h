@@ -200,6 +200,7 @@ class Editor {
 
   // Shutdown.
   void unload();
+  bool settingsTyped() const;
 
   // The history: the change being made described for it (the last description wins; a move
   // leads to a point), the menu's items shown as the history stands, a move to a point, and the

@@ -334,9 +334,12 @@ void Change::make(const Step& step) {
 
 void Change::commit() {
   // A file that holds its new bytes already is no step of the change.
-  if (history_ != nullptr && note_) {
+  // A change that is not described is the editor's own: it joins the newest record, or none.
+  if (history_ != nullptr) {
     std::vector<HistoryItem> items = recordItems();
-    if (!steps_.empty()) record_ = history_->pending(disk_, *note_, std::move(items), now_);
+    if (!steps_.empty()) {
+      record_ = note_ ? history_->pending(disk_, *note_, std::move(items), now_) : history_->joined(items);
+    }
   } else if (known_ != nullptr) {
     std::erase_if(steps_, [&](const Step& step) {
       return step.kind == Step::Replace &&

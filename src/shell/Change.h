@@ -61,10 +61,10 @@ class KnownFiles {
 //      renames the new folders into place;
 //   4. syncs every folder it changed, and deletes the journal.
 // Each folder is synced once in each of these steps, whatever the number of files in it.
-// With a history, the change's record (shell/History.h) is written with the new contents and
-// synced with them, before the first step, so that a change that lands has its record whole; a
-// file whose new bytes are the ones it holds is no step. The history's folder, when the change
-// makes it, is synced with the root before the first step too. A
+// With a history, the change's record (shell/History.h) is written with the new contents, before
+// the first step, and not synced; a file whose new bytes are the ones it holds is no step. A
+// change that is not described is the editor's own: it joins the newest record where the
+// history says so, and is otherwise in no record. A
 // change of one step leaves at most its temporary after an interruption, beside its target (in
 // the root, or in a stage folder); start-up removes the editor's temporaries from both.
 //
@@ -93,7 +93,7 @@ class Change {
   Change(Disk& disk, fs::path root, KnownFiles* known = nullptr, History* history = nullptr);
 
   // What the change is for the history, and when it is made (seconds since 1970); a change that
-  // is not described leaves no record.
+  // is not described is the editor's own, and is no point of the history.
   void describe(HistoryNote note, std::int64_t now);
   bool described() const { return note_.has_value(); }
 

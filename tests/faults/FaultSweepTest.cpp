@@ -190,6 +190,22 @@ std::vector<Operation> operations() {
                                        support::crlfJoin(support::pageLines(9, 9)));
                  },
                  {}, [](Session& s) { s.editor().cmdEnd_Click(); }, {}, {}});
+  // After a removal, the exit puts right title.html's copy of the duration, which joins the
+  // removal's record, and index.html's copy of the address, which is in no record.
+  ops.push_back({"exit correcting a removal's file", {},
+                 [](const fs::path& root) {
+                   auto title = support::crlfLines(root / "title.html");
+                   title[8] = "25";
+                   support::writeBytes(root / "title.html", support::crlfJoin(title));
+                   auto index = support::crlfLines(root / "index.html");
+                   index[17] = "http://old.example/";
+                   support::writeBytes(root / "index.html", support::crlfJoin(index));
+                 },
+                 [](Session& s) {
+                   s.chooseQuestion(6, 2);
+                   s.editor().cmdDelLast_Click();
+                 },
+                 [](Session& s) { s.editor().cmdEnd_Click(); }, {}, {}});
   // Nothing to write: only the look-ups that find every file as the editor has it.
   ops.push_back({"exit, nothing changed", {}, {}, [](Session& s) { s.chooseQuestion(2, 2); },
                  [](Session& s) { s.editor().cmdEnd_Click(); }, {}, {}});
