@@ -207,6 +207,8 @@ class Editor {
   // test read again after one.
   shell::History history_;
   int changesMade_ = 0;
+  bool historyUnwritableTold_ = false;
+  void tellHistoryUnwritable(const std::string& why);
   void describe(std::string what, shell::HistoryRecord::Kind kind = shell::HistoryRecord::Point, int target = 0);
   void showHistory();
   void moveTo(std::optional<shell::History::Point> point, const char* refused);

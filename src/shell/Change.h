@@ -10,6 +10,7 @@
 
 #include "shell/Disk.h"
 #include "shell/History.h"
+#include "shell/ShellError.h"
 
 namespace shell {
 
@@ -64,7 +65,9 @@ class KnownFiles {
 // With a history, the change's record (shell/History.h) is written with the new contents, before
 // the first step, and not synced; a file whose new bytes are the ones it holds is no step. A
 // change that is not described is the editor's own: it joins the newest record where the
-// history says so, and is otherwise in no record. A
+// history says so, and is otherwise in no record. A record (or the history's folder) that
+// cannot be written never stops the change: it is made without its record, the history is
+// offered no more, and historyFailure() tells why. A
 // change of one step leaves at most its temporary after an interruption, beside its target (in
 // the root, or in a stage folder); start-up removes the editor's temporaries from both.
 //
@@ -96,6 +99,9 @@ class Change {
   // is not described is the editor's own, and is no point of the history.
   void describe(HistoryNote note, std::int64_t now);
   bool described() const { return note_.has_value(); }
+  // After a commit that landed without the record it was to have: why the history could not be
+  // written, in the teacher's words ("нет прав доступа").
+  const std::optional<std::string>& historyFailure() const { return historyFailure_; }
 
   // New bytes for a file of the test; a later write of the same file replaces the earlier one.
   void write(const fs::path& file, std::string bytes);
@@ -134,7 +140,11 @@ class Change {
   void settle(const Step& step);
   void make(const Step& step);
   void dropTemporaries() noexcept;
+  void dropRecord() noexcept;
   std::vector<HistoryItem> recordItems();
+  void prepareRecord(std::vector<HistoryItem> items);
+  void putRecord();
+  void historyFailed(const ShellError& error);
 
   Disk& disk_;
   fs::path root_;
@@ -143,6 +153,8 @@ class Change {
   std::optional<HistoryNote> note_;
   std::int64_t now_ = 0;
   std::optional<History::Pending> record_;
+  bool recordFolderMade_ = false;
+  std::optional<std::string> historyFailure_;
   std::vector<Step> steps_;
 };
 

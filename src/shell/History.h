@@ -55,7 +55,10 @@ namespace shell {
 // what it says the change wrote, and an undo or redo checks every path it writes first. A record
 // that cannot be read, a folder that holds something else, or a test whose files hold other bytes
 // (edited by another program, restored from a backup, another copy's history) leaves the
-// history empty; the test opens as always, and the next change starts a new history.
+// history empty; the test opens as always, and the next change starts a new history. Nor does a
+// history that cannot be written stop a change: the change is made without its record, and the
+// history, which then no longer matches the test, is offered no more; the next change whose
+// record can be written starts a new one.
 //
 // A record is bytes: the line "test editor history 1", then lines "id", "parent", "kind" (point,
 // open or move), "time" (seconds since 1970), "what" (the teacher's words, UTF-8, percent-

@@ -170,6 +170,50 @@ TEST(History, TheEditorsOwnWritesAreNoStepOfTheHistory) {
   }
 }
 
+// A history folder that cannot be written (read-only, as on a test copied from a CD; one that
+// cannot even be looked at; a file in its place) never stops a change: the change is made as
+// without a history, the teacher is told once why undo is not available, and nothing unrecorded
+// is offered. Once the folder can be written again, the next change starts a new history.
+TEST(History, AHistoryThatCannotBeWrittenNeverBlocksAChange) {
+  enum Block { ReadOnly, Unreachable, FileInItsPlace };
+  for (const Block block : {ReadOnly, Unreachable, FileInItsPlace}) {
+    SCOPED_TRACE(block);
+    Session s;
+    saveText(s, 1, 1, "recorded");
+    const fs::path folder = s.root() / shell::kHistoryFolder;
+    if (block == FileInItsPlace) {
+      fs::remove_all(folder);
+      support::writeBytes(folder, "not a folder");
+    }
+    s.restart();
+    if (block == ReadOnly) s.h->ownDisk.protect(folder);
+    if (block == Unreachable) s.h->ownDisk.failPaths = {folder};
+    saveText(s, 2, 2, "first");
+    saveText(s, 3, 3, "second");
+    EXPECT_EQ(lineOf(s.root() / "1" / "1.html", shell::page::field(0)), "first");
+    EXPECT_EQ(lineOf(s.root() / "2" / "2.html", shell::page::field(0)), "second");
+    ASSERT_EQ(s.h->dialogs.shown.size(), 1u) << "told once";
+    const std::string told = s.h->dialogs.shown[0].text;
+    EXPECT_NE(told.find(".editor-history"), std::string::npos) << told;
+    EXPECT_EQ(told.find("не удалось записать файл"), std::string::npos) << "no raw error: " << told;
+    const char* why = block == ReadOnly ? "нет прав доступа" : block == FileInItsPlace ? "лежит файл" : "";
+    EXPECT_NE(told.find(why), std::string::npos) << told;
+    EXPECT_FALSE(s.form().mnuEditUndo.Enabled) << s.form().mnuEditUndo.Caption;
+    EXPECT_FALSE(s.form().mnuEditHistory.Enabled);
+
+    if (block == ReadOnly) s.h->ownDisk.unprotect(folder);
+    if (block == Unreachable) s.h->ownDisk.failPaths.clear();
+    if (block == FileInItsPlace) fs::remove(folder);
+    const Files unrecorded = testFiles(s.root());
+    saveText(s, 4, 4, "third");
+    EXPECT_EQ(s.form().mnuEditUndo.Caption, "Отменить: сохранение вопроса 4 этапа 4");
+    s.editor().mnuEditUndo_Click();
+    EXPECT_EQ(support::differences(unrecorded, testFiles(s.root())), std::vector<std::string>{});
+    EXPECT_FALSE(s.form().mnuEditUndo.Enabled) << "a new history, from the change before";
+    EXPECT_EQ(s.h->dialogs.shown.size(), 1u);
+  }
+}
+
 // Three changes back in one step, which is one change itself, and back again to the newest point
 // in one step; an undo after a return goes on back from the point returned to, as the list shows
 // it. A change made after an undo leaves the undone ones aside for good.
