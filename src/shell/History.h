@@ -33,12 +33,14 @@ namespace shell {
 //     record is a change (not a move): the record is written anew under the next id, with the
 //     same parent, kind, time and words, those paths first (before: what the change replaced,
 //     after: the bytes the editor's own write leaves), and the record it replaces goes with the
-//     next tidying. An undo of that change takes back both, and a redo brings both again;
-//   - every other path it writes is in no record. The history checks only the paths of its
-//     newest record and of the test's point before it is used, and an undo or redo checks every
-//     path it writes, so such a write never makes the history write over anything unnoticed.
+//     tidying after the change. An undo of that change takes back both, a redo brings both;
+//   - every other path it writes is in no record: the history is checked against the paths of
+//     its newest record and of the test's point before it is used, and an undo or redo checks
+//     every path it writes, so such a write can at most make an undo refuse (the file changed
+//     since), never make the history write over it unnoticed.
 // When the newest record is a move (the teacher undid something), the editor's own writes are
-// in no record either; the next start checks the history against the files as always.
+// in no record either; the next start checks the history against the files as always, and does
+// not use it when they fall on its paths.
 //
 // A record is either a change the teacher made (a point of the history the test can be brought
 // back to, or an open one: a new stage whose questions are still being entered, which is no
