@@ -209,7 +209,8 @@ void FailingDisk::before(const Call& call) {
   for (const auto& failing : failPaths) {
     if (failing == path) throw shell::ShellError(shell::utf8(path), "файл не читается (проверка)");
   }
-  if (protected_.count(path) != 0 && changes) {
+  auto locked = [&](const fs::path& p) { return protected_.count(p) != 0 || protected_.count(p.parent_path()) != 0; };
+  if (changes && (locked(path) || (call.to != nullptr && locked(*call.to)))) {
     throw shell::ShellError(shell::utf8(path), "не удалось записать файл: нет прав доступа");
   }
   if (dead_) throw shell::ShellError(shell::utf8(path), "программа остановлена (проверка)");

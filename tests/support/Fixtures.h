@@ -100,8 +100,10 @@ class FailingDisk final : public ForwardingDisk {
   bool halfway = false;
   // Whether an operation of this name has a half-done state that `halfway` leaves.
   static bool stopsHalfway(const std::string& name);
-  // Paths that this user may not write, as on a write-protected stick.
+  // Paths that this user may not write, as on a write-protected stick: a protected folder
+  // refuses new, renamed and deleted entries as well, as a read-only folder does.
   void protect(const fs::path& path) { protected_.insert(path); }
+  void unprotect(const fs::path& path) { protected_.erase(path); }
 
   bool writable(const fs::path& path) override;
 
