@@ -131,13 +131,15 @@ bool removeTemporaries(Disk& disk, const fs::path& root, const std::vector<std::
     disk.deleteFile(root / fromUtf8(name));
     removed = true;
   }
-  // A new folder is prepared under a dot name, which some systems hide from listings: the names
-  // a new stage's folder is given are looked up one by one as well.
+  // A new folder is prepared, and a removed one put aside, under a dot name, which some systems
+  // hide from listings: the names a new stage's folder is given, and the first names a removed
+  // folder is put under, are looked up one by one as well.
   std::set<std::string> temporaries;
   for (const auto& name : folders) {
     if (isTemporaryName(name)) temporaries.insert(name);
   }
   for (int stage = 1; stage <= kMaxStages; ++stage) temporaries.insert(temporaryName(stageFolderName(stage)));
+  for (int attempt = 0; attempt < 10; ++attempt) temporaries.insert(deletedName(attempt));
   for (const auto& name : temporaries) {
     const fs::path path = root / fromUtf8(name);
     if (!disk.folderExists(path)) continue;  // gone, or renamed into place by the journal

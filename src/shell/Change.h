@@ -116,8 +116,9 @@ class Change {
   void commit();
 
   // Completes the change of a journal that an interruption left, and removes the temporaries a
-  // change makes in the root (files, and new stages' folders of the editor's naming); one that a
-  // change of one step leaves beside a page is for the caller's listing of the stage folders.
+  // change makes in the root (files, new stages' folders, and folders put aside to be removed,
+  // all of the editor's naming); one that a change of one step leaves beside a page is for the
+  // caller's listing of the stage folders.
   // Writes nothing when there is nothing to finish; tells whether it changed anything.
   // `folders` are the root's subfolders as the caller has just listed them.
   static bool recover(Disk& disk, const fs::path& root, const std::vector<std::string>& folders);
