@@ -5,6 +5,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -28,6 +29,21 @@ class TempDir {
 
  private:
   fs::path path_;
+};
+
+// An environment variable of this process set (to UTF-8 text) or removed (nullopt) for the
+// length of a scope, and put back after it; through the wide calls on Windows, so that a
+// Cyrillic value arrives whole.
+class Env {
+ public:
+  Env(const char* name, const std::optional<std::string>& value);
+  ~Env();
+  Env(const Env&) = delete;
+  Env& operator=(const Env&) = delete;
+
+ private:
+  std::string name_;
+  std::optional<std::string> old_;
 };
 
 std::string readBytes(const fs::path& file);
