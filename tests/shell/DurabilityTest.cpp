@@ -255,10 +255,10 @@ const Case kCases[] = {
      },
      1,
      {}},
-    // The editor's own handlers: the ten pages of the last stage and its folder deleted, and a
-    // new stage taken back by an undo, its pages and folder deleted, the key and the title page
-    // written back.
-    {"the last stage removed", click(&lifecycle::Editor::cmdDelLast_Click), 0, {}, 11, sixStages},
+    // The editor's own handlers: the ten pages of the last stage and its folder deleted with the
+    // stage count of the key and the title page written, and a new stage taken back by an undo,
+    // its pages and folder deleted, the key and the title page written back.
+    {"the last stage removed", click(&lifecycle::Editor::cmdDelLast_Click), 2, {}, 11, sixStages},
     {"a new stage undone", click(&lifecycle::Editor::mnuEditUndo_Click), 2, {}, 11,
      newSeventhStage},
 };
