@@ -179,8 +179,17 @@ def window_origin(editor, what):
 
 
 def snapshot(folder):
-    return {os.path.relpath(os.path.join(d, n), folder): open(os.path.join(d, n), "rb").read()
-            for d, _, names in os.walk(folder) for n in names}
+    """The files of a folder and their bytes. A file the editor renames or deletes between the
+    listing and the reading (its temporary of a change under way) is left out: the folder is
+    taken again until it stays the same (settled)."""
+    files = {}
+    for d, _, names in os.walk(folder):
+        for n in names:
+            try:
+                files[os.path.relpath(os.path.join(d, n), folder)] = open(os.path.join(d, n), "rb").read()
+            except FileNotFoundError:
+                continue
+    return files
 
 
 def own_test(exe, places, scale, screenshot, log_file):
