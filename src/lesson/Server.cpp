@@ -260,6 +260,10 @@ void Server::open() {
     s.port = static_cast<unsigned short>(port);
     return;
   }
+  if (s.options.firstPort == s.options.lastPort) {
+    throw shell::ShellError("", "не удалось начать урок: порт " + std::to_string(s.options.firstPort) +
+                                    " занят другой программой или недоступен на этом компьютере");
+  }
   throw shell::ShellError("", "не удалось начать урок: порты с " + std::to_string(s.options.firstPort) + " по " +
                                   std::to_string(s.options.lastPort) +
                                   " заняты другими программами или недоступны на этом компьютере");

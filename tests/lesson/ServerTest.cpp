@@ -11,7 +11,9 @@
 #include <thread>
 
 #include "lesson/Lesson.h"
+#include "lesson/Serve.h"
 #include "lesson/SqliteStore.h"
+#include "shell/Russian.h"
 #include "shell/ShellError.h"
 #include "shell/History.h"
 #include "shell/LineTable.h"
@@ -465,9 +467,113 @@ TEST_F(LessonServer, ATestThatCannotBeServedIsRefusedInRussianBeforeAnythingStar
   tcp::acceptor other(ioc, tcp::endpoint(asio::ip::make_address("127.0.0.1"), 0));
   LessonOptions options = loopback();
   options.server.firstPort = options.server.lastPort = other.local_endpoint().port();
-  refused("", "заняты другими программами", options);
+  refused("", "порт " + std::to_string(other.local_endpoint().port()) + " занят другой программой", options);
   start();
   EXPECT_TRUE(lesson_.running());
+}
+
+TEST_F(LessonServer, WithoutAWindowItPrintsItsAddressesAndEachResultAndStopsWhenAsked) {
+  ServeOptions options;
+  options.test = root_;
+  options.data = tmp_.path() / "данные" / "уроки";  // made by the lesson
+  options.lesson = loopback();
+  std::mutex mutex;
+  std::vector<std::string> out, problems;
+  const auto into = [&mutex](std::vector<std::string>& lines) {
+    return [&mutex, &lines](const std::string& line) {
+      const std::lock_guard<std::mutex> lock(mutex);
+      lines.push_back(line);
+    };
+  };
+  // The lines printed so far, once there are `count` of them (or after five seconds).
+  const auto printed = [&](std::size_t count) {
+    for (int i = 0; i < 500; ++i) {
+      {
+        const std::lock_guard<std::mutex> lock(mutex);
+        if (out.size() >= count) return out;
+      }
+      std::this_thread::sleep_for(10ms);
+    }
+    const std::lock_guard<std::mutex> lock(mutex);
+    return out;
+  };
+  ServeControl control;
+  std::string failed;
+  std::thread serving([&] {
+    try {
+      serve(options, control, into(out), into(problems));
+    } catch (const std::exception& e) {
+      failed = e.what();
+    }
+  });
+  std::vector<std::string> lines = printed(6);
+  ASSERT_EQ(lines.size(), 6u) << failed;
+  const std::string prefix = "Адрес для учеников: http://127.0.0.1:";
+  ASSERT_TRUE(lines[1].starts_with(prefix)) << lines[1];
+  const std::string port = lines[1].substr(prefix.size(), lines[1].size() - prefix.size() - 1);
+  const std::string db = shell::utf8(options.data / "results.sqlite");
+  EXPECT_EQ(lines, (std::vector<std::string>{
+                       "Урок по тесту «" + readSnapshot(disk_, root_).course + "» из папки " + shell::utf8(root_),
+                       "Адрес для учеников: http://127.0.0.1:" + port + "/",
+                       "Адрес для учеников: http://[::1]:" + port + "/",
+                       "Адрес обработчика для теста, открытого из папки: http://127.0.0.1:" + port + "/results",
+                       "База результатов: " + db, "Урок идёт. Остановить его: Ctrl+C"}));
+  // A result with a line break and a tab in the name: one line, its columns in place.
+  const Key key = readKey(support::readBytes(root_ / "1.js"));
+  std::string answers;
+  for (int slot = 0; slot < 60; ++slot) answers += (slot ? "," : "") + (slot < 5 ? "0" : key.answers[slot]);
+  const Reply r = exchange("127.0.0.1", static_cast<unsigned short>(std::stoi(port)),
+                           post(form("Иванов\nУрок остановлен\t", answers, "55", "91")));
+  EXPECT_EQ(r.status, 200);
+  lines = printed(7);
+  ASSERT_EQ(lines.size(), 7u);
+  EXPECT_TRUE(lines[6].starts_with("Результат\t")) << lines[6];
+  EXPECT_TRUE(lines[6].ends_with("\tИванов Урок остановлен \t9А\t55 из 60\t91 %\t—")) << lines[6];
+  // The stop: the last line says what was kept.
+  control.stop();
+  serving.join();
+  EXPECT_EQ(failed, "");
+  EXPECT_EQ(printed(8).back(), "Урок остановлен: сохранено результатов 1, учеников 1");
+  EXPECT_EQ(problems, std::vector<std::string>{});
+  {
+    SqliteStore kept(options.data / "results.sqlite");
+    ASSERT_EQ(kept.lessons().size(), 1u);
+    EXPECT_EQ(kept.results(kept.lessons()[0].id).size(), 1u);
+  }
+
+  // What cannot start is named and prints nothing: a port taken, a database that is no
+  // database, a data folder that is a file, a folder that is no test.
+  asio::io_context ioc;
+  tcp::acceptor other(ioc, tcp::endpoint(asio::ip::make_address("127.0.0.1"), 0));
+  fs::create_directory(tmp_.path() / "чужая.sqlite");
+  support::writeBytes(tmp_.path() / "чужая.sqlite" / "results.sqlite", std::string(4096, 'x'));
+  support::writeBytes(tmp_.path() / "файл", "x");
+  const struct {
+    fs::path test, data;
+    int port;
+    std::string named;
+  } cannot[] = {
+      {root_, options.data, other.local_endpoint().port(),
+       "не удалось начать урок: порт " + std::to_string(other.local_endpoint().port()) + " занят другой программой"},
+      {root_, tmp_.path() / "чужая.sqlite", 0, "это не база результатов уроков"},
+      {root_, tmp_.path() / "файл", 0, shell::utf8(tmp_.path() / "файл") + ": не удалось создать папку для базы"},
+      {tmp_.path(), options.data, 0, shell::utf8(tmp_.path()) + ": это не папка теста: в ней нет файлов index.html и 1.js"},
+  };
+  for (const auto& c : cannot) {
+    ServeOptions o = options;
+    o.test = c.test;
+    o.data = c.data;
+    if (c.port != 0) o.lesson.server.firstPort = o.lesson.server.lastPort = static_cast<unsigned short>(c.port);
+    ServeControl never;
+    std::vector<std::string> none;
+    try {
+      serve(o, never, into(none), into(none));
+      ADD_FAILURE() << "started: " << c.named;
+    } catch (const shell::ShellError& e) {
+      EXPECT_NE(std::string(e.what()).find(c.named), std::string::npos) << e.what();
+    }
+    EXPECT_EQ(none, std::vector<std::string>{}) << c.named;
+  }
 }
 
 // A store that takes its time over a result, to stop the lesson meanwhile.
