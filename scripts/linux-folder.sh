@@ -3,20 +3,21 @@
 # with an X display: the launcher test_editor and, under the dot folder .test_editor, the program
 # itself, every library and Qt plugin it loads beyond the X11, xcb and OpenGL libraries that every
 # desktop has (Qt 6, the xcb platform plugin, the GIF plugin and their own libraries: ICU, the xcb
-# helpers, xkbcommon, ...), the C library with its loader, and the window's fonts, all taken from
-# this Debian's own packages.
+# helpers, xkbcommon, ...), the C library with its loader, the window's fonts and Qt's Russian
+# words (its file dialogs, the fields' menus, the boxes' buttons), all taken from this Debian's
+# own packages.
 #
 # The launcher is a static program (src/launcher): the system's loader starts it whatever C
 # library the system has, and it starts the program through the folder's loader. Nothing of the
 # system's C library is loaded then: the program asks for every library of the C library that a
 # system library may ask for, so that each is the folder's by the time one does; the program and
-# the folder's libraries find theirs by RUNPATH $ORIGIN, Qt its plugins by the qt.conf beside the
-# loader (Qt takes the loader for the program). A folder whose name begins with a dot is no part of
+# the folder's libraries find theirs by RUNPATH $ORIGIN, Qt its plugins and its translations by
+# the qt.conf beside the loader (Qt takes the loader for the program). A folder whose name begins with a dot is no part of
 # a test to the editor, so the folder's contents can also sit in a test's root, beside 1.js.
 #
 #   scripts/linux-folder.sh PROGRAM LAUNCHER FOLDER
 #
-# FOLDER gets test_editor (the launcher), .test_editor/{test_editor,lib,plugins,fonts},
+# FOLDER gets test_editor (the launcher), .test_editor/{test_editor,lib,plugins,fonts,translations},
 # .test_editor/bundled.txt (what was bundled, from which package) and .test_editor/glibc.txt (the
 # version of the C library carried).
 . "$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)/steps.sh"
@@ -39,9 +40,12 @@ replaced=(libOpenGL.so.0 libGL.so.1)
 # The window's fonts: Liberation Sans, regular and bold, under the SIL Open Font License.
 fonts=(/usr/share/fonts/truetype/liberation2/LiberationSans-Regular.ttf
   /usr/share/fonts/truetype/liberation2/LiberationSans-Bold.ttf)
+# Qt's own words in Russian (qt6-translations-l10n), which the program loads from the folder
+# Qt names its translations folder: here, by the qt.conf below, .test_editor/translations.
+translations=("$(qtpaths6 --query QT_INSTALL_TRANSLATIONS)/qtbase_ru.qm")
 
 rm -f "$out/qt.conf"  # a folder of the download before the launcher had one here
-mkdir -p "$out/.test_editor/lib" "$out/.test_editor/fonts"
+mkdir -p "$out/.test_editor/lib" "$out/.test_editor/fonts" "$out/.test_editor/translations"
 strip -o "$out/test_editor" "$launcher"
 strip -o "$out/.test_editor/test_editor" "$program"
 for p in "${plugins[@]}"; do
@@ -109,13 +113,17 @@ for f in "$out"/.test_editor/lib/*; do
 done
 for p in "${plugins[@]}"; do patchelf --set-rpath '$ORIGIN/../../lib' "$out/.test_editor/plugins/$p"; done
 # Qt reads qt.conf beside the program it takes itself to be: the loader.
-printf '[Paths]\nPrefix = ..\nPlugins = plugins\n' >"$out/.test_editor/lib/qt.conf"
+printf '[Paths]\nPrefix = ..\nPlugins = plugins\nTranslations = translations\n' >"$out/.test_editor/lib/qt.conf"
 
 for font in "${fonts[@]}"; do
   cp "$font" "$out/.test_editor/fonts/"
   echo "$(basename "$font") $(package_of "$font")" >>"$out/.test_editor/bundled.txt"
 done
 cp /usr/share/doc/fonts-liberation2/copyright "$out/.test_editor/fonts/LICENSE.txt"
+for file in "${translations[@]}"; do
+  cp "$file" "$out/.test_editor/translations/"
+  echo "$(basename "$file") $(package_of "$file")" >>"$out/.test_editor/bundled.txt"
+done
 sort -o "$out/.test_editor/bundled.txt" "$out/.test_editor/bundled.txt"
 
 # What the folder asks of the system: the launcher nothing (a static program has no loader);

@@ -8,7 +8,7 @@ packages=(
   cmake ninja-build g++ pkg-config
   libgtest-dev libgmock-dev libx11-dev
   libboost1.81-dev libsqlite3-dev
-  qt6-base-dev libgl-dev
+  qt6-base-dev libgl-dev qt6-translations-l10n
   xvfb xauth fonts-liberation fonts-liberation2
   clang libclang-rt-14-dev
   chromium poppler-utils
@@ -48,6 +48,12 @@ install_missing() {
   $sudo "${apt[@]}" install -y --no-install-recommends "$@"
 }
 install_missing "${missing[@]}"
+
+# A Russian locale, as a teacher's computer has: the tests read numbers and show texts in it.
+if ! locale -a 2>/dev/null | grep -qix 'ru_RU.utf-\?8'; then
+  command -v localedef >/dev/null 2>&1 || install_missing locales
+  $sudo localedef -i ru_RU -f UTF-8 ru_RU.UTF-8
+fi
 
 # Where the kernel runs no 32-bit program, the Windows suites run on a 64-bit build under the
 # 64-bit Wine (scripts/windows.sh): its compiler and loader are needed only there.

@@ -8,7 +8,9 @@
 # opens the model test it sits in; started from another folder with a copy of the model test as
 # its argument, it edits that copy (exactly line 9 of 2/3.html and line 56 of 1.js change); then
 # its error boxes. The loader's own record (LD_DEBUG=libs) of those runs must show every Qt
-# library and plugin and the whole C library loaded from inside the folder. Then "Open with".
+# library and plugin and the whole C library loaded from inside the folder, and the system's own
+# record of the files they opened (strace) Qt's Russian words read from the folder's
+# translations in every run. Then "Open with".
 #
 # Then the same in a Debian 11 root (glibc 2.31, scripts/debian11-root.sh; needs root), as a
 # teacher has it: the X client libraries of a minimal desktop, DejaVu and no Liberation fonts,
@@ -18,7 +20,7 @@
 # argument and a copy of it as an argument, makes the same edit and shows the same error boxes,
 # its window the same to the pixel as on this machine. The system calls of those runs (strace)
 # show that nothing of the system's C library is opened, nor its name services, character-set
-# converters or preloads. Screenshots and logs go to build/linux-folder.
+# converters or preloads, and that Qt's Russian words are read from the folder. Screenshots and logs go to build/linux-folder.
 #
 #   scripts/test-linux-folder.sh TARBALL
 . "$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)/steps.sh"
@@ -68,8 +70,9 @@ ldd "$program" | grep -iE 'qt6|lib(c|m)\.so' | sed "s|$work/||"
 control_places "$work"
 
 own_display 1280x1024x24 "$out/xvfb.log"
-mkdir "$out/ld"
+mkdir "$out/ld" "$out/strace"
 DISPLAY=":$display" LD_DEBUG=libs LD_DEBUG_OUTPUT="$out/ld/run" \
+  LINUX_RUN="strace -ff -qq -e trace=openat -o $out/strace/run" \
   python3 "$here/tests/win32/drive_window.py" - "$folder/test_editor" "$here/sample" "$work/shell" \
   "$work/control-places.txt" "$out/window.png"
 
@@ -100,6 +103,29 @@ check_loaded() {
 }
 check_loaded "$out/ld" "$folder/test_editor" "$folder"
 rm -rf "$out/ld"
+
+# Qt's Russian words (its file dialogs, the fields' menus, the boxes' buttons), by the system's
+# record of the files opened (strace, LOGS): every run of the editor (a process that opened the
+# folder's Qt Widgets library) read FOLDER's own qtbase_ru.qm, and no run another.
+check_translations() {
+  local logs="$1" folder="$2" runs=0 log opened
+  local own="$folder/.test_editor/translations/qtbase_ru.qm"
+  for log in $(grep -l "\"$folder/.test_editor/lib/libQt6Widgets.so.6\"" "$logs"/run.*); do
+    runs=$((runs + 1))
+    opened="$(grep -v ENOENT "$log" | grep -o '"[^"]*qtbase_ru[^"]*"' | tr -d '"' | sort -u || true)"
+    if [ "$opened" != "$own" ]; then
+      echo "strace: a run of the editor read Qt's Russian words from: ${opened:-nowhere} ($log)" >&2
+      exit 1
+    fi
+  done
+  if [ "$runs" -eq 0 ]; then
+    echo "strace: no run of the editor was recorded" >&2
+    exit 1
+  fi
+  echo "strace: each of the editor's $runs runs read Qt's Russian words from the folder's own ${own#"$folder/"}"
+}
+check_translations "$out/strace" "$folder"
+rm -rf "$out/strace"
 
 # "Open with": the entry that установить.sh writes, for a folder with the characters that need
 # escaping in its path, started as a file manager starts it (gio launch) on a folder holding no
@@ -234,6 +260,7 @@ for font in LiberationSans-Regular.ttf LiberationSans-Bold.ttf; do
     exit 1
   fi
 done
+check_translations "$out/debian11/strace" /home/teacher/test
 runs="$(grep -l 'execve("/home/teacher/test/.test_editor/lib/ld-linux-x86-64.so.2"' "$out"/debian11/strace/run.* | wc -l)"
 echo "strace: $runs runs through the folder's loader; from the root they opened only: $(grep -v '^/home/teacher/' <<<"$opened" |
     sed -E 's|/[^/]*$||' | sort | uniq -c | awk '{printf "%s (%d) ", $2, $1}')"

@@ -26,6 +26,7 @@
 #include "shell/Disk.h"
 #include "qt/EditWindow.h"
 #include "qt/Fonts.h"
+#include "qt/Language.h"
 #include "qt/MessageBoxes.h"
 #include "lifecycle/Generators.h"
 #include "window/Bindings.h"
@@ -80,6 +81,9 @@ int main(int argc, char** argv) {
     return serveWithoutWindow(std::vector<std::string>(argv + 2, argv + argc));
   }
   QApplication application(argc, argv);
+  // The toolkit's own words (file dialogs, the fields' menus, the boxes' buttons) in Russian,
+  // before any widget is made.
+  qt::speakRussian(application);
   // The window ends the program itself, with the status of the run.
   QApplication::setQuitOnLastWindowClosed(false);
 

@@ -5,16 +5,22 @@
 #include <QDialogButtonBox>
 #include <QFile>
 #include <QFileDialog>
+#include <QFileSystemModel>
+#include <QIdentityProxyModel>
+#include <QLocale>
 #include <QFontDatabase>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QHeaderView>
+#include <QSplitter>
 #include <QStringList>
+#include <QTreeView>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
+#include "qt/Language.h"
 #include "shell/Layout.h"
 
 namespace qt {
@@ -31,9 +37,36 @@ std::filesystem::path local(const QString& path) { return std::filesystem::path(
 
 namespace {
 
-// The toolkit's own dialog (where the system offers none of its own) speaks Russian, as the
-// window does, whatever the toolkit's language.
+// The file list's sizes and times as a Russian reader writes them, whatever the system's locale
+// (the toolkit writes them in the system's: "1.71 KiB", "9 Dec 2024 14:07:31").
+class RussianFileList final : public QIdentityProxyModel {
+ public:
+  using QIdentityProxyModel::QIdentityProxyModel;
+  QVariant data(const QModelIndex& index, int role) const override {
+    const auto* files = qobject_cast<const QFileSystemModel*>(sourceModel());
+    if (role == Qt::DisplayRole && files != nullptr) {
+      const QModelIndex file = mapToSource(index);
+      if (index.column() == kSize && !files->isDir(file)) return russianSize(files->size(file));
+      if (index.column() == kModified) return QLocale().toString(files->lastModified(file), QLocale::ShortFormat);
+    }
+    return QIdentityProxyModel::data(index, role);
+  }
+
+ private:
+  static constexpr int kSize = 1, kModified = 3;  // the file model's columns
+};
+
+// The toolkit's own dialog, never the desktop's (the Linux download carries no desktop's), so
+// that it speaks Russian with the window; its labels as the editor words them. Wide enough for
+// the folder's list to show every size, type and time whole, and the places beside it.
 void russianLabels(QFileDialog& files, bool file) {
+  files.setOption(QFileDialog::DontUseNativeDialog, true);
+  files.setProxyModel(new RussianFileList(&files));
+  files.resize(820, 480);
+  if (auto* list = files.findChild<QTreeView*>(QStringLiteral("treeView"))) {
+    for (int column = 1; column < 4; ++column) list->header()->setSectionResizeMode(column, QHeaderView::ResizeToContents);
+  }
+  if (auto* places = files.findChild<QSplitter*>(QStringLiteral("splitter"))) places->setSizes({140, 680});
   files.setLabelText(QFileDialog::LookIn, QStringLiteral("Папка:"));
   files.setLabelText(QFileDialog::FileName, file ? QStringLiteral("Имя файла:") : QStringLiteral("Папка:"));
   files.setLabelText(QFileDialog::FileType, QStringLiteral("Тип файлов:"));

@@ -10,14 +10,14 @@ class QWidget;
 namespace qt {
 
 // The dialogs of the menu's commands in Qt, drawn from their plain data (window/Commands.h): the
-// toolkit's file dialog (the system's own where the platform has one), and the import's dialog.
+// toolkit's own file dialog, and the import's dialog.
 std::optional<std::filesystem::path> chooseFile(QWidget* parent, const window::FileDialog& dialog);
 
 // The import's dialog: its parts are named for tests ("file", "stage", "question", "summary" and
 // the buttons "import", "readAgain", "cancel").
 window::ImportAnswer importDialog(QWidget* parent, const window::ImportDialog& dialog);
 
-// The toolkit's folder dialog (the system's own where the platform has one).
+// The toolkit's own folder dialog.
 std::optional<std::filesystem::path> chooseFolder(QWidget* parent, const window::FolderDialog& dialog);
 
 // A list in a dialog: its parts are named for tests ("heading", "rows" and the buttons "choose"

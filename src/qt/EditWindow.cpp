@@ -13,6 +13,7 @@
 #include <QRadioButton>
 #include <QStyleFactory>
 #include <QStyledItemDelegate>
+#include <QThread>
 #include <QVBoxLayout>
 #include <algorithm>
 #include <cmath>
@@ -426,7 +427,11 @@ std::optional<std::size_t> EditWindow::historyDialog(const window::HistoryDialog
 
 void EditWindow::quit(int status) {
   hide();
-  QCoreApplication::exit(status);
+  // Only a running event loop is ended. Asked to exit with none running (the editor ended
+  // before the program's loop started, or a window driven without it), the toolkit would keep
+  // its thread's "quit now" mark set, and every modal dialog opened after that would return at
+  // once, unanswered. The program reads ended() and exitCode() when it has no loop to end.
+  if (QThread::currentThread()->loopLevel() > 0) QCoreApplication::exit(status);
 }
 
 }  // namespace qt

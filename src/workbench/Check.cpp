@@ -1,5 +1,6 @@
 #include "workbench/Check.h"
 
+#include <charconv>
 #include <map>
 #include <optional>
 #include <regex>
@@ -60,7 +61,12 @@ std::optional<double> quizNumber(std::string_view bytes) {
   if (const std::size_t comma = text.find(','); comma != std::string::npos) text[comma] = '.';
   static const std::regex number(R"([+-]?([0-9]+(\.[0-9]*)?|\.[0-9]+))");
   if (!std::regex_match(text, number)) return std::nullopt;
-  return std::stod(text);
+  // Read as the browser reads it, whatever the locale of the program (a Russian one writes its
+  // numbers with a comma, which std::stod would then stop at).
+  const char* first = text.data() + (text.front() == '+' ? 1 : 0);
+  double value = 0;
+  std::from_chars(first, text.data() + text.size(), value);
+  return value;
 }
 
 std::vector<Finding> checkTest(const Test& test) {

@@ -23,8 +23,11 @@ const asLine = (text) => [...text].map((ch) => {
   try { encode1251(ch); return ch; } catch { return `&#${ch.codePointAt(0)};`; }
 }).join('');
 
+// The editor's settings (the tests opened last) go to a folder of the run, never the user's.
+const settings = mkdtempSync(join(tmpdir(), 'edit-flow-settings-'));
+process.on('exit', () => rmSync(settings, { recursive: true, force: true }));
 const editFlow = (args) => execFileSync(EDIT_FLOW, args, {
-  encoding: 'utf8', env: { ...process.env, QT_QPA_PLATFORM: 'offscreen' }, stdio: ['ignore', 'pipe', 'pipe'],
+  encoding: 'utf8', env: { ...process.env, QT_QPA_PLATFORM: 'offscreen', XDG_CONFIG_HOME: settings }, stdio: ['ignore', 'pipe', 'pipe'],
 });
 
 // The questions of the two files the import test reads, as a teacher wrote them: thirty in

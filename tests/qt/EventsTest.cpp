@@ -12,6 +12,8 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTest>
+#include <QTimer>
+#include <QDialog>
 #include <QBuffer>
 #include <QKeyEvent>
 #include <QProcess>
@@ -155,7 +157,16 @@ TEST(Events, ExitButtonUnloadsAndEnds) {
   Started s;
   Rig& r = *s.rig;
   typeInto(r.window.control("txtAddr"), "/x");
-  click(r.button("cmdEnd"));
+  // As the program runs the window: the exit ends the application's loop with the run's status.
+  QTimer guard;
+  guard.setSingleShot(true);
+  QObject::connect(&guard, &QTimer::timeout, [] {
+    ADD_FAILURE() << "the exit did not end the application's loop";
+    QCoreApplication::exit(99);
+  });
+  guard.start(30000);
+  QTimer::singleShot(0, &r.window, [&r] { click(r.button("cmdEnd")); });
+  EXPECT_EQ(QApplication::exec(), 0);
   EXPECT_TRUE(r.editor.unloaded());
   EXPECT_TRUE(r.window.ended());
   EXPECT_EQ(r.window.exitCode(), 0);
@@ -246,6 +257,13 @@ TEST(Events, HandlerErrorEndsWithoutShutdown) {
   EXPECT_FALSE(r.editor.unloaded());
   EXPECT_EQ(r.writes(), 0);
   EXPECT_EQ(r.errors.size(), 1u);
+  // Ended with no loop running, the window leaves the toolkit's loops alone: a dialog opened
+  // afterwards still waits for its answer.
+  QDialog later;
+  const ModalWait answer = whenModal([&](QWidget* w) { return w == &later; }, [](QWidget* w) {
+    static_cast<QDialog*>(w)->accept();
+  });
+  EXPECT_EQ(later.exec(), QDialog::Accepted);
 }
 
 // The menus open under the mouse and by Alt and their letters, and their items run what they
@@ -288,9 +306,9 @@ TEST(Events, AFileWithMistakesIsShownWithItsLinesAndWritesNothing) {
   mistaken.replace(mistaken.rfind("Ответ: Б"), std::string("Ответ: Б").size(), "Ответ: Ж");
   support::writeBytes(text, mistaken);
   const auto before = support::snapshot(s.root());
-  answerFile(text);
+  const ModalWait file = answerFile(text);
   QString said;
-  whenModal(isImportDialog, [&](QWidget* w) {
+  const ModalWait import = whenModal(isImportDialog, [&](QWidget* w) {
     said = w->findChild<QPlainTextEdit*>("summary")->toPlainText();
     EXPECT_FALSE(w->findChild<QPushButton*>("import")->isEnabled());
     click(w->findChild<QPushButton*>("cancel"));
@@ -324,7 +342,7 @@ TEST(Events, TheChecksRowShowsItsQuestionAndAnotherTestOpensFromTheMenu) {
                        &recent, settings.path()});
   recent.add(s.root());  // as the program's own start has it remembered
   const auto pick = [](int row, bool byMouse) {
-    whenModal([](QWidget* w) { return w->findChild<QTreeWidget*>("rows") != nullptr; }, [=](QWidget* w) {
+    return whenModal([](QWidget* w) { return w->findChild<QTreeWidget*>("rows") != nullptr; }, [=](QWidget* w) {
       auto* rows = w->findChild<QTreeWidget*>("rows");
       EXPECT_EQ(rows->topLevelItemCount(), 2);
       EXPECT_EQ(rows->topLevelItem(1)->text(2), QString::fromUtf8("ответы 2 и 3 одинаковы"));
@@ -338,12 +356,16 @@ TEST(Events, TheChecksRowShowsItsQuestionAndAnotherTestOpensFromTheMenu) {
       }
     });
   };
-  pick(1, false);
-  chooseItem(&r.window, u'т', u'р');
+  {
+    const ModalWait byKeys = pick(1, false);
+    chooseItem(&r.window, u'т', u'р');
+  }
   EXPECT_EQ(r.list("List1")->currentRow(), 4);
   EXPECT_EQ(r.list("List2")->currentRow(), 6);
-  pick(0, true);
-  chooseItem(&r.window, u'т', u'р');
+  {
+    const ModalWait byMouse = pick(0, true);
+    chooseItem(&r.window, u'т', u'р');
+  }
   EXPECT_EQ(r.list("List1")->currentRow(), 1);
   EXPECT_EQ(r.list("List2")->currentRow(), 2);
   ASSERT_TRUE(r.errors.empty());
@@ -351,7 +373,7 @@ TEST(Events, TheChecksRowShowsItsQuestionAndAnotherTestOpensFromTheMenu) {
   EXPECT_FALSE(r.window.action("mnuFileRecent1")->isVisible());
   EXPECT_FALSE(r.window.action("mnuFileOpenBar")->isVisible());
   support::buildShell(second.path(), {.stageFolders = 2});
-  answerFile(second.path());
+  const ModalWait folder = answerFile(second.path());
   chooseItem(&r.window, u'ф', u'о');
   ASSERT_TRUE(r.errors.empty());
   EXPECT_EQ(r.list("List1")->count(), 2);

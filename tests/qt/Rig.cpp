@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QComboBox>
+#include <QDeadlineTimer>
 #include <QFileDialog>
 #include <QKeyEvent>
 #include <QMenu>
@@ -113,48 +114,71 @@ QString textOf(const QWidget* field) {
   return {};
 }
 
-void whenModal(std::function<bool(QWidget*)> is, std::function<void(QWidget*)> act) {
-  auto* timer = new QTimer;
-  auto ticks = std::make_shared<int>(0);
-  QObject::connect(timer, &QTimer::timeout, [timer, ticks, is, act] {
+struct ModalWait::State {
+  std::string what;
+  std::function<Step(QWidget*)> step;
+  QTimer timer;
+  QDeadlineTimer deadline{30000};
+  Step now = Waiting;
+};
+
+ModalWait::ModalWait(std::string what, std::function<Step(QWidget*)> step)
+    : state_(std::make_unique<State>()) {
+  State* s = state_.get();
+  s->what = std::move(what);
+  s->step = std::move(step);
+  QObject::connect(&s->timer, &QTimer::timeout, [s] {
     QWidget* dialog = QApplication::activeModalWidget();
-    if (++*ticks == 500) {
-      ADD_FAILURE() << "no dialog came that the test waited for";
+    if (s->deadline.hasExpired()) {
+      ADD_FAILURE() << "waited half a minute for " << s->what << " in vain";
       if (auto* shown = qobject_cast<QDialog*>(dialog)) shown->reject();
+      s->now = Done;
+    } else {
+      const Step next = s->step(dialog);
+      if (next != Waiting || s->now == Waiting) s->now = next;
     }
-    if (*ticks >= 500 || (dialog != nullptr && is(dialog))) {
-      timer->stop();
-      timer->deleteLater();
-      if (*ticks < 500) act(dialog);
-    }
+    if (s->now == Done) s->timer.stop();
   });
-  timer->start(20);
+  s->timer.start(20);
 }
 
-void answerFile(const fs::path& file) {
-  // The dialog may set its own name after it shows: the file is chosen until the dialog goes.
-  auto dialog = std::make_shared<QPointer<QFileDialog>>();
-  auto seen = std::make_shared<bool>(false);
-  auto ticks = std::make_shared<int>(0);
-  auto* timer = new QTimer;
-  QObject::connect(timer, &QTimer::timeout, [timer, ticks, seen, dialog, file] {
-    if (!*seen) {
-      *dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
-      *seen = !dialog->isNull();
-    }
-    const bool late = ++*ticks > 500;
-    if (late) ADD_FAILURE() << "the file dialog did not take " << file;
-    if (late || (*seen && (dialog->isNull() || !(*dialog)->isVisible()))) {
-      timer->stop();
-      timer->deleteLater();
-      return;
-    }
-    if (!*seen) return;
-    // As a teacher types it into the name field.
-    if (auto* name = (*dialog)->findChild<QLineEdit*>("fileNameEdit")) name->setText(QString::fromStdString(file.string()));
-    static_cast<QDialog*>(dialog->data())->accept();
+ModalWait::ModalWait(ModalWait&&) noexcept = default;
+
+ModalWait::~ModalWait() {
+  if (state_ && state_->now == Waiting) ADD_FAILURE() << "the test ended before " << state_->what << " came";
+}
+
+bool ModalWait::came() const { return state_->now != Waiting; }
+
+void ModalWait::forgo() {
+  state_->timer.stop();
+  if (state_->now == Waiting) state_->now = Done;
+}
+
+ModalWait whenModal(std::function<bool(QWidget*)> is, std::function<void(QWidget*)> act, std::string what) {
+  return ModalWait(std::move(what), [is = std::move(is), act = std::move(act)](QWidget* dialog) {
+    if (dialog == nullptr || !is(dialog)) return ModalWait::Waiting;
+    act(dialog);
+    return ModalWait::Done;
   });
-  timer->start(20);
+}
+
+ModalWait answerFile(const fs::path& file) {
+  // The dialog may set its own name after it shows: the file is chosen until the dialog goes.
+  QPointer<QFileDialog> seen;
+  bool came = false;
+  return ModalWait("a file dialog to take " + file.string(), [seen, came, file](QWidget* modal) mutable {
+    if (!came) {
+      seen = qobject_cast<QFileDialog*>(modal);
+      came = !seen.isNull();
+      if (!came) return ModalWait::Waiting;
+    }
+    if (seen.isNull() || !seen->isVisible()) return ModalWait::Done;
+    // As a teacher types it into the name field.
+    if (auto* name = seen->findChild<QLineEdit*>("fileNameEdit")) name->setText(QString::fromStdString(file.string()));
+    static_cast<QDialog*>(seen.data())->accept();
+    return ModalWait::Acting;
+  });
 }
 
 bool isFileDialog(QWidget* dialog) { return qobject_cast<QFileDialog*>(dialog) != nullptr; }
@@ -174,16 +198,18 @@ void chooseItem(QWidget* window, char16_t menu, char16_t item) {
   press(open, item);
 }
 
-void answerImport(const fs::path& file, int stage, int question, QString* summary) {
-  answerFile(file);
-  whenModal(isImportDialog, [stage, question, summary](QWidget* w) {
+std::vector<ModalWait> answerImport(const fs::path& file, int stage, int question, QString* summary) {
+  std::vector<ModalWait> waits;
+  waits.push_back(answerFile(file));
+  waits.push_back(whenModal(isImportDialog, [stage, question, summary](QWidget* w) {
     w->findChild<QComboBox*>("stage")->setCurrentIndex(stage - 1);
     w->findChild<QComboBox*>("question")->setCurrentIndex(question - 1);
     if (summary != nullptr) *summary = w->findChild<QPlainTextEdit*>("summary")->toPlainText();
     auto* import = w->findChild<QPushButton*>("import");
     EXPECT_TRUE(import->isEnabled()) << w->findChild<QPlainTextEdit*>("summary")->toPlainText().toStdString();
     click(import->isEnabled() ? import : w->findChild<QPushButton*>("cancel"));
-  });
+  }, "the import's dialog"));
+  return waits;
 }
 
 std::string bytes(std::initializer_list<unsigned char> codes) {

@@ -7,6 +7,7 @@
 #include <QPlainTextEdit>
 #include <QString>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -61,12 +62,34 @@ void typeInto(QWidget* field, const QString& text);  // at the end of the field'
 void pasteInto(QWidget* field, const QString& text);  // at the end of the field's text
 QString textOf(const QWidget* field);
 
-// Acts on the next modal dialog that `is` recognises, once it is up; a test that waits ten seconds
-// for it fails, and the dialog shown then is closed, so that nothing waits for ever.
-void whenModal(std::function<bool(QWidget*)> is, std::function<void(QWidget*)> act);
+// A dialog the test waits for, owned by the test: from the moment it is made, every 20 ms the
+// modal dialog up (or none) is handed to `step` until `step` says it is done. A dialog that does
+// not come within half a minute fails the test, and the modal dialog shown then is closed, so that
+// nothing waits for ever; one that has not come when the wait goes (at the end of its scope)
+// fails the test too. The wait stops when it goes, whatever came: nothing of it outlives the test.
+class ModalWait {
+ public:
+  enum Step { Waiting, Acting, Done };  // not come yet; come and acted on, more to do; over
+  // `step` gets the active modal widget, or null.
+  ModalWait(std::string what, std::function<Step(QWidget*)> step);
+  ModalWait(ModalWait&&) noexcept;
+  ~ModalWait();
+  bool came() const;
+  // The test has seen another answer come instead (a box where a list may come): the wait ends
+  // without failing the test.
+  void forgo();
+
+ private:
+  struct State;
+  std::unique_ptr<State> state_;
+};
+
+// Acts once on the next modal dialog that `is` recognises, once it is up.
+[[nodiscard]] ModalWait whenModal(std::function<bool(QWidget*)> is, std::function<void(QWidget*)> act,
+                                  std::string what = "the dialog the test waited for");
 bool isFileDialog(QWidget* dialog);
 // The next file dialog answered with this file.
-void answerFile(const fs::path& file);
+[[nodiscard]] ModalWait answerFile(const fs::path& file);
 bool isImportDialog(QWidget* dialog);
 // A key as a keyboard with the letter gives it (shortcuts first, as the system's keys go).
 void press(QWidget* to, char16_t letter, Qt::KeyboardModifiers modifiers = Qt::NoModifier);
@@ -74,7 +97,8 @@ void press(QWidget* to, char16_t letter, Qt::KeyboardModifiers modifiers = Qt::N
 void chooseItem(QWidget* window, char16_t menu, char16_t item);
 // The answers the next file dialog and the next import dialog give: the file, then the start
 // chosen and Импортировать pressed. `summary` receives what the import's dialog said.
-void answerImport(const fs::path& file, int stage, int question, QString* summary = nullptr);
+[[nodiscard]] std::vector<ModalWait> answerImport(const fs::path& file, int stage, int question,
+                                                  QString* summary = nullptr);
 
 // Windows-1251 bytes spelled out, for comparing with the files.
 std::string bytes(std::initializer_list<unsigned char> codes);

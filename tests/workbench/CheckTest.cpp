@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <clocale>
 #include <functional>
 
 #include "ModelTest.h"
@@ -51,6 +52,17 @@ TEST(Check, TheModelTestHasNoSlipAndEachSlipIsFoundWhereItIs) {
   }
 }
 // clang-format on
+
+// The duration and the pass mark read as the quiz reads them, whatever the program's locale: a
+// Russian one writes numbers with a comma, which the C library's readers stop at.
+TEST(Check, NumbersReadAsTheQuizReadsThemInARussianLocale) {
+  const std::string before = std::setlocale(LC_NUMERIC, nullptr);
+  if (std::setlocale(LC_NUMERIC, "ru_RU.UTF-8") == nullptr) GTEST_SKIP() << "no ru_RU.UTF-8 locale (scripts/setup.sh makes it)";
+  const std::pair<const char*, std::optional<double>> cases[] = {
+      {"60.5", 60.5}, {" 60,5 ", 60.5}, {"+7", 7.0}, {".5", 0.5}, {"-2.", -2.0}, {"1e3", std::nullopt}, {"6 0", std::nullopt}};
+  for (const auto& [text, value] : cases) EXPECT_EQ(quizNumber(text), value) << text;
+  std::setlocale(LC_NUMERIC, before.c_str());
+}
 
 }  // namespace
 }  // namespace workbench
