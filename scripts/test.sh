@@ -18,6 +18,9 @@ cat build/release/fault-table.txt
 step "the model shell: its files, and the quiz in headless Chromium"
 bash scripts/test-browser.sh
 
+step "the lesson without a window: its signals and messages, then killed at every write and sync of its database"
+bash scripts/test-lesson-faults.sh
+
 step "the core and its unit and fault tests built for Windows ($win_bits-bit, against Windows 7), run under a $win_bits-bit Wine set to be Windows 7"
 bash scripts/test-windows.sh
 
