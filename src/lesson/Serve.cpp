@@ -103,6 +103,20 @@ class ReportingStore final : public Store {
     control_.post(resultLine(result), false);
     return id;
   }
+  std::vector<std::int64_t> addResults(const std::vector<ResultRecord>& results) override {
+    std::vector<std::int64_t> ids;
+    try {
+      ids = real_.addResults(results);
+    } catch (const shell::ShellError& e) {
+      for (const ResultRecord& result : results) {
+        control_.post("Результат ученика «" + printable(result.posted.student) + "» не сохранён: " + e.what(), true);
+      }
+      throw;
+    }
+    stored_ += results.size();
+    for (const ResultRecord& result : results) control_.post(resultLine(result), false);
+    return ids;
+  }
   std::vector<LessonRecord> lessons() override { return real_.lessons(); }
   std::vector<ResultRecord> results(std::int64_t lesson) override { return real_.results(lesson); }
 

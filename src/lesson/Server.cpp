@@ -1,6 +1,7 @@
 #include "lesson/Server.h"
 
 #include <atomic>
+#include <mutex>
 #include <optional>
 #include <thread>
 #include <unordered_set>
@@ -30,7 +31,15 @@ class Server::Impl {
   Impl(ServerOptions o, Handler h) : options(std::move(o)), handler(std::move(h)) {}
 
   void accept(std::size_t which);
+  void watch(std::size_t which);
+  void makeRoom();
+  void released();
   void closeAll();
+  // Runs work on the server's thread, from any thread, unless the server has stopped.
+  void later(std::function<void()> work) {
+    const std::lock_guard<std::mutex> lock(laterMutex);
+    if (!stopped) asio::post(ioc, std::move(work));
+  }
 
   ServerOptions options;
   Handler handler;
@@ -41,8 +50,17 @@ class Server::Impl {
   std::thread thread;
   // Touched on the server's thread alone.
   std::unordered_set<Session*> sessions;
+  // With every connection in use, the acceptors wait (the new connections wait in the system's
+  // queue of the listening socket) until one ends; a connection accepted by one acceptor while
+  // another took the last place waits here.
+  std::vector<std::size_t> paused;
+  std::vector<tcp::socket> queued;
+  std::vector<bool> watching;  // per acceptor: waiting for a connection to come while paused
+  bool crowded = false;        // a connection waits for a place
   bool stopping = false;
   std::atomic<std::size_t> live{0};
+  std::mutex laterMutex;
+  bool stopped = false;  // the thread has ended: nothing more is posted
 };
 
 namespace {
@@ -58,10 +76,20 @@ class Session : public std::enable_shared_from_this<Session> {
         buffer_(server.options.headerLimit + server.options.bodyLimit + 8192) {
     server_.sessions.insert(this);
     ++server_.live;
+    // The connection's two ends, asked of the system once rather than at every request.
+    error_code ec;
+    const tcp::endpoint local = stream_.socket().local_endpoint(ec);
+    if (!ec) {
+      localHost_ = urlHost(local.address().to_string());
+      localPort_ = local.port();
+    }
+    const tcp::endpoint remote = stream_.socket().remote_endpoint(ec);
+    if (!ec) peer_ = remote.address().to_string();
   }
   ~Session() {
     server_.sessions.erase(this);
     --server_.live;
+    server_.released();
   }
   Session(const Session&) = delete;
   Session& operator=(const Session&) = delete;
@@ -101,21 +129,24 @@ class Session : public std::enable_shared_from_this<Session> {
     in.target = std::string(request.target());
     in.contentType = std::string(request[http::field::content_type]);
     in.body = std::move(request.body());
-    error_code ec;
-    const tcp::endpoint local = stream_.socket().local_endpoint(ec);
-    if (!ec) {
-      in.localHost = urlHost(local.address().to_string());
-      in.localPort = local.port();
-    }
-    const tcp::endpoint remote = stream_.socket().remote_endpoint(ec);
-    if (!ec) in.peer = remote.address().to_string();
+    in.localHost = localHost_;
+    in.localPort = localPort_;
+    in.peer = peer_;
+    const unsigned version = request.version();
+    const bool keepAlive = request.keep_alive(), head = request.method() == http::verb::head;
+    in.replyLater = [self = shared_from_this(), version, keepAlive, head](HttpReply reply) {
+      self->server_.later([self, reply = std::move(reply), version, keepAlive, head]() mutable {
+        if (!self->server_.stopping) self->send(std::move(reply), version, keepAlive, head);
+      });
+    };
     HttpReply out;
     try {
       out = server_.handler(in);
     } catch (...) {
       out = HttpReply{500, kPageType, refusalPage(500), nullptr, {}};
     }
-    send(std::move(out), request.version(), request.keep_alive(), request.method() == http::verb::head);
+    if (out.later) return;
+    send(std::move(out), version, keepAlive, head);
   }
 
   void refuse(int status) {
@@ -159,20 +190,32 @@ class Session : public std::enable_shared_from_this<Session> {
     // request's own time.
     if (buffer_.size() > 0) return read();
     stream_.expires_never();
+    waiting = true;
     idle_.expires_after(server_.options.idleTimeout);
     idle_.async_wait([self = shared_from_this()](error_code e) {
       if (!e && !self->server_.stopping) self->close();
     });
     stream_.socket().async_wait(tcp::socket::wait_read, [self = shared_from_this()](error_code e) {
+      self->waiting = false;
       self->idle_.cancel();
       if (self->server_.stopping) return;
       if (e) return self->close();
       self->read();
     });
+    // A connection waits for a place: a kept one that has nothing to ask gives way.
+    if (server_.crowded) close();
   }
+
+ public:
+  // Kept open after a reply, waiting for the client's next request.
+  bool waiting = false;
+
+ private:
 
   Server::Impl& server_;
   beast::tcp_stream stream_;
+  std::string localHost_, peer_;
+  unsigned short localPort_ = 0;
   asio::steady_timer idle_;
   beast::flat_buffer buffer_;
   std::optional<http::request_parser<http::string_body>> parser_;
@@ -183,6 +226,12 @@ class Session : public std::enable_shared_from_this<Session> {
 }  // namespace
 
 void Server::Impl::accept(std::size_t which) {
+  if (stopping) return;
+  if (sessions.size() >= options.maxConnections) {
+    paused.push_back(which);
+    watch(which);
+    return;
+  }
   acceptors[which].async_accept([this, which](error_code ec, tcp::socket socket) {
     if (stopping || ec == asio::error::operation_aborted) return;
     if (ec) {
@@ -194,12 +243,56 @@ void Server::Impl::accept(std::size_t which) {
       return;
     }
     if (sessions.size() >= options.maxConnections) {
-      error_code ignored;
-      socket.close(ignored);
-    } else {
+      queued.push_back(std::move(socket));
+      paused.push_back(which);
+      crowded = true;
+      makeRoom();
+      return;
+    }
+    std::make_shared<Session>(*this, std::move(socket))->read();
+    accept(which);
+  });
+}
+
+// While every place is taken, whether a connection comes to wait for one.
+void Server::Impl::watch(std::size_t which) {
+  if (watching[which]) return;
+  watching[which] = true;
+  acceptors[which].async_wait(tcp::acceptor::wait_read, [this, which](error_code ec) {
+    watching[which] = false;
+    if (ec || stopping || sessions.size() < options.maxConnections) return;
+    crowded = true;
+    makeRoom();
+  });
+}
+
+// A kept connection with nothing to ask gives way to a new one (a browser opens another when it
+// has something to ask).
+void Server::Impl::makeRoom() {
+  for (Session* session : sessions) {
+    if (session->waiting) {
+      session->close();
+      return;
+    }
+  }
+}
+
+// A connection has ended: the one waiting takes its place, or the acceptors go on. Posted, so
+// that no session starts inside another's destructor.
+void Server::Impl::released() {
+  if (stopping || (paused.empty() && queued.empty())) return;
+  asio::post(ioc, [this] {
+    crowded = false;
+    while (!stopping && sessions.size() < options.maxConnections && !queued.empty()) {
+      tcp::socket socket = std::move(queued.back());
+      queued.pop_back();
       std::make_shared<Session>(*this, std::move(socket))->read();
     }
-    accept(which);
+    while (!stopping && sessions.size() < options.maxConnections && !paused.empty()) {
+      const std::size_t which = paused.back();
+      paused.pop_back();
+      accept(which);
+    }
   });
 }
 
@@ -210,6 +303,7 @@ void Server::Impl::closeAll() {
   // Closing a session drops its pending work; the last handler holding it frees it.
   const std::vector<Session*> open(sessions.begin(), sessions.end());
   for (Session* session : open) session->close();
+  queued.clear();
 }
 
 Server::Server(ServerOptions options, Handler handler)
@@ -272,6 +366,7 @@ void Server::open() {
 void Server::run() {
   Impl& s = *impl_;
   if (s.thread.joinable() || s.acceptors.empty()) return;
+  s.watching.assign(s.acceptors.size(), false);
   for (std::size_t i = 0; i < s.acceptors.size(); ++i) s.accept(i);
   s.thread = std::thread([&s] {
     for (;;) {
@@ -293,6 +388,14 @@ void Server::stop() {
   } else {
     s.closeAll();
   }
+  {
+    const std::lock_guard<std::mutex> lock(s.laterMutex);
+    s.stopped = true;
+  }
+  // Replies given later that came after the thread ended: dropped now, their connections freed
+  // while the server is whole.
+  s.ioc.restart();
+  s.ioc.poll();
 }
 
 unsigned short Server::port() const { return impl_->port; }

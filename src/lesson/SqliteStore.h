@@ -33,6 +33,8 @@ class SqliteStore final : public Store {
 
   std::int64_t addLesson(const LessonRecord& lesson) override;
   std::int64_t addResult(const ResultRecord& result) override;
+  // In one transaction: all of them or none.
+  std::vector<std::int64_t> addResults(const std::vector<ResultRecord>& results) override;
   std::vector<LessonRecord> lessons() override;
   std::vector<ResultRecord> results(std::int64_t lesson) override;
 
@@ -41,6 +43,7 @@ class SqliteStore final : public Store {
  private:
   [[noreturn]] void fail(int code, const char* doing) const;
   void execute(const char* sql, const char* doing);
+  std::int64_t insert(const ResultRecord& result);  // with the mutex held
 
   fs::path file_;
   sqlite3* db_ = nullptr;
