@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
-# The editor's core (no window) and its unit, fault and power-cut tests built for Windows with
-# MinGW-w64 against Windows 7, then run under Wine told to be Windows 7: the same sources as the
-# Linux build, with the Windows disk, whose flushes and renames the power-cut test records.
+# The editor's core (no window) and its unit, fault and power-cut tests, and the lesson's (its
+# server on the loopback, its SQLite store), built for Windows with MinGW-w64 against Windows 7,
+# then run under Wine told to be Windows 7: the same sources as the Linux build, with the Windows
+# disk, whose flushes and renames the power-cut test records, and SQLite and Boost's headers
+# from Debian's sources (scripts/windows-sources.sh).
 # Built 32-bit, as the program ships, and run under Wine's 32-bit loader; on a machine that runs
 # no 32-bit program, built for x86-64 and run under the 64-bit loader (scripts/windows.sh).
 # Installs the cross compiler and Wine on Debian 12 when missing.
@@ -16,6 +18,9 @@ windows_width
 build="$here/build/windows$win_suffix"
 step "the core and its tests built for Windows ($win_bits-bit, MinGW-w64, against Windows 7)"
 windows_build "$build" "$win_bits" -DEDITOR_WINDOW=OFF
+# The lesson's sockets and SQLite import nothing Windows 7 SP1 lacks (the shipped program is
+# checked by test-win32-window.sh).
+python3 "$here/tests/win32/check_imports.py" --bits "$win_bits" "$build/tests/lesson_tests.exe"
 
 # A Wine of its own inside the build folder. Its server and services are started here, with
 # their output going nowhere: a service started by a test would inherit the test's output and
@@ -49,6 +54,8 @@ echo "== under Wine ($win_bits-bit): $ran tests ran"
 [ "$status" -eq 0 ] || stop "$(grep -Eo '[0-9]+ tests failed out of [0-9]+' "$log" || echo "ctest ended with status $status")"
 [ "$ran" -gt 0 ] || stop "no test ran under Wine"
 grep -q 'PowerCut\..*Passed' "$log" || stop "the power-cut test of the Windows disk did not run under Wine"
+grep -q 'LessonServer\..*Passed' "$log" && grep -q 'Store\.LessonsAndResults.*Passed' "$log" ||
+  stop "the lesson's server and store tests did not run under Wine"
 [ -s "$build/fault-table.txt" ] || stop "the fault tests wrote no fault table"
 echo "== under Wine ($win_bits-bit), every change failed at each of its disk operations, then started again and closed:"
 # Written by a Windows program in text mode, with CR LF line ends; printed as the Linux one is.

@@ -30,16 +30,21 @@ windows_width() {
   fi
 }
 
+. "$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)/windows-sources.sh"
+
 # windows_build DIR BITS [cmake options]: configures and builds the sources for Windows of that
-# width into DIR, which is made anew when it was configured for another width.
+# width into DIR, which is made anew when it was configured for another width. Every width gets
+# SQLite and Boost's headers from Debian's sources (scripts/windows-sources.sh), fetched and made
+# once for all of them.
 windows_build() {
   local dir="$1" bits="$2"
   shift 2
   if [ -f "$dir/CMakeCache.txt" ] && ! grep -qx "EDITOR_WINDOWS_BITS:STRING=$bits" "$dir/CMakeCache.txt"; then
     rm -rf "$dir"
   fi
+  windows_sources || { echo "$(basename "$0"): the Windows build's sources from Debian could not be had" >&2; return 1; }
   cmake -S "$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)" -B "$dir" -G Ninja \
     -DCMAKE_TOOLCHAIN_FILE="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)/cmake/mingw-w64.cmake" \
-    -DEDITOR_WINDOWS_BITS="$bits" -DEDITOR_WERROR=ON "$@" >/dev/null
+    -DEDITOR_WINDOWS_BITS="$bits" -DEDITOR_WERROR=ON "${win_source_options[@]}" "$@" >/dev/null
   cmake --build "$dir" --parallel "$(nproc)"
 }

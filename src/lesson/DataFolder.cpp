@@ -16,14 +16,16 @@ namespace lesson {
 
 #ifdef _WIN32
 
-// %APPDATA%, the roaming application data of the user (SHGetFolderPathW is there since XP).
+// %APPDATA%, the roaming application data of the user, as the list of tests opened last finds
+// it, when it is an absolute path (a relative one would land wherever the program was started,
+// a test's folder too); otherwise the system's own answer (SHGetFolderPathW, there since XP).
 fs::path userDataFolder() {
+  if (const wchar_t* appData = _wgetenv(L"APPDATA"); appData != nullptr && fs::path(appData).is_absolute()) {
+    return fs::path(appData);
+  }
   wchar_t path[MAX_PATH] = {};
   if (SUCCEEDED(SHGetFolderPathW(nullptr, CSIDL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, path))) {
     return fs::path(path);
-  }
-  if (const wchar_t* appData = _wgetenv(L"APPDATA"); appData != nullptr && *appData != L'\0') {
-    return fs::path(appData);
   }
   throw shell::ShellError("", "не найдена папка данных пользователя (%APPDATA%): результаты уроков негде сохранить");
 }

@@ -33,14 +33,15 @@ std::vector<std::string> pupilAddresses(const std::vector<std::string>& addresse
     }
     return false;
   };
-  // 0: IPv4 beyond the loopback, 1: IPv6 beyond it, 2: the loopback.
-  std::vector<std::string> ranked[3];
+  // 0: IPv4 beyond the loopback, 1: IPv6 beyond it, 2: the IPv4 loopback, 3: the IPv6 one,
+  // whatever order the system lists its interfaces in (Windows lists ::1 first).
+  std::vector<std::string> ranked[4];
   for (const std::string& text : addresses) {
     boost::system::error_code ec;
     ip::address a = ip::make_address(text, ec);
     if (ec || !listened(a)) continue;
     if (a.is_v6() && a.to_v6().is_link_local()) continue;
-    const int rank = a.is_loopback() ? 2 : a.is_v4() ? 0 : 1;
+    const int rank = (a.is_loopback() ? 2 : 0) + (a.is_v4() ? 0 : 1);
     const std::string page = "http://" + urlHost(text) + ":" + std::to_string(port) + "/";
     bool known = false;
     for (const auto& list : ranked) {

@@ -25,7 +25,8 @@ class SqliteStore final : public Store {
   SqliteStore& operator=(const SqliteStore&) = delete;
 
   // Where the teacher's results live: "results.sqlite" in the folder "test-editor" of the user's
-  // data ($XDG_DATA_HOME, by default ~/.local/share; %APPDATA% on Windows), the folder made if
+  // data ($XDG_DATA_HOME, by default ~/.local/share; %APPDATA%, by default the system's folder
+  // of it, on Windows; relative ones are passed over), the folder made if
   // missing. Never in a test, which pupils can read. Throws shell::ShellError naming the folder.
   static fs::path defaultFile();
 

@@ -33,10 +33,21 @@ Editor::Batch::~Batch() {
 
 void Editor::Batch::commit() {
   if (!outer_) return;
-  if (!editor_.change_->described()) editor_.describe("изменение настроек теста");
   editor_.change_->commit();
   ++editor_.changesMade_;
   editor_.showHistory();
+  if (const auto& why = editor_.change_->historyFailure()) editor_.tellHistoryUnwritable(*why);
+}
+
+// Once a run: the history could not take a change in, so undo is not offered for it; the test
+// itself is changed as always.
+void Editor::tellHistoryUnwritable(const std::string& why) {
+  if (historyUnwritableTold_) return;
+  historyUnwritableTold_ = true;
+  dialogs_.inform("Отмена изменений для этого теста недоступна: в папку " + std::string(shell::kHistoryFolder) +
+                      " в папке теста «" + shell::utf8(state_.ShellPath) + "» нельзя записать (" + why +
+                      "). Изменения теста сохраняются как обычно.",
+                  "Редактор теста");
 }
 
 void Editor::describe(std::string what, shell::HistoryRecord::Kind kind, int target) {

@@ -195,15 +195,20 @@ class Editor {
   void takeSettings(int stages, Address address);
   void writeRootPages();
   void writeAnswerKey();
+  // The number of stages into 1.js and title.html, their other lines as the files hold them.
+  void writeStageCount();
 
   // Shutdown.
   void unload();
+  bool settingsTyped() const;
 
   // The history: the change being made described for it (the last description wins; a move
   // leads to a point), the menu's items shown as the history stands, a move to a point, and the
   // test read again after one.
   shell::History history_;
   int changesMade_ = 0;
+  bool historyUnwritableTold_ = false;
+  void tellHistoryUnwritable(const std::string& why);
   void describe(std::string what, shell::HistoryRecord::Kind kind = shell::HistoryRecord::Point, int target = 0);
   void showHistory();
   void moveTo(std::optional<shell::History::Point> point, const char* refused);

@@ -7,6 +7,7 @@
 
 #include "lifecycle/Editor.h"
 #include "shell/Layout.h"
+#include "shell/Lines.h"
 
 namespace lifecycle {
 
@@ -42,15 +43,31 @@ bool Editor::settleQuestion() {
   return true;
 }
 
+// The settings and the count are written whatever they hold; the change is the teacher's only
+// where a field was typed (or a question saved, or an unfinished stage removed, which describe
+// themselves). Otherwise what it writes is the editor's own: the settings' copies in the root
+// pages and the stage count put right, the pages an interrupted mixing left in the root deleted;
+// no point of the history (shell/History.h).
 void Editor::unload() {
   if (state_.savedProduct() == 0) RemoveLastStage();
   form.Label9.Caption = shell::decimal(state_.StageCount);
 
+  const bool typed = settingsTyped();
   takeSettings(state_.StageCount, Address::Typed);
   writeRootPages();
   writeAnswerKey();
-  if (!change().described()) describe("изменение настроек теста");
+  if (typed && !change().described()) describe("изменение настроек теста");
   unloaded_ = true;
+}
+
+// Whether a settings field holds other text than the file it is read from: the course, the
+// inspecting body and the handler's address from title.html, the duration and the pass mark
+// from 1.js (title.html's copies of those two are the editor's to put right).
+bool Editor::settingsTyped() const {
+  const EditorState& s = state_;
+  return form.Text3 != s.TitleHead[shell::title::kInspector] || form.Text2 != s.TitleHead[shell::title::kCourse] ||
+         form.txtAddr != s.TitleHead[shell::title::kHandler] || form.txtT != s.JsHead[shell::key::kMinutes] ||
+         form.txtMin != s.JsHead[shell::key::kPassMark];
 }
 
 // A one-digit page in the root is a copy that a mixing interrupted between its steps left

@@ -131,13 +131,15 @@ bool removeTemporaries(Disk& disk, const fs::path& root, const std::vector<std::
     disk.deleteFile(root / fromUtf8(name));
     removed = true;
   }
-  // A new folder is prepared under a dot name, which some systems hide from listings: the names
-  // a new stage's folder is given are looked up one by one as well.
+  // A new folder is prepared, and a removed one put aside, under a dot name, which some systems
+  // hide from listings: the names a new stage's folder is given, and the first names a removed
+  // folder is put under, are looked up one by one as well.
   std::set<std::string> temporaries;
   for (const auto& name : folders) {
     if (isTemporaryName(name)) temporaries.insert(name);
   }
   for (int stage = 1; stage <= kMaxStages; ++stage) temporaries.insert(temporaryName(stageFolderName(stage)));
+  for (int attempt = 0; attempt < 10; ++attempt) temporaries.insert(deletedName(attempt));
   for (const auto& name : temporaries) {
     const fs::path path = root / fromUtf8(name);
     if (!disk.folderExists(path)) continue;  // gone, or renamed into place by the journal
@@ -332,11 +334,55 @@ void Change::make(const Step& step) {
   }
 }
 
+// The history could not be looked at or written: the change goes on without its record, and
+// the reason is kept for the teacher.
+void Change::historyFailed(const ShellError& error) {
+  const fs::path folder = root_ / kHistoryFolder;
+  bool fileInItsPlace = false;
+  try {
+    fileInItsPlace = disk_.fileExists(folder);
+  } catch (const ShellError&) {
+    // Not even that can be looked at: the error's own reason says enough.
+  }
+  if (fileInItsPlace) {
+    historyFailure_ = "на её месте лежит файл с тем же именем";
+  } else {
+    const std::string& problem = error.problem();
+    const std::size_t colon = problem.rfind(": ");
+    historyFailure_ = colon == std::string::npos ? problem : problem.substr(colon + 2);
+  }
+}
+
+// The record of the change: a new one for a described change, and for the editor's own writes
+// the newest record with them joined to it, or none.
+void Change::prepareRecord(std::vector<HistoryItem> items) {
+  try {
+    record_ = note_ ? history_->pending(disk_, *note_, std::move(items), now_) : history_->joined(items);
+  } catch (const ShellError& e) {
+    historyFailed(e);
+  }
+}
+
+// The record is written before the change's first step. A failure to write it is the history's,
+// never the test's: what was made of the record goes, and the change is made without it.
+void Change::putRecord() {
+  try {
+    if (record_->newFolder) {
+      disk_.makeFolder(record_->file.parent_path());
+      recordFolderMade_ = true;
+    }
+    disk_.putFileUnsynced(record_->file, record_->bytes);
+  } catch (const ShellError& e) {
+    historyFailed(e);
+    dropRecord();
+  }
+}
+
 void Change::commit() {
   // A file that holds its new bytes already is no step of the change.
-  if (history_ != nullptr && note_) {
+  if (history_ != nullptr) {
     std::vector<HistoryItem> items = recordItems();
-    if (!steps_.empty()) record_ = history_->pending(disk_, *note_, std::move(items), now_);
+    if (!steps_.empty()) prepareRecord(std::move(items));
   } else if (known_ != nullptr) {
     std::erase_if(steps_, [&](const Step& step) {
       return step.kind == Step::Replace &&
@@ -347,10 +393,7 @@ void Change::commit() {
   // New contents, each synced, under temporary names. A failure here leaves the test as it was;
   // the temporaries are removed as far as possible (after a crash, the next start removes them).
   try {
-    if (record_) {
-      if (record_->newFolder) disk_.makeFolder(record_->file.parent_path());
-      disk_.putFileUnsynced(record_->file, record_->bytes);
-    }
+    if (record_) putRecord();
     for (const Step& step : steps_) prepare(step);
     // The record (and the history's folder, made by the first change) is not synced: a sync of its own would add half again to the save of one page
     // on a slow stick, and a record that a power cut loses or tears costs only the history,
@@ -388,21 +431,26 @@ void Change::commit() {
     history_->recorded(*record_);
     record_.reset();
     history_->tidy(disk_);
+  } else if (historyFailure_) {
+    // The test has a change its history does not hold.
+    history_->abandon();
   }
 }
 
-void Change::dropTemporaries() noexcept {
-  if (record_) {
-    try {
-      if (disk_.fileExists(record_->file)) disk_.deleteFile(record_->file);
-      if (record_->newFolder && disk_.folderExists(record_->file.parent_path())) {
-        disk_.removeFolder(record_->file.parent_path());
-      }
-    } catch (const std::exception&) {
-      // Left for the next start, which deletes a record whose change never landed.
-    }
-    record_.reset();
+void Change::dropRecord() noexcept {
+  if (!record_) return;
+  try {
+    if (disk_.fileExists(record_->file)) disk_.deleteFile(record_->file);
+    if (recordFolderMade_) disk_.removeFolder(record_->file.parent_path());
+  } catch (const std::exception&) {
+    // Left for the next start, which deletes a record whose change never landed.
   }
+  record_.reset();
+  recordFolderMade_ = false;
+}
+
+void Change::dropTemporaries() noexcept {
+  dropRecord();
   for (const Step& step : steps_) {
     try {
       const fs::path temp = temporaryOf(step);

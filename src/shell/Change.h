@@ -10,6 +10,7 @@
 
 #include "shell/Disk.h"
 #include "shell/History.h"
+#include "shell/ShellError.h"
 
 namespace shell {
 
@@ -61,10 +62,12 @@ class KnownFiles {
 //      renames the new folders into place;
 //   4. syncs every folder it changed, and deletes the journal.
 // Each folder is synced once in each of these steps, whatever the number of files in it.
-// With a history, the change's record (shell/History.h) is written with the new contents and
-// synced with them, before the first step, so that a change that lands has its record whole; a
-// file whose new bytes are the ones it holds is no step. The history's folder, when the change
-// makes it, is synced with the root before the first step too. A
+// With a history, the change's record (shell/History.h) is written with the new contents, before
+// the first step, and not synced; a file whose new bytes are the ones it holds is no step. A
+// change that is not described is the editor's own: it joins the newest record where the
+// history says so, and is otherwise in no record. A record (or the history's folder) that
+// cannot be written never stops the change: it is made without its record, the history is
+// offered no more, and historyFailure() tells why. A
 // change of one step leaves at most its temporary after an interruption, beside its target (in
 // the root, or in a stage folder); start-up removes the editor's temporaries from both.
 //
@@ -93,9 +96,12 @@ class Change {
   Change(Disk& disk, fs::path root, KnownFiles* known = nullptr, History* history = nullptr);
 
   // What the change is for the history, and when it is made (seconds since 1970); a change that
-  // is not described leaves no record.
+  // is not described is the editor's own, and is no point of the history.
   void describe(HistoryNote note, std::int64_t now);
   bool described() const { return note_.has_value(); }
+  // After a commit that landed without the record it was to have: why the history could not be
+  // written, in the teacher's words ("нет прав доступа").
+  const std::optional<std::string>& historyFailure() const { return historyFailure_; }
 
   // New bytes for a file of the test; a later write of the same file replaces the earlier one.
   void write(const fs::path& file, std::string bytes);
@@ -110,8 +116,9 @@ class Change {
   void commit();
 
   // Completes the change of a journal that an interruption left, and removes the temporaries a
-  // change makes in the root (files, and new stages' folders of the editor's naming); one that a
-  // change of one step leaves beside a page is for the caller's listing of the stage folders.
+  // change makes in the root (files, new stages' folders, and folders put aside to be removed,
+  // all of the editor's naming); one that a change of one step leaves beside a page is for the
+  // caller's listing of the stage folders.
   // Writes nothing when there is nothing to finish; tells whether it changed anything.
   // `folders` are the root's subfolders as the caller has just listed them.
   static bool recover(Disk& disk, const fs::path& root, const std::vector<std::string>& folders);
@@ -134,7 +141,11 @@ class Change {
   void settle(const Step& step);
   void make(const Step& step);
   void dropTemporaries() noexcept;
+  void dropRecord() noexcept;
   std::vector<HistoryItem> recordItems();
+  void prepareRecord(std::vector<HistoryItem> items);
+  void putRecord();
+  void historyFailed(const ShellError& error);
 
   Disk& disk_;
   fs::path root_;
@@ -143,6 +154,8 @@ class Change {
   std::optional<HistoryNote> note_;
   std::int64_t now_ = 0;
   std::optional<History::Pending> record_;
+  bool recordFolderMade_ = false;
+  std::optional<std::string> historyFailure_;
   std::vector<Step> steps_;
 };
 

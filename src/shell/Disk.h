@@ -36,11 +36,16 @@ class Disk {
   // Renames a file within one file system; replaces `to` if it exists. Atomic.
   virtual void renameFile(const fs::path& from, const fs::path& to) = 0;
 
+  // Deletes a file; the deletion becomes durable with the folder's next sync. On Windows, which
+  // cannot sync a folder, a file of the test is first renamed, written through, to a
+  // deletedName() beside it, so that it is gone for good when this returns (start-up removes the
+  // leftover should its own deletion be lost).
   virtual void deleteFile(const fs::path& file) = 0;
   // Makes a folder; its name in the parent becomes durable with the parent's next sync.
   virtual void makeFolder(const fs::path& folder) = 0;
 
-  // Removes a folder that is empty; as makeFolder, without syncing the parent.
+  // Removes a folder that is empty; as makeFolder, without syncing the parent. On Windows a
+  // folder of the test is put aside first, as deleteFile does with a file.
   virtual void removeFolder(const fs::path& folder) = 0;
 
   // Makes the names created, renamed or deleted in a folder durable.

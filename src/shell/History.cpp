@@ -239,6 +239,21 @@ bool History::holdsAfter(const HistoryRecord& record) {
   return true;
 }
 
+// Whether a path of record `id` holds what was there before that record's change: what it
+// replaced, or what the record before it wrote there (which differs only where `id` took in the
+// editor's own writes after that record).
+bool History::holdsBefore(int id, const HistoryItem& item) {
+  if (holds(*disk_, root_, item, item.before)) return true;
+  const auto at = records_.find(id);
+  if (at == records_.end() || at == records_.begin()) return false;
+  const HistoryRecord* previous = read(std::prev(at)->first);
+  if (previous == nullptr) return false;
+  for (const HistoryItem& was : previous->items) {
+    if (was.folder == item.folder && was.path == item.path) return holds(*disk_, root_, was, was.after);
+  }
+  return false;
+}
+
 void History::load(Disk& disk, const fs::path& root, std::int64_t) {
   disk_ = &disk;
   root_ = root;
@@ -270,7 +285,7 @@ void History::load(Disk& disk, const fs::path& root, std::int64_t) {
     if (record == nullptr && unreadable_) return drop();
     const bool landed = record != nullptr && holds(disk, root, record->items.front(), record->items.front().after);
     if (!landed) {
-      if (record != nullptr && !holds(disk, root, record->items.front(), record->items.front().before)) return drop();
+      if (record != nullptr && !holdsBefore(newest, record->items.front())) return drop();
       const Known& k = records_.at(newest);
       try {
         disk.deleteFile(folder() / recordName(newest, k.parent, k.kind));
@@ -427,6 +442,38 @@ std::optional<History::Pending> History::pending(Disk& disk, const HistoryNote& 
   p.bytes = writeRecord(p.record);
   p.file = folder() / recordName(p.record.id, p.record.parent, p.record.kind);
   p.newFolder = !disk.folderExists(folder());
+  return p;
+}
+
+std::optional<History::Pending> History::joined(const std::vector<HistoryItem>& own) {
+  if (disk_ == nullptr || !usable_ || records_.empty()) return std::nullopt;
+  const auto& [newest, known] = *records_.rbegin();
+  if (known.kind == HistoryRecord::Move || newest != top_) return std::nullopt;
+  const HistoryRecord* last = read(newest);
+  if (last == nullptr) return std::nullopt;
+  // The paths the editor's own writes share with the record first, so that the next start tells
+  // by the first of them whether the writes landed; then the record's other paths as they were.
+  std::vector<HistoryItem> shared, others = last->items;
+  for (const HistoryItem& write : own) {
+    const auto held = std::find_if(others.begin(), others.end(), [&](const HistoryItem& item) {
+      return item.folder == write.folder && item.path == write.path;
+    });
+    if (held == others.end()) continue;
+    HistoryItem item = *held;
+    others.erase(held);
+    item.after = write.after;
+    // A file the change made and the editor's own write deleted is neither side: no path of the
+    // record.
+    if (item.before || item.after) shared.push_back(std::move(item));
+  }
+  if (shared.empty()) return std::nullopt;
+  Pending p;
+  p.record = *last;
+  p.record.id = newest_ + 1;
+  p.record.items = std::move(shared);
+  p.record.items.insert(p.record.items.end(), others.begin(), others.end());
+  p.bytes = writeRecord(p.record);
+  p.file = folder() / recordName(p.record.id, p.record.parent, p.record.kind);
   return p;
 }
 

@@ -20,9 +20,27 @@ namespace shell {
 // after; for every folder it made or removed, that it was there or not. The record is written
 // together with the change's new contents, before the change's first step, but not synced (a
 // power cut may take it, and then only the history is lost), and it belongs to the test only
-// once its change has landed: the record that is newest when the
-// editor starts is checked against the test's files (its first path holds what the change wrote,
-// or what it replaced), and one whose change never landed is deleted with what is left of it.
+// once its change has landed: the record that is newest when the editor starts is checked
+// against the test's files. Its change landed when its first path holds what the change wrote;
+// it never landed when that path holds what was there before it (what the change replaced, or
+// what the record before it wrote there), and then the record is deleted; otherwise the files
+// were changed by someone else, and the history is not used.
+//
+// What the editor writes on its own, without the teacher asking (the settings' copies it puts
+// right in the root pages, the stage count it corrects, the pages an interrupted change left in
+// the root), is never a point of the history: its change is not described, and
+//   - the part of it that falls on paths the newest record holds joins that record, when that
+//     record is a change (not a move): the record is written anew under the next id, with the
+//     same parent, kind, time and words, those paths first (before: what the change replaced,
+//     after: the bytes the editor's own write leaves), and the record it replaces goes with the
+//     tidying after the change. An undo of that change takes back both, a redo brings both;
+//   - every other path it writes is in no record: the history is checked against the paths of
+//     its newest record and of the test's point before it is used, and an undo or redo checks
+//     every path it writes, so such a write can at most make an undo refuse (the file changed
+//     since), never make the history write over it unnoticed.
+// When the newest record is a move (the teacher undid something), the editor's own writes are
+// in no record either; the next start checks the history against the files as always, and does
+// not use it when they fall on its paths.
 //
 // A record is either a change the teacher made (a point of the history the test can be brought
 // back to, or an open one: a new stage whose questions are still being entered, which is no
@@ -39,7 +57,10 @@ namespace shell {
 // what it says the change wrote, and an undo or redo checks every path it writes first. A record
 // that cannot be read, a folder that holds something else, or a test whose files hold other bytes
 // (edited by another program, restored from a backup, another copy's history) leaves the
-// history empty; the test opens as always, and the next change starts a new history.
+// history empty; the test opens as always, and the next change starts a new history. Nor does a
+// history that cannot be written stop a change: the change is made without its record, and the
+// history, which then no longer matches the test, is offered no more; the next change whose
+// record can be written starts a new one.
 //
 // A record is bytes: the line "test editor history 1", then lines "id", "parent", "kind" (point,
 // open or move), "time" (seconds since 1970), "what" (the teacher's words, UTF-8, percent-
@@ -121,6 +142,10 @@ class History {
   };
   std::optional<Pending> pending(Disk& disk, const HistoryNote& note, std::vector<HistoryItem> items,
                                  std::int64_t now);
+  // The newest record with the editor's own writes (`own`, before: what the test holds) joined
+  // to it where they fall on its paths, as the record that replaces it; nothing when they fall
+  // on none, or the newest record is a move or cannot be read.
+  std::optional<Pending> joined(const std::vector<HistoryItem>& own);
   void recorded(const Pending& pending);
   // Deletes the records no point leads to any more, and the oldest beyond the bounds. What a
   // failure or an interruption leaves is deleted at the next start or after the next change.
@@ -147,6 +172,7 @@ class History {
   std::vector<int> applied() const;  // the test's point back to the oldest change
   std::vector<int> undone() const;   // the changes a redo goes through, oldest first
   bool holdsAfter(const HistoryRecord& record);
+  bool holdsBefore(int id, const HistoryItem& item);
 
   Disk* disk_ = nullptr;
   fs::path root_;

@@ -46,6 +46,8 @@ std::string temporaryName(std::string target) {
   return "." + target + ".tmp";
 }
 
+std::string deletedName(int attempt) { return ".~" + decimal(attempt) + ".tmp"; }
+
 namespace {
 bool plainByte(unsigned char c) {
   return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '.' ||

@@ -48,6 +48,12 @@ bool isTemporaryName(std::string_view name);
 // The name in the root under which a change prepares `target`, a path relative to the root
 // with '/' ("2/3.html" -> ".2-3.html.tmp", stage folder "5" -> ".5.tmp").
 std::string temporaryName(std::string target);
+// A name under which a file or folder that is being deleted is first put, beside where it was
+// (".~0.tmp", ".~1.tmp" when that one is taken, ...), so that the rename, written through, takes
+// its name away for good before it is deleted (the Windows disk, which cannot sync a folder). A
+// temporary name that no target's temporaryName() gives; start-up removes it should the
+// deletion itself be lost.
+std::string deletedName(int attempt);
 
 // Whether a path of the editor's own files (relative, with '/') stays inside the test's root: no
 // leading "/", no "\\" or ":", no empty part, "." or "..".

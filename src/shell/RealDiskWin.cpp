@@ -199,10 +199,57 @@ void RealDisk::renameFile(const fs::path& from, const fs::path& to) {
   if (error != 0) fail(from, what, error);
 }
 
-void RealDisk::deleteFile(const fs::path& file) {
-  if (const DWORD error = retryWhileBusy([&] { return ::DeleteFileW(file.c_str()) != 0; })) {
-    fail(file, "не удалось удалить файл", error);
+namespace {
+
+// Whether the deletion of a file or folder must outlast a power cut. Windows cannot sync a
+// folder's names, and a deletion is not written through: a stage's page or folder deleted
+// alone could come back. The editor's own names (a dot first: its temporaries, its journal, its
+// history) and what lies in a folder of its own are deleted at once: start-up removes them
+// again, or checks them, should their deletion be lost.
+bool mustLast(const fs::path& path) {
+  auto own = [](const fs::path& p) {
+    const std::wstring name = p.filename().wstring();
+    return !name.empty() && name.front() == L'.';
+  };
+  return !own(path) && !own(path.parent_path());
+}
+
+// Renames a file or folder that is to be deleted to a free deletedName() beside it, the rename
+// written through, so that its name is gone for good when this returns; `aside` is then where
+// it lies. Returns 0 or the error.
+DWORD moveAside(const fs::path& path, fs::path& aside) {
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    aside = path.parent_path() / fromUtf8(deletedName(attempt));
+    // One left by a deletion that another program keeps pending, or that a power cut lost.
+    if (attributesOf(aside) != INVALID_FILE_ATTRIBUTES) continue;
+    const DWORD error = retryWhileBusy(
+        [&] { return ::MoveFileExW(path.c_str(), aside.c_str(), MOVEFILE_WRITE_THROUGH) != 0; });
+    if (error != ERROR_ALREADY_EXISTS && error != ERROR_FILE_EXISTS) return error;
   }
+  return ERROR_ALREADY_EXISTS;
+}
+
+}  // namespace
+
+// A file that must stay deleted is renamed aside first, written through (a read-only file is
+// refused before, as Windows refuses to delete it, so that no read-only leftover stays), then
+// deleted. That deletion may be lost, or kept pending while another program holds the file
+// open: the leftover's temporary name is removed at the next start.
+void RealDisk::deleteFile(const fs::path& file) {
+  const char* what = "не удалось удалить файл";
+  const DWORD attributes = attributesOf(file);
+  if (!mustLast(file) || attributes == INVALID_FILE_ATTRIBUTES || isFolder(attributes)) {
+    if (const DWORD error = retryWhileBusy([&] { return ::DeleteFileW(file.c_str()) != 0; })) {
+      fail(file, what, error);
+    }
+    return;
+  }
+  if ((attributes & FILE_ATTRIBUTE_READONLY) != 0) {
+    failWith(file, what, "у файла стоит атрибут «только чтение»");
+  }
+  fs::path aside;
+  if (const DWORD error = moveAside(file, aside)) fail(file, what, error);
+  ::DeleteFileW(aside.c_str());
 }
 
 // A folder of the editor's own beside the test (a dot name, as the history's) is hidden, as such
@@ -217,13 +264,31 @@ void RealDisk::makeFolder(const fs::path& folder) {
   }
 }
 
+// A folder that must stay removed is renamed aside as a file is, only when it is empty and not
+// read-only (otherwise it is refused as Windows refuses to remove it), then removed. Should a
+// file have come into it between the look and the rename, it goes back under its name.
 void RealDisk::removeFolder(const fs::path& folder) {
-  if (const DWORD error = retryWhileBusy([&] { return ::RemoveDirectoryW(folder.c_str()) != 0; })) {
-    fail(folder, "не удалось удалить папку", error);
+  const char* what = "не удалось удалить папку";
+  auto remove = [&] {
+    if (const DWORD error = retryWhileBusy([&] { return ::RemoveDirectoryW(folder.c_str()) != 0; })) {
+      fail(folder, what, error);
+    }
+  };
+  const DWORD attributes = attributesOf(folder);
+  if (!mustLast(folder) || !isFolder(attributes) || (attributes & FILE_ATTRIBUTE_READONLY) != 0 ||
+      !listNames(folder, [](const std::string&, DWORD) { return true; }).empty()) {
+    return remove();
+  }
+  fs::path aside;
+  if (const DWORD error = moveAside(folder, aside)) fail(folder, what, error);
+  if (!::RemoveDirectoryW(aside.c_str()) && ::GetLastError() == ERROR_DIR_NOT_EMPTY) {
+    ::MoveFileExW(aside.c_str(), folder.c_str(), MOVEFILE_WRITE_THROUGH);
+    fail(folder, what, ERROR_DIR_NOT_EMPTY);
   }
 }
 
-// Windows has no way to sync a folder's names; the renames above are written through.
+// Windows has no way to sync a folder's names; the renames above are written through, and so
+// are the renames that deletions of the test's files and folders begin with.
 void RealDisk::syncFolder(const fs::path&) {}
 
 std::vector<std::string> RealDisk::listFolders(const fs::path& folder) {

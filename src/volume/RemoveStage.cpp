@@ -5,6 +5,8 @@
 
 #include "lifecycle/Editor.h"
 #include "shell/Layout.h"
+#include "shell/LineTable.h"
+#include "shell/Lines.h"
 #include "shell/Russian.h"
 #include "shell/ShellError.h"
 
@@ -58,6 +60,7 @@ void Editor::RemoveLastStage() {
     }
     rebuildStageList();
     state_.StageCount -= 1;
+    writeStageCount();
     if (state_.CurStage > state_.StageCount) forgetQuestion();
     if (form.List1.selectedText().empty()) selectList1(state_.StageCount - 1);
     state_.LastStageQuestions = 10;
@@ -71,6 +74,19 @@ void Editor::RemoveLastStage() {
   form.Label9.Caption = shell::decimal(state_.StageCount);
   applyVolumeLimits();
   batch.commit();
+}
+
+// The count goes with the removal, in its change: the browser quiz, which reads 1.js's count,
+// never looks for the removed stage, and an undo of the removal gives back folder and count
+// together. Only the count lines change: settings typed and not saved stay unwritten. While a
+// new stage is entered, the files never counted it, so they keep the count they hold.
+void Editor::writeStageCount() {
+  EditorState& s = state_;
+  const std::string count = shell::decimal(s.StageCount);
+  s.JsHead[shell::key::kStages] = count;
+  s.TitleHead[shell::title::kStages] = count;
+  change().write(rootFile(shell::kTitleFile), shell::writeTable(s.TitleHead, s.TitleTail, s.TitleTailCount));
+  writeAnswerKey();
 }
 
 // The stage of the question shown is gone: no question is chosen any more, so a save writes

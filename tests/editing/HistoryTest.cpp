@@ -29,6 +29,15 @@ void saveText(Session& s, int stage, int question, const std::string& text) {
   s.editor().cmdSave_Click();
 }
 
+std::string lineOf(const fs::path& file, std::size_t line) { return support::crlfLines(file).at(line); }
+
+// A line of a file of the test as a hand edit leaves it.
+void editLine(const fs::path& file, std::size_t line, const std::string& text) {
+  auto lines = support::crlfLines(file);
+  lines.at(line) = text;
+  support::writeBytes(file, support::crlfJoin(lines));
+}
+
 // A save, a new stage entered to its tenth question, a removal of the last stage and a mixing:
 // each taken back by an undo and brought again by a redo, to the byte, with the editor started
 // again between them; the window shows the test as it then is. No undo while a stage is entered.
@@ -94,6 +103,115 @@ TEST(History, EveryChangeIsUndoneAndRedoneToTheByteAcrossRuns) {
   }
   EXPECT_FALSE(s.form().mnuEditRedo.Enabled);
   EXPECT_EQ(s.editor().historyPoints().size(), 5u);
+}
+
+// What the editor writes on its own (the settings' copies in the root pages, the stage count it
+// corrects, the pages an interrupted mixing left in the root) is never a step Ctrl+Z stops at: a
+// start and an exit leave nothing to undo, and after a restart one Ctrl+Z takes back the
+// teacher's last change whole. A removal writes the new count itself; a correction of a file the
+// last change wrote joins that change, and one of any other file is no record at all.
+TEST(History, TheEditorsOwnWritesAreNoStepOfTheHistory) {
+  {
+    // 1.js counts 7 stages in 6 folders, index.html names another handler than title.html, and
+    // a copy of a page is left in the root.
+    Session s({.stageFolders = 6, .stageCountLine = 7}, [](const fs::path& root) {
+      editLine(root / "index.html", 17, "http://old.example/");
+      fs::copy_file(root / "4" / "5.html", root / "5.html");
+    });
+    s.editor().cmdEnd_Click();
+    EXPECT_EQ(lineOf(s.root() / "1.js", 1), "6");
+    EXPECT_EQ(lineOf(s.root() / "title.html", 6), "6");
+    EXPECT_EQ(lineOf(s.root() / "index.html", 17), lineOf(s.root() / "title.html", 12));
+    EXPECT_FALSE(fs::exists(s.root() / "5.html"));
+    s.restart();
+    EXPECT_FALSE(s.form().mnuEditUndo.Enabled) << s.form().mnuEditUndo.Caption;
+    EXPECT_FALSE(s.form().mnuEditHistory.Enabled);
+  }
+  {
+    Session s;
+    const Files base = testFiles(s.root());
+    s.chooseQuestion(6, 2);
+    s.editor().cmdDelLast_Click();
+    EXPECT_EQ(lineOf(s.root() / "1.js", 1), "5") << "the count goes with the removal";
+    EXPECT_EQ(lineOf(s.root() / "title.html", 6), "5");
+    const Files removed = testFiles(s.root());
+    s.editor().cmdEnd_Click();
+    EXPECT_EQ(support::differences(removed, testFiles(s.root())), std::vector<std::string>{});
+    s.restart();
+    EXPECT_EQ(s.form().mnuEditUndo.Caption, "Отменить: удаление этапа 6");
+    s.editor().mnuEditUndo_Click();
+    EXPECT_EQ(support::differences(base, testFiles(s.root())), std::vector<std::string>{});
+    EXPECT_EQ(s.form().Label9.Caption, "6");
+    EXPECT_EQ(s.form().List1.Rows, (std::vector<std::string>{"1", "2", "3", "4", "5", "6"}));
+    EXPECT_FALSE(s.form().mnuEditUndo.Enabled);
+  }
+  {
+    // After a removal the exit puts right title.html's copy of the duration, in a file the
+    // removal wrote: one Ctrl+Z takes back both, and a redo brings both. index.html's copy of
+    // the address and the page left in the root are in no record: they stay put right.
+    Session s({}, [](const fs::path& root) {
+      editLine(root / "title.html", 8, "25");
+      editLine(root / "index.html", 17, "http://old.example/");
+      fs::copy_file(root / "4" / "5.html", root / "5.html");
+    });
+    const Files base = testFiles(s.root());
+    s.editor().cmdDelLast_Click();
+    s.editor().cmdEnd_Click();
+    EXPECT_EQ(lineOf(s.root() / "title.html", 8), "20");
+    const Files exited = testFiles(s.root());
+    s.restart();
+    EXPECT_EQ(s.form().mnuEditUndo.Caption, "Отменить: удаление этапа 6");
+    s.editor().mnuEditUndo_Click();
+    EXPECT_EQ(support::differences(base, testFiles(s.root())),
+              (std::vector<std::string>{"removed 5.html", "changed index.html"}));
+    EXPECT_FALSE(s.form().mnuEditUndo.Enabled);
+    s.editor().mnuEditRedo_Click();
+    EXPECT_EQ(support::differences(exited, testFiles(s.root())), std::vector<std::string>{});
+  }
+}
+
+// A history folder that cannot be written (read-only, as on a test copied from a CD; one that
+// cannot even be looked at; a file in its place) never stops a change: the change is made as
+// without a history, the teacher is told once why undo is not available, and nothing unrecorded
+// is offered. Once the folder can be written again, the next change starts a new history.
+TEST(History, AHistoryThatCannotBeWrittenNeverBlocksAChange) {
+  enum Block { ReadOnly, Unreachable, FileInItsPlace };
+  for (const Block block : {ReadOnly, Unreachable, FileInItsPlace}) {
+    SCOPED_TRACE(block);
+    Session s;
+    saveText(s, 1, 1, "recorded");
+    const fs::path folder = s.root() / shell::kHistoryFolder;
+    if (block == FileInItsPlace) {
+      fs::remove_all(folder);
+      support::writeBytes(folder, "not a folder");
+    }
+    s.restart();
+    if (block == ReadOnly) s.h->ownDisk.protect(folder);
+    if (block == Unreachable) s.h->ownDisk.failPaths = {folder};
+    saveText(s, 2, 2, "first");
+    saveText(s, 3, 3, "second");
+    EXPECT_EQ(lineOf(s.root() / "1" / "1.html", shell::page::field(0)), "first");
+    EXPECT_EQ(lineOf(s.root() / "2" / "2.html", shell::page::field(0)), "second");
+    ASSERT_EQ(s.h->dialogs.shown.size(), 1u) << "told once";
+    const std::string told = s.h->dialogs.shown[0].text;
+    EXPECT_NE(told.find(".editor-history"), std::string::npos) << told;
+    EXPECT_EQ(told.find("не удалось записать файл"), std::string::npos) << "no raw error: " << told;
+    const char* why = block == ReadOnly ? "нет прав доступа" : block == FileInItsPlace ? "лежит файл" : "";
+    EXPECT_NE(told.find(why), std::string::npos) << told;
+    EXPECT_FALSE(s.form().mnuEditUndo.Enabled) << s.form().mnuEditUndo.Caption;
+    EXPECT_FALSE(s.form().mnuEditHistory.Enabled);
+
+    if (block == ReadOnly) s.h->ownDisk.unprotect(folder);
+    if (block == Unreachable) s.h->ownDisk.failPaths.clear();
+    if (block == FileInItsPlace) fs::remove(folder);
+    const Files unrecorded = testFiles(s.root());
+    saveText(s, 4, 4, "third");
+    EXPECT_EQ(s.form().mnuEditUndo.Caption, "Отменить: сохранение вопроса 4 этапа 4");
+    s.editor().mnuEditUndo_Click();
+    EXPECT_EQ(support::differences(unrecorded, testFiles(s.root())), std::vector<std::string>{});
+    EXPECT_FALSE(s.form().mnuEditUndo.Enabled) << "a new history, from the change before";
+    EXPECT_EQ(s.h->dialogs.shown.size(), 1u);
+  }
 }
 
 // Three changes back in one step, which is one change itself, and back again to the newest point

@@ -284,8 +284,13 @@ TEST(Rows, APupilIsOneRowWithTheLastResultAndTheCountOfThem) {
   EXPECT_EQ(rows[2].group, "9Б");
   EXPECT_EQ(rows[2].elapsed, "5 мин");
 
-  ::setenv("TZ", "UTC", 1);
+  // The time of day in the computer's zone, set to UTC (the POSIX form both C libraries read).
+  const support::Env utc("TZ", "UTC0");
+#ifdef _WIN32
+  _tzset();
+#else
   ::tzset();
+#endif
   EXPECT_EQ(tableCells(rows[0]),
             (std::vector<std::string>{"Петров", "9А", "20 из 30", "66 %", "да", "2:05", "08:40:00", "", "2"}));
   EXPECT_EQ(tableCells(rows[1])[4], "нет");
@@ -382,6 +387,11 @@ TEST(Network, PupilsGetTheAddressesListenedOnLanFirst) {
             (std::vector<std::string>{"http://192.168.1.5:8091/", "http://10.0.0.2:8091/", "http://127.0.0.1:8091/"}));
   EXPECT_EQ(pupilAddresses(local, {"127.0.0.1", "::1"}, 8092),
             (std::vector<std::string>{"http://127.0.0.1:8092/", "http://[::1]:8092/"}));
+  // In the order Windows lists its interfaces, the IPv6 ones first: the same pages.
+  const std::vector<std::string> windows = {"::1", "fe80::1", "2001:db8::5", "127.0.0.1", "10.0.0.2"};
+  EXPECT_EQ(pupilAddresses(windows, {"0.0.0.0", "::"}, 8093),
+            (std::vector<std::string>{"http://10.0.0.2:8093/", "http://[2001:db8::5]:8093/", "http://127.0.0.1:8093/",
+                                      "http://[::1]:8093/"}));
   EXPECT_EQ(urlHost("::ffff:10.0.0.7"), "10.0.0.7");
   EXPECT_EQ(urlHost("2001:db8::5"), "[2001:db8::5]");
   // This computer's own list holds its loopback.

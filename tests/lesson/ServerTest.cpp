@@ -223,7 +223,7 @@ class LessonServer : public ::testing::Test {
   }
 
   support::TempDir tmp_;
-  fs::path root_ = tmp_.path() / "тест";
+  fs::path root_ = tmp_.path() / shell::fromUtf8("тест");
   shell::RealDisk disk_;
   std::unique_ptr<SqliteStore> store_;
   std::atomic<int> notified_{0};
@@ -464,6 +464,7 @@ TEST_F(LessonServer, ATestThatCannotBeServedIsRefusedInRussianBeforeAnythingStar
     EXPECT_FALSE(lesson_.running());
     EXPECT_EQ(store_->lessons(), std::vector<LessonRecord>{});
   };
+#ifndef _WIN32  // Wine makes no symbolic links
   // A picture that leads outside the test would serve a file of the computer.
   support::writeBytes(tmp_.path() / "secret.gif", "not the test's");
   fs::create_symlink(tmp_.path() / "secret.gif", root_ / "pics" / "9.gif");
@@ -472,6 +473,7 @@ TEST_F(LessonServer, ATestThatCannotBeServedIsRefusedInRussianBeforeAnythingStar
   fs::create_directory_symlink(tmp_.path(), root_ / "6");
   refused("тест/6", "ссылка на папку вне папки теста");
   fs::remove(root_ / "6");
+#endif
   // A key the quiz cannot read.
   const std::string key = support::readBytes(root_ / "1.js");
   support::writeBytes(root_ / "1.js", key.substr(0, 300));

@@ -1,43 +1,46 @@
 // The store of lessons and results in SQLite: what goes in comes back, in a folder of the
-// teacher's data, and a file that cannot serve is named in Russian before a lesson starts.
+// teacher's data (a Cyrillic one too), and a file that cannot serve is named in Russian before a
+// lesson starts.
 
 #include <gtest/gtest.h>
 #include <sqlite3.h>
-#include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
+#include <set>
+
+#ifndef _WIN32
+#include <unistd.h>
+#endif
 
 #include "lesson/SqliteStore.h"
+#include "shell/Russian.h"
 #include "shell/ShellError.h"
 #include "support/Fixtures.h"
 
 namespace lesson {
 namespace {
 
+using support::Env;
 using support::TempDir;
 
-// An environment variable set for the length of a scope, and put back after it.
-class Env {
- public:
-  Env(const char* name, const char* value) : name_(name) {
-    if (const char* old = std::getenv(name)) old_ = old;
-    if (value != nullptr) ::setenv(name, value, 1);
-    else ::unsetenv(name);
-  }
-  ~Env() {
-    if (old_) ::setenv(name_, old_->c_str(), 1);
-    else ::unsetenv(name_);
-  }
+// Where the system says the user's data lives: $XDG_DATA_HOME on Linux, %APPDATA% on Windows.
+#ifdef _WIN32
+constexpr const char* kDataVariable = "APPDATA";
+#else
+constexpr const char* kDataVariable = "XDG_DATA_HOME";
+#endif
 
- private:
-  const char* name_;
-  std::optional<std::string> old_;
-};
+// The names in a folder, as the system gives them (UTF-16 on Windows), in UTF-8.
+std::set<std::string> namesIn(const fs::path& folder) {
+  std::set<std::string> names;
+  for (const auto& entry : fs::directory_iterator(folder)) names.insert(shell::utf8(entry.path().filename()));
+  return names;
+}
 
 std::string pragma(const fs::path& file, const char* name) {
   sqlite3* db = nullptr;
-  sqlite3_open(file.c_str(), &db);
+  sqlite3_open(shell::utf8(file).c_str(), &db);
   sqlite3_stmt* stmt = nullptr;
   std::string out;
   if (sqlite3_prepare_v2(db, (std::string("PRAGMA ") + name).c_str(), -1, &stmt, nullptr) == SQLITE_OK &&
@@ -63,9 +66,11 @@ ResultRecord result(std::int64_t lesson, std::string student, int right) {
 
 TEST(Store, LessonsAndResultsComeBackAsTheyWentInNewestFirst) {
   TempDir tmp;
-  const Env xdg("XDG_DATA_HOME", (tmp.path() / "data").c_str());
+  // A user whose name is Cyrillic: every name of the path reaches the system whole.
+  const fs::path data = tmp.path() / shell::fromUtf8("Пользователь Иванов") / shell::fromUtf8("данные");
+  const Env own(kDataVariable, shell::utf8(data));
   const fs::path file = SqliteStore::defaultFile();
-  EXPECT_EQ(file, tmp.path() / "data" / "test-editor" / "results.sqlite");
+  EXPECT_EQ(file, data / "test-editor" / "results.sqlite");
   EXPECT_TRUE(fs::is_directory(file.parent_path()));
 
   LessonRecord first{0, "/home/учитель/тест", "Основы √", "2024-05-14T08:00:00Z", std::string("key\0\xFF\r\n", 7), 6, "60"};
@@ -104,16 +109,34 @@ TEST(Store, LessonsAndResultsComeBackAsTheyWentInNewestFirst) {
   EXPECT_EQ(again.results(second.id).size(), 4u);
   EXPECT_EQ(pragma(file, "user_version"), "1");
   EXPECT_EQ(pragma(file, "journal_mode"), "wal");
+  // SQLite wrote where it was told, under the Cyrillic names, and nowhere beside them.
+  EXPECT_EQ(namesIn(tmp.path()), std::set<std::string>{"Пользователь Иванов"});
+  EXPECT_EQ(namesIn(data), std::set<std::string>{"test-editor"});
+  EXPECT_TRUE(namesIn(data / "test-editor").contains("results.sqlite"));
 
-  // Without XDG_DATA_HOME (or with a relative one) the data lives under the home folder.
-  const Env relative("XDG_DATA_HOME", "data");
-  const Env home("HOME", tmp.path().c_str());
+  // A relative folder would put the results wherever the program was started, a test's folder
+  // too, which pupils can read: never taken.
+  const Env relative(kDataVariable, "data");
+#ifdef _WIN32
+  // Then the system's own folder of the user's data.
+  const fs::path system = SqliteStore::defaultFile();
+  EXPECT_TRUE(system.is_absolute()) << shell::utf8(system);
+  EXPECT_FALSE(shell::isInside(system, fs::current_path())) << shell::utf8(system);
+  EXPECT_EQ(system.filename(), "results.sqlite");
+#else
+  // Then the home folder's.
+  const Env home("HOME", shell::utf8(tmp.path()));
   EXPECT_EQ(SqliteStore::defaultFile(), tmp.path() / ".local" / "share" / "test-editor" / "results.sqlite");
+#endif
 }
 
 // Whether the file can still be written: a root user writes past the permissions.
 bool writable(const fs::path& file) {
+#ifdef _WIN32
+  std::FILE* f = _wfopen(file.c_str(), L"r+");
+#else
   std::FILE* f = std::fopen(file.c_str(), "r+");
+#endif
   if (f != nullptr) std::fclose(f);
   return f != nullptr;
 }
@@ -125,18 +148,20 @@ TEST(Store, AnUnusableStoreIsNamedInRussianAndNothingStarts) {
       open();
       ADD_FAILURE() << "not refused: " << why;
     } catch (const shell::ShellError& e) {
-      EXPECT_EQ(e.file(), named.string()) << e.what();
+      EXPECT_EQ(e.file(), shell::utf8(named)) << e.what();
       EXPECT_NE(e.problem().find(why), std::string::npos) << e.what();
     }
   };
   // The data folder cannot be made where a file stands.
   support::writeBytes(tmp.path() / "file", "x");
   {
-    const Env xdg("XDG_DATA_HOME", (tmp.path() / "file").c_str());
+    const Env data(kDataVariable, shell::utf8(tmp.path() / "file"));
     refused([] { SqliteStore::defaultFile(); }, tmp.path() / "file" / "test-editor", "не удалось создать папку");
-    const Env noXdg("XDG_DATA_HOME", nullptr);
-    const Env noHome("HOME", nullptr);
+#ifndef _WIN32  // Windows always has the user's data folder of its own
+    const Env noXdg("XDG_DATA_HOME", std::nullopt);
+    const Env noHome("HOME", std::nullopt);
     refused([] { SqliteStore::defaultFile(); }, "", "не найдена домашняя папка");
+#endif
   }
   // A folder where the file should be, or a folder that is missing.
   fs::create_directory(tmp.path() / "folder");
@@ -152,7 +177,7 @@ TEST(Store, AnUnusableStoreIsNamedInRussianAndNothingStarts) {
   const fs::path newer = tmp.path() / "newer.sqlite";
   {
     sqlite3* db = nullptr;
-    sqlite3_open(newer.c_str(), &db);
+    sqlite3_open(shell::utf8(newer).c_str(), &db);
     sqlite3_exec(db, "CREATE TABLE t(x); PRAGMA user_version=7", nullptr, nullptr, nullptr);
     sqlite3_close(db);
   }
@@ -164,7 +189,11 @@ TEST(Store, AnUnusableStoreIsNamedInRussianAndNothingStarts) {
   fs::remove(tmp.path() / "locked.sqlite-wal");
   fs::remove(tmp.path() / "locked.sqlite-shm");
   fs::permissions(locked, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+#ifdef _WIN32
+  const bool root = false;
+#else
   const bool root = ::geteuid() == 0;
+#endif
   if (root) std::system(("chattr +i '" + locked.string() + "' 2>/dev/null").c_str());
   if (writable(locked)) {
     std::printf("this file system writes a read-only file for the root user: the read-only store was not tried\n");

@@ -24,9 +24,10 @@ bool recording();
 // Whether the system keeps the changes of names in the order they were made, so that a name
 // change written through brings every earlier one to the disk with it. The Windows disk relies
 // on it: it cannot sync a folder as Linux does (its syncFolder does nothing), and writes its
-// renames through instead; NTFS logs every change of a name in order. (FAT logs nothing: there
-// a name change that was not written through, such as the journal's creation or a deletion, may
-// be lost while a later one lands.) Linux promises no order, and its disk syncs each folder.
+// renames through instead, also the rename that begins each deletion of a file or folder of the
+// test; NTFS logs every change of a name in order. (FAT logs nothing: there a name change that
+// was not written through, such as the journal's creation, may be lost while a later one
+// lands.) Linux promises no order, and its disk syncs each folder.
 // Defined by the recorder of the system.
 extern const bool kNamesInOrder;
 

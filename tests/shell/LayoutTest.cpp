@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "shell/Layout.h"
 
 namespace {
@@ -55,9 +57,21 @@ TEST(Layout, PatternsMatchWholeNames) {
   EXPECT_FALSE(matchesPattern("abcabe", "*abd"));
 }
 
+// Nor are the names a deletion puts a file or folder under a stage, or a target's temporary.
 TEST(Layout, TemporaryNamesNeverMatchWhatTheEditorListsOrDeletes) {
+  std::vector<std::string> temps;
   for (const char* name : {"2/0.html", "2/9.html", "title.html", "1.js", "pics/3.gif", "5", "x"}) {
-    const std::string temp = shell::temporaryName(name);
+    temps.push_back(shell::temporaryName(name));
+  }
+  for (int attempt : {0, 1, 9, 10}) {
+    const std::string aside = shell::deletedName(attempt);
+    EXPECT_FALSE(shell::stageOfFolder(aside)) << aside;
+    EXPECT_TRUE(shell::isSystemFolder(aside)) << aside;
+    EXPECT_EQ(std::count(temps.begin(), temps.end(), aside), 0) << aside;
+    EXPECT_NE(aside, shell::deletedName(attempt + 1));
+    temps.push_back(aside);
+  }
+  for (const std::string& temp : temps) {
     EXPECT_TRUE(shell::isTemporaryName(temp)) << temp;
     for (const char* pattern : {"*.html", "?.html", "?.gif"}) {
       EXPECT_FALSE(matchesPattern(temp, pattern)) << temp << " matches " << pattern;

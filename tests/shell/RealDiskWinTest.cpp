@@ -6,6 +6,7 @@
 
 #include "lifecycle/ShellRoot.h"
 #include "shell/Disk.h"
+#include "shell/Layout.h"
 #include "shell/Russian.h"
 #include "shell/ShellError.h"
 #include "support/Fixtures.h"
@@ -120,6 +121,68 @@ TEST(WindowsDisk, ASaveOverAFileAnotherProgramHoldsStopsNamingItAndLosesNothing)
   }
   EXPECT_EQ(support::snapshot(s.root()), whole);
   ::SetFileAttributesW(page.c_str(), FILE_ATTRIBUTE_NORMAL);
+}
+
+// A page or folder of the test is renamed aside, written through, before it is deleted, and
+// leaves nothing: a read-only page, one another program holds, a folder with files in it are
+// refused as Windows refuses them, untouched. A page held by a program that lets it be deleted
+// is gone from its name at once, and its leftover, pending, makes the next one go aside under
+// another name. What a power cut leaves aside, hidden or not, goes at the next start.
+TEST(WindowsDisk, ADeletionLastsAndLeavesNothingInTheWay) {
+  support::TempDir dir;
+  shell::RealDisk disk;
+  const fs::path stage = dir.path() / "5";
+  fs::create_directory(stage);
+  for (const char* name : {"0.html", "1.html", "2.html"}) support::writeBytes(stage / name, name);
+  const auto whole = support::snapshot(dir.path());
+  ASSERT_TRUE(::SetFileAttributesW((stage / "0.html").c_str(), FILE_ATTRIBUTE_READONLY));
+  try {
+    disk.deleteFile(stage / "0.html");
+    ADD_FAILURE() << "a read-only page was deleted";
+  } catch (const shell::ShellError& e) {
+    EXPECT_NE(std::string(e.what()).find("только чтение"), std::string::npos) << e.what();
+  }
+  ::SetFileAttributesW((stage / "0.html").c_str(), FILE_ATTRIBUTE_NORMAL);
+  auto hold = [&](const char* name, DWORD share) {
+    return ::CreateFileW((stage / name).c_str(), GENERIC_READ, share, nullptr, OPEN_EXISTING,
+                         FILE_ATTRIBUTE_NORMAL, nullptr);
+  };
+  HANDLE other = hold("1.html", FILE_SHARE_READ);
+  EXPECT_THROW(disk.deleteFile(stage / "1.html"), shell::ShellError);
+  ::CloseHandle(other);
+  EXPECT_THROW(disk.removeFolder(stage), shell::ShellError);
+  EXPECT_EQ(support::snapshot(dir.path()), whole);
+
+  other = hold("0.html", FILE_SHARE_READ | FILE_SHARE_DELETE);
+  disk.deleteFile(stage / "0.html");
+  const auto left = disk.listFiles(stage, "*.html");
+  bool reused = true;
+  try {
+    disk.putFile(stage / "0.html", "new");
+    disk.deleteFile(stage / "0.html");
+  } catch (const shell::ShellError&) {
+    reused = false;
+  }
+  ::CloseHandle(other);
+  EXPECT_EQ(left, (std::vector<std::string>{"1.html", "2.html"}));
+  EXPECT_TRUE(reused) << "the name stayed taken while another program held the page";
+  for (const char* name : {"1.html", "2.html"}) disk.deleteFile(stage / name);
+  disk.removeFolder(stage);
+  EXPECT_EQ(support::snapshot(dir.path()), (std::map<std::string, std::string>{}));
+
+  support::Session s;
+  const auto test = support::snapshot(s.root());
+  support::writeBytes(s.root() / "2" / shell::deletedName(0), "page");
+  for (const int attempt : {0, 1}) {
+    const fs::path aside = s.root() / shell::deletedName(attempt);
+    fs::create_directory(aside);
+    support::writeBytes(aside / "0.html", "page");
+    const DWORD mark = attempt == 0 ? FILE_ATTRIBUTE_HIDDEN : FILE_ATTRIBUTE_NORMAL;
+    ASSERT_TRUE(::SetFileAttributesW(aside.c_str(), mark));
+  }
+  s.restart();
+  EXPECT_EQ(support::differences(test, support::snapshot(s.root())), std::vector<std::string>{});
+  EXPECT_EQ(s.state().StageCount, 6);
 }
 
 TEST(WindowsDisk, FoldersTheSystemHidesAreNotStages) {

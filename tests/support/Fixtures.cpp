@@ -1,5 +1,6 @@
 #include "support/Fixtures.h"
 
+#include <cstdlib>
 #include <fstream>
 #include <iterator>
 #include <random>
@@ -45,6 +46,42 @@ TempDir::~TempDir() {
   }
   fs::remove_all(path_, ignored);
 }
+
+namespace {
+
+#ifdef _WIN32
+std::wstring wide(const std::string& utf8) { return shell::fromUtf8(utf8).wstring(); }
+#endif
+
+std::optional<std::string> environment(const std::string& name) {
+#ifdef _WIN32
+  const wchar_t* value = _wgetenv(wide(name).c_str());
+  if (value == nullptr) return std::nullopt;
+  return shell::utf8(fs::path(value));
+#else
+  const char* value = std::getenv(name.c_str());
+  if (value == nullptr) return std::nullopt;
+  return std::string(value);
+#endif
+}
+
+void setEnvironment(const std::string& name, const std::optional<std::string>& value) {
+#ifdef _WIN32
+  // An empty value removes the variable.
+  _wputenv_s(wide(name).c_str(), value ? wide(*value).c_str() : L"");
+#else
+  if (value) ::setenv(name.c_str(), value->c_str(), 1);
+  else ::unsetenv(name.c_str());
+#endif
+}
+
+}  // namespace
+
+Env::Env(const char* name, const std::optional<std::string>& value) : name_(name), old_(environment(name)) {
+  setEnvironment(name_, value);
+}
+
+Env::~Env() { setEnvironment(name_, old_); }
 
 std::string readBytes(const fs::path& file) {
   std::ifstream in(file, std::ios::binary);
@@ -209,7 +246,8 @@ void FailingDisk::before(const Call& call) {
   for (const auto& failing : failPaths) {
     if (failing == path) throw shell::ShellError(shell::utf8(path), "файл не читается (проверка)");
   }
-  if (protected_.count(path) != 0 && changes) {
+  auto locked = [&](const fs::path& p) { return protected_.count(p) != 0 || protected_.count(p.parent_path()) != 0; };
+  if (changes && (locked(path) || (call.to != nullptr && locked(*call.to)))) {
     throw shell::ShellError(shell::utf8(path), "не удалось записать файл: нет прав доступа");
   }
   if (dead_) throw shell::ShellError(shell::utf8(path), "программа остановлена (проверка)");

@@ -5,6 +5,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -28,6 +29,21 @@ class TempDir {
 
  private:
   fs::path path_;
+};
+
+// An environment variable of this process set (to UTF-8 text) or removed (nullopt) for the
+// length of a scope, and put back after it; through the wide calls on Windows, so that a
+// Cyrillic value arrives whole.
+class Env {
+ public:
+  Env(const char* name, const std::optional<std::string>& value);
+  ~Env();
+  Env(const Env&) = delete;
+  Env& operator=(const Env&) = delete;
+
+ private:
+  std::string name_;
+  std::optional<std::string> old_;
 };
 
 std::string readBytes(const fs::path& file);
@@ -100,8 +116,10 @@ class FailingDisk final : public ForwardingDisk {
   bool halfway = false;
   // Whether an operation of this name has a half-done state that `halfway` leaves.
   static bool stopsHalfway(const std::string& name);
-  // Paths that this user may not write, as on a write-protected stick.
+  // Paths that this user may not write, as on a write-protected stick: a protected folder
+  // refuses new, renamed and deleted entries as well, as a read-only folder does.
   void protect(const fs::path& path) { protected_.insert(path); }
+  void unprotect(const fs::path& path) { protected_.erase(path); }
 
   bool writable(const fs::path& path) override;
 

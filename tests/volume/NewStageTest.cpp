@@ -201,7 +201,8 @@ TEST(RemoveLastStage, OkRemovesTheTopStageAndCancelNothing) {
   EXPECT_TRUE(s.form().cmdNewL.Enabled);
   EXPECT_TRUE(s.form().cmdMix.Enabled);
   EXPECT_TRUE(s.form().cmdDelLast.Enabled);
-  EXPECT_EQ(crlfLines(s.root() / "1.js")[1], "7") << "the count reaches the files later";
+  EXPECT_EQ(crlfLines(s.root() / "1.js")[1], "6") << "the count goes with the removal";
+  EXPECT_EQ(crlfLines(s.root() / "title.html")[6], "6");
 }
 
 TEST(RemoveLastStage, AbandonsANewStageAndStopsAtNone) {

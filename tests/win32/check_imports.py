@@ -12,8 +12,9 @@ The functions newer than Windows 7 are gathered anew on each run, in two parts:
   the declarations of each build; the difference is the functions those headers place behind a
   Windows 8, 8.1 or 10 guard;
 - a fixed list below of later functions the headers declare without such a guard (or not at
-  all), the DPI functions of USER32 and SHCORE among them, and the later additions to
-  msvcrt.dll as MinGW-w64's own msvcrt.def.in dates them.
+  all), the DPI functions of USER32 and SHCORE and the later ones of the sockets (WS2_32) and
+  the IP helper (IPHLPAPI) among them, and the later additions to msvcrt.dll as MinGW-w64's
+  own msvcrt.def.in dates them.
 
 A DLL named api-ms-win-* or ext-ms-* (the API sets, Windows 8 and later) is refused with every
 DLL outside the system's own list. LIST, when given, receives the whole list, one function a
@@ -29,13 +30,14 @@ import tempfile
 
 SYSTEM_DLLS = {"kernel32.dll", "user32.dll", "gdi32.dll", "gdiplus.dll", "shlwapi.dll",
                "ole32.dll", "msvcrt.dll", "comctl32.dll", "advapi32.dll", "shell32.dll",
-               "comdlg32.dll"}
+               "comdlg32.dll", "ws2_32.dll", "mswsock.dll", "iphlpapi.dll"}
 
-# The headers of those DLLs and of SHCORE (shellscalingapi.h). The C library's headers are
-# not guarded by the Windows version and GDI+'s newest functions (1.1) came with Vista: the
-# fixed list covers msvcrt.dll, and GDI+ adds nothing after Windows 7.
-HEADERS = ["windows.h", "shellapi.h", "shlobj.h", "shlwapi.h", "commctrl.h", "ole2.h",
-           "shellscalingapi.h"]
+# The headers of those DLLs (the sockets' first, as they must precede windows.h) and of SHCORE
+# (shellscalingapi.h). The C library's headers are not guarded by the Windows version and GDI+'s
+# newest functions (1.1) came with Vista: the fixed list covers msvcrt.dll, and GDI+ adds
+# nothing after Windows 7.
+HEADERS = ["winsock2.h", "ws2tcpip.h", "mswsock.h", "iphlpapi.h", "windows.h", "shellapi.h",
+           "shlobj.h", "shlwapi.h", "commctrl.h", "ole2.h", "shellscalingapi.h"]
 WINDOWS_7 = ["-D_WIN32_WINNT=0x0601", "-DWINVER=0x0601", "-DNTDDI_VERSION=0x06010000"]
 WINDOWS_10 = ["-D_WIN32_WINNT=0x0A00", "-DWINVER=0x0A00", "-DNTDDI_VERSION=WDK_NTDDI_VERSION"]
 
@@ -48,11 +50,12 @@ FIXED = {
         GetProcessMitigationPolicy SetProcessMitigationPolicy GetPackageFullName
         GetCurrentPackageId GetCurrentPackageFullName CreateFileMappingFromApp MapViewOfFileFromApp
         GetPointerType GetPointerInfo EnableMouseInPointer InjectTouchInput
+        GetAddrInfoExCancel GetAddrInfoExOverlappedResult GetIpNetworkConnectionBandwidthEstimates
         _create_locale _free_locale _get_current_locale _memcpy_strict_align _wcstod_l fabsf""",
     "Windows 8.1": """
         GetDpiForMonitor GetProcessDpiAwareness SetProcessDpiAwareness GetScaleFactorForMonitor
         GetDpiForShellUIComponent RegisterScaleChangeNotifications GetScaleFactorForDevice
-        LogicalToPhysicalPointForPerMonitorDPI PhysicalToLogicalPointForPerMonitorDPI
+        LogicalToPhysicalPointForPerMonitorDPI PhysicalToLogicalPointForPerMonitorDPI GetHostNameW
         _CallMemberFunction0 _CallMemberFunction1 _CallMemberFunction2 __AdjustPointer
         __ExceptionPtrAssign __ExceptionPtrCompare __ExceptionPtrCopy __ExceptionPtrCopyException
         __ExceptionPtrCreate __ExceptionPtrCurrentException __ExceptionPtrDestroy
@@ -66,7 +69,8 @@ FIXED = {
         GetDpiFromDpiAwarenessContext AreDpiAwarenessContextsEqual IsValidDpiAwarenessContext
         SetThreadDpiHostingBehavior GetDpiAwarenessContextForProcess SetDialogDpiChangeBehavior
         GetDialogDpiChangeBehavior SetDialogControlDpiChangeBehavior SetThreadDescription
-        GetThreadDescription IsWow64Process2 GetTempPath2W GetTempPath2A""",
+        GetThreadDescription IsWow64Process2 GetTempPath2W GetTempPath2A GetIfEntry2Ex
+        GetNetworkConnectivityHint NotifyNetworkConnectivityHintChange ProcessSocketNotifications""",
 }
 # And the precise maths of Windows 8.1's msvcrt.dll, which only the x86 one exports.
 FIXED_MSVCRT = ["_libm_sse2_%s_precise" % f for f in
