@@ -213,19 +213,7 @@ void serve(const ServeOptions& options, ServeControl& control, const std::functi
                                                    " и " + shell::kAnswerKeyFile +
                                                    ". Назовите папку, в которой лежит тест");
   }
-  fs::path file;
-  if (options.data.empty()) {
-    file = SqliteStore::defaultFile();
-  } else {
-    fs::create_directories(options.data, error);
-    if (error || !fs::is_directory(options.data)) {
-      throw shell::ShellError(shell::utf8(options.data), "не удалось создать папку для базы результатов: " +
-                                                             (error ? shell::systemReason(error.value())
-                                                                    : std::string("на этом месте файл")));
-    }
-    const fs::path folder = fs::absolute(options.data, error);
-    file = (error ? options.data : folder) / "results.sqlite";
-  }
+  const fs::path file = options.data.empty() ? SqliteStore::defaultFile() : SqliteStore::fileIn(options.data);
   SqliteStore store(file);
   ReportingStore reporting(store, control);
   shell::RealDisk disk;

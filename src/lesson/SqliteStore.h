@@ -29,6 +29,9 @@ class SqliteStore final : public Store {
   // of it, on Windows; relative ones are passed over), the folder made if
   // missing. Never in a test, which pupils can read. Throws shell::ShellError naming the folder.
   static fs::path defaultFile();
+  // "results.sqlite" in a folder of the teacher's choice (a school's server keeps it in
+  // /var/lib), the folder made if missing. Throws shell::ShellError naming the folder.
+  static fs::path fileIn(const fs::path& folder);
 
   static constexpr int kSchemaVersion = 1;
 

@@ -623,7 +623,7 @@ TEST_F(LessonServer, WithoutAWindowItPrintsItsAddressesAndEachResultAndStopsWhen
       {root_, options.data, other.local_endpoint().port(),
        "не удалось начать урок: порт " + std::to_string(other.local_endpoint().port()) + " занят другой программой"},
       {root_, tmp_.path() / "чужая.sqlite", 0, "это не база результатов уроков"},
-      {root_, tmp_.path() / "файл", 0, shell::utf8(tmp_.path() / "файл") + ": не удалось создать папку для базы"},
+      {root_, tmp_.path() / "файл", 0, shell::utf8(tmp_.path() / "файл") + ": не удалось создать папку для результатов уроков"},
       {tmp_.path(), options.data, 0, shell::utf8(tmp_.path()) + ": это не папка теста: в ней нет файлов index.html и 1.js"},
   };
   for (const auto& c : cannot) {
