@@ -4,6 +4,7 @@
 #include <mutex>
 #include <optional>
 #include <thread>
+#include <unordered_map>
 #include <unordered_set>
 
 #include <boost/asio.hpp>
@@ -56,6 +57,9 @@ class Server::Impl {
   std::vector<std::size_t> paused;
   std::vector<tcp::socket> queued;
   std::vector<bool> watching;  // per acceptor: waiting for a connection to come while paused
+  // The sessions whose handler answers later, by the number their reply names them by.
+  std::unordered_map<std::uint64_t, std::shared_ptr<Session>> awaiting;
+  std::uint64_t answered = 0;
   bool crowded = false;        // a connection waits for a place
   bool stopping = false;
   std::atomic<std::size_t> live{0};
@@ -134,9 +138,17 @@ class Session : public std::enable_shared_from_this<Session> {
     in.peer = peer_;
     const unsigned version = request.version();
     const bool keepAlive = request.keep_alive(), head = request.method() == http::verb::head;
-    in.replyLater = [self = shared_from_this(), version, keepAlive, head](HttpReply reply) {
-      self->server_.later([self, reply = std::move(reply), version, keepAlive, head]() mutable {
-        if (!self->server_.stopping) self->send(std::move(reply), version, keepAlive, head);
+    // The session waits in the server's keeping, so that it ends on the server's thread alone;
+    // the reply, given on any thread, names it by number.
+    const std::uint64_t number = ++server_.answered;
+    Server::Impl* server = &server_;
+    in.replyLater = [server, number, version, keepAlive, head](HttpReply reply) {
+      server->later([server, number, reply = std::move(reply), version, keepAlive, head]() mutable {
+        const auto at = server->awaiting.find(number);
+        if (at == server->awaiting.end()) return;
+        const std::shared_ptr<Session> self = std::move(at->second);
+        server->awaiting.erase(at);
+        if (!server->stopping) self->send(std::move(reply), version, keepAlive, head);
       });
     };
     HttpReply out;
@@ -145,7 +157,11 @@ class Session : public std::enable_shared_from_this<Session> {
     } catch (...) {
       out = HttpReply{500, kPageType, refusalPage(500), nullptr, {}};
     }
-    if (out.later) return;
+    if (out.later) {
+      // Kept until the reply, which runs on this thread after this: never before it.
+      server_.awaiting.emplace(number, shared_from_this());
+      return;
+    }
     send(std::move(out), version, keepAlive, head);
   }
 
@@ -304,6 +320,7 @@ void Server::Impl::closeAll() {
   const std::vector<Session*> open(sessions.begin(), sessions.end());
   for (Session* session : open) session->close();
   queued.clear();
+  awaiting.clear();
 }
 
 Server::Server(ServerOptions options, Handler handler)

@@ -32,8 +32,9 @@ struct HttpRequest {
   std::string localHost;    // the address the request came in on, as a URL writes it ("[::1]")
   unsigned short localPort = 0;
   std::string peer;         // the client's address
-  // The reply of a request whose handler answers later: call it once, from any thread; the
-  // server sends the reply on its own thread, unless it has stopped meanwhile.
+  // The reply of a request whose handler answers later: call it once, from any thread, before
+  // the server is destroyed; the server sends the reply on its own thread, unless it has stopped
+  // meanwhile.
   std::function<void(HttpReply)> replyLater;
 };
 
