@@ -16,8 +16,9 @@ swept on the thread that does it:
 
 - the start and the stop with no result (the schema and the lesson's record, written by the
   main thread): the program started under strace;
-- the results (the server's thread): strace attached to every thread once the lesson runs, then
-  results posted one after another, each recorded when its reply «Результат принят» came;
+- the results (the thread that commits them): strace attached to every thread once the lesson
+  runs, then results posted one after another, each recorded when its reply «Результат принят»
+  came;
 - the stop after the results (the last checkpoint, the main thread): strace attached to the main
   thread alone, then SIGTERM.
 
@@ -281,11 +282,19 @@ def power_cut_order():
         lesson.post(f'Ученик {i + 1}')
     lesson.stop()
     tracer.wait(30)
-    dirty, replies, early = False, 0, 0
+    # A sync counts once it has returned: a line that ends it, or the line resuming it on its thread.
+    dirty, replies, early, syncing = False, 0, 0, set()
     for line in open(trace, errors='replace'):
+        thread = line.split()[0]
         if re.search(r'\b(pwrite64|write)\(\d+<[^>]*results\.sqlite-wal>', line):
             dirty = True
         elif re.search(r'\b(fsync|fdatasync)\(\d+<[^>]*results\.sqlite-wal>', line):
+            if '<unfinished' in line:
+                syncing.add(thread)
+            else:
+                dirty = False
+        elif re.search(r'<\.\.\. (fsync|fdatasync) resumed>', line) and thread in syncing:
+            syncing.discard(thread)
             dirty = False
         elif re.search(r'\b(sendmsg|sendto|writev|write)\(\d+<(socket|TCP)', line) and 'HTTP/1.1 200' in line:
             replies += 1
@@ -355,7 +364,7 @@ rows = []
 started = time.monotonic()
 checked = program_checks()
 for part, what in [('start', 'start and stop, no result (main thread)'),
-                   ('results', f'{RESULTS} results, one after another (server thread)'),
+                   ('results', f'{RESULTS} results, one after another (lesson threads)'),
                    ('stop', f'stop after {RESULTS} results (main thread)')]:
     for kind in KINDS:
         kills = acknowledged = found = calls = 0
