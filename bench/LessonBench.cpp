@@ -173,8 +173,7 @@ int malformed(unsigned short port, int count) {
   }
   std::printf("malformed: %d requests at once, over in %.0f ms: ", count, ms(Clock::now() - began));
   for (const auto& [status, n] : statuses) std::printf("%d answered %d; ", n, status);
-  std::printf("%d closed without a reply (beyond the lesson's connections); %d not connected; %d still open after "
-              "30 s\n",
+  std::printf("%d closed without a reply; %d not connected; %d still open after 30 s\n",
               closed, unconnected, timedOut);
   return 0;
 }
@@ -241,8 +240,8 @@ int slow(unsigned short port, int count, int seconds) {
     else if (s->closedAt < 1) ++atOnce;
     else cut.push_back(s->closedAt);
   }
-  std::printf("slow: %d connections at once, a byte a second each: %d closed at once (beyond the lesson's "
-              "connections), %zu cut off after %.1f to %.1f s, %d open after %d s\n",
+  std::printf("slow: %d connections at once, a byte a second each: %d closed at once, %zu cut off after %.1f to "
+              "%.1f s, %d neither answered nor closed after %d s (waiting for a place)\n",
               count, atOnce, cut.size(), cut.empty() ? 0.0 : percentile(cut, 0), cut.empty() ? 0.0 : percentile(cut, 1),
               stillOpen, seconds);
   if (pupil) {

@@ -32,7 +32,6 @@ class Server::Impl {
   Impl(ServerOptions o, Handler h) : options(std::move(o)), handler(std::move(h)) {}
 
   void accept(std::size_t which);
-  void watch(std::size_t which);
   void makeRoom();
   void released();
   void closeAll();
@@ -51,12 +50,11 @@ class Server::Impl {
   std::thread thread;
   // Touched on the server's thread alone.
   std::unordered_set<Session*> sessions;
-  // With every connection in use, the acceptors wait (the new connections wait in the system's
-  // queue of the listening socket) until one ends; a connection accepted by one acceptor while
-  // another took the last place waits here.
+  // With every place taken, a connection accepted waits here for one (a kept connection with
+  // nothing to ask giving way to it), and the acceptors wait (the next connections in the
+  // system's queue of the listening socket) until one is free.
   std::vector<std::size_t> paused;
   std::vector<tcp::socket> queued;
-  std::vector<bool> watching;  // per acceptor: waiting for a connection to come while paused
   // The sessions whose handler answers later, by the number their reply names them by.
   std::unordered_map<std::uint64_t, std::shared_ptr<Session>> awaiting;
   std::uint64_t answered = 0;
@@ -243,9 +241,10 @@ class Session : public std::enable_shared_from_this<Session> {
 
 void Server::Impl::accept(std::size_t which) {
   if (stopping) return;
-  if (sessions.size() >= options.maxConnections) {
+  // Every place taken and a connection already waiting for one: the acceptor waits too, and the
+  // next connections wait in the system's queue of the listening socket.
+  if (sessions.size() >= options.maxConnections && !queued.empty()) {
     paused.push_back(which);
-    watch(which);
     return;
   }
   acceptors[which].async_accept([this, which](error_code ec, tcp::socket socket) {
@@ -259,26 +258,14 @@ void Server::Impl::accept(std::size_t which) {
       return;
     }
     if (sessions.size() >= options.maxConnections) {
+      // It waits for a place, and a kept connection with nothing to ask gives way to it.
       queued.push_back(std::move(socket));
-      paused.push_back(which);
       crowded = true;
       makeRoom();
-      return;
+    } else {
+      std::make_shared<Session>(*this, std::move(socket))->read();
     }
-    std::make_shared<Session>(*this, std::move(socket))->read();
     accept(which);
-  });
-}
-
-// While every place is taken, whether a connection comes to wait for one.
-void Server::Impl::watch(std::size_t which) {
-  if (watching[which]) return;
-  watching[which] = true;
-  acceptors[which].async_wait(tcp::acceptor::wait_read, [this, which](error_code ec) {
-    watching[which] = false;
-    if (ec || stopping || sessions.size() < options.maxConnections) return;
-    crowded = true;
-    makeRoom();
   });
 }
 
@@ -298,13 +285,13 @@ void Server::Impl::makeRoom() {
 void Server::Impl::released() {
   if (stopping || (paused.empty() && queued.empty())) return;
   asio::post(ioc, [this] {
-    crowded = false;
     while (!stopping && sessions.size() < options.maxConnections && !queued.empty()) {
-      tcp::socket socket = std::move(queued.back());
-      queued.pop_back();
+      tcp::socket socket = std::move(queued.front());
+      queued.erase(queued.begin());
       std::make_shared<Session>(*this, std::move(socket))->read();
     }
-    while (!stopping && sessions.size() < options.maxConnections && !paused.empty()) {
+    crowded = !queued.empty();
+    while (!stopping && !paused.empty() && (sessions.size() < options.maxConnections || queued.empty())) {
       const std::size_t which = paused.back();
       paused.pop_back();
       accept(which);
@@ -383,7 +370,6 @@ void Server::open() {
 void Server::run() {
   Impl& s = *impl_;
   if (s.thread.joinable() || s.acceptors.empty()) return;
-  s.watching.assign(s.acceptors.size(), false);
   for (std::size_t i = 0; i < s.acceptors.size(); ++i) s.accept(i);
   s.thread = std::thread([&s] {
     for (;;) {

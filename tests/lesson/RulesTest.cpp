@@ -14,6 +14,7 @@
 #include "lesson/Score.h"
 #include "lesson/Serve.h"
 #include "lesson/Target.h"
+#include "shell/Disk.h"
 #include "shell/ShellError.h"
 #include "support/Fixtures.h"
 
@@ -322,8 +323,8 @@ TEST(Rows, APupilIsOneRowWithTheLastResultAndTheCountOfThem) {
 TEST(Serve, TheArgumentsAreReadInAnyOrderAndEveryMistakeIsNamedInRussian) {
   const ServeOptions defaults;
   ServeOptions o = parseServeArguments({"--data", "/var/lib/тест", "/srv/тест", "--port=8100"});
-  EXPECT_EQ(o.test, fs::path("/srv/тест"));
-  EXPECT_EQ(o.data, fs::path("/var/lib/тест"));
+  EXPECT_EQ(o.test, shell::fromUtf8("/srv/тест"));
+  EXPECT_EQ(o.data, shell::fromUtf8("/var/lib/тест"));
   EXPECT_TRUE(o.portGiven);
   EXPECT_EQ(o.lesson.server.firstPort, 8100);
   EXPECT_EQ(o.lesson.server.lastPort, 8100);

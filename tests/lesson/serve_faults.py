@@ -383,10 +383,10 @@ replies, early = power_cut_order()
 elapsed = time.monotonic() - started
 
 lines = ['the program: ' + '; '.join(checked) + ': as expected' if not faults else 'the program: see FAULTS']
-lines += ['%-44s %-16s %6s %6s %13s %10s' % ('part of the lesson', 'calls', 'made', 'kills', 'acknowledged',
+lines += ['%-46s %-16s %6s %6s %13s %10s' % ('part of the lesson', 'calls', 'made', 'kills', 'acknowledged',
                                           'found')]
 for what, kind, calls, kills, acknowledged, found in rows:
-    lines.append('%-44s %-16s %6d %6d %13d %10d' % (what, kind, calls, kills, acknowledged, found))
+    lines.append('%-46s %-16s %6d %6d %13d %10d' % (what, kind, calls, kills, acknowledged, found))
 lines.append(f'the order: {replies} replies of results, {early} of them before the sync of the log that holds them')
 lines.append(f'{sum(r[3] for r in rows) + len(rows)} runs in {elapsed:.0f} s')
 print('\n'.join(lines))
