@@ -146,9 +146,9 @@ def db_files(data):
 
 def traced(calls, data, when, extra, quiet='-qq'):
     """strace's options: the calls counted on the database's files, the kill at the when-th."""
-    spec = ','.join(calls)
+    named = ','.join(calls)
     command = ['strace'] + ([quiet] if quiet else []) + ['-o', os.path.join(os.path.dirname(data), 'trace'),
-               '-e', f'trace={spec}', '-e', f'inject={spec}:signal=KILL:when={when}']
+               '-e', f'trace={named}', '-e', f'inject={named}:signal=KILL:when={when}']
     for path in db_files(data):
         command += ['-P', path]
     return command + extra
