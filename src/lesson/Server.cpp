@@ -134,19 +134,20 @@ class Session : public std::enable_shared_from_this<Session> {
     in.localHost = localHost_;
     in.localPort = localPort_;
     in.peer = peer_;
-    const unsigned version = request.version();
-    const bool keepAlive = request.keep_alive(), head = request.method() == http::verb::head;
+    version_ = request.version();
+    keepAlive_ = request.keep_alive();
+    head_ = request.method() == http::verb::head;
     // The session waits in the server's keeping, so that it ends on the server's thread alone;
     // the reply, given on any thread, names it by number.
     const std::uint64_t number = ++server_.answered;
     Server::Impl* server = &server_;
-    in.replyLater = [server, number, version, keepAlive, head](HttpReply reply) {
-      server->later([server, number, reply = std::move(reply), version, keepAlive, head]() mutable {
+    in.replyLater = [server, number](HttpReply reply) {
+      server->later([server, number, reply = std::move(reply)]() mutable {
         const auto at = server->awaiting.find(number);
         if (at == server->awaiting.end()) return;
         const std::shared_ptr<Session> self = std::move(at->second);
         server->awaiting.erase(at);
-        if (!server->stopping) self->send(std::move(reply), version, keepAlive, head);
+        if (!server->stopping) self->send(std::move(reply), self->version_, self->keepAlive_, self->head_);
       });
     };
     HttpReply out;
@@ -160,7 +161,7 @@ class Session : public std::enable_shared_from_this<Session> {
       server_.awaiting.emplace(number, shared_from_this());
       return;
     }
-    send(std::move(out), version, keepAlive, head);
+    send(std::move(out), version_, keepAlive_, head_);
   }
 
   void refuse(int status) {
@@ -230,6 +231,9 @@ class Session : public std::enable_shared_from_this<Session> {
   beast::tcp_stream stream_;
   std::string localHost_, peer_;
   unsigned short localPort_ = 0;
+  // The request being answered: how its reply is sent.
+  unsigned version_ = 11;
+  bool keepAlive_ = false, head_ = false;
   asio::steady_timer idle_;
   beast::flat_buffer buffer_;
   std::optional<http::request_parser<http::string_body>> parser_;
@@ -274,6 +278,7 @@ void Server::Impl::accept(std::size_t which) {
 void Server::Impl::makeRoom() {
   for (Session* session : sessions) {
     if (session->waiting) {
+      session->waiting = false;
       session->close();
       return;
     }
