@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Builds and runs the benchmarks: every editor operation against the same file calls made
 # plainly (its floor), on a copy of the model shell and on a full shell of 10 stages; then the
-# whole window, started on a copy of the model shell, against a minimal Qt window; between them a
-# class at a lesson on the loopback.
+# whole window, started on a copy of the model shell, against a minimal Qt window; between them the
+# lesson without a window under load, against nginx (scripts/bench-lesson.sh).
 # An argument runs only the operations whose name holds it (e.g. mix).
 # WINDOW_RUNS sets the number of window starts of each program (40).
 . "$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)/steps.sh"
@@ -14,8 +14,8 @@ out="$here/build/bench"
 BENCH_SCRATCH="$out" "$out/bench/editor_bench" "$here/sample" "$@"
 
 echo
-echo "== a class at a lesson on the loopback: the model test loaded by each pupil, then a result each"
-BENCH_SCRATCH="$out" "$out/bench/lesson_bench" "$here/sample"
+echo "== the lesson without a window (test_editor --serve) on the loopback, against nginx, then hostile clients"
+bash "$here/scripts/bench-lesson.sh" "$out"
 
 shell="$out/window-shell"
 rm -rf "$shell"

@@ -18,7 +18,8 @@
 # launcher's place, on the system's C library) does not start, for the versions of glibc it
 # lacks; the download, unpacked in the teacher's home folder, opens the model test with no
 # argument and a copy of it as an argument, makes the same edit and shows the same error boxes,
-# its window the same to the pixel as on this machine. The system calls of those runs (strace)
+# its window the same to the pixel as on this machine, and it runs a lesson without a window.
+# The system calls of those runs (strace)
 # show that nothing of the system's C library is opened, nor its name services, character-set
 # converters or preloads, and that Qt's Russian words are read from the folder. Screenshots and logs go to build/linux-folder.
 #
@@ -154,6 +155,42 @@ timeout 30 tail --pid="$pid" -f /dev/null
 echo "Open with: the entry started $odd/test_editor on the folder given, and its box came"
 mv "$odd" "$folder"
 
+# The lesson without a window (test_editor --serve), as a school's server runs it: through the
+# launcher, with no display, on the test the program sits in. It prints its addresses, serves the
+# test's files as they are, takes a result and prints its line; SIGTERM ends it with status 0 and
+# the count of what it kept. NAME LOG TEST then the command that starts it.
+serve_check() {
+  local name="$1" log="$2" test="$3" pid port child status=0
+  shift 3
+  "$@" >"$log" 2>&1 &
+  pid=$!
+  for _ in $(seq 200); do
+    grep -q '^Урок идёт' "$log" && break
+    kill -0 "$pid" 2>/dev/null || break
+    sleep 0.1
+  done
+  port="$(sed -n 's|^Адрес для учеников: http://127\.0\.0\.1:\([0-9]*\)/$|\1|p' "$log")"
+  [ -n "$port" ] || { cat "$log" >&2; stop "$name: the lesson did not start"; }
+  curl -sf "http://127.0.0.1:$port/1.js" | cmp -s - "$test/1.js" || stop "$name: 1.js is not served as it is"
+  curl -sf "http://127.0.0.1:$port/test_editor" >/dev/null && stop "$name: the launcher is served"
+  curl -sf --data 'student=%C8%E2%E0%ED%EE%E2&group=9' "http://127.0.0.1:$port/results" |
+    grep -q 'Результат принят' || stop "$name: a result was not taken"
+  # The program itself: strace's child when strace runs it (chroot and env hand their process on).
+  child="$(cat "/proc/$pid/task/$pid/children" 2>/dev/null | awk '{print $1}')"
+  kill -TERM "${child:-$pid}"
+  wait "$pid" || status=$?
+  grep -q '^Результат	.*	Иванов	9	' "$log" || stop "$name: no line printed for the result"
+  [ "$status" -eq 0 ] && [ "$(tail -1 "$log")" = "Урок остановлен: сохранено результатов 1, учеников 1" ] ||
+    { cat "$log" >&2; stop "$name: SIGTERM ended the lesson with status $status"; }
+  echo "$name: the lesson ran without a display, served the test, took a result and stopped on SIGTERM"
+}
+mkdir "$out/ld"
+LD_DEBUG=libs LD_DEBUG_OUTPUT="$out/ld/run" serve_check "--serve" "$out/serve.txt" "$folder" \
+  env -u DISPLAY "$folder/test_editor" --serve "$folder" --data "$work/lesson-data"
+grep -l "transferring control: $folder/test_editor\$" "$out"/ld/run.* | xargs grep -q "calling init: $folder/.test_editor/lib/libsqlite3.so" ||
+  stop "--serve: SQLite was not loaded from the folder"
+rm -rf "$out/ld"
+
 step "Debian 11: glibc 2.31, a minimal desktop's X client libraries, DejaVu fonts only"
 if [ "$(id -u)" -ne 0 ]; then
   echo "SKIPPED: the Debian 11 root needs root (debootstrap, chroot); run this check as root"
@@ -244,16 +281,23 @@ echo "the window in Debian 11 is the same to the pixel as here ($(identify -form
 # none of the root's C library's files of code, its name services (nsswitch.conf, passwd,
 # libnss_*), its character-set converters (gconv modules; their index may be read), nor
 # preloaded libraries.
-opened="$(for f in "$out"/debian11/strace/run.*; do
-  awk '/execve\("\/home\/teacher\/test\/test_editor"/ {on = 1} on' "$f"
-done | grep -v ENOENT | grep -oE '(openat\(AT_FDCWD, |execve\()"[^"]*"' | sed 's/.*"\(.*\)"/\1/' | sort -u)"
-reached="$(grep -v '^/home/teacher/' <<<"$opened" |
-  grep -E "$glibc|/gconv/.*\.so|nsswitch\.conf|/etc/(passwd|group|hosts|resolv\.conf|ld\.so\.preload)" || true)"
-if [ -n "$reached" ]; then
-  echo "strace: the editor reached the root's C library or its services:" >&2
-  echo "$reached" >&2
-  exit 1
-fi
+opened_files() {
+  for f in "$out"/debian11/strace/run.*; do
+    awk '/execve\("\/home\/teacher\/test\/test_editor"/ {on = 1} on' "$f"
+  done | grep -v ENOENT | grep -oE '(openat\(AT_FDCWD, |execve\()"[^"]*"' | sed 's/.*"\(.*\)"/\1/' | sort -u
+}
+reached_system() {
+  local reached
+  reached="$(grep -v '^/home/teacher/' <<<"$1" |
+    grep -E "$glibc|/gconv/.*\.so|nsswitch\.conf|/etc/(passwd|group|hosts|resolv\.conf|ld\.so\.preload)" || true)"
+  if [ -n "$reached" ]; then
+    echo "strace: the editor reached the root's C library or its services:" >&2
+    echo "$reached" >&2
+    exit 1
+  fi
+}
+opened="$(opened_files)"
+reached_system "$opened"
 for font in LiberationSans-Regular.ttf LiberationSans-Bold.ttf; do
   if ! grep -qx "/home/teacher/test/.test_editor/fonts/$font" <<<"$opened"; then
     echo "strace: the editor did not open the folder's $font" >&2
@@ -264,3 +308,9 @@ check_translations "$out/debian11/strace" /home/teacher/test
 runs="$(grep -l 'execve("/home/teacher/test/.test_editor/lib/ld-linux-x86-64.so.2"' "$out"/debian11/strace/run.* | wc -l)"
 echo "strace: $runs runs through the folder's loader; from the root they opened only: $(grep -v '^/home/teacher/' <<<"$opened" |
     sed -E 's|/[^/]*$||' | sort | uniq -c | awk '{printf "%s (%d) ", $2, $1}')"
+
+# The lesson without a window in the root, opening nothing of the root's C library either.
+rm -f "$out"/debian11/strace/run.*
+serve_check "Debian 11 --serve" "$out/debian11/serve.txt" "$home/test" \
+  env -u DISPLAY "$work/in-debian11" "$home/test/test_editor" --serve "$home/test" --data "$home/lesson-data"
+reached_system "$(opened_files)"

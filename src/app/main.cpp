@@ -1,15 +1,25 @@
 // The editor program: finds the shell (the folder it is given, or its own), builds the editor and
 // its window, runs start-up and then the window's events until the window is unloaded or an error
-// ends the run.
+// ends the run. With --serve first, a lesson without a window instead (a school's server, or a
+// teacher's computer without a display): no Qt at all, the lines for the teacher on stdout.
+
+#include <pthread.h>
 
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <csignal>
+#include <cstdio>
 #include <filesystem>
 #include <memory>
+#include <string>
+#include <string_view>
+#include <thread>
 #include <vector>
 
 #include "launcher/Launch.h"
+#include "lesson/Serve.h"
+#include "shell/ShellError.h"
 #include "lifecycle/ShellRoot.h"
 #include "lifecycle/Editor.h"
 #include "lifecycle/RecentTests.h"
@@ -27,9 +37,49 @@ std::filesystem::path localPath(const QString& path) {
   return std::filesystem::path(QFile::encodeName(path).toStdString());
 }
 
+void printLine(std::FILE* to, const std::string& line) {
+  std::fwrite(line.data(), 1, line.size(), to);
+  std::fputc('\n', to);
+  std::fflush(to);
+}
+
+// The lesson until SIGINT (Ctrl+C), SIGTERM (a service stopped) or SIGHUP (its terminal closed):
+// the signals are blocked in every thread, the lesson's own included, and taken by one thread of
+// their own with sigwait, which then asks the lesson to stop as any thread may. Nothing runs in a
+// signal handler. Exit 0 when the lesson stopped so, 1 when it could not start.
+int serveWithoutWindow(const std::vector<std::string>& arguments) {
+  sigset_t stopSignals;
+  sigemptyset(&stopSignals);
+  for (const int s : {SIGINT, SIGTERM, SIGHUP}) sigaddset(&stopSignals, s);
+  pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
+  // Lines to a closed pipe fail instead of ending the lesson.
+  std::signal(SIGPIPE, SIG_IGN);
+  lesson::ServeControl control;
+  std::thread waiter([&] {
+    int signal = 0;
+    sigwait(&stopSignals, &signal);
+    control.stop();
+  });
+  int status = 0;
+  try {
+    lesson::serve(lesson::parseServeArguments(arguments), control, [](const std::string& line) { printLine(stdout, line); },
+                  [](const std::string& line) { printLine(stderr, line); });
+  } catch (const std::exception& e) {
+    printLine(stderr, std::string("Редактор теста: ") + e.what());
+    status = 1;
+  }
+  // The waiter takes a signal of its own if none came.
+  if (!control.stopping()) pthread_kill(waiter.native_handle(), SIGTERM);
+  waiter.join();
+  return status;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (argc > 1 && std::string_view(argv[1]) == "--serve") {
+    return serveWithoutWindow(std::vector<std::string>(argv + 2, argv + argc));
+  }
   QApplication application(argc, argv);
   // The toolkit's own words (file dialogs, the fields' menus, the boxes' buttons) in Russian,
   // before any widget is made.

@@ -37,7 +37,11 @@ std::optional<std::chrono::system_clock::time_point> parseIsoUtc(std::string_vie
   return sys_days{date} + hours{h} + minutes{mi} + seconds{s};
 }
 
-std::string localClock(std::chrono::system_clock::time_point when) {
+namespace {
+
+// The local time of a moment, printed by a format of its fields: year, month, day, hour,
+// minute, second.
+std::string local(std::chrono::system_clock::time_point when, bool withDate) {
   const std::time_t t = std::chrono::system_clock::to_time_t(when);
   std::tm local{};
 #ifdef _WIN32
@@ -45,9 +49,20 @@ std::string localClock(std::chrono::system_clock::time_point when) {
 #else
   if (localtime_r(&t, &local) == nullptr) return {};
 #endif
-  char out[32];
-  std::snprintf(out, sizeof out, "%02d:%02d:%02d", local.tm_hour, local.tm_min, local.tm_sec);
+  char out[48];
+  if (withDate) {
+    std::snprintf(out, sizeof out, "%04d-%02d-%02d %02d:%02d:%02d", local.tm_year + 1900, local.tm_mon + 1,
+                  local.tm_mday, local.tm_hour, local.tm_min, local.tm_sec);
+  } else {
+    std::snprintf(out, sizeof out, "%02d:%02d:%02d", local.tm_hour, local.tm_min, local.tm_sec);
+  }
   return out;
 }
+
+}  // namespace
+
+std::string localClock(std::chrono::system_clock::time_point when) { return local(when, false); }
+
+std::string localDateTime(std::chrono::system_clock::time_point when) { return local(when, true); }
 
 }  // namespace lesson

@@ -46,8 +46,9 @@ fs::path userDataFolder() {
 
 #endif
 
-fs::path SqliteStore::defaultFile() {
-  const fs::path folder = userDataFolder() / "test-editor";
+fs::path SqliteStore::defaultFile() { return fileIn(userDataFolder() / "test-editor"); }
+
+fs::path SqliteStore::fileIn(const fs::path& folder) {
   std::error_code error;
   fs::create_directories(folder, error);
   if (error || !fs::is_directory(folder)) {
@@ -58,7 +59,8 @@ fs::path SqliteStore::defaultFile() {
 #endif
     throw shell::ShellError(shell::utf8(folder), "не удалось создать папку для результатов уроков: " + reason);
   }
-  return folder / "results.sqlite";
+  const fs::path absolute = fs::absolute(folder, error);
+  return (error ? folder : absolute) / "results.sqlite";
 }
 
 }  // namespace lesson

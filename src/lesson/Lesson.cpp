@@ -61,18 +61,29 @@ void Lesson::start(const fs::path& root, shell::Disk& disk, Store& store, Notify
   options_ = options;
   id_ = id;
   rate_ = std::make_unique<RateLimit>(options.resultsPerMinute);
-  stored_ = 0;
+  taken_ = 0;
   {
     const std::lock_guard<std::mutex> lock(problemMutex_);
     problem_.clear();
   }
   server_ = std::move(server);
+  waiting_.clear();
+  writerStop_ = false;
+  writer_ = std::thread([this] { write(); });
   server_->run();
 }
 
 void Lesson::stop() {
   if (!server_) return;
+  // No result comes any more; those taken are committed, their replies dropped with the
+  // connections.
   server_->stop();
+  {
+    const std::lock_guard<std::mutex> lock(writerMutex_);
+    writerStop_ = true;
+  }
+  writerWake_.notify_all();
+  writer_.join();
   server_.reset();
 }
 
@@ -144,30 +155,59 @@ HttpReply Lesson::respond(const HttpRequest& request) {
 HttpReply Lesson::receive(const HttpRequest& request) {
   if (!isFormType(request.contentType)) return refusal(415);
   if (!rate_->allow(request.peer, std::chrono::steady_clock::now())) return refusal(429);
-  if (stored_ >= options_.maxResults) return refusal(503);
+  if (taken_ >= options_.maxResults) return refusal(503);
   ResultRecord result;
   result.lesson = id_;
   result.posted = decodeForm(request.body);
   result.score = scoreAgain(snapshot_->key, snapshot_->course, result.posted);
   result.address = request.peer;
   result.received = isoUtc(std::chrono::system_clock::now());
+  ++taken_;
+  {
+    const std::lock_guard<std::mutex> lock(writerMutex_);
+    waiting_.push_back({std::move(result), request.replyLater});
+  }
+  writerWake_.notify_one();
+  HttpReply later;
+  later.later = true;
+  return later;
+}
+
+void Lesson::write() {
+  for (;;) {
+    std::vector<Waiting> batch;
+    {
+      std::unique_lock<std::mutex> lock(writerMutex_);
+      writerWake_.wait(lock, [this] { return writerStop_ || !waiting_.empty(); });
+      if (waiting_.empty()) return;
+      batch.swap(waiting_);
+    }
+    commit(batch);
+  }
+}
+
+void Lesson::commit(std::vector<Waiting>& batch) {
+  std::vector<ResultRecord> results;
+  results.reserve(batch.size());
+  for (const Waiting& w : batch) results.push_back(w.result);
   bool stored = false;
   try {
-    store_->addResult(result);
+    store_->addResults(results);
     stored = true;
-    ++stored_;
-  } catch (const shell::ShellError& e) {
+  } catch (const std::exception& e) {
+    taken_ -= batch.size();
     const std::lock_guard<std::mutex> lock(problemMutex_);
     problem_ = e.what();
   }
-  // Only now, with the result committed, does anyone hear of it: the window, then the pupil.
+  // Only now, with the results committed, does anyone hear of them: the window, then the pupils.
   try {
     if (notify_) notify_();
   } catch (...) {
-    // The window's trouble is no reason to lose the pupil's reply.
+    // The window's trouble is no reason to lose the pupils' replies.
   }
-  if (!stored) return refusal(503);
-  return HttpReply{200, kPageType, acceptedPage(result.posted.student), nullptr, {}};
+  for (Waiting& w : batch) {
+    w.reply(stored ? HttpReply{200, kPageType, acceptedPage(w.result.posted.student), nullptr, {}} : refusal(503));
+  }
 }
 
 }  // namespace lesson

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <atomic>
 #include <chrono>
+#include <condition_variable>
 #include <cstdint>
 #include <deque>
 #include <filesystem>
@@ -9,6 +11,7 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "lesson/Rows.h"
@@ -46,9 +49,13 @@ struct LessonOptions {
 // and kept in the store, the table of results for the teacher's window.
 //
 // Threads: start, stop and the readers are called from the window's thread; the server answers
-// on a thread of its own and calls `notify` there after each result it has stored (or failed to
-// store). `notify` should do no more than post one event to the window's loop, and must not call
-// stop.
+// on a thread of its own, and the results are committed to the store on another, which calls
+// `notify` after each commit of results (or its failure). `notify` should do no more than post
+// one event to the window's loop, and must not call stop.
+//
+// Results that come while the store syncs go together into the next commit, each pupil answered
+// once the commit holding their result is durable: a class sending at once waits for a few syncs,
+// not for one sync each in turn, and the test's files are served meanwhile.
 class Lesson {
  public:
   using Notify = std::function<void()>;
@@ -94,6 +101,12 @@ class Lesson {
  private:
   HttpReply respond(const HttpRequest& request);
   HttpReply receive(const HttpRequest& request);
+  struct Waiting {
+    ResultRecord result;
+    std::function<void(HttpReply)> reply;
+  };
+  void write();  // the writer's thread: commits what waits, until the stop
+  void commit(std::vector<Waiting>& batch);
 
   std::unique_ptr<Server> server_;
   std::shared_ptr<const Snapshot> snapshot_;
@@ -103,7 +116,13 @@ class Lesson {
   std::int64_t id_ = 0;
   // The server's thread alone.
   std::unique_ptr<RateLimit> rate_;
-  std::size_t stored_ = 0;
+  std::atomic<std::size_t> taken_{0};  // results stored or waiting for their commit
+  // The results for the next commit, handed from the server's thread to the writer's.
+  std::mutex writerMutex_;
+  std::condition_variable writerWake_;
+  std::vector<Waiting> waiting_;
+  bool writerStop_ = false;
+  std::thread writer_;
   mutable std::mutex problemMutex_;
   std::string problem_;
 };

@@ -32,8 +32,10 @@ std::vector<std::string> tableCaptions();
 std::vector<std::string> tableCells(const Row& row);
 
 // The moments of the store: ISO 8601 UTC back into a moment, and a moment as the clock on the
-// teacher's computer reads it ("09:41:07").
+// teacher's computer reads it ("09:41:07"), with its date for a log that runs for days
+// ("2024-05-14 09:41:07").
 std::optional<std::chrono::system_clock::time_point> parseIsoUtc(std::string_view text);
 std::string localClock(std::chrono::system_clock::time_point when);
+std::string localDateTime(std::chrono::system_clock::time_point when);
 
 }  // namespace lesson

@@ -1,8 +1,10 @@
 #include "lesson/Server.h"
 
 #include <atomic>
+#include <mutex>
 #include <optional>
 #include <thread>
+#include <unordered_map>
 #include <unordered_set>
 
 #include <boost/asio.hpp>
@@ -30,7 +32,14 @@ class Server::Impl {
   Impl(ServerOptions o, Handler h) : options(std::move(o)), handler(std::move(h)) {}
 
   void accept(std::size_t which);
+  void makeRoom();
+  void released();
   void closeAll();
+  // Runs work on the server's thread, from any thread, unless the server has stopped.
+  void later(std::function<void()> work) {
+    const std::lock_guard<std::mutex> lock(laterMutex);
+    if (!stopped) asio::post(ioc, std::move(work));
+  }
 
   ServerOptions options;
   Handler handler;
@@ -41,8 +50,19 @@ class Server::Impl {
   std::thread thread;
   // Touched on the server's thread alone.
   std::unordered_set<Session*> sessions;
+  // With every place taken, a connection accepted waits here for one (a kept connection with
+  // nothing to ask giving way to it), and the acceptors wait (the next connections in the
+  // system's queue of the listening socket) until one is free.
+  std::vector<std::size_t> paused;
+  std::vector<tcp::socket> queued;
+  // The sessions whose handler answers later, by the number their reply names them by.
+  std::unordered_map<std::uint64_t, std::shared_ptr<Session>> awaiting;
+  std::uint64_t answered = 0;
+  bool crowded = false;        // a connection waits for a place
   bool stopping = false;
   std::atomic<std::size_t> live{0};
+  std::mutex laterMutex;
+  bool stopped = false;  // the thread has ended: nothing more is posted
 };
 
 namespace {
@@ -58,10 +78,20 @@ class Session : public std::enable_shared_from_this<Session> {
         buffer_(server.options.headerLimit + server.options.bodyLimit + 8192) {
     server_.sessions.insert(this);
     ++server_.live;
+    // The connection's two ends, asked of the system once rather than at every request.
+    error_code ec;
+    const tcp::endpoint local = stream_.socket().local_endpoint(ec);
+    if (!ec) {
+      localHost_ = urlHost(local.address().to_string());
+      localPort_ = local.port();
+    }
+    const tcp::endpoint remote = stream_.socket().remote_endpoint(ec);
+    if (!ec) peer_ = remote.address().to_string();
   }
   ~Session() {
     server_.sessions.erase(this);
     --server_.live;
+    server_.released();
   }
   Session(const Session&) = delete;
   Session& operator=(const Session&) = delete;
@@ -101,21 +131,37 @@ class Session : public std::enable_shared_from_this<Session> {
     in.target = std::string(request.target());
     in.contentType = std::string(request[http::field::content_type]);
     in.body = std::move(request.body());
-    error_code ec;
-    const tcp::endpoint local = stream_.socket().local_endpoint(ec);
-    if (!ec) {
-      in.localHost = urlHost(local.address().to_string());
-      in.localPort = local.port();
-    }
-    const tcp::endpoint remote = stream_.socket().remote_endpoint(ec);
-    if (!ec) in.peer = remote.address().to_string();
+    in.localHost = localHost_;
+    in.localPort = localPort_;
+    in.peer = peer_;
+    version_ = request.version();
+    keepAlive_ = request.keep_alive();
+    head_ = request.method() == http::verb::head;
+    // The session waits in the server's keeping, so that it ends on the server's thread alone;
+    // the reply, given on any thread, names it by number.
+    const std::uint64_t number = ++server_.answered;
+    Server::Impl* server = &server_;
+    in.replyLater = [server, number](HttpReply reply) {
+      server->later([server, number, reply = std::move(reply)]() mutable {
+        const auto at = server->awaiting.find(number);
+        if (at == server->awaiting.end()) return;
+        const std::shared_ptr<Session> self = std::move(at->second);
+        server->awaiting.erase(at);
+        if (!server->stopping) self->send(std::move(reply), self->version_, self->keepAlive_, self->head_);
+      });
+    };
     HttpReply out;
     try {
       out = server_.handler(in);
     } catch (...) {
       out = HttpReply{500, kPageType, refusalPage(500), nullptr, {}};
     }
-    send(std::move(out), request.version(), request.keep_alive(), request.method() == http::verb::head);
+    if (out.later) {
+      // Kept until the reply, which runs on this thread after this: never before it.
+      server_.awaiting.emplace(number, shared_from_this());
+      return;
+    }
+    send(std::move(out), version_, keepAlive_, head_);
   }
 
   void refuse(int status) {
@@ -159,20 +205,35 @@ class Session : public std::enable_shared_from_this<Session> {
     // request's own time.
     if (buffer_.size() > 0) return read();
     stream_.expires_never();
+    waiting = true;
     idle_.expires_after(server_.options.idleTimeout);
     idle_.async_wait([self = shared_from_this()](error_code e) {
       if (!e && !self->server_.stopping) self->close();
     });
     stream_.socket().async_wait(tcp::socket::wait_read, [self = shared_from_this()](error_code e) {
+      self->waiting = false;
       self->idle_.cancel();
       if (self->server_.stopping) return;
       if (e) return self->close();
       self->read();
     });
+    // A connection waits for a place: a kept one that has nothing to ask gives way.
+    if (server_.crowded) close();
   }
+
+ public:
+  // Kept open after a reply, waiting for the client's next request.
+  bool waiting = false;
+
+ private:
 
   Server::Impl& server_;
   beast::tcp_stream stream_;
+  std::string localHost_, peer_;
+  unsigned short localPort_ = 0;
+  // The request being answered: how its reply is sent.
+  unsigned version_ = 11;
+  bool keepAlive_ = false, head_ = false;
   asio::steady_timer idle_;
   beast::flat_buffer buffer_;
   std::optional<http::request_parser<http::string_body>> parser_;
@@ -183,6 +244,13 @@ class Session : public std::enable_shared_from_this<Session> {
 }  // namespace
 
 void Server::Impl::accept(std::size_t which) {
+  if (stopping) return;
+  // Every place taken and a connection already waiting for one: the acceptor waits too, and the
+  // next connections wait in the system's queue of the listening socket.
+  if (sessions.size() >= options.maxConnections && !queued.empty()) {
+    paused.push_back(which);
+    return;
+  }
   acceptors[which].async_accept([this, which](error_code ec, tcp::socket socket) {
     if (stopping || ec == asio::error::operation_aborted) return;
     if (ec) {
@@ -194,12 +262,45 @@ void Server::Impl::accept(std::size_t which) {
       return;
     }
     if (sessions.size() >= options.maxConnections) {
-      error_code ignored;
-      socket.close(ignored);
+      // It waits for a place, and a kept connection with nothing to ask gives way to it.
+      queued.push_back(std::move(socket));
+      crowded = true;
+      makeRoom();
     } else {
       std::make_shared<Session>(*this, std::move(socket))->read();
     }
     accept(which);
+  });
+}
+
+// A kept connection with nothing to ask gives way to a new one (a browser opens another when it
+// has something to ask).
+void Server::Impl::makeRoom() {
+  for (Session* session : sessions) {
+    if (session->waiting) {
+      session->waiting = false;
+      session->close();
+      return;
+    }
+  }
+}
+
+// A connection has ended: the one waiting takes its place, or the acceptors go on. Posted, so
+// that no session starts inside another's destructor.
+void Server::Impl::released() {
+  if (stopping || (paused.empty() && queued.empty())) return;
+  asio::post(ioc, [this] {
+    while (!stopping && sessions.size() < options.maxConnections && !queued.empty()) {
+      tcp::socket socket = std::move(queued.front());
+      queued.erase(queued.begin());
+      std::make_shared<Session>(*this, std::move(socket))->read();
+    }
+    crowded = !queued.empty();
+    while (!stopping && !paused.empty() && (sessions.size() < options.maxConnections || queued.empty())) {
+      const std::size_t which = paused.back();
+      paused.pop_back();
+      accept(which);
+    }
   });
 }
 
@@ -210,6 +311,8 @@ void Server::Impl::closeAll() {
   // Closing a session drops its pending work; the last handler holding it frees it.
   const std::vector<Session*> open(sessions.begin(), sessions.end());
   for (Session* session : open) session->close();
+  queued.clear();
+  awaiting.clear();
 }
 
 Server::Server(ServerOptions options, Handler handler)
@@ -260,6 +363,10 @@ void Server::open() {
     s.port = static_cast<unsigned short>(port);
     return;
   }
+  if (s.options.firstPort == s.options.lastPort) {
+    throw shell::ShellError("", "не удалось начать урок: порт " + std::to_string(s.options.firstPort) +
+                                    " занят другой программой или недоступен на этом компьютере");
+  }
   throw shell::ShellError("", "не удалось начать урок: порты с " + std::to_string(s.options.firstPort) + " по " +
                                   std::to_string(s.options.lastPort) +
                                   " заняты другими программами или недоступны на этом компьютере");
@@ -289,6 +396,14 @@ void Server::stop() {
   } else {
     s.closeAll();
   }
+  {
+    const std::lock_guard<std::mutex> lock(s.laterMutex);
+    s.stopped = true;
+  }
+  // Replies given later that came after the thread ended: dropped now, their connections freed
+  // while the server is whole.
+  s.ioc.restart();
+  s.ioc.poll();
 }
 
 unsigned short Server::port() const { return impl_->port; }

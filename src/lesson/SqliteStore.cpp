@@ -163,26 +163,46 @@ std::int64_t SqliteStore::addLesson(const LessonRecord& lesson) {
 
 std::int64_t SqliteStore::addResult(const ResultRecord& result) {
   const std::lock_guard<std::mutex> lock(mutex_);
+  // One statement outside any transaction of ours: SQLite's own, committed and synced before
+  // the step returns.
+  return insert(result);
+}
+
+std::vector<std::int64_t> SqliteStore::addResults(const std::vector<ResultRecord>& results) {
+  const std::lock_guard<std::mutex> lock(mutex_);
+  const char* doing = "не удалось сохранить результаты учеников";
+  execute("BEGIN IMMEDIATE", doing);
+  std::vector<std::int64_t> ids;
+  try {
+    for (const ResultRecord& result : results) ids.push_back(insert(result));
+  } catch (...) {
+    sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
+    throw;
+  }
+  // Committed and synced (synchronous=FULL) before the call returns.
+  execute("COMMIT", doing);
+  return ids;
+}
+
+std::int64_t SqliteStore::insert(const ResultRecord& result) {
   const char* doing = "не удалось сохранить результат ученика";
   const int columns = 1 + static_cast<int>(std::size(kPostedFields)) + kComputedColumns;
   std::string values = "?";
   for (int i = 1; i < columns; ++i) values += ", ?";
-  // One statement outside any transaction of ours: SQLite's own, committed and synced before
-  // the step returns.
-  Statement insert(db_, "INSERT INTO results (" + resultColumns() + ") VALUES (" + values + ")");
-  if (insert.prepared() != SQLITE_OK) fail(insert.prepared(), doing);
+  Statement statement(db_, "INSERT INTO results (" + resultColumns() + ") VALUES (" + values + ")");
+  if (statement.prepared() != SQLITE_OK) fail(statement.prepared(), doing);
   int column = 1;
-  sqlite3_bind_int64(insert.get(), column++, result.lesson);
-  for (const auto& field : kPostedFields) insert.text(column++, result.posted.*field.second);
-  sqlite3_bind_int(insert.get(), column++, result.score.right);
-  sqlite3_bind_int(insert.get(), column++, result.score.questions);
-  sqlite3_bind_int(insert.get(), column++, result.score.percent);
-  if (result.score.passed) sqlite3_bind_int(insert.get(), column++, *result.score.passed ? 1 : 0);
-  else sqlite3_bind_null(insert.get(), column++);
-  sqlite3_bind_int64(insert.get(), column++, result.score.marks);
-  insert.text(column++, result.address);
-  insert.text(column++, result.received);
-  if (const int step = sqlite3_step(insert.get()); step != SQLITE_DONE) fail(step, doing);
+  sqlite3_bind_int64(statement.get(), column++, result.lesson);
+  for (const auto& field : kPostedFields) statement.text(column++, result.posted.*field.second);
+  sqlite3_bind_int(statement.get(), column++, result.score.right);
+  sqlite3_bind_int(statement.get(), column++, result.score.questions);
+  sqlite3_bind_int(statement.get(), column++, result.score.percent);
+  if (result.score.passed) sqlite3_bind_int(statement.get(), column++, *result.score.passed ? 1 : 0);
+  else sqlite3_bind_null(statement.get(), column++);
+  sqlite3_bind_int64(statement.get(), column++, result.score.marks);
+  statement.text(column++, result.address);
+  statement.text(column++, result.received);
+  if (const int step = sqlite3_step(statement.get()); step != SQLITE_DONE) fail(step, doing);
   return sqlite3_last_insert_rowid(db_);
 }
 

@@ -29,11 +29,16 @@ class SqliteStore final : public Store {
   // of it, on Windows; relative ones are passed over), the folder made if
   // missing. Never in a test, which pupils can read. Throws shell::ShellError naming the folder.
   static fs::path defaultFile();
+  // "results.sqlite" in a folder of the teacher's choice (a school's server keeps it in
+  // /var/lib), the folder made if missing. Throws shell::ShellError naming the folder.
+  static fs::path fileIn(const fs::path& folder);
 
   static constexpr int kSchemaVersion = 1;
 
   std::int64_t addLesson(const LessonRecord& lesson) override;
   std::int64_t addResult(const ResultRecord& result) override;
+  // In one transaction: all of them or none.
+  std::vector<std::int64_t> addResults(const std::vector<ResultRecord>& results) override;
   std::vector<LessonRecord> lessons() override;
   std::vector<ResultRecord> results(std::int64_t lesson) override;
 
@@ -42,6 +47,7 @@ class SqliteStore final : public Store {
  private:
   [[noreturn]] void fail(int code, const char* doing) const;
   void execute(const char* sql, const char* doing);
+  std::int64_t insert(const ResultRecord& result);  // with the mutex held
 
   fs::path file_;
   sqlite3* db_ = nullptr;

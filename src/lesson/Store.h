@@ -45,6 +45,15 @@ class Store {
   virtual std::int64_t addLesson(const LessonRecord& lesson) = 0;
   // Keeps a result in one transaction, durable when the call returns; returns its id.
   virtual std::int64_t addResult(const ResultRecord& result) = 0;
+  // Keeps results that came at once, durable when the call returns; returns their ids. A store
+  // that can keeps them in one transaction, all or none, with one sync for them all (what lets a
+  // class's results sent at once wait for one sync, not one each); by default, one addResult
+  // after another.
+  virtual std::vector<std::int64_t> addResults(const std::vector<ResultRecord>& results) {
+    std::vector<std::int64_t> ids;
+    for (const ResultRecord& result : results) ids.push_back(addResult(result));
+    return ids;
+  }
   // The lessons, the newest first.
   virtual std::vector<LessonRecord> lessons() = 0;
   // A lesson's results, the newest first.

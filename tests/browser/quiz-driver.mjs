@@ -6,7 +6,10 @@
 //   run.submission   -> { url, method, fields } of the result form (null when nothing was sent)
 //
 // The page is opened from the file system (file://) with default browser security. Any http(s)
-// request, the result form included, is answered by the driver itself and recorded.
+// request, the result form included, is answered by the driver itself and recorded. With
+// `network`, the page may be opened from an address (`url`) and its requests go out, to the
+// loopback alone (any other is refused and recorded in `blocked`); the result form's reply is
+// then in run.submission.reply -> { status, text }.
 
 import { pathToFileURL } from 'node:url';
 import { join } from 'node:path';
@@ -16,6 +19,9 @@ import { decode1251, readKey, readLines } from './shell-files.mjs';
 export const CHROMIUM = process.env.CHROMIUM || '/usr/bin/chromium';
 export const CHROMIUM_ARGS = ['--headless', '--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run',
   '--disable-background-networking', '--disable-component-update', '--disable-sync'];
+
+// The only hosts a test's browser may reach, as a URL names them.
+export const LOOPBACK = ['127.0.0.1', '[::1]'];
 
 export function launchBrowser() {
   return chromium.launch({ executablePath: CHROMIUM, args: CHROMIUM_ARGS, headless: true });
@@ -57,6 +63,10 @@ export function parseForm(body) {
  *   driver then fast-forwards past the end of the test time instead of waiting for it
  * @param {Function} [o.inspect]  async (page) => any, run on the result screen; its value is returned as `inspected`
  * @param {import('playwright-core').Browser} [o.browser]  reuse a browser; otherwise one is launched and closed
+ * @param {boolean} [o.network=false]  let requests to 127.0.0.1 and [::1] go out; refuse every other
+ * @param {string} [o.url]  the address to open (with `network`); otherwise index.html of shellDir
+ * @param {'mouse'|'dom'} [o.clicks='mouse']  'dom' picks an answer and goes on by the elements' own
+ *   click() in one call, without Playwright's checks before a click: for many pupils at once
  */
 export async function takeQuiz(shellDir, o = {}) {
   const choose = typeof o.choose === 'function' ? o.choose : POLICIES[o.choose || 'right'];
@@ -69,18 +79,35 @@ export async function takeQuiz(shellDir, o = {}) {
   const requests = [];
   let submitted;
   const submission = new Promise((r) => { submitted = r; });
-  await context.route((url) => url.protocol === 'http:' || url.protocol === 'https:', async (route) => {
-    const req = route.request();
-    const entry = { url: req.url(), method: req.method(), fields: req.method() === 'POST' ? parseForm(req.postDataBuffer() || Buffer.alloc(0)) : {} };
-    requests.push(entry);
-    await route.fulfill({ status: 200, contentType: 'text/html; charset=utf-8', body: '<p>OK</p>' });
-    if (entry.method === 'POST') submitted(entry);
-  });
+  const blocked = [];
+  const web = (url) => url.protocol === 'http:' || url.protocol === 'https:';
+  if (o.network) {
+    await context.route((url) => web(url) && !LOOPBACK.includes(url.hostname), (route) => {
+      blocked.push(route.request().url());
+      return route.abort();
+    });
+    context.on('request', async (req) => {
+      if (req.method() !== 'POST') return;
+      const entry = { url: req.url(), method: 'POST', fields: parseForm(req.postDataBuffer() || Buffer.alloc(0)) };
+      requests.push(entry);
+      const response = await req.response().catch(() => null);
+      entry.reply = response ? { status: response.status(), text: await response.text().catch(() => '') } : null;
+      submitted(entry);
+    });
+  } else {
+    await context.route(web, async (route) => {
+      const req = route.request();
+      const entry = { url: req.url(), method: req.method(), fields: req.method() === 'POST' ? parseForm(req.postDataBuffer() || Buffer.alloc(0)) : {} };
+      requests.push(entry);
+      await route.fulfill({ status: 200, contentType: 'text/html; charset=utf-8', body: '<p>OK</p>' });
+      if (entry.method === 'POST') submitted(entry);
+    });
+  }
   try {
     const page = await context.newPage();
     page.on('pageerror', (e) => errors.push(e.message));
     if (o.clock) await page.clock.install();
-    await page.goto(pathToFileURL(join(shellDir, 'index.html')).href);
+    await page.goto(o.network && o.url ? o.url : pathToFileURL(join(shellDir, 'index.html')).href);
 
     const titleCard = page.locator('[data-screen=title]');
     await titleCard.waitFor();
@@ -124,8 +151,15 @@ export async function takeQuiz(shellDir, o = {}) {
         if (pick === null) { stopped = true; break; }
         chosen[shown.slot] = pick;
         const card = page.locator(`[data-screen=question][data-slot="${shown.slot}"]`);
-        if (pick > 0) await card.locator('input[name=answer]').nth(pick - 1).check();
-        await card.locator('#next').click();
+        if (o.clicks === 'dom') {
+          await card.evaluate((c, n) => {
+            if (n > 0) c.querySelectorAll('input[name=answer]')[n - 1].click();
+            c.querySelector('#next').click();
+          }, pick);
+        } else {
+          if (pick > 0) await card.locator('input[name=answer]').nth(pick - 1).check();
+          await card.locator('#next').click();
+        }
         prev = shown.slot;
       }
     }
@@ -146,9 +180,9 @@ export async function takeQuiz(shellDir, o = {}) {
     }
     const handler = (readLines(join(shellDir, 'index.html'))[17] ?? '').trim();
     const sendExpected = canStart && /^https?:/i.test(handler);
-    const form = sendExpected ? await Promise.race([submission, new Promise((r) => setTimeout(() => r(null), 5000))]) : null;
+    const form = sendExpected ? await Promise.race([submission, new Promise((r) => setTimeout(() => r(null), o.network ? 30000 : 5000))]) : null;
     if (o.inspect) inspected = await o.inspect(page);
-    return { title, header, canStart, questions, chosen, result, submission: form, requests, errors, inspected };
+    return { title, header, canStart, questions, chosen, result, submission: form, requests, errors, inspected, blocked };
   } finally {
     await context.close();
     if (!o.browser) await browser.close();

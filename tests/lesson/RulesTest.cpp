@@ -12,7 +12,9 @@
 #include "lesson/Pages.h"
 #include "lesson/Rows.h"
 #include "lesson/Score.h"
+#include "lesson/Serve.h"
 #include "lesson/Target.h"
+#include "shell/Disk.h"
 #include "shell/ShellError.h"
 #include "support/Fixtures.h"
 
@@ -305,6 +307,60 @@ TEST(Rows, APupilIsOneRowWithTheLastResultAndTheCountOfThem) {
   EXPECT_EQ(parseIsoUtc("2024-02-29T23:05:09Z"), when);
   for (const char* bad : {"2023-02-29T23:05:09Z", "2024-02-29 23:05:09", "2024-02-29T25:05:09Z", ""}) {
     EXPECT_EQ(parseIsoUtc(bad), std::nullopt) << bad;
+  }
+
+  // The line a lesson without a window prints per result: what a pupil typed never breaks it
+  // into two lines, shifts its columns or commands the terminal.
+  ResultRecord typed = result("Иванов\nРезультат\tподделка\x1b[2J\x7f\u0085", "9\rА", 7, "61", "2024-02-29T23:05:09Z");
+  EXPECT_EQ(resultLine(typed),
+            "Результат\t2024-02-29 23:05:09\tИванов Результат подделка [2J  \t9 А\t7 из 30\t23 %\t"
+            "прислано «7 правильных,  %», а по ответам 7, 23 %");
+  typed.score.marks = 0;
+  typed.received = "когда-то";
+  EXPECT_EQ(resultLine(typed), "Результат\tкогда-то\tИванов Результат подделка [2J  \t9 А\t7 из 30\t23 %\t—");
+}
+
+TEST(Serve, TheArgumentsAreReadInAnyOrderAndEveryMistakeIsNamedInRussian) {
+  const ServeOptions defaults;
+  ServeOptions o = parseServeArguments({"--data", "/var/lib/тест", "/srv/тест", "--port=8100"});
+  EXPECT_EQ(o.test, shell::fromUtf8("/srv/тест"));
+  EXPECT_EQ(o.data, shell::fromUtf8("/var/lib/тест"));
+  EXPECT_TRUE(o.portGiven);
+  EXPECT_EQ(o.lesson.server.firstPort, 8100);
+  EXPECT_EQ(o.lesson.server.lastPort, 8100);
+  EXPECT_EQ(o.lesson.server.listen, defaults.lesson.server.listen);
+  EXPECT_EQ(o.lesson.resultsPerMinute, defaults.lesson.resultsPerMinute);
+  o = parseServeArguments({"тест", "--results-per-minute", "500", "--max-results", "10"});
+  EXPECT_FALSE(o.portGiven);
+  EXPECT_EQ(o.lesson.server.firstPort, 8090);
+  EXPECT_TRUE(o.data.empty());
+  EXPECT_EQ(o.lesson.resultsPerMinute, 500);
+  EXPECT_EQ(o.lesson.maxResults, 10u);
+
+  const struct {
+    std::vector<std::string> arguments;
+    std::string named;
+  } wrong[] = {
+      {{}, "не названа папка теста"},
+      {{"--port", "8090"}, "не названа папка теста"},
+      {{"тест", "--port"}, "после --port не хватает значения"},
+      {{"тест", "--port", "0"}, "после --port нужно целое число от 1 до 65535, а не «0»"},
+      {{"тест", "--port", "65536"}, "а не «65536»"},
+      {{"тест", "--port=80a"}, "а не «80a»"},
+      {{"тест", "--port", "-1"}, "а не «-1»"},
+      {{"тест", "--data="}, "после --data нужна папка"},
+      {{"тест", "--max-results", "0"}, "после --max-results нужно целое число от 1"},
+      {{"тест", "--database", "x"}, "неизвестный параметр «--database»"},
+      {{"тест", "другой"}, "папка теста названа дважды: «тест» и «другой»"},
+  };
+  for (const auto& w : wrong) {
+    try {
+      parseServeArguments(w.arguments);
+      ADD_FAILURE() << "taken: " << w.named;
+    } catch (const shell::ShellError& e) {
+      EXPECT_NE(e.problem().find(w.named), std::string::npos) << e.what();
+      EXPECT_NE(e.problem().find("test_editor --serve <папка теста>"), std::string::npos) << e.what();
+    }
   }
 }
 

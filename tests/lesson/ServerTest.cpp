@@ -11,7 +11,9 @@
 #include <thread>
 
 #include "lesson/Lesson.h"
+#include "lesson/Serve.h"
 #include "lesson/SqliteStore.h"
+#include "shell/Russian.h"
 #include "shell/ShellError.h"
 #include "shell/History.h"
 #include "shell/LineTable.h"
@@ -410,7 +412,8 @@ TEST_F(LessonServer, SlowIdleAndSurplusClientsAreCutOffAndTheLessonGoesOn) {
     EXPECT_TRUE(kept.closedWithin(3s));
     EXPECT_GT(Clock::now() - began, 300ms);
   }
-  // 200 connections at once are served; the 201st is closed at once.
+  // 200 connections at once are served; the 201st waits, neither served nor closed, and is
+  // served as soon as one of them leaves.
   lesson_.stop();
   start();
   port = lesson_.port();
@@ -421,18 +424,32 @@ TEST_F(LessonServer, SlowIdleAndSurplusClientsAreCutOffAndTheLessonGoesOn) {
   std::vector<std::unique_ptr<Connection>> many;
   for (int i = 0; i < 200; ++i) many.push_back(std::make_unique<Connection>("127.0.0.1", port));
   EXPECT_EQ(until(200), 200u);
-  {
-    Connection surplus("127.0.0.1", port);
-    EXPECT_TRUE(surplus.closedWithin(3s));
-    EXPECT_EQ(surplus.unread(), "");
-  }
+  Connection surplus("127.0.0.1", port);
+  ASSERT_TRUE(surplus.connected());
+  surplus.send(post(form("Иванов", modelAnswers(), "60", "100")));
+  EXPECT_FALSE(surplus.closedWithin(500ms));
+  EXPECT_EQ(surplus.unread(), "");
   EXPECT_EQ(lesson_.connections(), 200u);
-  // One of them leaves: a new one is served, and the open ones still are.
+  EXPECT_EQ(lesson_.finished(), 0u);
   many.pop_back();
+  const Reply r = surplus.reply();
+  EXPECT_EQ(r.status, 200);
+  EXPECT_NE(r.body.find("Результат принят"), std::string::npos);
+  EXPECT_EQ(lesson_.finished(), 1u);
+  // The open ones are still served, and new ones once the surplus has gone.
   EXPECT_EQ(until(199), 199u);
   EXPECT_EQ(exchange("127.0.0.1", port, get("/")).status, 200);
-  many.front()->send(get("/1.js"));
+  // A kept connection with nothing more to ask gives way to a new one when all are in use.
+  many.front()->send("GET /1.js HTTP/1.1\r\nHost: x\r\n\r\n");
   EXPECT_EQ(many.front()->reply().status, 200);
+  many.push_back(std::make_unique<Connection>("127.0.0.1", port));
+  EXPECT_EQ(until(200), 200u);
+  const Clock::time_point began = Clock::now();
+  EXPECT_EQ(exchange("127.0.0.1", port, get("/")).status, 200);
+  EXPECT_LT(Clock::now() - began, 2s);
+  EXPECT_TRUE(many.front()->closedWithin(1s));
+  many.back()->send(get("/1.js"));
+  EXPECT_EQ(many.back()->reply().status, 200);
 }
 
 TEST_F(LessonServer, ATestThatCannotBeServedIsRefusedInRussianBeforeAnythingStarts) {
@@ -467,9 +484,163 @@ TEST_F(LessonServer, ATestThatCannotBeServedIsRefusedInRussianBeforeAnythingStar
   tcp::acceptor other(ioc, tcp::endpoint(asio::ip::make_address("127.0.0.1"), 0));
   LessonOptions options = loopback();
   options.server.firstPort = options.server.lastPort = other.local_endpoint().port();
-  refused("", "заняты другими программами", options);
+  refused("", "порт " + std::to_string(other.local_endpoint().port()) + " занят другой программой", options);
   start();
   EXPECT_TRUE(lesson_.running());
+}
+
+// A store whose commits take their time, as a slow disk's syncs do, and that counts them.
+class CountingStore : public Store {
+ public:
+  explicit CountingStore(Store& real) : real_(real) {}
+  std::int64_t addLesson(const LessonRecord& l) override { return real_.addLesson(l); }
+  std::int64_t addResult(const ResultRecord& r) override { return addResults({r}).front(); }
+  std::vector<std::int64_t> addResults(const std::vector<ResultRecord>& results) override {
+    std::this_thread::sleep_for(150ms);
+    commits.push_back(results.size());
+    return real_.addResults(results);
+  }
+  std::vector<LessonRecord> lessons() override { return real_.lessons(); }
+  std::vector<ResultRecord> results(std::int64_t lesson) override { return real_.results(lesson); }
+  std::vector<std::size_t> commits;  // the results of each, on the server's thread
+
+ private:
+  Store& real_;
+};
+
+TEST_F(LessonServer, ResultsSentAtOnceShareACommitAndEachReplyFollowsTheCommitHoldingIt) {
+  CountingStore counting(*store_);
+  LessonOptions options = loopback();
+  options.resultsPerMinute = 100;
+  start(options, &counting);
+  const unsigned short port = lesson_.port();
+  const std::string answers = modelAnswers();
+  constexpr int kPupils = 20;
+  std::atomic<int> acknowledged{0}, keptWhenAcknowledged{0};
+  std::vector<std::thread> pupils;
+  for (int i = 0; i < kPupils; ++i) {
+    pupils.emplace_back([&, i] {
+      const std::string name = "Ученик " + std::to_string(i);
+      if (exchange("127.0.0.1", port, post(form(name, answers, "60", "100"))).status != 200) return;
+      ++acknowledged;
+      // The pupil's reply came: the result is in the store by then.
+      for (const ResultRecord& r : store_->results(lesson_.id())) keptWhenAcknowledged += r.posted.student == name;
+    });
+  }
+  for (auto& p : pupils) p.join();
+  EXPECT_EQ(acknowledged, kPupils);
+  EXPECT_EQ(keptWhenAcknowledged, kPupils);
+  lesson_.stop();
+  std::size_t all = 0;
+  for (const std::size_t n : counting.commits) all += n;
+  EXPECT_EQ(all, std::size_t{kPupils});
+  // Twenty results in 150 ms commits: a few commits, not twenty one after another.
+  EXPECT_LE(counting.commits.size(), 5u) << counting.commits.size() << " commits";
+  EXPECT_EQ(notified_, static_cast<int>(counting.commits.size()));
+}
+
+TEST_F(LessonServer, WithoutAWindowItPrintsItsAddressesAndEachResultAndStopsWhenAsked) {
+  ServeOptions options;
+  options.test = root_;
+  options.data = tmp_.path() / "данные" / "уроки";  // made by the lesson
+  options.lesson = loopback();
+  std::mutex mutex;
+  std::vector<std::string> out, problems;
+  const auto into = [&mutex](std::vector<std::string>& lines) {
+    return [&mutex, &lines](const std::string& line) {
+      const std::lock_guard<std::mutex> lock(mutex);
+      lines.push_back(line);
+    };
+  };
+  // The lines printed so far, once there are `count` of them (or after five seconds).
+  const auto printed = [&](std::size_t count) {
+    for (int i = 0; i < 500; ++i) {
+      {
+        const std::lock_guard<std::mutex> lock(mutex);
+        if (out.size() >= count) return out;
+      }
+      std::this_thread::sleep_for(10ms);
+    }
+    const std::lock_guard<std::mutex> lock(mutex);
+    return out;
+  };
+  ServeControl control;
+  std::string failed;
+  std::thread serving([&] {
+    try {
+      serve(options, control, into(out), into(problems));
+    } catch (const std::exception& e) {
+      failed = e.what();
+    }
+  });
+  std::vector<std::string> lines = printed(6);
+  ASSERT_EQ(lines.size(), 6u) << failed;
+  const std::string prefix = "Адрес для учеников: http://127.0.0.1:";
+  ASSERT_TRUE(lines[1].starts_with(prefix)) << lines[1];
+  const std::string port = lines[1].substr(prefix.size(), lines[1].size() - prefix.size() - 1);
+  const std::string db = shell::utf8(options.data / "results.sqlite");
+  EXPECT_EQ(lines, (std::vector<std::string>{
+                       "Урок по тесту «" + readSnapshot(disk_, root_).course + "» из папки " + shell::utf8(root_),
+                       "Адрес для учеников: http://127.0.0.1:" + port + "/",
+                       "Адрес для учеников: http://[::1]:" + port + "/",
+                       "Адрес обработчика для теста, открытого из папки: http://127.0.0.1:" + port + "/results",
+                       "База результатов: " + db, "Урок идёт. Остановить его: Ctrl+C"}));
+  // A result with a line break and a tab in the name: one line, its columns in place.
+  const Key key = readKey(support::readBytes(root_ / "1.js"));
+  std::string answers;
+  for (int slot = 0; slot < 60; ++slot) answers += (slot ? "," : "") + (slot < 5 ? "0" : key.answers[slot]);
+  const Reply r = exchange("127.0.0.1", static_cast<unsigned short>(std::stoi(port)),
+                           post(form("Иванов\nУрок остановлен\t", answers, "55", "91")));
+  EXPECT_EQ(r.status, 200);
+  lines = printed(7);
+  ASSERT_EQ(lines.size(), 7u);
+  EXPECT_TRUE(lines[6].starts_with("Результат\t")) << lines[6];
+  EXPECT_TRUE(lines[6].ends_with("\tИванов Урок остановлен \t9А\t55 из 60\t91 %\t—")) << lines[6];
+  // The stop: the last line says what was kept.
+  control.stop();
+  serving.join();
+  EXPECT_EQ(failed, "");
+  EXPECT_EQ(printed(8).back(), "Урок остановлен: сохранено результатов 1, учеников 1");
+  EXPECT_EQ(problems, std::vector<std::string>{});
+  {
+    SqliteStore kept(options.data / "results.sqlite");
+    ASSERT_EQ(kept.lessons().size(), 1u);
+    EXPECT_EQ(kept.results(kept.lessons()[0].id).size(), 1u);
+  }
+
+  // What cannot start is named and prints nothing: a port taken, a database that is no
+  // database, a data folder that is a file, a folder that is no test.
+  asio::io_context ioc;
+  tcp::acceptor other(ioc, tcp::endpoint(asio::ip::make_address("127.0.0.1"), 0));
+  fs::create_directory(tmp_.path() / "чужая.sqlite");
+  support::writeBytes(tmp_.path() / "чужая.sqlite" / "results.sqlite", std::string(4096, 'x'));
+  support::writeBytes(tmp_.path() / "файл", "x");
+  const struct {
+    fs::path test, data;
+    int port;
+    std::string named;
+  } cannot[] = {
+      {root_, options.data, other.local_endpoint().port(),
+       "не удалось начать урок: порт " + std::to_string(other.local_endpoint().port()) + " занят другой программой"},
+      {root_, tmp_.path() / "чужая.sqlite", 0, "это не база результатов уроков"},
+      {root_, tmp_.path() / "файл", 0, shell::utf8(tmp_.path() / "файл") + ": не удалось создать папку для результатов уроков"},
+      {tmp_.path(), options.data, 0, shell::utf8(tmp_.path()) + ": это не папка теста: в ней нет файлов index.html и 1.js"},
+  };
+  for (const auto& c : cannot) {
+    ServeOptions o = options;
+    o.test = c.test;
+    o.data = c.data;
+    if (c.port != 0) o.lesson.server.firstPort = o.lesson.server.lastPort = static_cast<unsigned short>(c.port);
+    ServeControl never;
+    std::vector<std::string> none;
+    try {
+      serve(o, never, into(none), into(none));
+      ADD_FAILURE() << "started: " << c.named;
+    } catch (const shell::ShellError& e) {
+      EXPECT_NE(std::string(e.what()).find(c.named), std::string::npos) << e.what();
+    }
+    EXPECT_EQ(none, std::vector<std::string>{}) << c.named;
+  }
 }
 
 // A store that takes its time over a result, to stop the lesson meanwhile.

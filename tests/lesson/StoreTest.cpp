@@ -88,12 +88,25 @@ TEST(Store, LessonsAndResultsComeBackAsTheyWentInNewestFirst) {
     ResultRecord later = result(second.id, "Сидоров", 59);
     later.id = store.addResult(later);
     EXPECT_EQ(store.results(second.id), std::vector<ResultRecord>{later});
+    // Results sent at once go in one transaction: all of them, or none when one cannot be kept
+    // (here a result of a lesson the store does not have).
+    std::vector<ResultRecord> atOnce = {result(second.id, "Козлов", 30), result(second.id, "Орлов", 31)};
+    const std::vector<std::int64_t> ids = store.addResults(atOnce);
+    ASSERT_EQ(ids.size(), 2u);
+    atOnce[0].id = ids[0];
+    atOnce[1].id = ids[1];
+    EXPECT_EQ(store.results(second.id), (std::vector<ResultRecord>{atOnce[1], atOnce[0], later}));
+    EXPECT_THROW(store.addResults({result(second.id, "Белов", 1), result(second.id + 100, "Чужой", 2)}), shell::ShellError);
+    EXPECT_EQ(store.results(second.id).size(), 3u);
+    store.addResults({result(second.id, "Белов", 1)});
+    EXPECT_EQ(store.results(second.id).size(), 4u);
   }
   // The file read again by a store of its own: the data outlives the store that wrote it.
   SqliteStore again(file);
   EXPECT_EQ(again.lessons(), (std::vector<LessonRecord>{second, first}));
   EXPECT_EQ(again.results(first.id), (std::vector<ResultRecord>{results[1], results[0]}));
   EXPECT_EQ(again.results(first.id + 100), std::vector<ResultRecord>{});
+  EXPECT_EQ(again.results(second.id).size(), 4u);
   EXPECT_EQ(pragma(file, "user_version"), "1");
   EXPECT_EQ(pragma(file, "journal_mode"), "wal");
   // SQLite wrote where it was told, under the Cyrillic names, and nowhere beside them.
