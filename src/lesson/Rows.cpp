@@ -7,17 +7,12 @@
 
 namespace lesson {
 
-namespace {
-
-// Seconds as the quiz shows a time: minutes, a colon, two digits of seconds.
-std::string minutesSeconds(const std::string& posted) {
+std::string elapsedText(const std::string& posted) {
   const std::optional<long> seconds = shell::parseDecimal(posted);
   if (!seconds || *seconds < 0 || posted.find_first_not_of("0123456789") != std::string::npos) return posted;
   const long s = *seconds % 60;
   return std::to_string(*seconds / 60) + ":" + (s < 10 ? "0" : "") + std::to_string(s);
 }
-
-}  // namespace
 
 std::vector<Row> tableRows(const std::vector<ResultRecord>& newestFirst) {
   std::vector<Row> rows;
@@ -35,7 +30,7 @@ std::vector<Row> tableRows(const std::vector<ResultRecord>& newestFirst) {
     row.questions = r.score.questions;
     row.percent = r.score.percent;
     row.passed = r.score.passed;
-    row.elapsed = minutesSeconds(r.posted.elapsed);
+    row.elapsed = elapsedText(r.posted.elapsed);
     row.received = r.received;
     row.marks = markWords(r.score, r.posted);
     row.address = r.address;

@@ -27,6 +27,10 @@ struct Row {
 // class), the newest of their results, with the count of them.
 std::vector<Row> tableRows(const std::vector<ResultRecord>& newestFirst);
 
+// The time a pupil took, posted in seconds, as the quiz shows a time: minutes, a colon, two
+// digits of seconds ("12:34"); as posted when it is no number of seconds.
+std::string elapsedText(const std::string& posted);
+
 // The table as the windows show it: the columns' captions, and a row's cells in their order.
 std::vector<std::string> tableCaptions();
 std::vector<std::string> tableCells(const Row& row);
