@@ -14,15 +14,21 @@ std::string elapsedText(const std::string& posted) {
   return std::to_string(*seconds / 60) + ":" + (s < 10 ? "0" : "") + std::to_string(s);
 }
 
+std::vector<Pupil> pupilsOf(const std::vector<ResultRecord>& newestFirst) {
+  std::vector<Pupil> pupils;
+  std::map<std::pair<std::string, std::string>, std::size_t> seen;
+  for (const ResultRecord& r : newestFirst) {
+    const auto [at, added] = seen.try_emplace({r.posted.student, r.posted.group}, pupils.size());
+    if (added) pupils.push_back({&r, 1});
+    else ++pupils[at->second].times;
+  }
+  return pupils;
+}
+
 std::vector<Row> tableRows(const std::vector<ResultRecord>& newestFirst) {
   std::vector<Row> rows;
-  std::map<std::pair<std::string, std::string>, std::size_t> pupils;
-  for (const ResultRecord& r : newestFirst) {
-    const auto [at, added] = pupils.try_emplace({r.posted.student, r.posted.group}, rows.size());
-    if (!added) {
-      ++rows[at->second].times;
-      continue;
-    }
+  for (const Pupil& pupil : pupilsOf(newestFirst)) {
+    const ResultRecord& r = *pupil.last;
     Row& row = rows.emplace_back();
     row.student = r.posted.student;
     row.group = r.posted.group;
@@ -34,6 +40,7 @@ std::vector<Row> tableRows(const std::vector<ResultRecord>& newestFirst) {
     row.received = r.received;
     row.marks = markWords(r.score, r.posted);
     row.address = r.address;
+    row.times = pupil.times;
   }
   return rows;
 }
