@@ -40,7 +40,8 @@ std::string reasonOf(lxw_error error) {
     case LXW_ERROR_ZIP_INTERNAL_ERROR:
     case LXW_ERROR_READING_TMPFILE:
       return "ошибка записи на диск (нет места, или диск отключён)";
-    default: return std::string("ошибка записи книги Excel (") + lxw_strerror(error) + ")";
+    default:
+      return "книга Excel не записана: её библиотека отказала (код " + std::to_string(static_cast<int>(error)) + ")";
   }
 }
 
@@ -82,24 +83,24 @@ std::string cellText(std::string_view text) {
   const std::string valid = validUtf8(text);
   std::string out;
   out.reserve(valid.size());
+  // Characters as written into the file, which is what the limit counts.
   std::size_t characters = 0;
   for (std::size_t i = 0; i < valid.size();) {
     const unsigned char lead = static_cast<unsigned char>(valid[i]);
     const std::size_t length = lead < 0x80 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
-    if (characters == kCellCharacters - 1 && i + length < valid.size()) {
+    // The underscore of a run that reads as an escape is itself escaped, so that it reads back
+    // as typed.
+    const bool escaped = escapeAt(valid, i);
+    const std::size_t written = escaped ? 7 : 1;
+    const bool last = i + length >= valid.size();
+    if (characters + written > kCellCharacters - (last ? 0 : 1)) {
       out += "…";
       break;
     }
-    // The underscore of a run that reads as an escape is itself escaped, so that it reads back
-    // as typed.
-    if (escapeAt(valid, i)) {
-      out += "_x005F_";
-      ++characters;  // what the reader counts: the underscore
-    } else {
-      out.append(valid, i, length);
-    }
+    if (escaped) out += "_x005F_";
+    else out.append(valid, i, length);
+    characters += written;
     i += length;
-    ++characters;
   }
   return out;
 }

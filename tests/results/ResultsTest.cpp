@@ -128,6 +128,20 @@ TEST(Statistics, AKnownClassIsCountedPerAnswerAndWhatCannotBeLaidAgainstTheTestI
   EXPECT_NE(statisticsNotes(none).back().find("не сохранены"), std::string::npos);
 }
 
+// Excel's escape of a character, as typed `n` times.
+std::string escapes(int n) {
+  std::string out;
+  for (int i = 0; i < n; ++i) out += "_x0041_";
+  return out;
+}
+
+// Characters of UTF-8 text.
+std::size_t characters(const std::string& utf8) {
+  std::size_t n = 0;
+  for (const char c : utf8) n += (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+  return n;
+}
+
 // The pupils every export of the tests below shows: what a spreadsheet would take for a formula,
 // a number or a date, markup, Cyrillic and emoji, Excel's own escape, a name too long for a cell.
 std::vector<ResultRecord> hostileClass(const LessonRecord& l) {
@@ -138,7 +152,8 @@ std::vector<ResultRecord> hostileClass(const LessonRecord& l) {
           sent(l, "Ёжиков \"Ёж\" 😀 <script>alert(1)</script>", "10 Б", "0,0,0,0,0,0,0,0,0,0", 5),
           sent(l, "_x0041_", "9А", "1,2,3,4,1,2,3,4,1,2", 4),
           sent(l, "=HYPERLINK(\"http://x\";\"y\")", "9А", "1,2,3,4,1,2,3,4", 3),
-          sent(l, std::string(40000, 'w'), "9А", "9,2,3,4,1,2,3,4,1,2", 2)};
+          sent(l, std::string(40000, 'w'), "9А", "9,2,3,4,1,2,3,4,1,2", 2),
+          sent(l, escapes(5000), "9А", "1,2,3,4,1,2,3,4,1,2", 1)};
 }
 
 TEST(Export, APupilsTextStaysTextInEveryExport) {
@@ -150,7 +165,7 @@ TEST(Export, APupilsTextStaysTextInEveryExport) {
   EXPECT_EQ(t.captions[8], "В1");
   EXPECT_EQ(t.captions[17], "В10");
   // In the order of class and name; every text a pupil's computer sent is a text cell, marked so.
-  ASSERT_EQ(t.rows.size(), 8u);
+  ASSERT_EQ(t.rows.size(), 9u);
   EXPECT_EQ(t.rows[0][1], Cell::of("0012", true));
   EXPECT_EQ(t.rows[1][1], Cell::of("1,3", true));
   EXPECT_EQ(t.rows[2][0], Cell::of("Ёжиков \"Ёж\" 😀 <script>alert(1)</script>", true));
@@ -189,6 +204,11 @@ TEST(Export, APupilsTextStaysTextInEveryExport) {
   EXPECT_EQ(cut, std::string(32766, 'w') + "…");
   EXPECT_EQ(cellText(std::string(32767, 'w')), std::string(32767, 'w'));
   EXPECT_EQ(cellText("_x0041_ and _x00_"), "_x005F_x0041_ and _x00_");
+  // The limit counts the characters written, escapes and all.
+  const std::string escaped = cellText(escapes(5000));
+  EXPECT_LE(characters(escaped), 32767u);
+  EXPECT_GT(characters(escaped), 32700u);
+  EXPECT_EQ(escaped.substr(escaped.size() - 3), "…");
   EXPECT_EQ(cellText(std::string("a\xFF\xC0\xAF\xED\xA0\x80\xEF\xBF\xBF", 10) + std::string(1, '\0') + "b"),
             "a" + [] {
               std::string replaced;
@@ -218,7 +238,7 @@ TEST(Export, APupilsTextStaysTextInEveryExport) {
   EXPECT_NE(page.find("Ёжиков &quot;Ёж&quot; 😀 &lt;script&gt;alert(1)&lt;/script&gt;"), std::string::npos);
   EXPECT_NE(page.find("<h1>Результаты урока по курсу «Информатика √»</h1>"), std::string::npos);
   EXPECT_NE(page.find("Вопрос 1 &lt;b&gt;x²&lt;/b&gt;"), std::string::npos);
-  EXPECT_NE(page.find("Учеников: <b>8</b>"), std::string::npos);
+  EXPECT_NE(page.find("Учеников: <b>9</b>"), std::string::npos);
   EXPECT_NE(page.find("@page { size: A4;"), std::string::npos);
   EXPECT_NE(page.find("<td class=\"text\">=1+1</td>"), std::string::npos);
   EXPECT_NE(page.find("Не учтено учеников: 2"), std::string::npos);
