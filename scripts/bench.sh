@@ -2,7 +2,8 @@
 # Builds and runs the benchmarks: every editor operation against the same file calls made
 # plainly (its floor), on a copy of the model shell and on a full shell of 10 stages; then the
 # whole window, started on a copy of the model shell, against a minimal Qt window; between them the
-# lesson without a window under load, against nginx (scripts/bench-lesson.sh).
+# lesson without a window under load, against nginx (scripts/bench-lesson.sh), and a lesson's
+# results afterwards.
 # An argument runs only the operations whose name holds it (e.g. mix).
 # WINDOW_RUNS sets the number of window starts of each program (40).
 . "$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)/steps.sh"
@@ -16,6 +17,10 @@ BENCH_SCRATCH="$out" "$out/bench/editor_bench" "$here/sample" "$@"
 echo
 echo "== the lesson without a window (test_editor --serve) on the loopback, against nginx, then hostile clients"
 bash "$here/scripts/bench-lesson.sh" "$out"
+
+echo
+echo "== a lesson's results afterwards: the list of 100 lessons, one of 30 pupils and 100 questions, its exports"
+BENCH_SCRATCH="$out" "$out/bench/results_bench"
 
 shell="$out/window-shell"
 rm -rf "$shell"

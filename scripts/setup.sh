@@ -8,6 +8,7 @@ packages=(
   cmake ninja-build g++ pkg-config
   libgtest-dev libgmock-dev libx11-dev
   libboost1.81-dev libsqlite3-dev
+  libxlsxwriter-dev python3-openpyxl  # the results' spreadsheet, and its reader in the tests
   qt6-base-dev libgl-dev qt6-translations-l10n
   xvfb xauth fonts-liberation fonts-liberation2
   clang libclang-rt-14-dev
@@ -15,6 +16,7 @@ packages=(
   g++-mingw-w64-i686-posix wine32:i386 xdotool xclip imagemagick x11-utils python3 zip
   patchelf desktop-file-utils libglib2.0-bin debootstrap strace
   dpkg-dev tcl  # SQLite for Windows from Debian's source package (scripts/windows-sources.sh)
+  libz-mingw-w64-dev  # zlib under libxlsxwriter, built for Windows from Debian's source package
 )
 
 sudo=""

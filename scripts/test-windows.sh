@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
-# The editor's core (no window) and its unit, fault and power-cut tests, and the lesson's (its
-# server on the loopback, its SQLite store), built for Windows with MinGW-w64 against Windows 7,
+# The editor's core (no window) and its unit, fault and power-cut tests, the lesson's (its
+# server on the loopback, its SQLite store) and its results' (the spreadsheet by libxlsxwriter,
+# read back by Python on this machine), built for Windows with MinGW-w64 against Windows 7,
 # then run under Wine told to be Windows 7: the same sources as the Linux build, with the Windows
-# disk, whose flushes and renames the power-cut test records, and SQLite and Boost's headers
-# from Debian's sources (scripts/windows-sources.sh).
+# disk, whose flushes and renames the power-cut test records, and SQLite, Boost's headers and
+# libxlsxwriter from Debian's sources (scripts/windows-sources.sh).
 # Built 32-bit, as the program ships, and run under Wine's 32-bit loader; on a machine that runs
 # no 32-bit program, built for x86-64 and run under the 64-bit loader (scripts/windows.sh).
 # Installs the cross compiler and Wine on Debian 12 when missing.
@@ -18,9 +19,10 @@ windows_width
 build="$here/build/windows$win_suffix"
 step "the core and its tests built for Windows ($win_bits-bit, MinGW-w64, against Windows 7)"
 windows_build "$build" "$win_bits" -DEDITOR_WINDOW=OFF
-# The lesson's sockets and SQLite import nothing Windows 7 SP1 lacks (the shipped program is
-# checked by test-win32-window.sh).
+# The lesson's sockets and SQLite, and the results' libxlsxwriter and zlib, import nothing
+# Windows 7 SP1 lacks (the shipped program is checked by test-win32-window.sh).
 python3 "$here/tests/win32/check_imports.py" --bits "$win_bits" "$build/tests/lesson_tests.exe"
+python3 "$here/tests/win32/check_imports.py" --bits "$win_bits" "$build/tests/results_tests.exe"
 
 # A Wine of its own inside the build folder. Its server and services are started here, with
 # their output going nowhere: a service started by a test would inherit the test's output and
@@ -56,6 +58,10 @@ echo "== under Wine ($win_bits-bit): $ran tests ran"
 grep -q 'PowerCut\..*Passed' "$log" || stop "the power-cut test of the Windows disk did not run under Wine"
 grep -q 'LessonServer\..*Passed' "$log" && grep -q 'Store\.LessonsAndResults.*Passed' "$log" ||
   stop "the lesson's server and store tests did not run under Wine"
+# The results' files written under Wine (Cyrillic names, libxlsxwriter built here) and read back
+# by Python on this machine.
+grep -q 'Export\.FilesAreWritten.*Passed' "$log" && grep -q 'Results\.ReadBackByPython.*Passed' "$log" ||
+  stop "the results' export tests did not run under Wine, or Python did not read their files back"
 [ -s "$build/fault-table.txt" ] || stop "the fault tests wrote no fault table"
 echo "== under Wine ($win_bits-bit), every change failed at each of its disk operations, then started again and closed:"
 # Written by a Windows program in text mode, with CR LF line ends; printed as the Linux one is.

@@ -10,9 +10,13 @@
 #   win_boost   a folder whose boost/ is Debian's Boost headers (header-only Asio and Beast,
 #               libboost1.81-dev), without the rest of /usr/include, which is the build
 #               machine's and not Windows'
-#   win_source_options  the CMake options that hand both to a Windows build
-# Needs dpkg-dev (dpkg-source), tcl (tclsh, for the amalgamation) and a host C compiler
-# (scripts/setup.sh). Returns 1, saying why on the error output, when a source cannot be had.
+#   win_xlsxwriter  Debian's libxlsxwriter source package unpacked (include/, src/, third_party/
+#               with its minizip), of the version the Linux build links (libxlsxwriter-dev), built
+#               by the Windows build itself on the static zlib of libz-mingw-w64-dev
+#   win_source_options  the CMake options that hand them to a Windows build
+# Needs dpkg-dev (dpkg-source), tcl (tclsh, for the amalgamation), a host C compiler and
+# libz-mingw-w64-dev (scripts/setup.sh). Returns 1, saying why on the error output, when a source
+# cannot be had.
 
 sources_here="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 sources_dir="$sources_here/build/sources"
@@ -82,6 +86,12 @@ installed_version() {
   dpkg-query -W -f='${Status} ${Version}\n' "$1" 2>/dev/null | sed -n 's/^install ok installed //p'
 }
 
+# The version of the source package an installed package was built from (without a rebuild's
+# "+b1"), or nothing.
+installed_source_version() {
+  dpkg-query -W -f='${Status} ${source:Version}\n' "$1" 2>/dev/null | sed -n 's/^install ok installed //p'
+}
+
 windows_sources() {
   local sqlite_source version
   version="$(installed_version libsqlite3-0)"
@@ -111,5 +121,11 @@ windows_sources() {
   win_boost="$sources_dir/boost-include"
   mkdir -p "$win_boost"
   ln -sfn /usr/include/boost "$win_boost/boost"
-  win_source_options=(-DEDITOR_SQLITE_SOURCE="$win_sqlite" -DEDITOR_BOOST_INCLUDE="$win_boost")
+  win_xlsxwriter="$(debian_source libxlsxwriter "$(installed_source_version libxlsxwriter-dev)")" || return 1
+  if [ ! -f /usr/i686-w64-mingw32/lib/libz.a ] || [ ! -f /usr/x86_64-w64-mingw32/lib/libz.a ]; then
+    echo "windows-sources: Debian's zlib for MinGW-w64 (libz-mingw-w64-dev) is not installed" >&2
+    return 1
+  fi
+  win_source_options=(-DEDITOR_SQLITE_SOURCE="$win_sqlite" -DEDITOR_BOOST_INCLUDE="$win_boost"
+                      -DEDITOR_XLSXWRITER_SOURCE="$win_xlsxwriter")
 }

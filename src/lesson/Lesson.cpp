@@ -53,6 +53,7 @@ void Lesson::start(const fs::path& root, shell::Disk& disk, Store& store, Notify
   record.key = snapshot->keyBytes;
   record.stages = snapshot->key.stages;
   record.passMark = text::toUtf8(text::fromCodePage(snapshot->key.passMark));
+  record.questions = questionTexts(*snapshot);
   const std::int64_t id = store.addLesson(record);
 
   snapshot_ = std::move(snapshot);

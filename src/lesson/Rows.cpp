@@ -7,27 +7,28 @@
 
 namespace lesson {
 
-namespace {
-
-// Seconds as the quiz shows a time: minutes, a colon, two digits of seconds.
-std::string minutesSeconds(const std::string& posted) {
+std::string elapsedText(const std::string& posted) {
   const std::optional<long> seconds = shell::parseDecimal(posted);
   if (!seconds || *seconds < 0 || posted.find_first_not_of("0123456789") != std::string::npos) return posted;
   const long s = *seconds % 60;
   return std::to_string(*seconds / 60) + ":" + (s < 10 ? "0" : "") + std::to_string(s);
 }
 
-}  // namespace
+std::vector<Pupil> pupilsOf(const std::vector<ResultRecord>& newestFirst) {
+  std::vector<Pupil> pupils;
+  std::map<std::pair<std::string, std::string>, std::size_t> seen;
+  for (const ResultRecord& r : newestFirst) {
+    const auto [at, added] = seen.try_emplace({r.posted.student, r.posted.group}, pupils.size());
+    if (added) pupils.push_back({&r, 1});
+    else ++pupils[at->second].times;
+  }
+  return pupils;
+}
 
 std::vector<Row> tableRows(const std::vector<ResultRecord>& newestFirst) {
   std::vector<Row> rows;
-  std::map<std::pair<std::string, std::string>, std::size_t> pupils;
-  for (const ResultRecord& r : newestFirst) {
-    const auto [at, added] = pupils.try_emplace({r.posted.student, r.posted.group}, rows.size());
-    if (!added) {
-      ++rows[at->second].times;
-      continue;
-    }
+  for (const Pupil& pupil : pupilsOf(newestFirst)) {
+    const ResultRecord& r = *pupil.last;
     Row& row = rows.emplace_back();
     row.student = r.posted.student;
     row.group = r.posted.group;
@@ -35,10 +36,11 @@ std::vector<Row> tableRows(const std::vector<ResultRecord>& newestFirst) {
     row.questions = r.score.questions;
     row.percent = r.score.percent;
     row.passed = r.score.passed;
-    row.elapsed = minutesSeconds(r.posted.elapsed);
+    row.elapsed = elapsedText(r.posted.elapsed);
     row.received = r.received;
     row.marks = markWords(r.score, r.posted);
     row.address = r.address;
+    row.times = pupil.times;
   }
   return rows;
 }

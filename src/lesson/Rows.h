@@ -23,9 +23,21 @@ struct Row {
   bool operator==(const Row&) const = default;
 };
 
-// The table of a lesson from its results, the newest first: one row per pupil (the same name and
-// class), the newest of their results, with the count of them.
+// A pupil of a lesson (the same name and class): their last result and how many they sent.
+struct Pupil {
+  const ResultRecord* last = nullptr;  // points into the results it was found in
+  int times = 1;
+};
+// The pupils of a lesson from its results, the newest first, in the order of their last results.
+std::vector<Pupil> pupilsOf(const std::vector<ResultRecord>& newestFirst);
+
+// The table of a lesson from its results, the newest first: one row per pupil, the newest of
+// their results, with the count of them.
 std::vector<Row> tableRows(const std::vector<ResultRecord>& newestFirst);
+
+// The time a pupil took, posted in seconds, as the quiz shows a time: minutes, a colon, two
+// digits of seconds ("12:34"); as posted when it is no number of seconds.
+std::string elapsedText(const std::string& posted);
 
 // The table as the windows show it: the columns' captions, and a row's cells in their order.
 std::vector<std::string> tableCaptions();

@@ -6,10 +6,7 @@
 
 namespace lesson {
 
-namespace {
-
-// The parts of a list separated by commas; an empty text is no parts at all.
-std::vector<std::string_view> commaParts(std::string_view list) {
+std::vector<std::string_view> answerParts(std::string_view list) {
   std::vector<std::string_view> parts;
   if (list.empty()) return parts;
   for (;;) {
@@ -20,12 +17,10 @@ std::vector<std::string_view> commaParts(std::string_view list) {
   }
 }
 
-}  // namespace
-
 Score scoreAgain(const Key& key, const std::string& course, const Posted& posted) {
   Score score;
   score.questions = key.questions();
-  const std::vector<std::string_view> answers = commaParts(posted.answers);
+  const std::vector<std::string_view> answers = answerParts(posted.answers);
   if (answers.size() != static_cast<std::size_t>(score.questions)) score.marks |= AnswerCount;
   for (std::size_t slot = 0; slot < answers.size(); ++slot) {
     const std::string_view answer = answers[slot];
@@ -34,9 +29,7 @@ Score scoreAgain(const Key& key, const std::string& course, const Posted& posted
       score.marks |= BadAnswer;
       continue;
     }
-    if (slot < static_cast<std::size_t>(score.questions) && answer != "0" && answer == key.answers[slot]) {
-      ++score.right;
-    }
+    if (slot < static_cast<std::size_t>(score.questions) && answeredRight(key, slot, answer)) ++score.right;
   }
   if (score.questions > 0) {
     score.percent = score.right * 100 / score.questions;
@@ -51,13 +44,17 @@ Score scoreAgain(const Key& key, const std::string& course, const Posted& posted
   return score;
 }
 
+bool answeredRight(const Key& key, std::size_t slot, std::string_view answer) {
+  return slot < key.answers.size() && answer != "0" && answer == key.answers[slot];
+}
+
 std::vector<std::string> markWords(const Score& score, const Posted& posted) {
   std::vector<std::string> words;
   if (score.marks & OtherTest) {
     words.push_back("форма другого теста: курс «" + posted.course + "», вопросов «" + posted.questions + "»");
   }
   if (score.marks & AnswerCount) {
-    const std::size_t count = posted.answers.empty() ? 0 : commaParts(posted.answers).size();
+    const std::size_t count = posted.answers.empty() ? 0 : answerParts(posted.answers).size();
     words.push_back("ответов " + std::to_string(count) + ", а вопросов " + std::to_string(score.questions));
   }
   if (score.marks & BadAnswer) words.push_back("есть ответ не от 0 до 4");

@@ -2,6 +2,7 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "lesson/Form.h"
@@ -32,6 +33,13 @@ struct Score {
 // key, as the quiz does: an answer is right when its number is the key's line. `course` is the
 // test's course as text, to recognise a form of another test.
 Score scoreAgain(const Key& key, const std::string& course, const Posted& posted);
+
+// The answers of a result as posted, one a question: the parts of the list between its commas;
+// none for an empty list.
+std::vector<std::string_view> answerParts(std::string_view answers);
+
+// Whether an answer as posted ("0" none, "1".."4") to the question in `slot` is the key's.
+bool answeredRight(const Key& key, std::size_t slot, std::string_view answer);
 
 // The marks in words, for the teacher's table.
 std::vector<std::string> markWords(const Score& score, const Posted& posted);

@@ -105,4 +105,27 @@ Snapshot readSnapshot(shell::Disk& disk, const fs::path& root) {
   return s;
 }
 
+std::vector<QuestionText> questionTexts(const Snapshot& snapshot) {
+  std::vector<QuestionText> out(static_cast<std::size_t>(snapshot.key.questions()));
+  for (int stage = 1; stage <= snapshot.key.stages; ++stage) {
+    for (int question = 1; question <= shell::kQuestionsPerStage; ++question) {
+      const std::string name = shell::stageFolderName(stage) + "/" + shell::pageName(question);
+      const auto page = snapshot.files.find(name);
+      if (page == snapshot.files.end()) continue;
+      QuestionText& q = out[static_cast<std::size_t>(shell::answerSlot(stage, question))];
+      try {
+        const auto& lines = shell::checkTable(page->second, shell::kPageShape, name);
+        const auto shown = [&lines](std::size_t field) {
+          return text::toUtf8(text::fromCodePage(lines[shell::page::field(field)], text::FieldRule::References));
+        };
+        q.text = shown(0);
+        for (std::size_t i = 0; i < q.answers.size(); ++i) q.answers[i] = shown(i + 1);
+      } catch (const shell::ShellError&) {
+        // The quiz shows no question from this page; nor do the lesson's statistics.
+      }
+    }
+  }
+  return out;
+}
+
 }  // namespace lesson

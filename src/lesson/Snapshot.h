@@ -8,6 +8,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "shell/Disk.h"
 #include "shell/Layout.h"
@@ -47,6 +48,19 @@ struct Snapshot {
   // index.html with the handler's line replaced by an address, every other byte as read.
   std::string indexWith(std::string_view address) const;
 };
+
+// A question as the lesson served it, as the quiz shows it: its text and four answers, UTF-8.
+struct QuestionText {
+  std::string text;
+  std::array<std::string, 4> answers;
+  bool operator==(const QuestionText&) const = default;
+};
+
+// The questions of the snapshot's test, one per slot of its key (ten a stage), from their pages:
+// each line as the quiz shows it, a reference the editor wrote for a character beyond the code
+// page read as that character. A page the snapshot lacks or that is out of shape, which the
+// quiz cannot show either, gives a question with nothing in it.
+std::vector<QuestionText> questionTexts(const Snapshot& snapshot);
 
 // Reads the test's own files through the disk: the four root files, the pages "?.html" of every
 // stage folder and the pictures "*.gif" of the pictures folder; nothing whose name starts with a

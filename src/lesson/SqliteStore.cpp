@@ -2,8 +2,10 @@
 
 #include <sqlite3.h>
 
+#include <map>
 #include <string>
 
+#include "shell/Layout.h"
 #include "shell/Russian.h"
 #include "shell/ShellError.h"
 
@@ -21,7 +23,8 @@ std::string resultColumns() {
 
 constexpr int kComputedColumns = 7;
 
-std::string schema() {
+// The schema's first version: the lessons and their results.
+std::string schemaVersion1() {
   std::string posted;
   for (const auto& field : kPostedFields) posted += std::string("  posted_") + field.first + " TEXT NOT NULL,\n";
   return
@@ -46,6 +49,20 @@ std::string schema() {
       "  received TEXT NOT NULL);\n"
       "CREATE INDEX IF NOT EXISTS results_of_lesson ON results (lesson, id);\n";
 }
+
+// Version 2: each lesson's questions as served, for the statistics' texts, and the lessons of
+// one test found by its folder. A lesson of version 1 keeps no questions.
+constexpr const char* kSchemaVersion2 =
+    "CREATE TABLE IF NOT EXISTS lesson_questions (\n"
+    "  lesson INTEGER NOT NULL REFERENCES lessons(id),\n"
+    "  slot INTEGER NOT NULL,\n"
+    "  text TEXT NOT NULL,\n"
+    "  answer1 TEXT NOT NULL,\n"
+    "  answer2 TEXT NOT NULL,\n"
+    "  answer3 TEXT NOT NULL,\n"
+    "  answer4 TEXT NOT NULL,\n"
+    "  PRIMARY KEY (lesson, slot));\n"
+    "CREATE INDEX IF NOT EXISTS lessons_of_folder ON lessons (folder, id);\n";
 
 // What a teacher can act on, for the result codes a store meets.
 std::string reasonOf(int code) {
@@ -121,10 +138,14 @@ SqliteStore::SqliteStore(const fs::path& file) : file_(file) {
     execute("PRAGMA foreign_keys=ON", "не удалось открыть базу результатов");
     // Written at every opening: a file or folder that cannot be written is found now, before a
     // lesson starts, not at the first pupil's result.
-    execute("BEGIN IMMEDIATE", "не удалось записать базу результатов");
-    execute(schema().c_str(), "не удалось записать базу результатов");
-    execute(("PRAGMA user_version=" + std::to_string(kSchemaVersion)).c_str(), "не удалось записать базу результатов");
-    execute("COMMIT", "не удалось записать базу результатов");
+    // Each version's steps from the file's own version on, and the new version, in one
+    // transaction: a file is at one version or the next, never between.
+    const char* writing = "не удалось записать базу результатов";
+    execute("BEGIN IMMEDIATE", writing);
+    if (version < 1) execute(schemaVersion1().c_str(), writing);
+    if (version < 2) execute(kSchemaVersion2, writing);
+    execute(("PRAGMA user_version=" + std::to_string(kSchemaVersion)).c_str(), writing);
+    execute("COMMIT", writing);
   } catch (...) {
     sqlite3_close(db_);
     throw;
@@ -144,21 +165,46 @@ void SqliteStore::execute(const char* sql, const char* doing) {
   fail(code, doing);
 }
 
+void SqliteStore::rollback() {
+  if (sqlite3_get_autocommit(db_) == 0) sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
+}
+
 std::int64_t SqliteStore::addLesson(const LessonRecord& lesson) {
   const std::lock_guard<std::mutex> lock(mutex_);
   const char* doing = "не удалось записать урок в базу результатов";
-  Statement insert(db_,
-                   "INSERT INTO lessons (folder, course, started, answer_key, stages, pass_mark) "
-                   "VALUES (?, ?, ?, ?, ?, ?)");
-  if (insert.prepared() != SQLITE_OK) fail(insert.prepared(), doing);
-  insert.text(1, lesson.folder);
-  insert.text(2, lesson.course);
-  insert.text(3, lesson.started);
-  sqlite3_bind_blob(insert.get(), 4, lesson.key.data(), static_cast<int>(lesson.key.size()), SQLITE_TRANSIENT);
-  sqlite3_bind_int(insert.get(), 5, lesson.stages);
-  insert.text(6, lesson.passMark);
-  if (const int step = sqlite3_step(insert.get()); step != SQLITE_DONE) fail(step, doing);
-  return sqlite3_last_insert_rowid(db_);
+  execute("BEGIN IMMEDIATE", doing);
+  try {
+    Statement insert(db_,
+                     "INSERT INTO lessons (folder, course, started, answer_key, stages, pass_mark) "
+                     "VALUES (?, ?, ?, ?, ?, ?)");
+    if (insert.prepared() != SQLITE_OK) fail(insert.prepared(), doing);
+    insert.text(1, lesson.folder);
+    insert.text(2, lesson.course);
+    insert.text(3, lesson.started);
+    sqlite3_bind_blob(insert.get(), 4, lesson.key.data(), static_cast<int>(lesson.key.size()), SQLITE_TRANSIENT);
+    sqlite3_bind_int(insert.get(), 5, lesson.stages);
+    insert.text(6, lesson.passMark);
+    if (const int step = sqlite3_step(insert.get()); step != SQLITE_DONE) fail(step, doing);
+    const std::int64_t id = sqlite3_last_insert_rowid(db_);
+    Statement question(db_,
+                       "INSERT INTO lesson_questions (lesson, slot, text, answer1, answer2, answer3, answer4) "
+                       "VALUES (?, ?, ?, ?, ?, ?, ?)");
+    if (question.prepared() != SQLITE_OK) fail(question.prepared(), doing);
+    for (std::size_t slot = 0; slot < lesson.questions.size(); ++slot) {
+      const QuestionText& q = lesson.questions[slot];
+      sqlite3_reset(question.get());
+      sqlite3_bind_int64(question.get(), 1, id);
+      sqlite3_bind_int(question.get(), 2, static_cast<int>(slot));
+      question.text(3, q.text);
+      for (std::size_t i = 0; i < q.answers.size(); ++i) question.text(4 + static_cast<int>(i), q.answers[i]);
+      if (const int step = sqlite3_step(question.get()); step != SQLITE_DONE) fail(step, doing);
+    }
+    execute("COMMIT", doing);
+    return id;
+  } catch (...) {
+    rollback();
+    throw;
+  }
 }
 
 std::int64_t SqliteStore::addResult(const ResultRecord& result) {
@@ -226,7 +272,36 @@ std::vector<LessonRecord> SqliteStore::lessons() {
     l.passMark = select.column(6);
   }
   if (step != SQLITE_DONE) fail(step, doing);
+  std::map<std::int64_t, LessonRecord*> byId;
+  for (LessonRecord& l : out) byId[l.id] = &l;
+  readQuestions("SELECT lesson, slot, text, answer1, answer2, answer3, answer4 FROM lesson_questions "
+                "ORDER BY lesson, slot",
+                std::nullopt,
+                [&byId](std::int64_t id) {
+                  const auto at = byId.find(id);
+                  return at == byId.end() ? nullptr : at->second;
+                },
+                doing);
   return out;
+}
+
+void SqliteStore::readQuestions(const std::string& sql, std::optional<std::int64_t> only,
+                                const std::function<LessonRecord*(std::int64_t)>& into, const char* doing) {
+  Statement select(db_, sql);
+  if (select.prepared() != SQLITE_OK) fail(select.prepared(), doing);
+  if (only) sqlite3_bind_int64(select.get(), 1, *only);
+  int step;
+  while ((step = sqlite3_step(select.get())) == SQLITE_ROW) {
+    LessonRecord* lesson = into(sqlite3_column_int64(select.get(), 0));
+    const int slot = select.integer(1);
+    // Slots come in order from 0; a gap would be a file changed by hand, and its slots stay empty.
+    if (lesson == nullptr || slot < 0 || slot >= shell::kAnswerSlots) continue;
+    if (lesson->questions.size() <= static_cast<std::size_t>(slot)) lesson->questions.resize(slot + 1);
+    QuestionText& q = lesson->questions[static_cast<std::size_t>(slot)];
+    q.text = select.column(2);
+    for (std::size_t i = 0; i < q.answers.size(); ++i) q.answers[i] = select.column(3 + static_cast<int>(i));
+  }
+  if (step != SQLITE_DONE) fail(step, doing);
 }
 
 std::vector<ResultRecord> SqliteStore::results(std::int64_t lesson) {
@@ -254,6 +329,80 @@ std::vector<ResultRecord> SqliteStore::results(std::int64_t lesson) {
   }
   if (step != SQLITE_DONE) fail(step, doing);
   return out;
+}
+
+std::optional<LessonRecord> SqliteStore::lesson(std::int64_t id) {
+  const std::lock_guard<std::mutex> lock(mutex_);
+  const char* doing = "не удалось прочитать урок из базы результатов";
+  Statement select(db_,
+                   "SELECT folder, course, started, answer_key, stages, pass_mark FROM lessons WHERE id = ?");
+  if (select.prepared() != SQLITE_OK) fail(select.prepared(), doing);
+  sqlite3_bind_int64(select.get(), 1, id);
+  const int step = sqlite3_step(select.get());
+  if (step == SQLITE_DONE) return std::nullopt;
+  if (step != SQLITE_ROW) fail(step, doing);
+  LessonRecord l;
+  l.id = id;
+  l.folder = select.column(0);
+  l.course = select.column(1);
+  l.started = select.column(2);
+  l.key = select.column(3);
+  l.stages = select.integer(4);
+  l.passMark = select.column(5);
+  readQuestions("SELECT lesson, slot, text, answer1, answer2, answer3, answer4 FROM lesson_questions "
+                "WHERE lesson = ? ORDER BY slot",
+                id, [&l](std::int64_t) { return &l; }, doing);
+  return l;
+}
+
+std::vector<LessonSummary> SqliteStore::lessonList(const std::optional<std::string>& folder) {
+  const std::lock_guard<std::mutex> lock(mutex_);
+  const char* doing = "не удалось прочитать список уроков из базы результатов";
+  // A pupil is a name and a class; the name's length in front keeps two pairs from meeting in
+  // one text ("ab" + "c" and "a" + "bc").
+  Statement select(db_, std::string("SELECT l.id, l.folder, l.course, l.started, l.stages, COUNT(r.id), "
+                                    "COUNT(DISTINCT length(r.posted_student) || ':' || r.posted_student || "
+                                    "r.posted_group) "
+                                    "FROM lessons l LEFT JOIN results r ON r.lesson = l.id ") +
+                            (folder ? "WHERE l.folder = ? " : "") + "GROUP BY l.id ORDER BY l.id DESC");
+  if (select.prepared() != SQLITE_OK) fail(select.prepared(), doing);
+  if (folder) select.text(1, *folder);
+  std::vector<LessonSummary> out;
+  int step;
+  while ((step = sqlite3_step(select.get())) == SQLITE_ROW) {
+    LessonSummary& l = out.emplace_back();
+    l.id = sqlite3_column_int64(select.get(), 0);
+    l.folder = select.column(1);
+    l.course = select.column(2);
+    l.started = select.column(3);
+    l.stages = select.integer(4);
+    l.results = select.integer(5);
+    l.pupils = select.integer(6);
+  }
+  if (step != SQLITE_DONE) fail(step, doing);
+  return out;
+}
+
+bool SqliteStore::deleteLesson(std::int64_t id) {
+  const std::lock_guard<std::mutex> lock(mutex_);
+  const char* doing = "не удалось удалить урок из базы результатов";
+  execute("BEGIN IMMEDIATE", doing);
+  try {
+    int deleted = 0;
+    for (const char* sql : {"DELETE FROM results WHERE lesson = ?", "DELETE FROM lesson_questions WHERE lesson = ?",
+                            "DELETE FROM lessons WHERE id = ?"}) {
+      Statement remove(db_, sql);
+      if (remove.prepared() != SQLITE_OK) fail(remove.prepared(), doing);
+      sqlite3_bind_int64(remove.get(), 1, id);
+      if (const int step = sqlite3_step(remove.get()); step != SQLITE_DONE) fail(step, doing);
+      deleted = sqlite3_changes(db_);
+    }
+    execute("COMMIT", doing);
+    return deleted > 0;
+  } catch (...) {
+    rollback();
+    throw;
+  }
 }
 
 }  // namespace lesson

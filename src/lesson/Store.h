@@ -3,15 +3,18 @@
 #include <chrono>
 #include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "lesson/Form.h"
 #include "lesson/Score.h"
+#include "lesson/Snapshot.h"
 
 namespace lesson {
 
-// A lesson as kept: which test, when, and the key its results were scored against.
+// A lesson as kept: which test, when, the key its results were scored against and the questions
+// they answered.
 struct LessonRecord {
   std::int64_t id = 0;     // given by the store
   std::string folder;      // the test's folder, UTF-8
@@ -20,7 +23,20 @@ struct LessonRecord {
   std::string key;         // 1.js as served, its bytes
   int stages = 0;          // the key's number of stages
   std::string passMark;    // the key's pass mark line, UTF-8
+  // Question i answers slot i of the key, one per question of the test; none for a lesson kept
+  // before the questions were.
+  std::vector<QuestionText> questions;
   bool operator==(const LessonRecord&) const = default;
+};
+
+// A lesson in the list of lessons: what tells it from the others, without its key and questions.
+struct LessonSummary {
+  std::int64_t id = 0;
+  std::string folder, course, started;  // as in LessonRecord
+  int stages = 0;
+  int results = 0;  // results kept
+  int pupils = 0;   // pupils among them (the same name and class are one)
+  bool operator==(const LessonSummary&) const = default;
 };
 
 // One result as kept: every field as posted, the score computed again, who sent it and when.
@@ -41,7 +57,7 @@ struct ResultRecord {
 class Store {
  public:
   virtual ~Store() = default;
-  // Keeps a lesson; returns its id.
+  // Keeps a lesson with its questions, in one transaction; returns its id.
   virtual std::int64_t addLesson(const LessonRecord& lesson) = 0;
   // Keeps a result in one transaction, durable when the call returns; returns its id.
   virtual std::int64_t addResult(const ResultRecord& result) = 0;
@@ -58,6 +74,14 @@ class Store {
   virtual std::vector<LessonRecord> lessons() = 0;
   // A lesson's results, the newest first.
   virtual std::vector<ResultRecord> results(std::int64_t lesson) = 0;
+  // One lesson with its questions; nothing when the store has none of that id.
+  virtual std::optional<LessonRecord> lesson(std::int64_t id) = 0;
+  // The lessons of the test in `folder` (as LessonRecord::folder names it), or of every test,
+  // the newest first, each with its counts: one query, however many lessons.
+  virtual std::vector<LessonSummary> lessonList(const std::optional<std::string>& folder) = 0;
+  // Deletes a lesson with its questions and results, in one transaction: all of it or nothing.
+  // Returns whether there was such a lesson. The only call that removes anything.
+  virtual bool deleteLesson(std::int64_t id) = 0;
 };
 
 // A moment as UTC in ISO 8601, to the second: "2024-05-14T08:30:00Z".

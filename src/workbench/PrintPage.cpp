@@ -12,11 +12,7 @@
 
 namespace workbench {
 
-namespace {
-
-using text::FieldRule;
-
-std::string escaped(std::string_view utf8) {
+std::string htmlEscaped(std::string_view utf8) {
   std::string out;
   out.reserve(utf8.size());
   for (const char c : utf8) {
@@ -43,14 +39,18 @@ std::string escaped(std::string_view utf8) {
   return out;
 }
 
+namespace {
+
+using text::FieldRule;
+
 // A line of a page as the quiz shows it, ready for the HTML.
 std::string pageText(const std::string& bytes) {
-  return escaped(text::toUtf8(text::fromCodePage(bytes, FieldRule::References)));
+  return htmlEscaped(text::toUtf8(text::fromCodePage(bytes, FieldRule::References)));
 }
 
 // A line of 1.js as the quiz shows it.
 std::string keyText(const std::string& bytes) {
-  return escaped(text::toUtf8(text::fromCodePage(bytes, FieldRule::CodePage)));
+  return htmlEscaped(text::toUtf8(text::fromCodePage(bytes, FieldRule::CodePage)));
 }
 
 std::string orDash(std::string html) {

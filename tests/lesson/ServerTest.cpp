@@ -330,6 +330,11 @@ TEST_F(LessonServer, ServesTheTestAsReadAtItsStartByteForByteAndNothingElse) {
 TEST_F(LessonServer, AResultIsScoredAgainStoredBeforeItsReplyAndCountedPerPupil) {
   LessonOptions options = loopback();
   options.resultsPerMinute = 3;
+  // A page with characters beyond the code page, and a page the test has lost.
+  std::vector<std::string> page = support::crlfLines(root_ / "2" / "3.html");
+  page[shell::page::field(2)] = "x&#178; &#8730;2 &lt;b&gt;";
+  support::writeBytes(root_ / "2" / "3.html", support::crlfJoin(page));
+  fs::remove(root_ / "5" / "9.html");
   start(options);
   const unsigned short port = lesson_.port();
   // Five answers changed, and a claim of all of them right.
@@ -356,6 +361,12 @@ TEST_F(LessonServer, AResultIsScoredAgainStoredBeforeItsReplyAndCountedPerPupil)
     ASSERT_FALSE(lessons.empty());
     EXPECT_EQ(lessons[0].key, support::readBytes(root_ / "1.js"));
     EXPECT_EQ(lessons[0].stages, 6);
+    // The questions as the quiz shows them, kept with the lesson for its statistics.
+    ASSERT_EQ(lessons[0].questions.size(), 60u);
+    EXPECT_EQ(lessons[0].questions[0].text, "Сколько бит содержится в одном байте?");
+    EXPECT_EQ(lessons[0].questions[0].answers[0], "2");
+    EXPECT_EQ(lessons[0].questions[shell::answerSlot(3, 4)].answers[1], "x² √2 &lt;b&gt;");
+    EXPECT_EQ(lessons[0].questions[59], QuestionText{});
   }
   // The same pupil again, honest this time; another pupil with another test's form, over IPv6.
   EXPECT_EQ(exchange("127.0.0.1", port, post(form("<b>Иванов</b> √", modelAnswers(), "60", "100"))).status, 200);
@@ -656,6 +667,11 @@ class SlowStore : public Store {
   }
   std::vector<LessonRecord> lessons() override { return real_.lessons(); }
   std::vector<ResultRecord> results(std::int64_t lesson) override { return real_.results(lesson); }
+  std::optional<LessonRecord> lesson(std::int64_t id) override { return real_.lesson(id); }
+  std::vector<LessonSummary> lessonList(const std::optional<std::string>& folder) override {
+    return real_.lessonList(folder);
+  }
+  bool deleteLesson(std::int64_t id) override { return real_.deleteLesson(id); }
   std::promise<void> entered;
   bool full = false;  // every result refused, as by a full disk
 

@@ -38,12 +38,13 @@ std::set<std::string> namesIn(const fs::path& folder) {
   return names;
 }
 
-std::string pragma(const fs::path& file, const char* name) {
+// The first column of a query's first row, as text.
+std::string scalar(const fs::path& file, const std::string& query) {
   sqlite3* db = nullptr;
   sqlite3_open(shell::utf8(file).c_str(), &db);
   sqlite3_stmt* stmt = nullptr;
   std::string out;
-  if (sqlite3_prepare_v2(db, (std::string("PRAGMA ") + name).c_str(), -1, &stmt, nullptr) == SQLITE_OK &&
+  if (sqlite3_prepare_v2(db, query.c_str(), -1, &stmt, nullptr) == SQLITE_OK &&
       sqlite3_step(stmt) == SQLITE_ROW) {
     out = reinterpret_cast<const char*>(sqlite3_column_text(stmt, 0));
   }
@@ -51,6 +52,8 @@ std::string pragma(const fs::path& file, const char* name) {
   sqlite3_close(db);
   return out;
 }
+
+std::string pragma(const fs::path& file, const char* name) { return scalar(file, std::string("PRAGMA ") + name); }
 
 ResultRecord result(std::int64_t lesson, std::string student, int right) {
   ResultRecord r;
@@ -73,10 +76,15 @@ TEST(Store, LessonsAndResultsComeBackAsTheyWentInNewestFirst) {
   EXPECT_EQ(file, data / "test-editor" / "results.sqlite");
   EXPECT_TRUE(fs::is_directory(file.parent_path()));
 
-  LessonRecord first{0, "/home/учитель/тест", "Основы √", "2024-05-14T08:00:00Z", std::string("key\0\xFF\r\n", 7), 6, "60"};
-  LessonRecord second{0, "/media/stick/test", "Другой", "2024-05-14T09:00:00Z", "1.js", 0, ""};
-  std::vector<ResultRecord> results = {result(0, "Иванов", 40), result(0, "Петров <script>", 12)};
+  LessonRecord first{0, "/home/учитель/тест", "Основы √", "2024-05-14T08:00:00Z", std::string("key\0\xFF\r\n", 7), 6, "60",
+                     {{"x² + √2 = ? 😀", {"<b>1</b>", "", "'; DROP TABLE lessons; --", "&#8730;"}}, {}, {"третий", {"а", "б", "в", "г"}}}};
+  LessonRecord second{0, "/media/stick/test", "Другой", "2024-05-14T09:00:00Z", "1.js", 0, "", {}};
+  // Two results of one pupil; two pupils whose name and class would read alike run together.
+  std::vector<ResultRecord> results = {result(0, "Иванов", 40), result(0, "Петров <script>", 12), result(0, "Иванов", 41),
+                                       result(0, "ab", 1), result(0, "a", 2)};
   results[1].score.passed.reset();
+  results[3].posted.group = "c";
+  results[4].posted.group = "bc";
   {
     SqliteStore store(file);
     first.id = store.addLesson(first);
@@ -104,10 +112,20 @@ TEST(Store, LessonsAndResultsComeBackAsTheyWentInNewestFirst) {
   // The file read again by a store of its own: the data outlives the store that wrote it.
   SqliteStore again(file);
   EXPECT_EQ(again.lessons(), (std::vector<LessonRecord>{second, first}));
-  EXPECT_EQ(again.results(first.id), (std::vector<ResultRecord>{results[1], results[0]}));
+  EXPECT_EQ(again.lesson(first.id), first);
+  EXPECT_EQ(again.lesson(second.id), second);
+  EXPECT_EQ(again.lesson(first.id + 100), std::nullopt);
+  EXPECT_EQ(again.results(first.id),
+            (std::vector<ResultRecord>{results[4], results[3], results[2], results[1], results[0]}));
   EXPECT_EQ(again.results(first.id + 100), std::vector<ResultRecord>{});
   EXPECT_EQ(again.results(second.id).size(), 4u);
-  EXPECT_EQ(pragma(file, "user_version"), "1");
+  // The list: every test's lessons or one test's, the newest first, with their counts.
+  const LessonSummary firstListed{first.id, first.folder, first.course, first.started, 6, 5, 4};
+  const LessonSummary secondListed{second.id, second.folder, second.course, second.started, 0, 4, 4};
+  EXPECT_EQ(again.lessonList(std::nullopt), (std::vector<LessonSummary>{secondListed, firstListed}));
+  EXPECT_EQ(again.lessonList(first.folder), std::vector<LessonSummary>{firstListed});
+  EXPECT_EQ(again.lessonList("/home/учитель"), std::vector<LessonSummary>{});
+  EXPECT_EQ(pragma(file, "user_version"), "2");
   EXPECT_EQ(pragma(file, "journal_mode"), "wal");
   // SQLite wrote where it was told, under the Cyrillic names, and nowhere beside them.
   EXPECT_EQ(namesIn(tmp.path()), std::set<std::string>{"Пользователь Иванов"});
@@ -128,6 +146,70 @@ TEST(Store, LessonsAndResultsComeBackAsTheyWentInNewestFirst) {
   const Env home("HOME", shell::utf8(tmp.path()));
   EXPECT_EQ(SqliteStore::defaultFile(), tmp.path() / ".local" / "share" / "test-editor" / "results.sqlite");
 #endif
+}
+
+void sql(const fs::path& file, const std::string& statements) {
+  sqlite3* db = nullptr;
+  sqlite3_open(shell::utf8(file).c_str(), &db);
+  char* error = nullptr;
+  if (sqlite3_exec(db, statements.c_str(), nullptr, nullptr, &error) != SQLITE_OK) ADD_FAILURE() << error;
+  sqlite3_free(error);
+  sqlite3_close(db);
+}
+
+TEST(Store, AFirstVersionFileIsBroughtUpWholeAndALessonIsDeletedWholeOrNotAtAll) {
+  TempDir tmp;
+  const fs::path file = tmp.path() / "results.sqlite";
+  // A file as the first version of the store wrote it: two lessons, three results.
+  std::string posted;
+  for (const auto& field : kPostedFields) posted += std::string("posted_") + field.first + " TEXT NOT NULL, ";
+  std::string values;
+  for (std::size_t i = 0; i < std::size(kPostedFields); ++i) values += "'" + std::to_string(i) + "', ";
+  sql(file,
+      "CREATE TABLE lessons (id INTEGER PRIMARY KEY, folder TEXT NOT NULL, course TEXT NOT NULL, started TEXT NOT "
+      "NULL, answer_key BLOB NOT NULL, stages INTEGER NOT NULL, pass_mark TEXT NOT NULL);"
+      "CREATE TABLE results (id INTEGER PRIMARY KEY, lesson INTEGER NOT NULL REFERENCES lessons(id), " +
+          posted +
+          "computed_right INTEGER NOT NULL, computed_questions INTEGER NOT NULL, computed_percent INTEGER NOT NULL, "
+          "computed_passed INTEGER, marks INTEGER NOT NULL, address TEXT NOT NULL, received TEXT NOT NULL);"
+          "CREATE INDEX results_of_lesson ON results (lesson, id);"
+          "INSERT INTO lessons VALUES (1, '/тест', 'Физика', '2024-05-14T08:00:00Z', x'6B6579', 6, '60');"
+          "INSERT INTO lessons VALUES (2, '/тест', 'Физика', '2024-05-15T08:00:00Z', x'6B6579', 6, '60');"
+          "INSERT INTO results VALUES (1, 1, " + values + "3, 60, 5, 0, 2, '10.0.0.5', '2024-05-14T08:20:00Z');"
+          "INSERT INTO results VALUES (2, 2, " + values + "3, 60, 5, 0, 2, '10.0.0.5', '2024-05-15T08:20:00Z');"
+          "INSERT INTO results VALUES (3, 2, " + values + "9, 60, 15, NULL, 0, '10.0.0.6', '2024-05-15T08:21:00Z');"
+          "PRAGMA user_version=1;");
+  SqliteStore store(file);
+  EXPECT_EQ(pragma(file, "user_version"), "2");
+  const LessonRecord kept{2, "/тест", "Физика", "2024-05-15T08:00:00Z", "key", 6, "60", {}};
+  EXPECT_EQ(store.lesson(2), kept);
+  const std::vector<ResultRecord> results = store.results(2);
+  ASSERT_EQ(results.size(), 2u);
+  EXPECT_EQ(results[0].posted.student, "2");
+  EXPECT_EQ(results[0].score, (Score{9, 60, 15, std::nullopt, 0}));
+  EXPECT_EQ(store.lessonList("/тест"),
+            (std::vector<LessonSummary>{{2, "/тест", "Физика", "2024-05-15T08:00:00Z", 6, 2, 1},
+                                        {1, "/тест", "Физика", "2024-05-14T08:00:00Z", 6, 1, 1}}));
+  // A lesson of this version keeps its questions beside the old ones.
+  const LessonRecord added{0, "/тест", "Физика", "2024-05-16T08:00:00Z", "key", 1, "60", {{"Вопрос", {"1", "2", "3", "4"}}}};
+  const std::int64_t id = store.addLesson(added);
+  EXPECT_EQ(store.lesson(id)->questions, added.questions);
+
+  // A deletion that fails at its last step takes nothing with it.
+  sql(file, "CREATE TRIGGER refuse BEFORE DELETE ON lessons BEGIN SELECT RAISE(ABORT, 'refused'); END;");
+  EXPECT_THROW(store.deleteLesson(id), shell::ShellError);
+  EXPECT_EQ(store.lesson(id), (LessonRecord{id, added.folder, added.course, added.started, "key", 1, "60", added.questions}));
+  EXPECT_EQ(store.results(2).size(), 2u);
+  sql(file, "DROP TRIGGER refuse;");
+  // Then the lesson goes with its results and questions; the others stay.
+  EXPECT_TRUE(store.deleteLesson(2));
+  EXPECT_FALSE(store.deleteLesson(2));
+  EXPECT_EQ(store.lesson(2), std::nullopt);
+  EXPECT_EQ(store.results(2), std::vector<ResultRecord>{});
+  EXPECT_TRUE(store.deleteLesson(id));
+  EXPECT_EQ(scalar(file, "SELECT COUNT(*) FROM lesson_questions"), "0");
+  EXPECT_EQ(store.lessonList(std::nullopt), (std::vector<LessonSummary>{{1, "/тест", "Физика", "2024-05-14T08:00:00Z", 6, 1, 1}}));
+  EXPECT_EQ(store.results(1).size(), 1u);
 }
 
 // Whether the file can still be written: a root user writes past the permissions.
