@@ -119,6 +119,11 @@ class ReportingStore final : public Store {
   }
   std::vector<LessonRecord> lessons() override { return real_.lessons(); }
   std::vector<ResultRecord> results(std::int64_t lesson) override { return real_.results(lesson); }
+  std::optional<LessonRecord> lesson(std::int64_t id) override { return real_.lesson(id); }
+  std::vector<LessonSummary> lessonList(const std::optional<std::string>& folder) override {
+    return real_.lessonList(folder);
+  }
+  bool deleteLesson(std::int64_t id) override { return real_.deleteLesson(id); }
 
   std::size_t stored() const { return stored_; }
 

@@ -513,6 +513,11 @@ class CountingStore : public Store {
   }
   std::vector<LessonRecord> lessons() override { return real_.lessons(); }
   std::vector<ResultRecord> results(std::int64_t lesson) override { return real_.results(lesson); }
+  std::optional<LessonRecord> lesson(std::int64_t id) override { return real_.lesson(id); }
+  std::vector<LessonSummary> lessonList(const std::optional<std::string>& folder) override {
+    return real_.lessonList(folder);
+  }
+  bool deleteLesson(std::int64_t id) override { return real_.deleteLesson(id); }
   std::vector<std::size_t> commits;  // the results of each, on the server's thread
 
  private:
