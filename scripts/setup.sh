@@ -8,6 +8,7 @@ packages=(
   cmake ninja-build g++ pkg-config
   libgtest-dev libgmock-dev libx11-dev
   libboost1.81-dev libsqlite3-dev
+  libgif-dev  # the questions' pictures written as GIF (src/pictures; for Windows from its sources)
   qt6-base-dev libgl-dev qt6-translations-l10n
   xvfb xauth fonts-liberation fonts-liberation2
   clang libclang-rt-14-dev

@@ -1,6 +1,6 @@
 # Sourced by the scripts that build the Windows program: the libraries it links statically and
-# that MinGW-w64 has no Debian package of are built from Debian's own source packages, fetched
-# once into build/sources (kept between runs; a clean clone fetches them again).
+# that MinGW-w64 has no Debian package of (SQLite, giflib) are built from Debian's own source
+# packages, fetched once into build/sources (kept between runs; a clean clone fetches them again).
 #
 # windows_sources: sets
 #   win_sqlite  a folder with sqlite3.c and sqlite3.h (the amalgamation, made from Debian's
@@ -10,7 +10,10 @@
 #   win_boost   a folder whose boost/ is Debian's Boost headers (header-only Asio and Beast,
 #               libboost1.81-dev), without the rest of /usr/include, which is the build
 #               machine's and not Windows'
-#   win_source_options  the CMake options that hand both to a Windows build
+#   win_giflib  a folder with giflib's sources (gif_lib.h, egif_lib.c, ...), Debian's giflib
+#               source package of the version the Linux build links (libgif7), or the archive's,
+#               with Debian's patches applied; src/pictures builds it into the program
+#   win_source_options  the CMake options that hand them to a Windows build
 # Needs dpkg-dev (dpkg-source), tcl (tclsh, for the amalgamation) and a host C compiler
 # (scripts/setup.sh). Returns 1, saying why on the error output, when a source cannot be had.
 
@@ -111,5 +114,11 @@ windows_sources() {
   win_boost="$sources_dir/boost-include"
   mkdir -p "$win_boost"
   ln -sfn /usr/include/boost "$win_boost/boost"
-  win_source_options=(-DEDITOR_SQLITE_SOURCE="$win_sqlite" -DEDITOR_BOOST_INCLUDE="$win_boost")
+  win_giflib="$(debian_source giflib "$(installed_version libgif7)")" || return 1
+  if [ ! -f "$win_giflib/gif_lib.h" ] || [ ! -f "$win_giflib/egif_lib.c" ]; then
+    echo "windows-sources: $win_giflib holds no gif_lib.h and egif_lib.c" >&2
+    return 1
+  fi
+  win_source_options=(-DEDITOR_SQLITE_SOURCE="$win_sqlite" -DEDITOR_BOOST_INCLUDE="$win_boost"
+                      -DEDITOR_GIFLIB_SOURCE="$win_giflib")
 }

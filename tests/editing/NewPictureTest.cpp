@@ -23,7 +23,7 @@ fs::path photoFile(const support::TempDir& dir) {
   const pictures::Image photo = support::paintedImage(1600, 1200, [](int x, int y) {
     return pictures::Rgb{static_cast<std::uint8_t>(x / 7), static_cast<std::uint8_t>(y / 5), 90};
   });
-  const fs::path file = dir.path() / "фото.bmp";
+  const fs::path file = dir.path() / shell::fromUtf8("фото.bmp");
   support::writeBytes(file, support::bmpBytes(photo));
   return file;
 }
@@ -37,7 +37,7 @@ TEST(NewPicture, TakesTheLowestFreeDigitAndLandsWithItsPageInOneChangeThatOneUnd
   // 0.gif is a page's picture too, but new ones start at 1; "4.GIF" takes the 4, as Windows sees
   // it; names no page holds are not offered.
   Session s({.pictures = 3}, [](const fs::path& root) {
-    for (const char* name : {"0.gif", "4.GIF", "10.gif", "a.gif", "рис.gif"}) support::writeBytes(root / "pics" / name, "GIF89a");
+    for (const char* name : {"0.gif", "4.GIF", "10.gif", "a.gif", "рис.gif"}) support::writeBytes(root / "pics" / shell::fromUtf8(name), "GIF89a");
   });
   const support::TempDir outside;
   const fs::path photo = photoFile(outside);
@@ -82,11 +82,11 @@ TEST(NewPicture, TakesTheLowestFreeDigitAndLandsWithItsPageInOneChangeThatOneUnd
   ASSERT_EQ(s.editor().addPicture(drawing, "рисунок из буфера обмена"), lifecycle::Editor::PictureAdded::Added);
   EXPECT_EQ(pictureLine(s.root() / "2" / "0.html"), "6");
   const Files pasted = testFiles(s.root());
-  const fs::path text = outside.path() / "заметки.txt";
+  const fs::path text = outside.path() / shell::fromUtf8("заметки.txt");
   support::writeBytes(text, "не рисунок");
-  const fs::path huge = outside.path() / "огромный.bmp";
+  const fs::path huge = outside.path() / shell::fromUtf8("огромный.bmp");
   support::writeBytes(huge, support::bmpBytes(drawing, pictures::Size{9000, 9000}));
-  for (const fs::path& file : {text, huge, outside.path() / "нет такого.png"}) {
+  for (const fs::path& file : {text, huge, outside.path() / shell::fromUtf8("нет такого.png")}) {
     EXPECT_EQ(s.editor().addPicture(file), lifecycle::Editor::PictureAdded::NotAdded);
     EXPECT_NE(s.h->dialogs.shown.back().text.find("«" + shell::utf8(file) + "»"), std::string::npos)
         << s.h->dialogs.shown.back().text;
