@@ -10,6 +10,7 @@
 #include "shell/LineTable.h"
 #include "shell/Lines.h"
 #include "shell/Russian.h"
+#include "shell/ShellError.h"
 #include "workbench/Test.h"
 
 namespace lifecycle {
@@ -97,6 +98,20 @@ std::vector<int> Editor::unusedPictures() {
 std::optional<std::string> Editor::pictureOf(const ImageGiven& given) {
   pictures::Made made;
   if (given.file != nullptr) {
+    // A file far larger than any image taken (a film chosen by mistake) is not read at all.
+    std::optional<shell::FileStamp> stamp;
+    try {
+      stamp = disk_.stampFile(*given.file);
+    } catch (const shell::ShellError&) {
+      // Told of by the read below.
+    }
+    if (stamp && stamp->size > pictures::kMaxFileBytes) {
+      dialogs_.inform("Файл «" + given.name + "» слишком большой для рисунка: " + shell::decimal(static_cast<long>(stamp->size >> 20)) +
+                          " МБ, а редактор читает файлы рисунков до " + shell::decimal(static_cast<long>(pictures::kMaxFileBytes >> 20)) +
+                          " МБ. Рисунок не добавлен, тест не изменён.",
+                      kTitle);
+      return std::nullopt;
+    }
     const std::optional<std::string> bytes = readChosenFile(*given.file);
     if (!bytes) return std::nullopt;
     made = pictures::makePicture(decoder_, *bytes, given.name);

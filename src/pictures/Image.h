@@ -12,6 +12,8 @@ inline constexpr int kWidth = 315;
 inline constexpr int kHeight = 272;
 // The largest image taken, in pixels: a photo of 50 megapixels decoded is 200 MB.
 inline constexpr std::int64_t kMaxPixels = 50'000'000;
+// The largest image file read: 50 megapixels stored plainly, with room to spare.
+inline constexpr std::uint64_t kMaxFileBytes = std::uint64_t{256} << 20;
 
 struct Size {
   int width = 0, height = 0;

@@ -75,8 +75,8 @@ TEST(NewPicture, TakesTheLowestFreeDigitAndLandsWithItsPageInOneChangeThatOneUnd
   EXPECT_EQ(s.form().File2.ListIndex, 4);
   EXPECT_EQ(s.form().Image1.Path, s.root() / "pics" / "5.gif");
 
-  // A pasted image takes the next digit; a file that is no image, or one too large, is told of
-  // by its name and changes nothing.
+  // A pasted image takes the next digit; a file that is no image, an image too large, a file too
+  // large to be read and one that is not there are told of by their names and change nothing.
   s.chooseQuestion(3, 1);
   const pictures::Image drawing = support::solidImage(40, 30, {0, 0, 200});
   ASSERT_EQ(s.editor().addPicture(drawing, "рисунок из буфера обмена"), lifecycle::Editor::PictureAdded::Added);
@@ -86,10 +86,16 @@ TEST(NewPicture, TakesTheLowestFreeDigitAndLandsWithItsPageInOneChangeThatOneUnd
   support::writeBytes(text, "не рисунок");
   const fs::path huge = outside.path() / shell::fromUtf8("огромный.bmp");
   support::writeBytes(huge, support::bmpBytes(drawing, pictures::Size{9000, 9000}));
-  for (const fs::path& file : {text, huge, outside.path() / shell::fromUtf8("нет такого.png")}) {
+  const fs::path film = outside.path() / shell::fromUtf8("фильм.mp4");
+  support::writeBytes(film, "");
+  fs::resize_file(film, std::uintmax_t{300} << 20);  // never read
+  const std::pair<fs::path, const char*> refused[] = {
+      {text, "не рисунок"}, {huge, "81 мегапиксел"}, {film, "300 МБ"}, {outside.path() / shell::fromUtf8("нет такого.png"), "Не удалось прочитать"}};
+  for (const auto& [file, says] : refused) {
     EXPECT_EQ(s.editor().addPicture(file), lifecycle::Editor::PictureAdded::NotAdded);
-    EXPECT_NE(s.h->dialogs.shown.back().text.find("«" + shell::utf8(file) + "»"), std::string::npos)
-        << s.h->dialogs.shown.back().text;
+    const std::string& told = s.h->dialogs.shown.back().text;
+    EXPECT_NE(told.find("«" + shell::utf8(file) + "»"), std::string::npos) << told;
+    EXPECT_NE(told.find(says), std::string::npos) << told;
   }
   EXPECT_EQ(s.h->decoder.decoded, 0);
   EXPECT_EQ(support::differences(pasted, testFiles(s.root())), std::vector<std::string>{});
