@@ -36,18 +36,20 @@ std::string namesOf(const std::vector<int>& digits) {
 
 }  // namespace
 
-Editor::PictureAdded Editor::addPicture(const fs::path& file) { return addPicture(ImageGiven{&file, nullptr, shell::utf8(file)}); }
-
-Editor::PictureAdded Editor::addPicture(const pictures::Image& image, const std::string& name) {
-  return addPicture(ImageGiven{nullptr, &image, name});
+Editor::PictureAdded Editor::addPicture(const fs::path& file, bool enlarge) {
+  return addPicture(ImageGiven{&file, nullptr, shell::utf8(file), enlarge});
 }
 
-bool Editor::replacePicture(int digit, const fs::path& file) {
-  return replacePicture(digit, ImageGiven{&file, nullptr, shell::utf8(file)});
+Editor::PictureAdded Editor::addPicture(const pictures::Image& image, const std::string& name, bool enlarge) {
+  return addPicture(ImageGiven{nullptr, &image, name, enlarge});
 }
 
-bool Editor::replacePicture(int digit, const pictures::Image& image, const std::string& name) {
-  return replacePicture(digit, ImageGiven{nullptr, &image, name});
+bool Editor::replacePicture(int digit, const fs::path& file, bool enlarge) {
+  return replacePicture(digit, ImageGiven{&file, nullptr, shell::utf8(file), enlarge});
+}
+
+bool Editor::replacePicture(int digit, const pictures::Image& image, const std::string& name, bool enlarge) {
+  return replacePicture(digit, ImageGiven{nullptr, &image, name, enlarge});
 }
 
 // The names of the picture list: those of one digit, which a page can hold.
@@ -97,6 +99,7 @@ std::vector<int> Editor::unusedPictures() {
 
 std::optional<std::string> Editor::pictureOf(const ImageGiven& given) {
   pictures::Made made;
+  const pictures::Fit fit{pictures::kWidth, pictures::kHeight, given.enlarge};
   if (given.file != nullptr) {
     // A file far larger than any image taken (a film chosen by mistake) is not read at all.
     std::optional<shell::FileStamp> stamp;
@@ -114,9 +117,9 @@ std::optional<std::string> Editor::pictureOf(const ImageGiven& given) {
     }
     const std::optional<std::string> bytes = readChosenFile(*given.file);
     if (!bytes) return std::nullopt;
-    made = pictures::makePicture(decoder_, *bytes, given.name);
+    made = pictures::makePicture(decoder_, *bytes, given.name, fit);
   } else {
-    made = pictures::makePicture(*given.image, given.name);
+    made = pictures::makePicture(*given.image, given.name, fit);
   }
   if (!made.gif) dialogs_.inform(made.problem + " Рисунок не добавлен, тест не изменён.", kTitle);
   return made.gif;

@@ -145,17 +145,18 @@ class Editor {
   // nothing is written. With all nine digits taken the teacher is told which pictures no question
   // shows: AllTaken says there are some, one of which the window may offer to replace
   // (unusedPictures, then replacePicture); nothing is written then either.
+  // An image smaller than the box keeps its size, centred, unless `enlarge`.
   enum class PictureAdded { Added, NotAdded, AllTaken };
-  PictureAdded addPicture(const fs::path& file);
-  PictureAdded addPicture(const pictures::Image& image, const std::string& name);
+  PictureAdded addPicture(const fs::path& file, bool enlarge = false);
+  PictureAdded addPicture(const pictures::Image& image, const std::string& name, bool enlarge = false);
   // The pictures 1.gif .. 9.gif that no question of the test shows (the pages of a new stage not
   // yet entered count as questions), by their digits, read from the test on disk.
   std::vector<int> unusedPictures();
   // The picture of a digit made anew from an image, after the teacher agreed to a question that
   // says how many questions show it; the question shown, if any, is given that picture and saved
   // with it, in the same one change. False when nothing was changed.
-  bool replacePicture(int digit, const fs::path& file);
-  bool replacePicture(int digit, const pictures::Image& image, const std::string& name);
+  bool replacePicture(int digit, const fs::path& file, bool enlarge = false);
+  bool replacePicture(int digit, const pictures::Image& image, const std::string& name, bool enlarge = false);
 
   // Selecting a row or an option from code, which has the effect of the user's click: when
   // the selection changes, the control's click handler runs at once. Each returns whether it
@@ -272,6 +273,7 @@ class Editor {
     const fs::path* file = nullptr;
     const pictures::Image* image = nullptr;
     std::string name;
+    bool enlarge = false;
   };
   std::optional<std::string> pictureOf(const ImageGiven& given);
   PictureAdded addPicture(const ImageGiven& given);

@@ -75,12 +75,15 @@ TEST(NewPicture, TakesTheLowestFreeDigitAndLandsWithItsPageInOneChangeThatOneUnd
   EXPECT_EQ(s.form().File2.ListIndex, 4);
   EXPECT_EQ(s.form().Image1.Path, s.root() / "pics" / "5.gif");
 
-  // A pasted image takes the next digit; a file that is no image, an image too large, a file too
+  // A pasted image, enlarged as asked, takes the next digit; a file that is no image, an image too large, a file too
   // large to be read and one that is not there are told of by their names and change nothing.
   s.chooseQuestion(3, 1);
   const pictures::Image drawing = support::solidImage(40, 30, {0, 0, 200});
-  ASSERT_EQ(s.editor().addPicture(drawing, "рисунок из буфера обмена"), lifecycle::Editor::PictureAdded::Added);
+  ASSERT_EQ(s.editor().addPicture(drawing, "рисунок из буфера обмена", true), lifecycle::Editor::PictureAdded::Added);
   EXPECT_EQ(pictureLine(s.root() / "2" / "0.html"), "6");
+  const auto enlarged = support::readGif(support::readBytes(s.root() / "pics" / "6.gif"));
+  ASSERT_TRUE(enlarged.has_value());
+  EXPECT_EQ(support::pixelAt(enlarged->image, 0, 136), (pictures::Rgb{0, 0, 200})) << "enlarged to the box's width";
   const Files pasted = testFiles(s.root());
   const fs::path text = outside.path() / shell::fromUtf8("заметки.txt");
   support::writeBytes(text, "не рисунок");
