@@ -18,8 +18,12 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-pictures::Image painted(int width, int height, const std::function<pictures::Rgb(int, int)>& paint) {
-  pictures::Image image{width, height, std::vector<std::uint8_t>(static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 4, 255)};
+pictures::Image painted(int width, int height,
+                        const std::function<pictures::Rgb(int, int)>& paint) {
+  pictures::Image image{
+      width, height,
+      std::vector<std::uint8_t>(
+          static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 4, 255)};
   std::uint8_t* p = image.rgba.data();
   for (int y = 0; y < height; ++y) {
     for (int x = 0; x < width; ++x, p += 4) {
@@ -36,8 +40,11 @@ pictures::Image photo(int width, int height) {
   return painted(width, height, [&](int x, int y) {
     seed = seed * 1664525u + 1013904223u;
     const int grain = static_cast<int>(seed >> 28) - 8;
-    const auto level = [&](long v) { return static_cast<std::uint8_t>(std::clamp<long>(v + grain, 0, 255)); };
-    return pictures::Rgb{level(255L * x / width), level(255L * y / height), level(128 + 100L * ((x / 97 + y / 89) % 3 - 1))};
+    const auto level = [&](long v) {
+      return static_cast<std::uint8_t>(std::clamp<long>(v + grain, 0, 255));
+    };
+    return pictures::Rgb{level(255L * x / width), level(255L * y / height),
+                         level(128 + 100L * ((x / 97 + y / 89) % 3 - 1))};
   });
 }
 
@@ -45,11 +52,14 @@ pictures::Image photo(int width, int height) {
 pictures::Image screenshot(int width, int height) {
   return painted(width, height, [](int x, int y) {
     const int k = (x / 40 + y / 24) % 24;
-    return pictures::Rgb{static_cast<std::uint8_t>(k * 10), static_cast<std::uint8_t>(240 - k * 7), static_cast<std::uint8_t>(200)};
+    return pictures::Rgb{static_cast<std::uint8_t>(k * 10), static_cast<std::uint8_t>(240 - k * 7),
+                         static_cast<std::uint8_t>(200)};
   });
 }
 
-double ms(Clock::duration d) { return std::chrono::duration<double, std::milli>(d).count(); }
+double ms(Clock::duration d) {
+  return std::chrono::duration<double, std::milli>(d).count();
+}
 
 double median(std::vector<double> v) {
   std::sort(v.begin(), v.end());
@@ -64,9 +74,13 @@ int main(int argc, char** argv) {
     const char* what;
     pictures::Image image;
   };
-  std::printf("== a question's picture from an image: scaled into 315x272, quantized to 256 colours, written as GIF "
-              "(median of %d runs; the decoding is the system's and not timed here)\n", runs);
-  std::printf("%-34s %10s %10s %10s %10s %10s\n", "image", "scale ms", "quantize", "GIF", "whole ms", "GIF bytes");
+  std::printf(
+      "== a question's picture from an image: scaled into 315x272, quantized to 256 colours, "
+      "written as GIF "
+      "(median of %d runs; the decoding is the system's and not timed here)\n",
+      runs);
+  std::printf("%-34s %10s %10s %10s %10s %10s\n", "image", "scale ms", "quantize", "GIF",
+              "whole ms", "GIF bytes");
   const auto show = [&](const char* what, const pictures::Image& image) {
     std::vector<double> fit, quantize, write, whole;
     std::size_t bytes = 0;
@@ -84,7 +98,8 @@ int main(int argc, char** argv) {
       whole.push_back(ms(t3 - t0));
       bytes = gif.size();
     }
-    std::printf("%-34s %10.1f %10.1f %10.1f %10.1f %10zu\n", what, median(fit), median(quantize), median(write), median(whole), bytes);
+    std::printf("%-34s %10.1f %10.1f %10.1f %10.1f %10zu\n", what, median(fit), median(quantize),
+                median(write), median(whole), bytes);
   };
   show("photo 4000x3000 (12 megapixels)", photo(4000, 3000));
   show("screenshot 1920x1080, 24 colours", screenshot(1920, 1080));

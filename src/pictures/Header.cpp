@@ -31,7 +31,8 @@ class Reader {
 
 std::optional<Size> sized(std::optional<std::uint32_t> width, std::optional<std::uint32_t> height) {
   constexpr auto kMax = static_cast<std::uint32_t>(std::numeric_limits<int>::max());
-  if (!width || !height || *width == 0 || *height == 0 || *width > kMax || *height > kMax) return std::nullopt;
+  if (!width || !height || *width == 0 || *height == 0 || *width > kMax || *height > kMax)
+    return std::nullopt;
   return Size{static_cast<int>(*width), static_cast<int>(*height)};
 }
 
@@ -55,7 +56,8 @@ std::optional<Size> bmpSize(std::string_view bytes) {
   if (r.u32(14) == 12u) return sized(r.u16(18), r.u16(20));
   const auto width = r.u32(18), height = r.u32(22);
   if (!width || !height || *width >= 0x80000000u) return std::nullopt;
-  const std::uint32_t rows = *height >= 0x80000000u ? 0u - *height : *height;  // 0x80000000 stays too large
+  const std::uint32_t rows =
+      *height >= 0x80000000u ? 0u - *height : *height;  // 0x80000000 stays too large
   return sized(width, rows);
 }
 
@@ -69,15 +71,19 @@ std::optional<Size> jpegSize(std::string_view bytes) {
     auto kind = r.u8(at + 1);
     while (kind && *kind == 0xFF) kind = r.u8(++at + 1);  // fill bytes before a marker
     if (!kind) return std::nullopt;
-    if (*kind == 0xD8 || *kind == 0x01 || (*kind >= 0xD0 && *kind <= 0xD7)) {  // markers without a segment
+    if (*kind == 0xD8 || *kind == 0x01 ||
+        (*kind >= 0xD0 && *kind <= 0xD7)) {  // markers without a segment
       at += 2;
       continue;
     }
-    if (*kind == 0xD9 || *kind == 0xDA) return std::nullopt;  // the end, or the scan, before any frame
+    if (*kind == 0xD9 || *kind == 0xDA)
+      return std::nullopt;  // the end, or the scan, before any frame
     const auto length = r.u16(at + 2);
     if (!length || *length < 2) return std::nullopt;
-    const bool frame = *kind >= 0xC0 && *kind <= 0xCF && *kind != 0xC4 && *kind != 0xC8 && *kind != 0xCC;
-    if (frame) return sized(r.u16(at + 7), r.u16(at + 5));  // a height of 0 comes later: not from here
+    const bool frame =
+        *kind >= 0xC0 && *kind <= 0xCF && *kind != 0xC4 && *kind != 0xC8 && *kind != 0xCC;
+    if (frame)
+      return sized(r.u16(at + 7), r.u16(at + 5));  // a height of 0 comes later: not from here
     at += 2 + *length;
   }
 }
@@ -107,7 +113,9 @@ std::optional<Size> tiffSize(std::string_view bytes) {
 
 Header readHeader(std::string_view bytes) {
   using namespace std::string_view_literals;
-  const auto starts = [&](std::string_view prefix) { return bytes.substr(0, prefix.size()) == prefix; };
+  const auto starts = [&](std::string_view prefix) {
+    return bytes.substr(0, prefix.size()) == prefix;
+  };
   if (starts("\x89PNG\r\n\x1A\n"sv)) return {Format::Png, pngSize(bytes)};
   if (starts("GIF87a"sv) || starts("GIF89a"sv)) return {Format::Gif, gifSize(bytes)};
   if (starts("\xFF\xD8\xFF"sv)) return {Format::Jpeg, jpegSize(bytes)};

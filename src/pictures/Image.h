@@ -28,7 +28,9 @@ struct Image {
   std::vector<std::uint8_t> rgba;
   // Whether its sizes and its pixels agree.
   bool whole() const {
-    return width > 0 && height > 0 && rgba.size() == static_cast<std::uint64_t>(width) * static_cast<std::uint64_t>(height) * 4;
+    return width > 0 && height > 0 &&
+           rgba.size() ==
+               static_cast<std::uint64_t>(width) * static_cast<std::uint64_t>(height) * 4;
   }
 };
 

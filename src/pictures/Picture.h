@@ -24,7 +24,8 @@ struct Made {
 // format (Header.h), of any other from the decoder. A file that is no image, one that cannot be
 // decoded (damaged, cut short) and one too large each get a problem; so does an image the
 // decoder gives larger than its header said, or with fewer pixels than its sizes need.
-Made makePicture(Decoder* decoder, std::string_view bytes, const std::string& name, const Fit& fit = {});
+Made makePicture(Decoder* decoder, std::string_view bytes, const std::string& name,
+                 const Fit& fit = {});
 // From an image already decoded (the clipboard's).
 Made makePicture(const Image& image, const std::string& name, const Fit& fit = {});
 

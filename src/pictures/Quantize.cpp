@@ -9,9 +9,12 @@ namespace pictures {
 
 namespace {
 
-std::uint32_t key(const std::uint8_t* p) { return std::uint32_t{p[0]} << 16 | std::uint32_t{p[1]} << 8 | p[2]; }
+std::uint32_t key(const std::uint8_t* p) {
+  return std::uint32_t{p[0]} << 16 | std::uint32_t{p[1]} << 8 | p[2];
+}
 Rgb rgbOf(std::uint32_t k) {
-  return {static_cast<std::uint8_t>(k >> 16), static_cast<std::uint8_t>(k >> 8), static_cast<std::uint8_t>(k)};
+  return {static_cast<std::uint8_t>(k >> 16), static_cast<std::uint8_t>(k >> 8),
+          static_cast<std::uint8_t>(k)};
 }
 
 // A colour of the image and how many pixels have it.
@@ -66,8 +69,11 @@ std::vector<Rgb> medianCut(std::vector<Colour>& colours, std::size_t most) {
     }
     if (cut == nullptr) break;
     const std::size_t k = cut->widest, begin = cut->begin, end = cut->end;
-    std::sort(colours.begin() + static_cast<std::ptrdiff_t>(begin), colours.begin() + static_cast<std::ptrdiff_t>(end),
-              [k](const Colour& a, const Colour& b) { return a.rgb[k] != b.rgb[k] ? a.rgb[k] < b.rgb[k] : a.key < b.key; });
+    std::sort(colours.begin() + static_cast<std::ptrdiff_t>(begin),
+              colours.begin() + static_cast<std::ptrdiff_t>(end),
+              [k](const Colour& a, const Colour& b) {
+                return a.rgb[k] != b.rgb[k] ? a.rgb[k] < b.rgb[k] : a.key < b.key;
+              });
     // The median by pixels: the first colour at which half of the box's pixels are counted ends
     // the lower box; each keeps one colour at least.
     std::uint64_t counted = 0;
@@ -131,7 +137,8 @@ class Nearest {
 
 Indexed quantized(const Image& image) {
   if (!image.whole() || std::int64_t{image.width} * image.height > (std::int64_t{1} << 24)) {
-    throw std::invalid_argument("quantized: an image whose sizes and pixels disagree, or too large");
+    throw std::invalid_argument(
+        "quantized: an image whose sizes and pixels disagree, or too large");
   }
   Indexed out{image.width, image.height, {}, {}};
   const std::size_t n = image.rgba.size() / 4;
@@ -157,7 +164,8 @@ Indexed quantized(const Image& image) {
       own.push_back(c.key);
     }
     for (std::size_t i = 0; i < n; ++i) {
-      out.pixels[i] = static_cast<std::uint8_t>(std::lower_bound(own.begin(), own.end(), keys[i]) - own.begin());
+      out.pixels[i] = static_cast<std::uint8_t>(std::lower_bound(own.begin(), own.end(), keys[i]) -
+                                                own.begin());
     }
     return out;
   }

@@ -72,7 +72,8 @@ void weigh(const Span& s, const std::uint32_t* values, std::uint64_t* sums) {
   for (std::size_t c = 0; c < 3; ++c) {
     std::uint64_t sum = s.wFirst * values[static_cast<std::size_t>(s.first) * 3 + c];
     if (s.last != s.first) {
-      for (int k = s.first + 1; k < s.last; ++k) sum += s.wMiddle * values[static_cast<std::size_t>(k) * 3 + c];
+      for (int k = s.first + 1; k < s.last; ++k)
+        sum += s.wMiddle * values[static_cast<std::size_t>(k) * 3 + c];
       sum += s.wLast * values[static_cast<std::size_t>(s.last) * 3 + c];
     }
     sums[c] = sum;
@@ -84,8 +85,11 @@ void weigh(const Span& s, const std::uint32_t* values, std::uint64_t* sums) {
 Size fittedSize(Size image, const Fit& fit) {
   const std::int64_t w = image.width, h = image.height, W = fit.width, H = fit.height;
   if (!fit.enlarge && w <= W && h <= H) return image;
-  const auto clamp = [](std::int64_t v, std::int64_t most) { return static_cast<int>(std::clamp<std::int64_t>(v, 1, most)); };
-  if (w * H >= h * W) return {fit.width, clamp((2 * h * W + w) / (2 * w), H)};  // as wide as the box
+  const auto clamp = [](std::int64_t v, std::int64_t most) {
+    return static_cast<int>(std::clamp<std::int64_t>(v, 1, most));
+  };
+  if (w * H >= h * W)
+    return {fit.width, clamp((2 * h * W + w) / (2 * w), H)};  // as wide as the box
   return {clamp((2 * w * H + h) / (2 * h), W), fit.height};
 }
 
@@ -103,7 +107,10 @@ Image fitted(const Image& image, const Fit& fit) {
   // denominators multiply to at most 2·4096·kMaxPixels.
   const std::uint64_t denominator = across.denominator * down.denominator * 255;
 
-  Image out{fit.width, fit.height, std::vector<std::uint8_t>(static_cast<std::size_t>(fit.width) * static_cast<std::size_t>(fit.height) * 4, 255)};
+  Image out{
+      fit.width, fit.height,
+      std::vector<std::uint8_t>(
+          static_cast<std::size_t>(fit.width) * static_cast<std::size_t>(fit.height) * 4, 255)};
   const int left = (fit.width - size.width) / 2, top = (fit.height - size.height) / 2;
 
   // A source row laid over white (each value times 255), then scaled across; the rows a result
@@ -117,7 +124,8 @@ Image fitted(const Image& image, const Fit& fit) {
       for (std::size_t c = 0; c < 3; ++c) opaque[x * 3 + c] = p[c] * alpha + white;
     }
     std::vector<std::uint64_t> scaled(static_cast<std::size_t>(size.width) * 3);
-    for (std::size_t j = 0; j < across.spans.size(); ++j) weigh(across.spans[j], opaque.data(), &scaled[j * 3]);
+    for (std::size_t j = 0; j < across.spans.size(); ++j)
+      weigh(across.spans[j], opaque.data(), &scaled[j * 3]);
     return scaled;
   };
   std::deque<std::vector<std::uint64_t>> rows;
@@ -128,7 +136,8 @@ Image fitted(const Image& image, const Fit& fit) {
     for (; firstRow < s.first; ++firstRow) {
       if (!rows.empty()) rows.pop_front();
     }
-    while (firstRow + static_cast<int>(rows.size()) <= s.last) rows.push_back(acrossRow(firstRow + static_cast<int>(rows.size())));
+    while (firstRow + static_cast<int>(rows.size()) <= s.last)
+      rows.push_back(acrossRow(firstRow + static_cast<int>(rows.size())));
     const auto add = [&](int row, std::uint64_t weight) {
       const std::vector<std::uint64_t>& values = rows[static_cast<std::size_t>(row - firstRow)];
       for (std::size_t i = 0; i < sums.size(); ++i) sums[i] += weight * values[i];
@@ -139,10 +148,14 @@ Image fitted(const Image& image, const Fit& fit) {
       for (int k = s.first + 1; k < s.last; ++k) add(k, s.wMiddle);
       add(s.last, s.wLast);
     }
-    std::uint8_t* target = out.rgba.data() + (static_cast<std::size_t>(top + y) * static_cast<std::size_t>(fit.width) + static_cast<std::size_t>(left)) * 4;
+    std::uint8_t* target =
+        out.rgba.data() + (static_cast<std::size_t>(top + y) * static_cast<std::size_t>(fit.width) +
+                           static_cast<std::size_t>(left)) *
+                              4;
     for (std::size_t x = 0; x < static_cast<std::size_t>(size.width); ++x, target += 4) {
       for (std::size_t c = 0; c < 3; ++c) {
-        target[c] = static_cast<std::uint8_t>(std::min<std::uint64_t>(255, (sums[x * 3 + c] + denominator / 2) / denominator));
+        target[c] = static_cast<std::uint8_t>(
+            std::min<std::uint64_t>(255, (sums[x * 3 + c] + denominator / 2) / denominator));
       }
     }
   }

@@ -15,8 +15,12 @@ namespace fs = std::filesystem;
 using support::Session;
 using Files = std::map<std::string, std::string>;
 
-Files testFiles(const fs::path& root) { return support::testFilesOf(support::snapshot(root)); }
-std::string pictureLine(const fs::path& page) { return support::crlfLines(page).at(shell::page::kPicture); }
+Files testFiles(const fs::path& root) {
+  return support::testFilesOf(support::snapshot(root));
+}
+std::string pictureLine(const fs::path& page) {
+  return support::crlfLines(page).at(shell::page::kPicture);
+}
 
 // A photo of 1600×1200 as a bitmap file outside the test.
 fs::path photoFile(const support::TempDir& dir) {
@@ -37,7 +41,8 @@ TEST(NewPicture, TakesTheLowestFreeDigitAndLandsWithItsPageInOneChangeThatOneUnd
   // 0.gif is a page's picture too, but new ones start at 1; "4.GIF" takes the 4, as Windows sees
   // it; names no page holds are not offered.
   Session s({.pictures = 3}, [](const fs::path& root) {
-    for (const char* name : {"0.gif", "4.GIF", "10.gif", "a.gif", "рис.gif"}) support::writeBytes(root / "pics" / shell::fromUtf8(name), "GIF89a");
+    for (const char* name : {"0.gif", "4.GIF", "10.gif", "a.gif", "рис.gif"})
+      support::writeBytes(root / "pics" / shell::fromUtf8(name), "GIF89a");
   });
   const support::TempDir outside;
   const fs::path photo = photoFile(outside);
@@ -75,15 +80,18 @@ TEST(NewPicture, TakesTheLowestFreeDigitAndLandsWithItsPageInOneChangeThatOneUnd
   EXPECT_EQ(s.form().File2.ListIndex, 4);
   EXPECT_EQ(s.form().Image1.Path, s.root() / "pics" / "5.gif");
 
-  // A pasted image, enlarged as asked, takes the next digit; a file that is no image, an image too large, a file too
-  // large to be read and one that is not there are told of by their names and change nothing.
+  // A pasted image, enlarged as asked, takes the next digit; a file that is no image, an image too
+  // large, a file too large to be read and one that is not there are told of by their names and
+  // change nothing.
   s.chooseQuestion(3, 1);
   const pictures::Image drawing = support::solidImage(40, 30, {0, 0, 200});
-  ASSERT_EQ(s.editor().addPicture(drawing, "рисунок из буфера обмена", true), lifecycle::Editor::PictureAdded::Added);
+  ASSERT_EQ(s.editor().addPicture(drawing, "рисунок из буфера обмена", true),
+            lifecycle::Editor::PictureAdded::Added);
   EXPECT_EQ(pictureLine(s.root() / "2" / "0.html"), "6");
   const auto enlarged = support::readGif(support::readBytes(s.root() / "pics" / "6.gif"));
   ASSERT_TRUE(enlarged.has_value());
-  EXPECT_EQ(support::pixelAt(enlarged->image, 0, 136), (pictures::Rgb{0, 0, 200})) << "enlarged to the box's width";
+  EXPECT_EQ(support::pixelAt(enlarged->image, 0, 136), (pictures::Rgb{0, 0, 200}))
+      << "enlarged to the box's width";
   const Files pasted = testFiles(s.root());
   const fs::path text = outside.path() / shell::fromUtf8("заметки.txt");
   support::writeBytes(text, "не рисунок");
@@ -93,7 +101,10 @@ TEST(NewPicture, TakesTheLowestFreeDigitAndLandsWithItsPageInOneChangeThatOneUnd
   support::writeBytes(film, "");
   fs::resize_file(film, std::uintmax_t{300} << 20);  // never read
   const std::pair<fs::path, const char*> refused[] = {
-      {text, "не рисунок"}, {huge, "81 мегапиксел"}, {film, "300 МБ"}, {outside.path() / shell::fromUtf8("нет такого.png"), "Не удалось прочитать"}};
+      {text, "не рисунок"},
+      {huge, "81 мегапиксел"},
+      {film, "300 МБ"},
+      {outside.path() / shell::fromUtf8("нет такого.png"), "Не удалось прочитать"}};
   for (const auto& [file, says] : refused) {
     EXPECT_EQ(s.editor().addPicture(file), lifecycle::Editor::PictureAdded::NotAdded);
     const std::string& told = s.h->dialogs.shown.back().text;
@@ -124,7 +135,8 @@ TEST(NewPicture, AllNineTakenNamesTheUnusedOnesAndAReplacementAsksFirst) {
   s.chooseQuestion(1, 2);
   const Files before = testFiles(s.root());
   EXPECT_EQ(e.addPicture(photo), lifecycle::Editor::PictureAdded::AllTaken);
-  EXPECT_NE(s.h->dialogs.shown.back().text.find("Рисунок 1.gif не показан ни в одном вопросе"), std::string::npos)
+  EXPECT_NE(s.h->dialogs.shown.back().text.find("Рисунок 1.gif не показан ни в одном вопросе"),
+            std::string::npos)
       << s.h->dialogs.shown.back().text;
   EXPECT_EQ(e.unusedPictures(), std::vector<int>{1});
   EXPECT_EQ(s.h->decoder.decoded, 0) << "nothing decoded before there is a place for it";
@@ -133,9 +145,12 @@ TEST(NewPicture, AllNineTakenNamesTheUnusedOnesAndAReplacementAsksFirst) {
   s.h->dialogs.answers = {false};
   EXPECT_FALSE(e.replacePicture(1, photo));
   const std::string asked = s.h->dialogs.shown.back().text;
-  EXPECT_NE(asked.find("Заменить рисунок 1.gif рисунком «" + shell::utf8(photo) + "»"), std::string::npos) << asked;
+  EXPECT_NE(asked.find("Заменить рисунок 1.gif рисунком «" + shell::utf8(photo) + "»"),
+            std::string::npos)
+      << asked;
   EXPECT_NE(asked.find("не показывает ни один вопрос"), std::string::npos) << asked;
-  EXPECT_NE(asked.find("Вопрос 2 этапа 1 будет сохранён с этим рисунком"), std::string::npos) << asked;
+  EXPECT_NE(asked.find("Вопрос 2 этапа 1 будет сохранён с этим рисунком"), std::string::npos)
+      << asked;
   EXPECT_EQ(support::differences(before, testFiles(s.root())), std::vector<std::string>{});
 
   ASSERT_TRUE(e.replacePicture(1, photo));
@@ -151,7 +166,8 @@ TEST(NewPicture, AllNineTakenNamesTheUnusedOnesAndAReplacementAsksFirst) {
   EXPECT_EQ(pictureLine(s.root() / "0" / "2.html"), "5");
   s.h->dialogs.answers = {false};
   EXPECT_FALSE(e.replacePicture(5, photo));
-  EXPECT_NE(s.h->dialogs.shown.back().text.find("Его показывают 2 вопроса"), std::string::npos) << s.h->dialogs.shown.back().text;
+  EXPECT_NE(s.h->dialogs.shown.back().text.find("Его показывают 2 вопроса"), std::string::npos)
+      << s.h->dialogs.shown.back().text;
 }
 
 }  // namespace

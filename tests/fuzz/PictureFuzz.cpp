@@ -47,15 +47,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   pictures::Image image{data[0] % 64 + 1, data[1] % 64 + 1, {}};
   const pictures::Fit fit{data[2] % 64 + 1, data[3] % 64 + 1, (data[4] & 1) != 0};
   const std::string_view pixels = bytes.substr(5);
-  image.rgba.resize(static_cast<std::size_t>(image.width) * static_cast<std::size_t>(image.height) * 4);
-  for (std::size_t i = 0; i < image.rgba.size(); ++i) image.rgba[i] = static_cast<std::uint8_t>(pixels[i % pixels.size()]);
+  image.rgba.resize(static_cast<std::size_t>(image.width) * static_cast<std::size_t>(image.height) *
+                    4);
+  for (std::size_t i = 0; i < image.rgba.size(); ++i)
+    image.rgba[i] = static_cast<std::uint8_t>(pixels[i % pixels.size()]);
 
   const pictures::Image fitted = pictures::fitted(image, fit);
   if (fitted.width != fit.width || fitted.height != fit.height) std::abort();
   std::set<std::uint32_t> colours;
   for (std::size_t i = 0; i < fitted.rgba.size(); i += 4) {
     if (fitted.rgba[i + 3] != 255) std::abort();
-    colours.insert(std::uint32_t{fitted.rgba[i]} << 16 | std::uint32_t{fitted.rgba[i + 1]} << 8 | fitted.rgba[i + 2]);
+    colours.insert(std::uint32_t{fitted.rgba[i]} << 16 | std::uint32_t{fitted.rgba[i + 1]} << 8 |
+                   fitted.rgba[i + 2]);
   }
   const pictures::Indexed indexed = pictures::quantized(fitted);
   if (indexed.palette.size() != std::min<std::size_t>(colours.size(), 256)) std::abort();
@@ -64,8 +67,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   Source source{gifBytes};
   int error = 0;
   GifFileType* gif = DGifOpen(&source, readInto, &error);
-  if (gif == nullptr || DGifSlurp(gif) != GIF_OK || gif->ImageCount != 1 || gif->SColorMap == nullptr ||
-      gif->SWidth != fit.width || gif->SHeight != fit.height) {
+  if (gif == nullptr || DGifSlurp(gif) != GIF_OK || gif->ImageCount != 1 ||
+      gif->SColorMap == nullptr || gif->SWidth != fit.width || gif->SHeight != fit.height) {
     std::abort();
   }
   const SavedImage& read = gif->SavedImages[0];
@@ -74,7 +77,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (index != indexed.pixels[i] || index >= gif->SColorMap->ColorCount) std::abort();
     const GifColorType& c = gif->SColorMap->Colors[index];
     const std::uint8_t* want = &fitted.rgba[i * 4];
-    if (colours.size() <= 256 && (c.Red != want[0] || c.Green != want[1] || c.Blue != want[2])) std::abort();
+    if (colours.size() <= 256 && (c.Red != want[0] || c.Green != want[1] || c.Blue != want[2]))
+      std::abort();
   }
   DGifCloseFile(gif, &error);
   return 0;

@@ -15,7 +15,9 @@
 
 namespace pictures {
 
-void PrintTo(const Size& s, std::ostream* out) { *out << s.width << "x" << s.height; }
+void PrintTo(const Size& s, std::ostream* out) {
+  *out << s.width << "x" << s.height;
+}
 
 namespace {
 
@@ -32,23 +34,31 @@ std::string bytesOf(std::initializer_list<int> values) {
 // A photo's worth of colours: smooth ramps of all three channels, more colours than a GIF holds.
 Image gradient(int width, int height) {
   return paintedImage(width, height, [&](int x, int y) {
-    return Rgb{static_cast<std::uint8_t>(x * 255 / (width - 1)), static_cast<std::uint8_t>(y * 255 / (height - 1)),
+    return Rgb{static_cast<std::uint8_t>(x * 255 / (width - 1)),
+               static_cast<std::uint8_t>(y * 255 / (height - 1)),
                static_cast<std::uint8_t>((x + y) * 255 / (width + height - 2))};
   });
 }
 
 TEST(PictureHeader, SizesOfTheCommonFormatsAndTheirCutShortHeaders) {
   using namespace std::string_literals;
-  const std::string png = "\x89PNG\r\n\x1A\n"s + bytesOf({0, 0, 0, 13}) + "IHDR" + bytesOf({0, 0, 0x0F, 0xA0, 0, 0, 0x0B, 0xB8});
+  const std::string png = "\x89PNG\r\n\x1A\n"s + bytesOf({0, 0, 0, 13}) + "IHDR" +
+                          bytesOf({0, 0, 0x0F, 0xA0, 0, 0, 0x0B, 0xB8});
   const std::string gif = "GIF89a" + bytesOf({0x3B, 0x01, 0x10, 0x01});
   // A JPEG with its APP0 segment, fill bytes, then a progressive frame.
-  const std::string jpeg = bytesOf({0xFF, 0xD8, 0xFF, 0xE0, 0, 4, 'J', 'F', 0xFF, 0xFF, 0xC2, 0, 11, 8, 0x0B, 0xB8, 0x0F, 0xA0});
+  const std::string jpeg = bytesOf(
+      {0xFF, 0xD8, 0xFF, 0xE0, 0, 4, 'J', 'F', 0xFF, 0xFF, 0xC2, 0, 11, 8, 0x0B, 0xB8, 0x0F, 0xA0});
   // A huffman table's segment is no frame, whatever its marker's neighbours.
-  const std::string jpegTable = bytesOf({0xFF, 0xD8, 0xFF, 0xC4, 0, 4, 0, 0, 0xFF, 0xC0, 0, 11, 8, 0, 20, 0, 30});
-  const std::string bmp = "BM"s + std::string(12, '\0') + bytesOf({40, 0, 0, 0, 0x10, 0, 0, 0, 0xF0, 0xFF, 0xFF, 0xFF});
+  const std::string jpegTable =
+      bytesOf({0xFF, 0xD8, 0xFF, 0xC4, 0, 4, 0, 0, 0xFF, 0xC0, 0, 11, 8, 0, 20, 0, 30});
+  const std::string bmp =
+      "BM"s + std::string(12, '\0') + bytesOf({40, 0, 0, 0, 0x10, 0, 0, 0, 0xF0, 0xFF, 0xFF, 0xFF});
   const std::string os2 = "BM"s + std::string(12, '\0') + bytesOf({12, 0, 0, 0, 7, 0, 9, 0});
-  const std::string tiffLe = "II*\0"s + bytesOf({8, 0, 0, 0, 2, 0, 0, 1, 3, 0, 1, 0, 0, 0, 0x40, 0x01, 0, 0, 1, 1, 4, 0, 1, 0, 0, 0, 0x10, 0x01, 0, 0});
-  const std::string tiffBe = "MM\0*"s + bytesOf({0, 0, 0, 8, 0, 2, 1, 1, 0, 3, 0, 0, 0, 1, 0, 5, 0, 0, 1, 0, 0, 4, 0, 0, 0, 1, 0, 0, 0, 6});
+  const std::string tiffLe =
+      "II*\0"s + bytesOf({8,    0, 0, 0, 2, 0, 0, 1, 3, 0, 1, 0,    0,    0, 0x40,
+                          0x01, 0, 0, 1, 1, 4, 0, 1, 0, 0, 0, 0x10, 0x01, 0, 0});
+  const std::string tiffBe = "MM\0*"s + bytesOf({0, 0, 0, 8, 0, 2, 1, 1, 0, 3, 0, 0, 0, 1, 0,
+                                                 5, 0, 0, 1, 0, 0, 4, 0, 0, 0, 1, 0, 0, 0, 6});
   const std::pair<std::string, Header> cases[] = {
       {png, {Format::Png, Size{4000, 3000}}},
       {gif, {Format::Gif, Size{315, 272}}},
@@ -63,9 +73,12 @@ TEST(PictureHeader, SizesOfTheCommonFormatsAndTheirCutShortHeaders) {
       {gif.substr(0, 9), {Format::Gif, std::nullopt}},
       {"GIF89a" + bytesOf({0, 0, 5, 0}), {Format::Gif, std::nullopt}},
       {jpeg.substr(0, 15), {Format::Jpeg, std::nullopt}},
-      {bytesOf({0xFF, 0xD8, 0xFF, 0xDA, 0, 2}), {Format::Jpeg, std::nullopt}},  // a scan before any frame
-      {bytesOf({0xFF, 0xD8, 0xFF, 0xC0, 0, 11, 8, 0, 0, 0, 30}), {Format::Jpeg, std::nullopt}},  // the height comes later
-      {bytesOf({0xFF, 0xD8, 0xFF, 0xE1, 0, 1}), {Format::Jpeg, std::nullopt}},  // a segment shorter than its length
+      {bytesOf({0xFF, 0xD8, 0xFF, 0xDA, 0, 2}),
+       {Format::Jpeg, std::nullopt}},  // a scan before any frame
+      {bytesOf({0xFF, 0xD8, 0xFF, 0xC0, 0, 11, 8, 0, 0, 0, 30}),
+       {Format::Jpeg, std::nullopt}},  // the height comes later
+      {bytesOf({0xFF, 0xD8, 0xFF, 0xE1, 0, 1}),
+       {Format::Jpeg, std::nullopt}},  // a segment shorter than its length
       {bmp.substr(0, 25), {Format::Bmp, std::nullopt}},
       {tiffLe.substr(0, 20), {Format::Tiff, std::nullopt}},
       {"II*\0"s + bytesOf({0xFF, 0xFF, 0xFF, 0xFF}), {Format::Tiff, std::nullopt}},
@@ -88,16 +101,16 @@ TEST(PictureFit, SizesAndPlacesOfWideTallTinyAndExactImages) {
     Size fitted;
   };
   const Case cases[] = {
-      {{4000, 3000}, false, {315, 236}},   // a photo: as wide as the box, 3000·315/4000 = 236.25
-      {{3000, 4000}, false, {204, 272}},   // upright: as high as the box, 3000·272/4000 = 204
-      {{1920, 1080}, false, {315, 177}},   // a screenshot, 177.19
-      {{630, 544}, false, {315, 272}},     // twice the box
-      {{315, 272}, false, {315, 272}},     // exactly the box
-      {{316, 272}, false, {315, 271}},     // a pixel too wide: 271.14
-      {{20, 10}, false, {20, 10}},         // tiny: its own size
-      {{20, 10}, true, {315, 158}},        // tiny, enlarged: 157.5 rounds up
-      {{300, 272}, true, {300, 272}},      // as high as the box already
-      {{100000, 1}, false, {315, 1}},      // a hair: never less than a pixel
+      {{4000, 3000}, false, {315, 236}},  // a photo: as wide as the box, 3000·315/4000 = 236.25
+      {{3000, 4000}, false, {204, 272}},  // upright: as high as the box, 3000·272/4000 = 204
+      {{1920, 1080}, false, {315, 177}},  // a screenshot, 177.19
+      {{630, 544}, false, {315, 272}},    // twice the box
+      {{315, 272}, false, {315, 272}},    // exactly the box
+      {{316, 272}, false, {315, 271}},    // a pixel too wide: 271.14
+      {{20, 10}, false, {20, 10}},        // tiny: its own size
+      {{20, 10}, true, {315, 158}},       // tiny, enlarged: 157.5 rounds up
+      {{300, 272}, true, {300, 272}},     // as high as the box already
+      {{100000, 1}, false, {315, 1}},     // a hair: never less than a pixel
       {{1, 100000}, false, {1, 272}},
   };
   for (const Case& c : cases) {
@@ -106,15 +119,18 @@ TEST(PictureFit, SizesAndPlacesOfWideTallTinyAndExactImages) {
     // One colour stays exactly that colour, whatever the filter, centred on white.
     if (c.image.pixels() > 20'000'000) continue;
     const Rgb colour{10, 200, 77};
-    const Image out = fitted(solidImage(c.image.width, c.image.height, colour), {kWidth, kHeight, c.enlarge});
+    const Image out =
+        fitted(solidImage(c.image.width, c.image.height, colour), {kWidth, kHeight, c.enlarge});
     ASSERT_EQ(out.width, kWidth);
     ASSERT_EQ(out.height, kHeight);
     const int left = (kWidth - c.fitted.width) / 2, top = (kHeight - c.fitted.height) / 2;
     int wrong = 0;
     for (int y = 0; y < kHeight; ++y) {
       for (int x = 0; x < kWidth; ++x) {
-        const bool inside = x >= left && x < left + c.fitted.width && y >= top && y < top + c.fitted.height;
-        wrong += pixelAt(out, x, y) != (inside ? colour : Rgb{255, 255, 255}) || out.rgba[(y * kWidth + x) * 4 + 3] != 255;
+        const bool inside =
+            x >= left && x < left + c.fitted.width && y >= top && y < top + c.fitted.height;
+        wrong += pixelAt(out, x, y) != (inside ? colour : Rgb{255, 255, 255}) ||
+                 out.rgba[(y * kWidth + x) * 4 + 3] != 255;
       }
     }
     EXPECT_EQ(wrong, 0);
@@ -140,7 +156,9 @@ TEST(PictureFit, AreasAveragedBilinearWhenLargerAndAlphaOverWhite) {
   EXPECT_EQ(values(fitted(row({0, 255}), {4, 2, true})), (std::vector<int>{0, 64, 191, 255}));
   // Columns black and white in turn, halved: every pixel the grey between them, never one of the
   // two (as sampling instead of averaging would give).
-  const Image stripes = paintedImage(630, 544, [](int x, int) { return x % 2 ? Rgb{255, 255, 255} : Rgb{0, 0, 0}; });
+  const Image stripes = paintedImage(630, 544, [](int x, int) {
+    return x % 2 ? Rgb{255, 255, 255} : Rgb{0, 0, 0};
+  });
   const Image halved = fitted(stripes);
   std::set<Rgb> greys;
   for (int y = 0; y < kHeight; ++y) {
@@ -167,13 +185,16 @@ TEST(PictureQuantizer, AnImageOfAtMost256ColoursKeepsThemExactly) {
     // Colours scattered over the image, close to each other, as a drawing's anti-aliased edges.
     const Image image = paintedImage(97, 61, [&](int x, int y) {
       const int k = (x * 7 + y * 13) % colours;
-      return Rgb{static_cast<std::uint8_t>(k), static_cast<std::uint8_t>(255 - k), static_cast<std::uint8_t>(k / 2)};
+      return Rgb{static_cast<std::uint8_t>(k), static_cast<std::uint8_t>(255 - k),
+                 static_cast<std::uint8_t>(k / 2)};
     });
     const Indexed q = quantized(image);
     ASSERT_EQ(q.palette.size(), static_cast<std::size_t>(colours));
     int wrong = 0;
     for (int y = 0; y < image.height; ++y) {
-      for (int x = 0; x < image.width; ++x) wrong += q.palette[q.pixels[static_cast<std::size_t>(y * image.width + x)]] != pixelAt(image, x, y);
+      for (int x = 0; x < image.width; ++x)
+        wrong += q.palette[q.pixels[static_cast<std::size_t>(y * image.width + x)]] !=
+                 pixelAt(image, x, y);
     }
     EXPECT_EQ(wrong, 0);
   }
@@ -199,7 +220,8 @@ TEST(PictureQuantizer, APhotoLikeGradientStaysWithinItsErrorBounds) {
       double want[3] = {}, got[3] = {};
       for (int y = by; y < by + 4; ++y) {
         for (int x = bx; x < bx + 4; ++x) {
-          const Rgb a = pixelAt(image, x, y), b = q.palette[q.pixels[static_cast<std::size_t>(y * kWidth + x)]];
+          const Rgb a = pixelAt(image, x, y),
+                    b = q.palette[q.pixels[static_cast<std::size_t>(y * kWidth + x)]];
           for (int c = 0; c < 3; ++c) {
             pixelError += std::abs(a[c] - b[c]);
             want[c] += a[c], got[c] += b[c];
@@ -216,12 +238,17 @@ TEST(PictureQuantizer, APhotoLikeGradientStaysWithinItsErrorBounds) {
   const double pixels = 16.0 * blocks;
   EXPECT_LT(pixelError / pixels / 3, 6.0);
   EXPECT_LT(blockError / blocks / 3, 1.5);
-  for (int c = 0; c < 3; ++c) EXPECT_LT(std::abs(sum[c] - made[c]) / pixels, 1.0) << "channel " << c;
+  for (int c = 0; c < 3; ++c)
+    EXPECT_LT(std::abs(sum[c] - made[c]) / pixels, 1.0) << "channel " << c;
 }
 
 TEST(PictureGif, GiflibReadsBackThePixelsThePaletteAndNothingElse) {
-  const Image few = paintedImage(40, 30, [](int x, int y) { return (x + y) % 3 ? Rgb{250, 0, 0} : Rgb{0, 0, 250}; });
-  const Image three = paintedImage(5, 4, [](int x, int) { return Rgb{static_cast<std::uint8_t>(x % 3 * 100), 7, 9}; });
+  const Image few = paintedImage(40, 30, [](int x, int y) {
+    return (x + y) % 3 ? Rgb{250, 0, 0} : Rgb{0, 0, 250};
+  });
+  const Image three = paintedImage(5, 4, [](int x, int) {
+    return Rgb{static_cast<std::uint8_t>(x % 3 * 100), 7, 9};
+  });
   const Image many = gradient(kWidth, kHeight);
   for (const Image* image : {&few, &three, &many}) {
     const Indexed q = quantized(*image);
@@ -274,7 +301,8 @@ TEST(PictureFromFile, MadeWhenAnImageAndRefusedInRussianOtherwise) {
   // A format no header reader knows, sized by the decoder.
   const Image small = solidImage(30, 20, {1, 2, 3});
   ASSERT_TRUE(makePicture(&decoder, support::rawBytes(small), name).gif.has_value());
-  EXPECT_EQ(makePicture(small, name).gif, makePicture(&decoder, support::rawBytes(small), name).gif);
+  EXPECT_EQ(makePicture(small, name).gif,
+            makePicture(&decoder, support::rawBytes(small), name).gif);
 
   struct Refused {
     std::string bytes;
@@ -285,11 +313,13 @@ TEST(PictureFromFile, MadeWhenAnImageAndRefusedInRussianOtherwise) {
   const Refused refused[] = {
       {"", "пуст", false},
       {"просто текст, не рисунок", "не рисунок", false},
-      {bmp.substr(0, 20), "повреждён", false},                   // its header cut short
-      {bmp.substr(0, bmp.size() - 1), "повреждён", true},        // its pixels cut short
-      {support::bmpBytes(small, Size{10000, 6000}), "60 мегапикселей", false},  // a header too large: never decoded
+      {bmp.substr(0, 20), "повреждён", false},             // its header cut short
+      {bmp.substr(0, bmp.size() - 1), "повреждён", true},  // its pixels cut short
+      {support::bmpBytes(small, Size{10000, 6000}), "60 мегапикселей",
+       false},  // a header too large: never decoded
       {support::rawBytes(small, Size{8000, 7000}), "56 мегапикселей", false},
-      {support::rawBytes(small, Size{3, 2}), "повреждён", true},  // the decoder gives more than it said
+      {support::rawBytes(small, Size{3, 2}), "повреждён",
+       true},  // the decoder gives more than it said
   };
   for (const Refused& r : refused) {
     SCOPED_TRACE(r.says);

@@ -15,14 +15,17 @@
 
 namespace {
 
-QByteArray bytesOf(const std::string& s) { return QByteArray(s.data(), static_cast<qsizetype>(s.size())); }
+QByteArray bytesOf(const std::string& s) {
+  return QByteArray(s.data(), static_cast<qsizetype>(s.size()));
+}
 
 TEST(PictureFormats, QtReadsTheGifAsGiflibDoesAndFindsTheSizesTheHeadersGive) {
   const pictures::Image drawing = support::paintedImage(200, 100, [](int x, int y) {
     return (x / 10 + y / 10) % 2 ? pictures::Rgb{200, 30, 30} : pictures::Rgb{20, 20, 220};
   });
   const pictures::Image photo = support::paintedImage(900, 700, [](int x, int y) {
-    return pictures::Rgb{static_cast<std::uint8_t>(x * 255 / 899), static_cast<std::uint8_t>(y * 255 / 699), 128};
+    return pictures::Rgb{static_cast<std::uint8_t>(x * 255 / 899),
+                         static_cast<std::uint8_t>(y * 255 / 699), 128};
   });
   for (const pictures::Image* image : {&drawing, &photo}) {
     const std::string gif = pictures::makeGif(*image);
@@ -34,8 +37,9 @@ TEST(PictureFormats, QtReadsTheGifAsGiflibDoesAndFindsTheSizesTheHeadersGive) {
     for (int y = 0; y < qt.height(); ++y) {
       for (int x = 0; x < qt.width(); ++x) {
         const QRgb p = qt.pixel(x, y);
-        wrong += pictures::Rgb{static_cast<std::uint8_t>(qRed(p)), static_cast<std::uint8_t>(qGreen(p)),
-                               static_cast<std::uint8_t>(qBlue(p))} != support::pixelAt(giflib->image, x, y);
+        wrong += pictures::Rgb{
+                     static_cast<std::uint8_t>(qRed(p)), static_cast<std::uint8_t>(qGreen(p)),
+                     static_cast<std::uint8_t>(qBlue(p))} != support::pixelAt(giflib->image, x, y);
       }
     }
     EXPECT_EQ(wrong, 0);
@@ -53,7 +57,8 @@ TEST(PictureFormats, QtReadsTheGifAsGiflibDoesAndFindsTheSizesTheHeadersGive) {
     QBuffer buffer(&written);
     ASSERT_TRUE(buffer.open(QIODevice::WriteOnly));
     if (!source.save(&buffer, format)) continue;  // a format Qt reads but does not write
-    const pictures::Header header = pictures::readHeader(std::string_view(written.constData(), static_cast<std::size_t>(written.size())));
+    const pictures::Header header = pictures::readHeader(
+        std::string_view(written.constData(), static_cast<std::size_t>(written.size())));
     QBuffer readBack(&written);
     const QSize size = QImageReader(&readBack, format).size();
     ASSERT_TRUE(header.size.has_value());

@@ -26,7 +26,10 @@ pictures::Image solidImage(int width, int height, pictures::Rgb rgb, std::uint8_
 }
 
 pictures::Rgb pixelAt(const pictures::Image& image, int x, int y) {
-  const std::uint8_t* p = &image.rgba[(static_cast<std::size_t>(y) * static_cast<std::size_t>(image.width) + static_cast<std::size_t>(x)) * 4];
+  const std::uint8_t* p =
+      &image.rgba[(static_cast<std::size_t>(y) * static_cast<std::size_t>(image.width) +
+                   static_cast<std::size_t>(x)) *
+                  4];
   return {p[0], p[1], p[2]};
 }
 
@@ -50,8 +53,12 @@ std::string bmpBytes(const pictures::Image& image, std::optional<pictures::Size>
   put(out, 0, 4);
   for (int y = image.height; y-- > 0;) {
     for (int x = 0; x < image.width; ++x) {
-      const std::uint8_t* p = &image.rgba[(static_cast<std::size_t>(y) * static_cast<std::size_t>(image.width) + static_cast<std::size_t>(x)) * 4];
-      out += {static_cast<char>(p[2]), static_cast<char>(p[1]), static_cast<char>(p[0]), static_cast<char>(p[3])};
+      const std::uint8_t* p =
+          &image.rgba[(static_cast<std::size_t>(y) * static_cast<std::size_t>(image.width) +
+                       static_cast<std::size_t>(x)) *
+                      4];
+      out += {static_cast<char>(p[2]), static_cast<char>(p[1]), static_cast<char>(p[0]),
+              static_cast<char>(p[3])};
     }
   }
   return out;
@@ -81,15 +88,23 @@ std::optional<pictures::Image> TestDecoder::decode(std::string_view bytes) {
   } else if (bytes.size() >= 54 && bytes.substr(0, 2) == "BM") {
     image.width = static_cast<int>(get(bytes, 18));
     image.height = static_cast<int>(get(bytes, 22));
-    const std::uint64_t need = 54 + std::uint64_t{4} * static_cast<std::uint32_t>(image.width) * static_cast<std::uint32_t>(image.height);
-    if (image.width <= 0 || image.height <= 0 || bytes.size() < need) return std::nullopt;  // cut short
+    const std::uint64_t need = 54 + std::uint64_t{4} * static_cast<std::uint32_t>(image.width) *
+                                        static_cast<std::uint32_t>(image.height);
+    if (image.width <= 0 || image.height <= 0 || bytes.size() < need)
+      return std::nullopt;  // cut short
     image.rgba.resize(need - 54);
     for (int y = 0; y < image.height; ++y) {
-      const char* row = bytes.data() + 54 + static_cast<std::size_t>(image.height - 1 - y) * static_cast<std::size_t>(image.width) * 4;
+      const char* row = bytes.data() + 54 +
+                        static_cast<std::size_t>(image.height - 1 - y) *
+                            static_cast<std::size_t>(image.width) * 4;
       for (int x = 0; x < image.width; ++x) {
-        std::uint8_t* p = &image.rgba[(static_cast<std::size_t>(y) * static_cast<std::size_t>(image.width) + static_cast<std::size_t>(x)) * 4];
+        std::uint8_t* p =
+            &image.rgba[(static_cast<std::size_t>(y) * static_cast<std::size_t>(image.width) +
+                         static_cast<std::size_t>(x)) *
+                        4];
         const char* q = row + static_cast<std::size_t>(x) * 4;
-        p[0] = static_cast<std::uint8_t>(q[2]), p[1] = static_cast<std::uint8_t>(q[1]), p[2] = static_cast<std::uint8_t>(q[0]);
+        p[0] = static_cast<std::uint8_t>(q[2]), p[1] = static_cast<std::uint8_t>(q[1]),
+        p[2] = static_cast<std::uint8_t>(q[0]);
         p[3] = static_cast<std::uint8_t>(q[3]);
       }
     }
@@ -130,14 +145,18 @@ std::optional<ReadGif> readGif(std::string_view bytes) {
     r.left = first.ImageDesc.Left;
     r.top = first.ImageDesc.Top;
     const int w = first.ImageDesc.Width, h = first.ImageDesc.Height;
-    r.image = pictures::Image{w, h, std::vector<std::uint8_t>(static_cast<std::size_t>(w) * static_cast<std::size_t>(h) * 4, 255)};
+    r.image =
+        pictures::Image{w, h,
+                        std::vector<std::uint8_t>(
+                            static_cast<std::size_t>(w) * static_cast<std::size_t>(h) * 4, 255)};
     for (std::size_t i = 0; i < static_cast<std::size_t>(w) * static_cast<std::size_t>(h); ++i) {
       if (first.RasterBits[i] >= r.colours) {
         DGifCloseFile(gif, &error);
         return std::nullopt;  // a pixel beyond the colour table
       }
       const GifColorType& c = gif->SColorMap->Colors[first.RasterBits[i]];
-      r.image.rgba[i * 4] = c.Red, r.image.rgba[i * 4 + 1] = c.Green, r.image.rgba[i * 4 + 2] = c.Blue;
+      r.image.rgba[i * 4] = c.Red, r.image.rgba[i * 4 + 1] = c.Green,
+                       r.image.rgba[i * 4 + 2] = c.Blue;
     }
     out = std::move(r);
   }

@@ -14,11 +14,15 @@ namespace support {
 pictures::Image solidImage(int width, int height, pictures::Rgb rgb, std::uint8_t alpha = 255);
 template <typename Paint>
 pictures::Image paintedImage(int width, int height, Paint paint) {
-  pictures::Image image{width, height, std::vector<std::uint8_t>(static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 4)};
+  pictures::Image image{width, height,
+                        std::vector<std::uint8_t>(static_cast<std::size_t>(width) *
+                                                  static_cast<std::size_t>(height) * 4)};
   for (int y = 0; y < height; ++y) {
     for (int x = 0; x < width; ++x) {
       const pictures::Rgb rgb = paint(x, y);
-      std::uint8_t* p = &image.rgba[(static_cast<std::size_t>(y) * static_cast<std::size_t>(width) + static_cast<std::size_t>(x)) * 4];
+      std::uint8_t* p = &image.rgba[(static_cast<std::size_t>(y) * static_cast<std::size_t>(width) +
+                                     static_cast<std::size_t>(x)) *
+                                    4];
       p[0] = rgb[0], p[1] = rgb[1], p[2] = rgb[2], p[3] = 255;
     }
   }
