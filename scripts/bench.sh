@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # Builds and runs the benchmarks: every editor operation against the same file calls made
 # plainly (its floor), on a copy of the model shell and on a full shell of 10 stages; then the
-# whole window, started on a copy of the model shell, against a minimal Qt window; between them the
-# lesson without a window under load, against nginx (scripts/bench-lesson.sh), and a lesson's
-# results afterwards.
+# whole window, started on a copy of the model shell, against a minimal Qt window; between them a
+# question's picture made from a 12-megapixel photo, the lesson without a window under load,
+# against nginx (scripts/bench-lesson.sh), and a lesson's results afterwards.
 # An argument runs only the operations whose name holds it (e.g. mix).
 # WINDOW_RUNS sets the number of window starts of each program (40).
 . "$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)/steps.sh"
@@ -13,6 +13,10 @@ bash "$here/scripts/build.sh" bench -DEDITOR_BENCH=ON -DBUILD_TESTING=OFF -DCMAK
 out="$here/build/bench"
 # Scratch shells go beside the build, on the disk a teacher's shell would be on.
 BENCH_SCRATCH="$out" "$out/bench/editor_bench" "$here/sample" "$@"
+
+echo
+echo "== a question's picture made from a 12-megapixel photo and other images"
+"$out/bench/picture_bench"
 
 echo
 echo "== the lesson without a window (test_editor --serve) on the loopback, against nginx, then hostile clients"

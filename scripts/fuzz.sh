@@ -15,7 +15,7 @@ cmake --build "$build" --parallel "$(nproc)"
 work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
 status=0
-for target in LineTableFuzz StartupFuzz QuestionTextFuzz LessonRequestFuzz; do
+for target in LineTableFuzz StartupFuzz QuestionTextFuzz LessonRequestFuzz PictureFuzz; do
   seeds="$here/tests/fuzz/seeds/$(echo "$target" | sed 's/Fuzz$//' | tr 'A-Z' 'a-z')"
   corpus="$work/$target"
   mkdir -p "$corpus"

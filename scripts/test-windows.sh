@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
-# The editor's core (no window) and its unit, fault and power-cut tests, the lesson's (its
-# server on the loopback, its SQLite store) and its results' (the spreadsheet by libxlsxwriter,
-# read back by Python on this machine), built for Windows with MinGW-w64 against Windows 7,
-# then run under Wine told to be Windows 7: the same sources as the Linux build, with the Windows
-# disk, whose flushes and renames the power-cut test records, and SQLite, Boost's headers and
-# libxlsxwriter from Debian's sources (scripts/windows-sources.sh).
+# The editor's core (no window) and its unit, fault and power-cut tests (the pictures made from
+# images among them), the lesson's (its server on the loopback, its SQLite store) and its
+# results' (the spreadsheet by libxlsxwriter, read back by Python on this machine), built for
+# Windows with MinGW-w64 against Windows 7, then run under Wine told to be Windows 7: the same
+# sources as the Linux build, with the Windows disk, whose flushes and renames the power-cut test
+# records, and SQLite, Boost's headers, libxlsxwriter and giflib from Debian's sources
+# (scripts/windows-sources.sh).
 # Built 32-bit, as the program ships, and run under Wine's 32-bit loader; on a machine that runs
 # no 32-bit program, built for x86-64 and run under the 64-bit loader (scripts/windows.sh).
 # Installs the cross compiler and Wine on Debian 12 when missing.
@@ -62,6 +63,10 @@ grep -q 'LessonServer\..*Passed' "$log" && grep -q 'Store\.LessonsAndResults.*Pa
 # by Python on this machine.
 grep -q 'Export\.FilesAreWritten.*Passed' "$log" && grep -q 'Results\.ReadBackByPython.*Passed' "$log" ||
   stop "the results' export tests did not run under Wine, or Python did not read their files back"
+# The pictures, made by the giflib built from Debian's sources, read back by it, and added to a
+# test through the Windows disk.
+grep -q 'PictureGif\..*Passed' "$log" && grep -q 'PictureFromFile\..*Passed' "$log" &&
+  grep -q 'NewPicture\..*Passed' "$log" || stop "the pictures' tests did not run under Wine"
 [ -s "$build/fault-table.txt" ] || stop "the fault tests wrote no fault table"
 echo "== under Wine ($win_bits-bit), every change failed at each of its disk operations, then started again and closed:"
 # Written by a Windows program in text mode, with CR LF line ends; printed as the Linux one is.

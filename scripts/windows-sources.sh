@@ -1,6 +1,6 @@
 # Sourced by the scripts that build the Windows program: the libraries it links statically and
-# that MinGW-w64 has no Debian package of are built from Debian's own source packages, fetched
-# once into build/sources (kept between runs; a clean clone fetches them again).
+# that MinGW-w64 has no Debian package of (SQLite, libxlsxwriter, giflib) are built from Debian's
+# own source packages, fetched once into build/sources (kept between runs; a clean clone fetches them again).
 #
 # windows_sources: sets
 #   win_sqlite  a folder with sqlite3.c and sqlite3.h (the amalgamation, made from Debian's
@@ -13,6 +13,9 @@
 #   win_xlsxwriter  Debian's libxlsxwriter source package unpacked (include/, src/, third_party/
 #               with its minizip), of the version the Linux build links (libxlsxwriter-dev), built
 #               by the Windows build itself on the static zlib of libz-mingw-w64-dev
+#   win_giflib  a folder with giflib's sources (gif_lib.h, egif_lib.c, ...), Debian's giflib
+#               source package of the version the Linux build links (libgif7), or the archive's,
+#               with Debian's patches applied; src/pictures builds it into the program
 #   win_source_options  the CMake options that hand them to a Windows build
 # Needs dpkg-dev (dpkg-source), tcl (tclsh, for the amalgamation), a host C compiler and
 # libz-mingw-w64-dev (scripts/setup.sh). Returns 1, saying why on the error output, when a source
@@ -126,6 +129,11 @@ windows_sources() {
     echo "windows-sources: Debian's zlib for MinGW-w64 (libz-mingw-w64-dev) is not installed" >&2
     return 1
   fi
+  win_giflib="$(debian_source giflib "$(installed_version libgif7)")" || return 1
+  if [ ! -f "$win_giflib/gif_lib.h" ] || [ ! -f "$win_giflib/egif_lib.c" ]; then
+    echo "windows-sources: $win_giflib holds no gif_lib.h and egif_lib.c" >&2
+    return 1
+  fi
   win_source_options=(-DEDITOR_SQLITE_SOURCE="$win_sqlite" -DEDITOR_BOOST_INCLUDE="$win_boost"
-                      -DEDITOR_XLSXWRITER_SOURCE="$win_xlsxwriter")
+                      -DEDITOR_XLSXWRITER_SOURCE="$win_xlsxwriter" -DEDITOR_GIFLIB_SOURCE="$win_giflib")
 }

@@ -1,7 +1,7 @@
 # The folders below the windows include no header of a window or a toolkit: the code page and
 # everything toolkit-free stand on their own, so that they build and are tested without a window.
 # Run as: cmake -DSOURCE_DIR=<src> -P Layering.cmake
-set(lower shell lifecycle editing volume text workbench lesson results)
+set(lower shell lifecycle editing volume text workbench lesson results pictures)
 set(found "")
 foreach(folder IN LISTS lower)
   file(GLOB_RECURSE files "${SOURCE_DIR}/${folder}/*.h" "${SOURCE_DIR}/${folder}/*.cpp")

@@ -17,6 +17,7 @@ Editor::Editor(const Seams& seams, fs::path shellRoot, fs::path guide)
       random_(seams.random),
       screen_(seams.screen),
       browser_(seams.browser),
+      decoder_(seams.decoder),
       shellRoot_(std::move(shellRoot)),
       guide_(std::move(guide)) {}
 

@@ -3,6 +3,7 @@
 #include <array>
 #include <cstdint>
 #include <filesystem>
+#include <map>
 #include <memory>
 #include <optional>
 #include <span>
@@ -13,6 +14,8 @@
 #include "lifecycle/EditorState.h"
 #include "lifecycle/Form.h"
 #include "lifecycle/Seams.h"
+#include "pictures/Decoder.h"
+#include "pictures/Image.h"
 #include "shell/Change.h"
 #include "shell/Disk.h"
 #include "workbench/QuestionText.h"
@@ -32,6 +35,9 @@ class Editor {
     Random& random;
     Screen* screen = nullptr;    // none when the editor runs without a window
     Browser* browser = nullptr;  // none when there is no browser to open pages in
+    // The system's reader of image files; none where files are not read as pictures (an image
+    // already decoded is still taken).
+    pictures::Decoder* decoder = nullptr;
   };
 
   // `guide`: the teacher's guide that ships beside the program.
@@ -135,6 +141,30 @@ class Editor {
   // teacher is told where it lies when no browser could be started.
   void openWritten(const fs::path& file);
 
+  // A new picture for the question shown, from an image file the teacher chose or an image the
+  // window has decoded (the clipboard's; `name` names it in messages): made a GIF of 315×272
+  // (pictures/Picture.h), it takes the lowest free digit of the pictures folder (1.gif .. 9.gif;
+  // a name taken in any letter case counts, as Windows takes it), becomes the picture of the
+  // question, and the question is saved with it as the save button saves it: the picture and
+  // the page (with the settings and the key the save writes) in one change, which one undo takes
+  // back. The picture list is read anew and shows the new picture, chosen. An image that cannot
+  // be made a picture (no image, damaged, more than 50 megapixels) is told of, naming it, and
+  // nothing is written. With all nine digits taken the teacher is told which pictures no question
+  // shows: AllTaken says there are some, one of which the window may offer to replace
+  // (unusedPictures, then replacePicture); nothing is written then either.
+  // An image smaller than the box keeps its size, centred, unless `enlarge`.
+  enum class PictureAdded { Added, NotAdded, AllTaken };
+  PictureAdded addPicture(const fs::path& file, bool enlarge = false);
+  PictureAdded addPicture(const pictures::Image& image, const std::string& name, bool enlarge = false);
+  // The pictures 1.gif .. 9.gif that no question of the test shows (the pages of a new stage not
+  // yet entered count as questions), by their digits, read from the test on disk.
+  std::vector<int> unusedPictures();
+  // The picture of a digit made anew from an image, after the teacher agreed to a question that
+  // says how many questions show it; the question shown, if any, is given that picture and saved
+  // with it, in the same one change. False when nothing was changed.
+  bool replacePicture(int digit, const fs::path& file, bool enlarge = false);
+  bool replacePicture(int digit, const pictures::Image& image, const std::string& name, bool enlarge = false);
+
   // Selecting a row or an option from code, which has the effect of the user's click: when
   // the selection changes, the control's click handler runs at once. Each returns whether it
   // ran. The window routes the user's own selections through these too.
@@ -177,6 +207,7 @@ class Editor {
   Random& random_;
   Screen* screen_;
   Browser* browser_;
+  pictures::Decoder* decoder_;
   fs::path shellRoot_;
   fs::path guide_;
   bool unloaded_ = false;
@@ -241,6 +272,23 @@ class Editor {
   void readPage();
   void showPicture();
   void loadPicture(const fs::path& file);
+
+  // New pictures: an image given as a file or decoded, made a GIF (nothing, after the teacher
+  // was told why, when it cannot be); the names the picture list offers; the lowest digit free;
+  // how many questions show each picture; the picture put in place for the question shown.
+  struct ImageGiven {
+    const fs::path* file = nullptr;
+    const pictures::Image* image = nullptr;
+    std::string name;
+    bool enlarge = false;
+  };
+  std::optional<std::string> pictureOf(const ImageGiven& given);
+  PictureAdded addPicture(const ImageGiven& given);
+  bool replacePicture(int digit, const ImageGiven& given);
+  std::vector<std::string> listPictures();
+  std::optional<int> freePicture();
+  std::map<std::string, int> pictureUses();
+  void putPicture(const std::string& name, const std::string& gif, std::string what);
 
   // Volume and order. The last stage goes with its pages, without asking (the removal button
   // asks first; shutdown removes an unfinished new stage).

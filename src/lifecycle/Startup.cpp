@@ -45,7 +45,7 @@ void Editor::load() {
   // The history, checked against the files as recovery left them; it never stops the test.
   history_.load(disk_, state_.ShellPath);
   form.File2.Path = state_.ShellPath / shell::kPicturesFolder;
-  form.File2.Names = disk_.listFiles(form.File2.Path, form.File2.Pattern);
+  form.File2.Names = listPictures();
   rebuildStageList();
   readAnswerKey();
   repairStageCount();

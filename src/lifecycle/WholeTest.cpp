@@ -55,8 +55,9 @@ workbench::Test Editor::readTest() {
     }
   }
   const fs::path pictures = s.ShellPath / shell::kPicturesFolder;
-  for (const auto& name : disk_.listFiles(pictures, form.File2.Pattern)) {
-    test.pictures[name.substr(0, 1)] = disk_.readFile(pictures / shell::fromUtf8(name));
+  for (const auto& name : disk_.listFiles(pictures, shell::kPictureFiles)) {
+    const std::string stem = name.substr(0, name.size() - std::string_view(shell::kPictureExtension).size());
+    test.pictures[stem] = disk_.readFile(pictures / shell::fromUtf8(name));
   }
   return test;
 }

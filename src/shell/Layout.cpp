@@ -15,6 +15,12 @@ std::optional<int> stageOfFolder(std::string_view name) {
   return name[0] - '0' + 1;
 }
 
+bool isPictureName(std::string_view name) {
+  return name.size() == 5 && name[0] >= '0' && name[0] <= '9' && name.substr(1) == kPictureExtension;
+}
+
+std::string pictureName(int digit) { return decimal(digit) + kPictureExtension; }
+
 bool isPicturesFolder(std::string_view name) {
   return name.size() >= 4 && name.substr(name.size() - 4) == "pics";
 }

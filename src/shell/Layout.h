@@ -25,6 +25,17 @@ inline constexpr const char* kPagePattern = "*.html";
 inline constexpr const char* kStrayPagePattern = "?.html";
 inline constexpr const char* kNoPicture = "00";
 
+// The pictures of the folder kPicturesFolder: a page's picture line names picture c as the file
+// c + ".gif". The editor writes one character there, and offers only names of one decimal digit
+// ("0.gif" .. "9.gif"): a letter would name another file on a web server than on Windows,
+// where "a.gif" and "A.GIF" are one. New pictures take the digits 1 to 9.
+inline constexpr const char* kPictureFiles = "*.gif";
+inline constexpr const char* kPictureExtension = ".gif";
+inline constexpr int kFirstNewPicture = 1;
+inline constexpr int kLastPicture = 9;
+bool isPictureName(std::string_view name);  // "4.gif"
+std::string pictureName(int digit);         // 4 -> "4.gif"
+
 std::string stageFolderName(int stage);   // 1 -> "0"
 std::string pageName(int question);       // 1 -> "0.html"
 int answerSlot(int stage, int question);  // (stage - 1) * 10 + (question - 1), 0..99

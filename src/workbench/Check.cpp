@@ -138,6 +138,20 @@ std::vector<Finding> checkTest(const Test& test) {
       }
     }
   }
+
+  // The pictures: one no question shows is likely one forgotten (and the one to replace when
+  // all nine are taken), unless there is no question at all; a name that is not one digit
+  // cannot be chosen in the editor.
+  for (const auto& [name, uses] : pictureUses(test)) {
+    const std::string file = name + shell::kPictureExtension;
+    if (!shell::isPictureName(file)) {
+      add(0, 0,
+          "рисунок «" + file + "» в папке pics нельзя выбрать для вопроса: строка рисунка на странице "
+          "хранит одну цифру. Назовите его свободной цифрой от 1 до 9 (например, 4.gif)");
+    } else if (uses == 0 && !test.stages.empty()) {
+      add(0, 0, "рисунок " + file + " не показан ни в одном вопросе");
+    }
+  }
   return found;
 }
 

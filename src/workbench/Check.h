@@ -19,6 +19,7 @@ struct Finding {
 // point; nothing when it is no number.
 std::string_view quizTrimmed(std::string_view bytes);
 std::optional<double> quizNumber(std::string_view bytes);
-// Every slip of the whole test, the settings first, then stage by stage, question by question.
+// Every slip of the whole test, the settings first, then stage by stage, question by question,
+// then the pictures no question shows and those whose names no page can hold.
 std::vector<Finding> checkTest(const Test& test);
 }  // namespace workbench

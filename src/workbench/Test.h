@@ -17,6 +17,21 @@ struct Question {
 struct Test {
   std::string course, inspector, minutes, passMark;  // the settings' lines as bytes
   std::vector<std::vector<Question>> stages;          // stage 1 first, each its questions in order
-  std::map<std::string, std::string> pictures;        // picture name ("3") -> bytes of pics/3.gif
+  // Every file of the pictures folder whose name ends in ".gif", by the name before it ("3" for
+  // pics/3.gif, as a page's picture line names it; "10", "рис" for names no page of the editor
+  // holds): its bytes.
+  std::map<std::string, std::string> pictures;
 };
+// How many questions name each picture of the test: every picture of the folder, those no
+// question names with 0.
+inline std::map<std::string, int> pictureUses(const Test& test) {
+  std::map<std::string, int> uses;
+  for (const auto& [name, bytes] : test.pictures) uses[name] = 0;
+  for (const auto& stage : test.stages) {
+    for (const Question& q : stage) {
+      if (const auto found = uses.find(q.picture); found != uses.end()) ++found->second;
+    }
+  }
+  return uses;
+}
 }  // namespace workbench

@@ -150,6 +150,20 @@ std::vector<Operation> operations() {
                    s.form().Text1[0] = "changed text";
                  },
                  [](Session& s) { s.editor().cmdSave_Click(); }, {}, {}});
+  // A pasted picture: the new 4.gif and the page that shows it, with the root pages and the key
+  // the save writes, in one change.
+  ops.push_back({"add a picture", {}, {},
+                 [](Session& s) {
+                   s.chooseQuestion(2, 4);
+                   s.form().Text1[0] = "question with a picture";
+                 },
+                 [](Session& s) {
+                   const auto image = support::paintedImage(400, 300, [](int x, int y) {
+                     return pictures::Rgb{static_cast<std::uint8_t>(x), static_cast<std::uint8_t>(y), 40};
+                   });
+                   EXPECT_EQ(s.editor().addPicture(image, "pasted"), lifecycle::Editor::PictureAdded::Added);
+                 },
+                 {}, {}});
   ops.push_back({"create a stage", {}, {}, {}, [](Session& s) { s.editor().cmdNewL_Click(); }, {}, {}});
   ops.push_back({"new question, then save", {}, {},
                  [](Session& s) {

@@ -51,6 +51,9 @@ TEST(Layout, PatternsMatchWholeNames) {
   EXPECT_TRUE(matchesPattern("4.gif", "?.gif"));
   EXPECT_FALSE(matchesPattern("12.gif", "?.gif"));
   EXPECT_FALSE(matchesPattern("a.png", "?.gif"));
+  // The pictures a page can name: one digit, ".gif" in small letters.
+  for (const char* name : {"0.gif", "9.gif"}) EXPECT_TRUE(shell::isPictureName(name)) << name;
+  for (const char* name : {"a.gif", "4.GIF", "10.gif", "00.gif", ".gif", "4.gif.tmp"}) EXPECT_FALSE(shell::isPictureName(name)) << name;
   EXPECT_TRUE(matchesPattern("anything", "*"));
   EXPECT_TRUE(matchesPattern("", "*"));
   EXPECT_TRUE(matchesPattern("abcabd", "*ab?"));

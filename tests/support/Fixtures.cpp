@@ -324,7 +324,7 @@ bool RecordingBrowser::open(const std::string& fileOrAddress) {
 }
 
 Harness::Harness(const fs::path& root, shell::Disk* disk, const fs::path& guide)
-    : editor({disk != nullptr ? *disk : ownDisk, dialogs, clock, random, nullptr, &browser}, root, guide) {}
+    : editor({disk != nullptr ? *disk : ownDisk, dialogs, clock, random, nullptr, &browser, &decoder}, root, guide) {}
 
 Session::Session(const ShellPlan& plan, const std::function<void(const fs::path&)>& change) {
   buildShell(dir.path(), plan);

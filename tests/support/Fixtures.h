@@ -12,6 +12,7 @@
 
 #include "lifecycle/Editor.h"
 #include "support/ForwardingDisk.h"
+#include "support/Pictures.h"
 #include "lifecycle/Generators.h"
 
 namespace support {
@@ -189,6 +190,7 @@ struct Harness {
   FixedClock clock;
   ScriptedRandom random;
   RecordingBrowser browser;
+  TestDecoder decoder;
   lifecycle::Editor editor;
   const lifecycle::EditorState& state() const { return editor.state(); }
   lifecycle::Form& form() { return editor.form; }

@@ -21,6 +21,8 @@ TEST(Check, TheModelTestHasNoSlipAndEachSlipIsFoundWhereItIs) {
   EXPECT_EQ(checkTest(model), std::vector<Finding>{});
   using T = workbench::Test;
   const std::string copy = ": похоже, это копия, которую забыли заменить";
+  const std::string oneDigit = ": строка рисунка на странице хранит одну цифру. Назовите его свободной цифрой от 1 до 9 "
+                               "(например, 4.gif)";
   const std::pair<std::function<void(T&)>, std::vector<Finding>> cases[] = {
       {[](T& t) { t.stages[1][2].text = " \xA0\t"; }, {{2, 3, "пустой текст вопроса"}}},
       {[](T& t) { t.stages[0][0].answers[1] = ""; }, {{1, 1, "пустой ответ 2"}}},
@@ -44,6 +46,14 @@ TEST(Check, TheModelTestHasNoSlipAndEachSlipIsFoundWhereItIs) {
         {0, 0, "минимальный процент правильных ответов должен быть числом от 1 до 100, а записано «»"}}},
       {[](T& t) { t.minutes = " 1,5 "; t.passMark = "100"; }, {}},
       {[](T& t) { t.stages.clear(); }, {{0, 0, "в тесте нет ни одного этапа"}}},
+      // The pictures: one no question shows any more (1.gif, shown only by question 1 of stage
+      // 5), 0.gif, which a page could show, and names no page can hold, shown or not.
+      {[](T& t) { t.stages[4][0].picture = "00"; t.pictures["0"] = "GIF89a"; },
+       {{0, 0, "рисунок 0.gif не показан ни в одном вопросе"}, {0, 0, "рисунок 1.gif не показан ни в одном вопросе"}}},
+      {[](T& t) { for (const char* name : {"10", "a", "\xD1\x80\xD0\xB8\xD1\x81"}) t.pictures[name] = "GIF89a"; t.stages[0][0].picture = "a"; },
+       {{0, 0, "рисунок «10.gif» в папке pics нельзя выбрать для вопроса" + oneDigit},
+        {0, 0, "рисунок «a.gif» в папке pics нельзя выбрать для вопроса" + oneDigit},
+        {0, 0, "рисунок «рис.gif» в папке pics нельзя выбрать для вопроса" + oneDigit}}},
   };
   for (const auto& [slip, found] : cases) {
     workbench::Test test = model;

@@ -32,8 +32,8 @@ workbench::Test modelTest(const fs::path& root) {
   }
   for (const auto& entry : fs::directory_iterator(root / sh::kPicturesFolder)) {
     const std::string name = entry.path().filename().string();
-    if (sh::matchesPattern(name, "?.gif"))
-      test.pictures[name.substr(0, 1)] = support::readBytes(entry.path());
+    if (sh::matchesPattern(name, sh::kPictureFiles))
+      test.pictures[name.substr(0, name.size() - 4)] = support::readBytes(entry.path());
   }
   return test;
 }
