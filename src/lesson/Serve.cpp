@@ -86,11 +86,10 @@ std::string printable(const std::string& text) {
 
 // The store the lesson is given: the real one, with a line for the teacher after each result
 // it kept or refused.
-class ReportingStore final : public Store {
+class ReportingStore final : public ForwardingStore {
  public:
-  ReportingStore(Store& real, ServeControl& control) : real_(real), control_(control) {}
+  ReportingStore(Store& real, ServeControl& control) : ForwardingStore(real), control_(control) {}
 
-  std::int64_t addLesson(const LessonRecord& lesson) override { return real_.addLesson(lesson); }
   std::int64_t addResult(const ResultRecord& result) override {
     std::int64_t id = 0;
     try {
@@ -117,18 +116,10 @@ class ReportingStore final : public Store {
     for (const ResultRecord& result : results) control_.post(resultLine(result), false);
     return ids;
   }
-  std::vector<LessonRecord> lessons() override { return real_.lessons(); }
-  std::vector<ResultRecord> results(std::int64_t lesson) override { return real_.results(lesson); }
-  std::optional<LessonRecord> lesson(std::int64_t id) override { return real_.lesson(id); }
-  std::vector<LessonSummary> lessonList(const std::optional<std::string>& folder) override {
-    return real_.lessonList(folder);
-  }
-  bool deleteLesson(std::int64_t id) override { return real_.deleteLesson(id); }
 
   std::size_t stored() const { return stored_; }
 
  private:
-  Store& real_;
   ServeControl& control_;
   std::atomic<std::size_t> stored_{0};
 };

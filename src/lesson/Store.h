@@ -84,6 +84,28 @@ class Store {
   virtual bool deleteLesson(std::int64_t id) = 0;
 };
 
+// A store that hands every call to another: what wraps a store (to report, to count, to slow it
+// down) overrides only the calls it adds to.
+class ForwardingStore : public Store {
+ public:
+  explicit ForwardingStore(Store& real) : real_(real) {}
+  std::int64_t addLesson(const LessonRecord& lesson) override { return real_.addLesson(lesson); }
+  std::int64_t addResult(const ResultRecord& result) override { return real_.addResult(result); }
+  std::vector<std::int64_t> addResults(const std::vector<ResultRecord>& results) override {
+    return real_.addResults(results);
+  }
+  std::vector<LessonRecord> lessons() override { return real_.lessons(); }
+  std::vector<ResultRecord> results(std::int64_t lesson) override { return real_.results(lesson); }
+  std::optional<LessonRecord> lesson(std::int64_t id) override { return real_.lesson(id); }
+  std::vector<LessonSummary> lessonList(const std::optional<std::string>& folder) override {
+    return real_.lessonList(folder);
+  }
+  bool deleteLesson(std::int64_t id) override { return real_.deleteLesson(id); }
+
+ protected:
+  Store& real_;
+};
+
 // A moment as UTC in ISO 8601, to the second: "2024-05-14T08:30:00Z".
 std::string isoUtc(std::chrono::system_clock::time_point when);
 

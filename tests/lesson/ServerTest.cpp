@@ -501,27 +501,16 @@ TEST_F(LessonServer, ATestThatCannotBeServedIsRefusedInRussianBeforeAnythingStar
 }
 
 // A store whose commits take their time, as a slow disk's syncs do, and that counts them.
-class CountingStore : public Store {
+class CountingStore : public ForwardingStore {
  public:
-  explicit CountingStore(Store& real) : real_(real) {}
-  std::int64_t addLesson(const LessonRecord& l) override { return real_.addLesson(l); }
+  explicit CountingStore(Store& real) : ForwardingStore(real) {}
   std::int64_t addResult(const ResultRecord& r) override { return addResults({r}).front(); }
   std::vector<std::int64_t> addResults(const std::vector<ResultRecord>& results) override {
     std::this_thread::sleep_for(150ms);
     commits.push_back(results.size());
     return real_.addResults(results);
   }
-  std::vector<LessonRecord> lessons() override { return real_.lessons(); }
-  std::vector<ResultRecord> results(std::int64_t lesson) override { return real_.results(lesson); }
-  std::optional<LessonRecord> lesson(std::int64_t id) override { return real_.lesson(id); }
-  std::vector<LessonSummary> lessonList(const std::optional<std::string>& folder) override {
-    return real_.lessonList(folder);
-  }
-  bool deleteLesson(std::int64_t id) override { return real_.deleteLesson(id); }
   std::vector<std::size_t> commits;  // the results of each, on the server's thread
-
- private:
-  Store& real_;
 };
 
 TEST_F(LessonServer, ResultsSentAtOnceShareACommitAndEachReplyFollowsTheCommitHoldingIt) {
@@ -660,28 +649,21 @@ TEST_F(LessonServer, WithoutAWindowItPrintsItsAddressesAndEachResultAndStopsWhen
 }
 
 // A store that takes its time over a result, to stop the lesson meanwhile.
-class SlowStore : public Store {
+class SlowStore : public ForwardingStore {
  public:
-  explicit SlowStore(Store& real) : real_(real) {}
-  std::int64_t addLesson(const LessonRecord& l) override { return real_.addLesson(l); }
+  explicit SlowStore(Store& real) : ForwardingStore(real) {}
   std::int64_t addResult(const ResultRecord& r) override {
     if (full) throw shell::ShellError("results.sqlite", "не удалось сохранить результат ученика: на диске нет места");
     entered.set_value();
     std::this_thread::sleep_for(300ms);
     return real_.addResult(r);
   }
-  std::vector<LessonRecord> lessons() override { return real_.lessons(); }
-  std::vector<ResultRecord> results(std::int64_t lesson) override { return real_.results(lesson); }
-  std::optional<LessonRecord> lesson(std::int64_t id) override { return real_.lesson(id); }
-  std::vector<LessonSummary> lessonList(const std::optional<std::string>& folder) override {
-    return real_.lessonList(folder);
+  // One result after another, each through the slow call above.
+  std::vector<std::int64_t> addResults(const std::vector<ResultRecord>& results) override {
+    return Store::addResults(results);
   }
-  bool deleteLesson(std::int64_t id) override { return real_.deleteLesson(id); }
   std::promise<void> entered;
   bool full = false;  // every result refused, as by a full disk
-
- private:
-  Store& real_;
 };
 
 TEST_F(LessonServer, AStopWaitsForTheResultBeingStoredClosesEverythingAndRefusesWhatFollows) {
