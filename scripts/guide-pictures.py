@@ -18,6 +18,9 @@ ImageMagick. Writes into OUT:
     printed-1.png   Тест → Печать вопросов и ключа…: the first page of the page printed
     printed-key.png   and its page of the answer key, as Chromium prints them
     history.png     the history's dialog after a save, a mixing and its undo
+    lesson.png      Тест → Провести тест в классе…: the lesson's window with five results posted
+                    on the loopback as the quiz posts them, one of them claiming more than its
+                    answers give (a marked row)
 
     guide-pictures.py PROGRAM SAMPLE PLACES OUT
 """
@@ -30,7 +33,7 @@ import time
 
 sys.dont_write_bytecode = True
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "tests", "win32"))
-from drive_window import fail, run, screen, visible_windows, window_origin  # noqa: E402
+from drive_window import fail, post_result, run, screen, visible_windows, window_origin  # noqa: E402
 
 SCALE = 1 / 12  # pixels a twip at 96 dots an inch
 
@@ -224,6 +227,7 @@ def shoot(program, sample, places, out, work):
     if editor.wait(timeout=30) != 1:
         fail(f"after its error box the editor ended with status {editor.returncode}")
     whole_test(program, sample, out, work, log)
+    lesson(program, sample, out, work, log)
     return oy - top
 
 
@@ -287,6 +291,72 @@ def whole_test(program, sample, out, work, log):
                if run("pdftotext", "-f", str(n), "-l", str(n), pdf, "-").lstrip().startswith("Ключ ответов"))
     for n, name in ((1, "printed-1"), (key, "printed-key")):
         run("pdftoppm", "-png", "-r", "60", "-f", str(n), "-l", str(n), "-singlefile", pdf, os.path.join(out, name))
+
+
+def listening_port(pid):
+    """The port the process listens on, by ss; None while it listens on none."""
+    for line in run("ss", "-ltnpH").splitlines():
+        if f"pid={pid}," in line:
+            return int(line.split()[3].rsplit(":", 1)[1])
+    return None
+
+
+def lesson(program, sample, out, work, log):
+    """The lesson's window: Тест → Провести тест в классе… on a copy of the model test (its
+    results kept in this run's folder), five pupils' results posted on the loopback as the quiz
+    posts them, the picture, then «Закончить урок» (Alt+З), its question answered ОК, and Выход."""
+    test = os.path.join(work, "Урок")
+    shutil.copytree(sample, test)
+    env = dict(os.environ, HOME=work, XDG_CONFIG_HOME=os.path.join(work, "settings"),
+               XDG_DATA_HOME=os.path.join(work, "data"))
+    box.main = []
+    editor = subprocess.Popen([program, test], cwd=work, stdout=log, stderr=log, env=env)
+    window, _ = window_origin(editor, "for the lesson")
+    run("xdotool", "windowfocus", window)
+    time.sleep(0.5)
+    run("xdotool", "key", "--delay", "150", "alt+Cyrillic_te", "Cyrillic_ka")
+    for _ in range(60):
+        shown = visible_windows("^Урок: ")
+        port = listening_port(editor.pid)
+        if shown and port:
+            break
+        if editor.poll() is not None:
+            fail(f"the editor ended with status {editor.returncode} instead of starting the lesson")
+        time.sleep(0.5)
+    else:
+        fail("no lesson's window, or its lesson listens on no port")
+    # Name, answers given wrong, right answers claimed: the last claims all sixty.
+    for student, wrong, claimed in (("Иванова Анна", 3, 57), ("Петров Пётр", 14, 46), ("Сидорова Мария", 0, 60),
+                                    ("Кузнецов Илья", 27, 33), ("Смирнов Олег", 31, 60)):
+        status = post_result(port, test, student, wrong, claimed)
+        if status != 200:
+            fail(f"the lesson answered {student}'s result with {status}")
+        time.sleep(0.3)
+    time.sleep(1.5)
+    run("import", "-window", shown[0], os.path.join(out, "lesson.png"))
+    run("xdotool", "windowfocus", shown[0])
+    time.sleep(0.5)
+    run("xdotool", "key", "alt+Cyrillic_ze")
+    for _ in range(40):
+        question = visible_windows("^Урок$")
+        if question:
+            break
+        time.sleep(0.25)
+    else:
+        fail("«Закончить урок» asked nothing")
+    time.sleep(0.5)
+    answer(question[0], "Return")
+    for _ in range(20):
+        if listening_port(editor.pid) is None:
+            break
+        time.sleep(0.5)
+    else:
+        fail("the lesson still listens after «Закончить урок» and ОК")
+    run("xdotool", "windowfocus", window)
+    time.sleep(0.5)
+    run("xdotool", "key", "--delay", "150", "alt+Cyrillic_ef", "Cyrillic_ve")
+    if editor.wait(timeout=30) != 0:
+        fail(f"the editor ended with status {editor.returncode} after the lesson")
 
 
 def name_parts(places, out, menu):

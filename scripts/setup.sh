@@ -16,6 +16,7 @@ packages=(
   chromium poppler-utils
   g++-mingw-w64-i686-posix wine32:i386 xdotool xclip imagemagick x11-utils python3 zip
   patchelf desktop-file-utils libglib2.0-bin debootstrap strace
+  iproute2  # ss: the port a lesson of the guide's pictures listens on
   dpkg-dev tcl  # SQLite for Windows from Debian's source package (scripts/windows-sources.sh)
   libz-mingw-w64-dev  # zlib under libxlsxwriter, built for Windows from Debian's source package
 )

@@ -13,7 +13,9 @@
 # Leaves screenshots in the build folder of the program driven: window.png (before saving),
 # error-box.png, missing-folder.png, window-96.png, window-120.png, window-144.png; of the test as
 # a whole: printed.pdf, check-clean.png, folder-dialog.png, other-test.png, check-list.png; of a
-# lesson: lesson.png (its window with a result posted on the loopback).
+# lesson: lesson.png (its window with a result posted on the loopback) and lesson-class.png (with
+# the rows of five pupils who took the test in the host's headless Chromium at the lesson's
+# address, tests/browser/lesson-pupils.mjs; their scores then checked in the lesson's store).
 # Needs wine32 (and wine64), MinGW-w64, xvfb, xdotool, xclip, imagemagick, chromium and
 # poppler-utils (scripts/setup.sh).
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
@@ -64,6 +66,10 @@ screen_dpi() {
     >/dev/null 2>&1 </dev/null
 }
 screen_dpi 96
+# The lesson's pupils are the browser tests' own, in Node with playwright-core.
+if [ ! -d "$here/tests/browser/node_modules/playwright-core" ]; then
+  (cd "$here/tests/browser" && npm ci --no-audit --no-fund --loglevel=error)
+fi
 python3 "$here/tests/win32/drive_window.py" "$wine" "$exe" "$here/sample" "$work/shell" \
   "$build/control-places.txt" "$build/window.png"
 for dpi in 96 120 144; do

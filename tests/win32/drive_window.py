@@ -32,9 +32,12 @@ on the display, its client area by its background colour; controls are clicked a
 places at 12 twips per pixel times the screen's DPI / 96 (96 under Wine by default).
 """
 import filecmp
+import glob
+import json
 import os
 import shlex
 import shutil
+import sqlite3
 import subprocess
 import sys
 import time
@@ -806,6 +809,46 @@ def post_result(port, test, student, wrong, claimed):
         return 0
 
 
+PUPILS = 5
+BROWSER_TESTS = os.path.join(os.path.dirname(os.path.dirname(os.path.abspath(__file__))), "browser")
+
+
+def class_of_pupils(port, test):
+    """PUPILS pupils in the host's headless Chromium take the test at the lesson's address, each
+    in a browser context of its own, at once (tests/browser/lesson-pupils.mjs: the pupils of the
+    browser tests); what each page showed, or the trouble as text."""
+    try:
+        done = subprocess.run(["node", os.path.join(BROWSER_TESTS, "lesson-pupils.mjs"), f"http://127.0.0.1:{port}/",
+                               test, str(PUPILS)], cwd=BROWSER_TESTS, capture_output=True, text=True, timeout=900)
+    except (OSError, subprocess.TimeoutExpired) as e:
+        return f"the pupils did not finish: {e}"
+    try:
+        pupils = json.loads(done.stdout.strip().splitlines()[-1])
+    except (IndexError, ValueError):
+        return f"the pupils printed no results (status {done.returncode}): {done.stdout}{done.stderr}"
+    if done.returncode != 0 or len(pupils) != PUPILS:
+        return f"the pupils ended with status {done.returncode}: {json.dumps(pupils, ensure_ascii=False)}{done.stderr}"
+    return pupils
+
+
+def kept_results(course):
+    """The results of the newest lesson on the test of this course, as the Windows program's
+    store in the Wine prefix (%APPDATA%\\test-editor\\results.sqlite) keeps them: pupil, class,
+    right, percent and marks, the first kept first."""
+    prefix = os.environ.get("WINEPREFIX", os.path.expanduser("~/.wine"))
+    found = glob.glob(os.path.join(prefix, "drive_c", "users", "*", "AppData", "Roaming", "test-editor", "results.sqlite")) + \
+        glob.glob(os.path.join(prefix, "drive_c", "users", "*", "Application Data", "test-editor", "results.sqlite"))
+    if len(found) != 1:
+        return f"the store of the lesson: {found or 'none'} in {prefix}"
+    db = sqlite3.connect(f"file:{found[0]}?mode=ro", uri=True)
+    try:
+        return [list(r) for r in db.execute(
+            "SELECT posted_student, posted_group, computed_right, computed_percent, marks FROM results "
+            "WHERE lesson = (SELECT max(id) FROM lessons WHERE course = ?) ORDER BY id", (course,))]
+    finally:
+        db.close()
+
+
 def shows_colour(window, rgb):
     """Whether a pixel of this colour shows inside the window."""
     at = dict(v.split("=") for v in run("xdotool", "getwindowgeometry", "--shell", window).split())
@@ -907,6 +950,17 @@ def lesson(wine, exe, sample, work, screenshot):
     run("import", "-window", "root", os.path.join(shots, "lesson.png"))
     print(f"PASS: Alt+Т, К: the lesson's window, the test served on port {port}, a forged result a marked row")
 
+    # A class in the host's Chromium at the lesson's address; the store is read once the lesson
+    # has ended.
+    pupils = class_of_pupils(port, work)
+    if isinstance(pupils, str):
+        editor.kill()
+        fail(pupils)
+    time.sleep(2)  # a picture of the window with their rows, for a reader of the run
+    run("import", "-window", "root", os.path.join(shots, "lesson-class.png"))
+    print(f"PASS: {PUPILS} pupils in Chromium took the test at http://127.0.0.1:{port}/: "
+          + ", ".join(f"{p['student']} {p['right']}" for p in pupils))
+
     # The editor's window in front again, by a click on its background above the lesson's.
     run("xdotool", "mousemove", str(ox + 4), str(oy + 4), "click", "1")
     menu_item(window, "Cyrillic_te", "Cyrillic_a")
@@ -943,6 +997,18 @@ def lesson(wine, exe, sample, work, screenshot):
     if status != 0:
         fail(f"the editor ended with status {status} after the lesson")
     print("PASS: the lesson's window closed asks; ОК ends the lesson and its port; Выход ends the editor")
+
+    # The store holds the forged result, marked, and each pupil's with the score their page showed.
+    kept = kept_results(course)
+    if isinstance(kept, str):
+        fail(kept)
+    expected = [["Иванов Иван", "9А", 40, 66, 1]] + \
+        [[p["student"], p["group"], p["right"], p["percent"], 0] for p in pupils]
+    got = [k[:4] + [k[4] & 1] for k in kept]
+    if sorted(got) != sorted(expected):
+        fail(f"the lesson's store holds {got}, the pages showed {expected}")
+    print(f"PASS: the lesson's store holds the {PUPILS} pupils' results with the scores their pages showed, "
+          "and the forged one marked")
 
 
 def main():
