@@ -84,6 +84,16 @@ class Store {
   virtual bool deleteLesson(std::int64_t id) = 0;
 };
 
+// The columns of a result in every store: "lesson", every posted field as "posted_<name>", then
+// what the lesson worked out (kComputedColumns of them).
+inline std::string resultColumns() {
+  std::string columns = "lesson";
+  for (const auto& field : kPostedFields) columns += std::string(", posted_") + field.first;
+  columns += ", computed_right, computed_questions, computed_percent, computed_passed, marks, address, received";
+  return columns;
+}
+inline constexpr int kComputedColumns = 7;
+
 // A moment as UTC in ISO 8601, to the second: "2024-05-14T08:30:00Z".
 std::string isoUtc(std::chrono::system_clock::time_point when);
 
