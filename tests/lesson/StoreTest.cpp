@@ -335,7 +335,8 @@ std::string pg(const std::string& address, const std::string& statements) {
   return out;
 }
 
-constexpr const char* kDropTables = "DROP TABLE IF EXISTS results, lesson_questions, lessons, schema_version";
+constexpr const char* kDropTables =
+    "SET client_min_messages TO warning; DROP TABLE IF EXISTS results, lesson_questions, lessons, schema_version";
 // Every connection of a store (application_name test_editor) cut by the server, as a restart cuts it.
 constexpr const char* kCutStores =
     "SELECT COUNT(pg_terminate_backend(pid)) FROM pg_stat_activity WHERE application_name = 'test_editor'";
