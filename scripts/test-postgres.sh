@@ -8,7 +8,8 @@
 #      posted at once to --serve with SQLite and with PostgreSQL, the same rows and scores in
 #      both; the lesson killed (SIGKILL) in the middle of a stream of results, every
 #      acknowledged result kept once; the server stopped under a lesson and started again;
-#      refusals; SIGTERM ending it with status 0.
+#      refusals; SIGTERM ending it with status 0;
+#   3. thirty pupils in headless Chromium at a lesson on PostgreSQL (tests/browser/lesson-postgres.test.mjs).
 # Needs the release build (scripts/build.sh release).
 . "$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)/steps.sh"
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
@@ -65,3 +66,10 @@ TEST_EDITOR_POSTGRES="$(address unit)" "$build/tests/lesson_tests" --gtest_filte
 echo "== the lesson without a window on SQLite and on PostgreSQL"
 python3 "$here/tests/lesson/serve_postgres.py" "$build/src/app/test_editor" "$here/sample" "$(address lessons)" \
   "${pg_ctl[*]@Q}"
+
+echo "== thirty pupils in headless Chromium at a lesson on PostgreSQL"
+if [ -x "${CHROMIUM:-/usr/bin/chromium}" ] && [ -d "$here/tests/browser/node_modules/playwright-core" ]; then
+  (cd "$here/tests/browser" && TEST_EDITOR_POSTGRES="$(address lessons)" node --test lesson-postgres.test.mjs)
+else
+  echo "Chromium or playwright-core is missing (scripts/test-browser.sh installs them): the pupils in Chromium were not run"
+fi
