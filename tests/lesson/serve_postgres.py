@@ -237,6 +237,7 @@ def server_stopped_under_the_lesson(key):
         check(len(told) == 1 and 'не сохранён' in told[0] and 'сервер' in told[0],
               f'the teacher is told the result was not kept: {lesson.problems}')
         check(password is None or all(password not in p for p in lesson.problems), 'the password is never printed')
+        print('told:', *told, flush=True)
     finally:
         subprocess.run(PG_CTL + ['start'], check=True, capture_output=True)
     check(lesson.post('Связь 3', key) == -1, 'the server started again, the next result is taken')
