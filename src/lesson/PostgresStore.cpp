@@ -85,9 +85,12 @@ std::string pgText(const std::string& text) {
     }
     std::size_t length = 0;
     char32_t code = 0, least = 0;
-    if (c >= 0xC2 && c <= 0xDF) length = 2, code = c & 0x1F, least = 0x80;
-    else if (c >= 0xE0 && c <= 0xEF) length = 3, code = c & 0x0F, least = 0x800;
-    else if (c >= 0xF0 && c <= 0xF4) length = 4, code = c & 0x07, least = 0x10000;
+    if (c >= 0xC2 && c <= 0xDF)
+      length = 2, code = c & 0x1F, least = 0x80;
+    else if (c >= 0xE0 && c <= 0xEF)
+      length = 3, code = c & 0x0F, least = 0x800;
+    else if (c >= 0xF0 && c <= 0xF4)
+      length = 4, code = c & 0x07, least = 0x10000;
     bool valid = length > 0 && i + length <= text.size();
     for (std::size_t k = 1; valid && k < length; ++k) {
       const auto next = static_cast<unsigned char>(text[i + k]);
@@ -117,7 +120,8 @@ class Params {
   // Pointers into the values, valid while this lives and is not added to.
   std::vector<const char*> pointers() const {
     std::vector<const char*> p;
-    for (std::size_t i = 0; i < values_.size(); ++i) p.push_back(nulls_[i] ? nullptr : values_[i].c_str());
+    for (std::size_t i = 0; i < values_.size(); ++i)
+      p.push_back(nulls_[i] ? nullptr : values_[i].c_str());
     return p;
   }
   std::vector<int> lengths() const {
@@ -156,7 +160,8 @@ std::string reasonOf(const std::string& state, const std::string& message) {
   const auto in = [&state](const char* prefix) { return state.starts_with(prefix); };
   std::string reason;
   if (state.empty() || in("08")) {
-    reason = "связь с сервером баз данных потеряна; урок подключится снова при следующем результате";
+    reason =
+        "связь с сервером баз данных потеряна; урок подключится снова при следующем результате";
   } else if (state == "53100") {
     reason = "на сервере баз данных нет места на диске";
   } else if (in("53")) {
@@ -187,7 +192,8 @@ std::int64_t integer(const char* text) {
 std::string fromHex(const char* hex) {
   const auto digit = [](char c) { return c <= '9' ? c - '0' : (c | 0x20) - 'a' + 10; };
   std::string out;
-  for (const char* p = hex; p[0] != '\0' && p[1] != '\0'; p += 2) out += static_cast<char>(digit(p[0]) * 16 + digit(p[1]));
+  for (const char* p = hex; p[0] != '\0' && p[1] != '\0'; p += 2)
+    out += static_cast<char>(digit(p[0]) * 16 + digit(p[1]));
   return out;
 }
 
@@ -195,7 +201,8 @@ std::string fromHex(const char* hex) {
 // the key is bytes, ids are made by the server.
 std::string schema() {
   std::string posted;
-  for (const auto& field : kPostedFields) posted += std::string("  posted_") + field.first + " TEXT NOT NULL,\n";
+  for (const auto& field : kPostedFields)
+    posted += std::string("  posted_") + field.first + " TEXT NOT NULL,\n";
   return "CREATE TABLE IF NOT EXISTS lessons (\n"
          "  id BIGSERIAL PRIMARY KEY,\n"
          "  folder TEXT NOT NULL,\n"
@@ -241,8 +248,8 @@ class Runner {
     const Libpq& pq = libpq();
     const std::vector<const char*> values = params.pointers();
     const std::vector<int> lengths = params.lengths();
-    Result result(pq.execParams(connection_, sql.c_str(), params.count(), nullptr, values.data(), lengths.data(),
-                                params.formats().data(), 0));
+    Result result(pq.execParams(connection_, sql.c_str(), params.count(), nullptr, values.data(),
+                                lengths.data(), params.formats().data(), 0));
     check(result, doing);
     return result;
   }
@@ -259,18 +266,25 @@ class Runner {
     if (status == PGRES_COMMAND_OK || status == PGRES_TUPLES_OK) return;
     const char* state = result ? pq.errorField(result.get(), PG_DIAG_SQLSTATE) : nullptr;
     const char* primary = result ? pq.errorField(result.get(), PG_DIAG_MESSAGE_PRIMARY) : nullptr;
-    const std::string message = primary != nullptr ? primary : firstLine(pq.errorMessage(connection_));
-    throw shell::ShellError(shown_, std::string(doing) + ": " +
-                                        reasonOf(pq.status(connection_) == CONNECTION_OK && state != nullptr ? state : "",
-                                                 message));
+    const std::string message =
+        primary != nullptr ? primary : firstLine(pq.errorMessage(connection_));
+    throw shell::ShellError(
+        shown_,
+        std::string(doing) + ": " +
+            reasonOf(pq.status(connection_) == CONNECTION_OK && state != nullptr ? state : "",
+                     message));
   }
 
   PGconn* connection_;
   const std::string& shown_;
 };
 
-std::string text(const Result& r, int row, int column) { return libpq().getvalue(r.get(), row, column); }
-std::int64_t number(const Result& r, int row, int column) { return integer(libpq().getvalue(r.get(), row, column)); }
+std::string text(const Result& r, int row, int column) {
+  return libpq().getvalue(r.get(), row, column);
+}
+std::int64_t number(const Result& r, int row, int column) {
+  return integer(libpq().getvalue(r.get(), row, column));
+}
 
 }  // namespace
 
@@ -313,8 +327,9 @@ std::string addressWithoutPassword(const std::string& address) {
 PostgresStore::PostgresStore(std::string address)
     : address_(std::move(address)), shown_(addressWithoutPassword(address_)) {
   if (!libpq().missing.empty()) {
-    throw shell::ShellError(shown_, "не найдена библиотека PostgreSQL (" + libpq().missing +
-                                        "): установите пакет libpq5 (sudo apt install libpq5) и запустите урок снова");
+    throw shell::ShellError(
+        shown_, "не найдена библиотека PostgreSQL (" + libpq().missing +
+                    "): установите пакет libpq5 (sudo apt install libpq5) и запустите урок снова");
   }
   connect();
   try {
@@ -327,14 +342,15 @@ PostgresStore::PostgresStore(std::string address)
                                     "не удалось прочитать версию таблиц уроков");
       const std::int64_t version = number(read, 0, 0);
       if (version > kSchemaVersion) {
-        throw shell::ShellError(shown_, "таблицы уроков в этой базе записаны более новой версией редактора (версия " +
-                                            std::to_string(version) + ", эта программа знает версии до " +
-                                            std::to_string(kSchemaVersion) + "); запустите урок новой версией");
+        throw shell::ShellError(
+            shown_, "таблицы уроков в этой базе записаны более новой версией редактора (версия " +
+                        std::to_string(version) + ", эта программа знает версии до " +
+                        std::to_string(kSchemaVersion) + "); запустите урок новой версией");
       }
       sql.plain(schema(), "не удалось создать таблицы уроков в базе данных");
       if (version != kSchemaVersion) {
-        sql.plain("DELETE FROM schema_version; INSERT INTO schema_version VALUES (" + std::to_string(kSchemaVersion) +
-                      ")",
+        sql.plain("DELETE FROM schema_version; INSERT INTO schema_version VALUES (" +
+                      std::to_string(kSchemaVersion) + ")",
                   "не удалось записать версию таблиц уроков");
       }
     });
@@ -357,26 +373,35 @@ void PostgresStore::connect() {
   if (connection_ != nullptr) pq.finish(connection_);
   // Keywords before the address are its defaults, those after it override it: texts are UTF-8
   // whatever the server's or the system's default.
-  const char* keywords[] = {"connect_timeout", "application_name", "dbname", "client_encoding", nullptr};
+  const char* keywords[] = {"connect_timeout", "application_name", "dbname", "client_encoding",
+                            nullptr};
   const char* values[] = {"10", "test_editor", address_.c_str(), "UTF8", nullptr};
   connection_ = pq.connectdbParams(keywords, values, 1);
-  if (connection_ == nullptr) throw shell::ShellError(shown_, "не удалось подключиться к серверу баз данных: нет памяти");
+  if (connection_ == nullptr)
+    throw shell::ShellError(shown_, "не удалось подключиться к серверу баз данных: нет памяти");
   if (pq.status(connection_) != CONNECTION_OK) {
     const std::string message = firstLine(pq.errorMessage(connection_));
     std::string reason;
     if (pq.needsPassword(connection_) != 0) {
-      reason = "сервер требует пароль, а в адресе его нет (postgresql://пользователь:пароль@сервер/база)";
-    } else if (message.find("password") != std::string::npos || message.find("authentication") != std::string::npos ||
+      reason =
+          "сервер требует пароль, а в адресе его нет "
+          "(postgresql://пользователь:пароль@сервер/база)";
+    } else if (message.find("password") != std::string::npos ||
+               message.find("authentication") != std::string::npos ||
                message.find("пароль") != std::string::npos) {
       reason = "сервер не принял имя пользователя или пароль";
-    } else if (message.find("does not exist") != std::string::npos || message.find("не существует") != std::string::npos) {
+    } else if (message.find("does not exist") != std::string::npos ||
+               message.find("не существует") != std::string::npos) {
       reason = "на сервере нет такой базы данных или такого пользователя";
     } else {
-      reason = "сервер не отвечает по этому адресу (он не запущен, адрес или порт неверны, или его закрывает сеть)";
+      reason =
+          "сервер не отвечает по этому адресу (он не запущен, адрес или порт неверны, или его "
+          "закрывает сеть)";
     }
     pq.finish(connection_);
     connection_ = nullptr;
-    throw shell::ShellError(shown_, "не удалось подключиться к серверу баз данных: " + reason + " (" + message + ")");
+    throw shell::ShellError(
+        shown_, "не удалось подключиться к серверу баз данных: " + reason + " (" + message + ")");
   }
   // Each commit durable before it returns, whatever the server's default; the server's notices
   // ("relation already exists, skipping") kept off the lesson's lines.
@@ -425,8 +450,12 @@ std::int64_t PostgresStore::addLesson(const LessonRecord& lesson) {
   transaction(doing, [&] {
     const Runner sql(connection_, shown_);
     Params params;
-    params.text(lesson.folder).text(lesson.course).text(lesson.started).bytes(lesson.key).number(lesson.stages).text(
-        lesson.passMark);
+    params.text(lesson.folder)
+        .text(lesson.course)
+        .text(lesson.started)
+        .bytes(lesson.key)
+        .number(lesson.stages)
+        .text(lesson.passMark);
     const Result inserted = sql.run(
         "INSERT INTO lessons (folder, course, started, answer_key, stages, pass_mark) "
         "VALUES ($1, $2, $3, $4, $5, $6) RETURNING id",
@@ -437,15 +466,18 @@ std::int64_t PostgresStore::addLesson(const LessonRecord& lesson) {
       Params row;
       row.number(id).number(static_cast<std::int64_t>(slot)).text(q.text);
       for (const std::string& answer : q.answers) row.text(answer);
-      sql.run("INSERT INTO lesson_questions (lesson, slot, text, answer1, answer2, answer3, answer4) "
-              "VALUES ($1, $2, $3, $4, $5, $6, $7)",
-              row, doing);
+      sql.run(
+          "INSERT INTO lesson_questions (lesson, slot, text, answer1, answer2, answer3, answer4) "
+          "VALUES ($1, $2, $3, $4, $5, $6, $7)",
+          row, doing);
     }
   });
   return id;
 }
 
-std::int64_t PostgresStore::addResult(const ResultRecord& result) { return addResults({result}).front(); }
+std::int64_t PostgresStore::addResult(const ResultRecord& result) {
+  return addResults({result}).front();
+}
 
 std::vector<std::int64_t> PostgresStore::addResults(const std::vector<ResultRecord>& results) {
   const std::lock_guard<std::mutex> lock(mutex_);
@@ -454,7 +486,8 @@ std::vector<std::int64_t> PostgresStore::addResults(const std::vector<ResultReco
   const int columns = 1 + static_cast<int>(std::size(kPostedFields)) + kComputedColumns;
   std::string values = "$1";
   for (int i = 2; i <= columns; ++i) values += ", $" + std::to_string(i);
-  const std::string insert = "INSERT INTO results (" + resultColumns() + ") VALUES (" + values + ") RETURNING id";
+  const std::string insert =
+      "INSERT INTO results (" + resultColumns() + ") VALUES (" + values + ") RETURNING id";
   std::vector<std::int64_t> ids;
   transaction(doing, [&] {
     ids.clear();
@@ -464,8 +497,10 @@ std::vector<std::int64_t> PostgresStore::addResults(const std::vector<ResultReco
       params.number(result.lesson);
       for (const auto& field : kPostedFields) params.text(result.posted.*field.second);
       params.number(result.score.right).number(result.score.questions).number(result.score.percent);
-      if (result.score.passed) params.number(*result.score.passed ? 1 : 0);
-      else params.null();
+      if (result.score.passed)
+        params.number(*result.score.passed ? 1 : 0);
+      else
+        params.null();
       params.number(result.score.marks).text(result.address).text(result.received);
       ids.push_back(number(sql.run(insert, params, doing), 0, 0));
     }
@@ -475,7 +510,8 @@ std::vector<std::int64_t> PostgresStore::addResults(const std::vector<ResultReco
 
 namespace {
 
-constexpr const char* kLessonColumns = "id, folder, course, started, encode(answer_key, 'hex'), stages, pass_mark";
+constexpr const char* kLessonColumns =
+    "id, folder, course, started, encode(answer_key, 'hex'), stages, pass_mark";
 
 LessonRecord lessonOf(const Result& r, int row) {
   LessonRecord l;
@@ -495,10 +531,12 @@ void questionsInto(const Result& r, const std::function<LessonRecord*(std::int64
     LessonRecord* lesson = into(number(r, row, 0));
     const std::int64_t slot = number(r, row, 1);
     if (lesson == nullptr || slot < 0 || slot >= shell::kAnswerSlots) continue;
-    if (lesson->questions.size() <= static_cast<std::size_t>(slot)) lesson->questions.resize(slot + 1);
+    if (lesson->questions.size() <= static_cast<std::size_t>(slot))
+      lesson->questions.resize(slot + 1);
     QuestionText& q = lesson->questions[static_cast<std::size_t>(slot)];
     q.text = text(r, row, 2);
-    for (std::size_t i = 0; i < q.answers.size(); ++i) q.answers[i] = text(r, row, 3 + static_cast<int>(i));
+    for (std::size_t i = 0; i < q.answers.size(); ++i)
+      q.answers[i] = text(r, row, 3 + static_cast<int>(i));
   }
 }
 
@@ -514,17 +552,21 @@ std::vector<LessonRecord> PostgresStore::lessons() {
     // One snapshot for both queries: a lesson added meanwhile is in both or in neither.
     sql.plain("BEGIN ISOLATION LEVEL REPEATABLE READ READ ONLY", doing);
     try {
-      const Result rows = sql.plain(std::string("SELECT ") + kLessonColumns + " FROM lessons ORDER BY id DESC", doing);
-      for (int row = 0; row < libpq().ntuples(rows.get()); ++row) out.push_back(lessonOf(rows, row));
+      const Result rows = sql.plain(
+          std::string("SELECT ") + kLessonColumns + " FROM lessons ORDER BY id DESC", doing);
+      for (int row = 0; row < libpq().ntuples(rows.get()); ++row)
+        out.push_back(lessonOf(rows, row));
       std::map<std::int64_t, LessonRecord*> byId;
       for (LessonRecord& l : out) byId[l.id] = &l;
-      questionsInto(sql.plain("SELECT lesson, slot, text, answer1, answer2, answer3, answer4 FROM lesson_questions "
-                              "ORDER BY lesson, slot",
-                              doing),
-                    [&byId](std::int64_t id) {
-                      const auto at = byId.find(id);
-                      return at == byId.end() ? nullptr : at->second;
-                    });
+      questionsInto(
+          sql.plain(
+              "SELECT lesson, slot, text, answer1, answer2, answer3, answer4 FROM lesson_questions "
+              "ORDER BY lesson, slot",
+              doing),
+          [&byId](std::int64_t id) {
+            const auto at = byId.find(id);
+            return at == byId.end() ? nullptr : at->second;
+          });
       sql.plain("COMMIT", doing);
     } catch (...) {
       if (connected()) Result(libpq().exec(connection_, "ROLLBACK"));
@@ -541,7 +583,8 @@ std::vector<ResultRecord> PostgresStore::results(std::int64_t lesson) {
   reading([&] {
     out.clear();
     const Result rows = Runner(connection_, shown_)
-                            .run("SELECT id, " + resultColumns() + " FROM results WHERE lesson = $1 ORDER BY id DESC",
+                            .run("SELECT id, " + resultColumns() +
+                                     " FROM results WHERE lesson = $1 ORDER BY id DESC",
                                  Params().number(lesson), doing);
     for (int row = 0; row < libpq().ntuples(rows.get()); ++row) {
       ResultRecord& r = out.emplace_back();
@@ -552,7 +595,8 @@ std::vector<ResultRecord> PostgresStore::results(std::int64_t lesson) {
       r.score.right = static_cast<int>(number(rows, row, column++));
       r.score.questions = static_cast<int>(number(rows, row, column++));
       r.score.percent = static_cast<int>(number(rows, row, column++));
-      if (libpq().getisnull(rows.get(), row, column) == 0) r.score.passed = number(rows, row, column) != 0;
+      if (libpq().getisnull(rows.get(), row, column) == 0)
+        r.score.passed = number(rows, row, column) != 0;
       ++column;
       r.score.marks = static_cast<unsigned>(number(rows, row, column++));
       r.address = text(rows, row, column++);
@@ -570,14 +614,17 @@ std::optional<LessonRecord> PostgresStore::lesson(std::int64_t id) {
     out.reset();
     const Runner sql(connection_, shown_);
     const Result rows =
-        sql.run(std::string("SELECT ") + kLessonColumns + " FROM lessons WHERE id = $1", Params().number(id), doing);
+        sql.run(std::string("SELECT ") + kLessonColumns + " FROM lessons WHERE id = $1",
+                Params().number(id), doing);
     if (libpq().ntuples(rows.get()) == 0) return;
     out = lessonOf(rows, 0);
     LessonRecord& l = *out;
-    questionsInto(sql.run("SELECT lesson, slot, text, answer1, answer2, answer3, answer4 FROM lesson_questions "
-                          "WHERE lesson = $1 ORDER BY slot",
-                          Params().number(id), doing),
-                  [&l](std::int64_t) { return &l; });
+    questionsInto(
+        sql.run(
+            "SELECT lesson, slot, text, answer1, answer2, answer3, answer4 FROM lesson_questions "
+            "WHERE lesson = $1 ORDER BY slot",
+            Params().number(id), doing),
+        [&l](std::int64_t) { return &l; });
   });
   return out;
 }
@@ -592,13 +639,15 @@ std::vector<LessonSummary> PostgresStore::lessonList(const std::optional<std::st
     // one text ("ab" + "c" and "a" + "bc").
     Params params;
     if (folder) params.text(*folder);
-    const Result rows = Runner(connection_, shown_)
-                            .run(std::string("SELECT l.id, l.folder, l.course, l.started, l.stages, COUNT(r.id), "
-                                             "COUNT(DISTINCT length(r.posted_student) || ':' || r.posted_student || "
-                                             "r.posted_group) "
-                                             "FROM lessons l LEFT JOIN results r ON r.lesson = l.id ") +
-                                     (folder ? "WHERE l.folder = $1 " : "") + "GROUP BY l.id ORDER BY l.id DESC",
-                                 params, doing);
+    const Result rows =
+        Runner(connection_, shown_)
+            .run(
+                std::string("SELECT l.id, l.folder, l.course, l.started, l.stages, COUNT(r.id), "
+                            "COUNT(DISTINCT length(r.posted_student) || ':' || r.posted_student || "
+                            "r.posted_group) "
+                            "FROM lessons l LEFT JOIN results r ON r.lesson = l.id ") +
+                    (folder ? "WHERE l.folder = $1 " : "") + "GROUP BY l.id ORDER BY l.id DESC",
+                params, doing);
     for (int row = 0; row < libpq().ntuples(rows.get()); ++row) {
       LessonSummary& l = out.emplace_back();
       l.id = number(rows, row, 0);
@@ -619,8 +668,9 @@ bool PostgresStore::deleteLesson(std::int64_t id) {
   bool deleted = false;
   transaction(doing, [&] {
     const Runner sql(connection_, shown_);
-    for (const char* statement : {"DELETE FROM results WHERE lesson = $1", "DELETE FROM lesson_questions WHERE lesson = $1",
-                                  "DELETE FROM lessons WHERE id = $1"}) {
+    for (const char* statement :
+         {"DELETE FROM results WHERE lesson = $1", "DELETE FROM lesson_questions WHERE lesson = $1",
+          "DELETE FROM lessons WHERE id = $1"}) {
       const Result done = sql.run(statement, Params().number(id), doing);
       deleted = integer(libpq().cmdTuples(done.get())) > 0;
     }
