@@ -17,7 +17,7 @@ goes to 127.0.0.1.
 - PostgreSQL stopped under a lesson: the result is refused (503) and the teacher is told in
   Russian, without the password; the server started again, the next result is kept.
 - Refusals: a wrong password, an address that is no PostgreSQL one, --database beside --data and
-  without --serve end the program with status 1 and a Russian line.
+  without --serve, and (as root) libpq hidden end the program with status 1 and a Russian line.
 Exit status 1 on any fault found.
 """
 
@@ -263,6 +263,16 @@ def refusals():
               f'{arguments[1:]}: status {done.returncode}, {done.stderr!r}')
         password = urllib.parse.urlsplit(ADDRESS).password
         check(password is None or password not in done.stderr + done.stdout, 'the password is never printed')
+    # libpq missing (an empty file over it, in a mount namespace of its own): what to install.
+    library = os.path.realpath('/usr/lib/x86_64-linux-gnu/libpq.so.5')
+    if os.geteuid() == 0 and shutil.which('unshare') and os.path.exists(library):
+        done = subprocess.run(['unshare', '-m', 'sh', '-c', 'mount --bind /dev/null "$0" && exec "$@"', library,
+                               PROGRAM, '--serve', test, '--database', ADDRESS], capture_output=True, text=True, timeout=60)
+        check(done.returncode == 1 and 'не найдена библиотека PostgreSQL (libpq.so.5): установите пакет libpq5'
+              in done.stderr, f'without libpq: status {done.returncode}, {done.stderr!r}')
+        cases.append('without libpq')
+    else:
+        print('not root, or no unshare: a missing libpq was not tried', flush=True)
     print(f'refusals: {len(cases)} checked', flush=True)
 
 
