@@ -10,6 +10,7 @@ packages=(
   libboost1.81-dev libsqlite3-dev
   libxlsxwriter-dev python3-openpyxl  # the results' spreadsheet, and its reader in the tests
   libgif-dev  # the questions' pictures written as GIF (src/pictures; for Windows from its sources)
+  postgresql libpq-dev  # a lesson's results on a school's PostgreSQL; its tests run a server of their own
   qt6-base-dev libgl-dev qt6-translations-l10n
   xvfb xauth fonts-liberation fonts-liberation2
   clang libclang-rt-14-dev

@@ -15,9 +15,10 @@ ctest --test-dir build/release --output-on-failure --parallel "$(nproc)"
 echo "== every change failed at each of its disk operations, then started again and closed:"
 cat build/release/fault-table.txt
 
-step "the model shell: its files, and the quiz in headless Chromium; the lesson, thirty pupils at once, and killed at every write and sync of its database"
+step "the model shell: its files, and the quiz in headless Chromium; the lesson, thirty pupils at once, and killed at every write and sync of its database; its results on a PostgreSQL server of the run's own"
 bash scripts/test-browser.sh
 bash scripts/test-lesson-faults.sh
+bash scripts/test-postgres.sh
 
 step "the core and its unit and fault tests built for Windows ($win_bits-bit, against Windows 7), run under a $win_bits-bit Wine set to be Windows 7"
 bash scripts/test-windows.sh

@@ -80,6 +80,15 @@ int main(int argc, char** argv) {
   if (argc > 1 && std::string_view(argv[1]) == "--serve") {
     return serveWithoutWindow(std::vector<std::string>(argv + 2, argv + argc));
   }
+  // A database server is for a lesson without a window; the window keeps its results in SQLite.
+  for (int i = 1; i < argc; ++i) {
+    const std::string_view argument(argv[i]);
+    if (argument == "--database" || argument.starts_with("--database=")) {
+      printLine(stderr, "Редактор теста: параметр --database задаёт сервер баз данных для урока без окна; "
+                        "запустите так: test_editor --serve <папка теста> --database postgresql://пользователь:пароль@сервер/база");
+      return 1;
+    }
+  }
   QApplication application(argc, argv);
   // The toolkit's own words (file dialogs, the fields' menus, the boxes' buttons) in Russian,
   // before any widget is made.

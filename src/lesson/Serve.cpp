@@ -2,9 +2,11 @@
 
 #include <atomic>
 #include <charconv>
+#include <memory>
 #include <system_error>
 #include <utility>
 
+#include "lesson/PostgresStore.h"
 #include "lesson/Rows.h"
 #include "lesson/SqliteStore.h"
 #include "lifecycle/ShellRoot.h"
@@ -18,8 +20,8 @@ namespace lesson {
 namespace {
 
 constexpr char kUsage[] =
-    "Урок без окна запускается так: test_editor --serve <папка теста> [--port N] [--data <папка для базы>] "
-    "[--results-per-minute N] [--max-results N]";
+    "Урок без окна запускается так: test_editor --serve <папка теста> [--port N] [--data <папка для базы> | "
+    "--database postgresql://пользователь:пароль@сервер/база] [--results-per-minute N] [--max-results N]";
 
 [[noreturn]] void refuse(const std::string& problem) {
   throw shell::ShellError("", problem + ". " + kUsage);
@@ -53,6 +55,20 @@ const Option kOptions[] = {
      [](ServeOptions& o, const std::string& option, const std::string& value) {
        if (value.empty()) refuse("после " + option + " нужна папка для базы результатов");
        o.data = shell::fromUtf8(value);
+     }},
+    {"--database",
+     [](ServeOptions& o, const std::string& option, const std::string& value) {
+#ifdef EDITOR_POSTGRES
+       if (!isPostgresAddress(value)) {
+         refuse("после " + option + " нужен адрес сервера PostgreSQL вида postgresql://пользователь:пароль@сервер/база, "
+                "а не «" + addressWithoutPassword(value) + "»");
+       }
+       o.database = value;
+#else
+       (void)o;
+       (void)value;
+       refuse("эта программа хранит результаты только в SQLite: параметр " + option + " есть у программы для Linux");
+#endif
      }},
     {"--results-per-minute",
      [](ServeOptions& o, const std::string& option, const std::string& value) {
@@ -158,6 +174,9 @@ ServeOptions parseServeArguments(const std::vector<std::string>& arguments) {
     }
   }
   if (!haveTest || options.test.empty()) refuse("не названа папка теста");
+  if (!options.database.empty() && !options.data.empty()) {
+    refuse("названы и папка для базы (--data), и сервер баз данных (--database); результаты хранятся в одном месте");
+  }
   return options;
 }
 
@@ -209,9 +228,21 @@ void serve(const ServeOptions& options, ServeControl& control, const std::functi
                                                    " и " + shell::kAnswerKeyFile +
                                                    ". Назовите папку, в которой лежит тест");
   }
-  const fs::path file = options.data.empty() ? SqliteStore::defaultFile() : SqliteStore::fileIn(options.data);
-  SqliteStore store(file);
-  ReportingStore reporting(store, control);
+  std::unique_ptr<Store> store;
+  std::string where;
+#ifdef EDITOR_POSTGRES
+  if (!options.database.empty()) {
+    auto server = std::make_unique<PostgresStore>(options.database);
+    where = server->shown();
+    store = std::move(server);
+  }
+#endif
+  if (!store) {
+    const fs::path file = options.data.empty() ? SqliteStore::defaultFile() : SqliteStore::fileIn(options.data);
+    store = std::make_unique<SqliteStore>(file);
+    where = shell::utf8(file);
+  }
+  ReportingStore reporting(*store, control);
   shell::RealDisk disk;
   Lesson lesson;
   lesson.start(root, disk, reporting, nullptr, options.lesson);
@@ -219,7 +250,7 @@ void serve(const ServeOptions& options, ServeControl& control, const std::functi
   out("Урок по тесту «" + printable(lesson.snapshot().course) + "» из папки " + shell::utf8(root));
   for (const std::string& address : lesson.addresses()) out("Адрес для учеников: " + address);
   out("Адрес обработчика для теста, открытого из папки: " + lesson.resultsAddress());
-  out("База результатов: " + shell::utf8(file));
+  out("База результатов: " + where);
   out("Урок идёт. Остановить его: Ctrl+C");
 
   std::vector<ServeControl::Line> lines;

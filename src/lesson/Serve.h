@@ -21,17 +21,20 @@ struct ServeOptions {
   fs::path test;           // the test's folder, as given
   bool portGiven = false;  // --port: that port alone, refused when taken
   fs::path data;           // --data: the folder of results.sqlite; empty for the user's data folder
+  std::string database;    // --database: a PostgreSQL server's address instead of SQLite; or empty
   LessonOptions lesson;    // the port range, the limits of the results
 };
 
 // The options from the arguments that follow "--serve": the test's folder, and in any order
 //   --port N                 that port only (1..65535)
 //   --data <folder>          results.sqlite in that folder (made when missing)
+//   --database <address>     the results on a PostgreSQL server ("postgresql://…", Linux)
 //   --results-per-minute N   results one computer may send in a minute (30)
 //   --max-results N          results the lesson keeps before it refuses more (2000)
 // A value may follow its option as the next argument or after '=' ("--port=8090"). Throws
 // shell::ShellError in Russian naming the argument when one is unknown, lacks its value, is not a
-// number within its range, or when the test's folder is missing or given twice.
+// number within its range, when the test's folder is missing or given twice, or when --database
+// names no PostgreSQL server, comes with --data, or this program keeps its results in SQLite only.
 ServeOptions parseServeArguments(const std::vector<std::string>& arguments);
 
 // The line printed when a result is stored: its time on this computer's clock, the pupil, the

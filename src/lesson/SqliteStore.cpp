@@ -13,16 +13,6 @@ namespace lesson {
 
 namespace {
 
-// The columns of a result: every posted field as "posted_<name>", then what the lesson worked out.
-std::string resultColumns() {
-  std::string columns = "lesson";
-  for (const auto& field : kPostedFields) columns += std::string(", posted_") + field.first;
-  columns += ", computed_right, computed_questions, computed_percent, computed_passed, marks, address, received";
-  return columns;
-}
-
-constexpr int kComputedColumns = 7;
-
 // The schema's first version: the lessons and their results.
 std::string schemaVersion1() {
   std::string posted;

@@ -50,10 +50,20 @@ struct ResultRecord {
   bool operator==(const ResultRecord&) const = default;
 };
 
-// Where lessons and their results are kept: SQLite on the teacher's computer now, a school's
-// database server later, behind the same calls. A store is used by the lesson's server thread
-// (adding) and by the window's (reading) at once. Each method throws shell::ShellError naming
-// the store's file and what is wrong, in Russian.
+// The columns of a result in every store: "lesson", every posted field as "posted_<name>", then
+// what the lesson worked out (kComputedColumns of them).
+inline std::string resultColumns() {
+  std::string columns = "lesson";
+  for (const auto& field : kPostedFields) columns += std::string(", posted_") + field.first;
+  columns += ", computed_right, computed_questions, computed_percent, computed_passed, marks, address, received";
+  return columns;
+}
+inline constexpr int kComputedColumns = 7;
+
+// Where lessons and their results are kept: SQLite on the teacher's computer, or a school's
+// PostgreSQL server for a lesson without a window, behind the same calls. A store is used by the
+// lesson's server thread (adding) and by the window's (reading) at once. Each method throws
+// shell::ShellError naming the store's file (or server) and what is wrong, in Russian.
 class Store {
  public:
   virtual ~Store() = default;
