@@ -189,11 +189,12 @@ void Driver::resultsClosed() { results_.reset(); }
 // program's temporary folder and then in the browser. A file that cannot be written is told of,
 // naming it; the store is only read.
 void Driver::saveResults(ResultsAction action) {
-  ResultsState& r = *results_;
   shell::Disk* disk = program_.lesson.disk;
   if (disk == nullptr) return;
-  const lesson::LessonRecord record = *r.chosen;
-  const std::vector<lesson::ResultRecord> results = r.results;
+  // Copies: the window may be closed, or the list read again, while the save dialog is up.
+  const lesson::LessonRecord record = *results_->chosen;
+  const std::vector<lesson::ResultRecord> results = results_->results;
+  const std::filesystem::path store = results_->file;
   std::filesystem::path file;
   results::Format format = results::Format::Page;
   if (action == ResultsAction::Print) {
@@ -223,7 +224,7 @@ void Driver::saveResults(ResultsAction action) {
     file = *chosen;
   }
   busy_ = true;
-  const auto error = caught([&] { results::saveResults(*disk, file, format, record, results, r.file); });
+  const auto error = caught([&] { results::saveResults(*disk, file, format, record, results, store); });
   busy_ = false;
   if (error) return dialogs_.inform(*error, std::string(dialog::kResultsTitle));
   if (action == ResultsAction::Print && editor_ != nullptr) {
@@ -244,12 +245,13 @@ void Driver::deleteLesson() {
   const std::string question = "Удалить урок " + lessonName(*summary) + " со всеми его результатами (результатов: " +
                                std::to_string(summary->results) + ", учеников: " + std::to_string(summary->pupils) +
                                ")? Вернуть их будет нельзя.";
+  const std::int64_t id = r.chosen->id;
   busy_ = true;
   const bool yes = dialogs_.confirm(question, std::string(dialog::kResultsTitle));
   busy_ = false;
-  if (!yes) return;
-  const std::int64_t id = r.chosen->id;
-  if (const auto error = caught([&] { r.store->deleteLesson(id); })) {
+  // The window may have been closed while the question was up; and never the lesson running.
+  if (!yes || !results_ || (lesson_ && lesson_->id() == id)) return;
+  if (const auto error = caught([&] { results_->store->deleteLesson(id); })) {
     dialogs_.inform(*error, std::string(dialog::kResultsTitle));
   }
   readLessons(std::nullopt);

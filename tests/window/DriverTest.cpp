@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <utility>
 #include <ctime>
 #include <deque>
 #include <map>
@@ -77,8 +78,10 @@ struct FakeView final : window::View {
   // The file dialogs answered in turn (none: cancelled), each recorded.
   std::deque<std::optional<fs::path>> files;
   std::vector<window::FileDialog> fileDialogs;
+  std::function<void()> whileFileDialog;  // what the teacher does elsewhere while it is up
   std::optional<fs::path> chooseFile(const window::FileDialog& dialog) override {
     fileDialogs.push_back(dialog);
+    if (whileFileDialog) std::exchange(whileFileDialog, nullptr)();
     if (files.empty()) return std::nullopt;
     auto file = files.front();
     files.pop_front();
@@ -630,7 +633,7 @@ TEST(Driver, ALessonShowsEachResultInItsWindowAndEndsWhenTheTeacherSays) {
   ASSERT_TRUE(r.view.lesson.has_value());
   EXPECT_EQ(r.h->dialogs.shown.size(), 2u);
   const unsigned short port = r.driver.lesson()->port();
-  const lesson::Snapshot& test = r.driver.lesson()->snapshot();
+  const lesson::Snapshot test = r.driver.lesson()->snapshot();  // a copy: it is used after the lesson ends
   EXPECT_EQ(r.driver.lessonStore(), r.settings.path() / "results.sqlite");
   EXPECT_EQ(r.view.lesson->title, "Урок: " + test.course);
   EXPECT_EQ(r.view.lesson->heading, window::dialog::kLessonNoNetwork) << "the loopback alone reaches no pupil";
@@ -933,8 +936,12 @@ TEST(Driver, TheResultsWindowListsLessonsShowsTheirStatisticsAndExportsAndDelete
   EXPECT_FALSE(r.view.results->exportable);
   r.driver.resultsScope(true);
   EXPECT_EQ(r.view.results->lessons.size(), 1u) << "the other test's lesson stays";
-  r.driver.resultsClosed();
+  // The window closed while the save dialog is up: the file is still written, of what was chosen.
+  r.view.whileFileDialog = [&] { r.driver.resultsClosed(); };
+  r.view.files = {folder / "другой.csv"};
+  r.driver.resultsAction(window::ResultsAction::SaveCsv);
   EXPECT_FALSE(r.driver.resultsOpen());
+  EXPECT_EQ(support::readBytes(folder / "другой.csv").substr(0, 3), "\xEF\xBB\xBF");
   EXPECT_TRUE(r.view.errors.empty());
   EXPECT_FALSE(r.driver.ended());
 }
