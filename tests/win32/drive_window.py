@@ -985,9 +985,14 @@ def results_after(window, editor, work, shots, ox, oy):
         editor.kill()
         fail("the export wrote into the test")
     print(f"PASS: Alt+Т, Е: the results window; Alt+C wrote the lesson's table to {target}")
+    # The save dialog gone, the keyboard is the editor's again until the results window is clicked.
+    activate(shown)
     keys_to(shown, "alt+F4")
     gone("^Результаты уроков")
+    if editor.poll() is not None:
+        fail(f"the editor ended, with status {editor.returncode}, when its results window was closed")
     run("xdotool", "mousemove", str(ox + 4), str(oy + 4), "click", "1")
+    print("PASS: Alt+F4 closed the results window; the editor goes on")
 
 
 def main():
