@@ -21,6 +21,9 @@ ImageMagick. Writes into OUT:
     lesson.png      Тест → Провести тест в классе…: the lesson's window with five results posted
                     on the loopback as the quiz posts them, one of them claiming more than its
                     answers give (a marked row)
+    results.png     Тест → Результаты уроков… after a lesson of eight pupils (served by --serve)
+    excel.png       the spreadsheet saved from it, its sheet «Результаты» read back by openpyxl and
+                    shown as a table by headless Chromium (no spreadsheet program here)
 
     guide-pictures.py PROGRAM SAMPLE PLACES OUT
 """
@@ -81,7 +84,7 @@ def main():
 def box(editor, what):
     """The message box the editor shows, once it shows."""
     for _ in range(60):
-        boxes = [b for b in visible_windows("Редактор теста|VARNOLIX|Лорвакс|Импорт вопросов|Проверка теста|Печать вопросов|История изменений")
+        boxes = [b for b in visible_windows("Редактор теста|VARNOLIX|Лорвакс|Импорт вопросов|Проверка теста|Печать вопросов|История изменений|Результаты уроков|Сохранить результаты")
                  if b not in box.main]
         if boxes:
             time.sleep(0.5)
@@ -228,6 +231,7 @@ def shoot(program, sample, places, out, work):
         fail(f"after its error box the editor ended with status {editor.returncode}")
     whole_test(program, sample, out, work, log)
     lesson(program, sample, out, work, log)
+    results(program, sample, out, work, log)
     return oy - top
 
 
@@ -357,6 +361,101 @@ def lesson(program, sample, out, work, log):
     run("xdotool", "key", "--delay", "150", "alt+Cyrillic_ef", "Cyrillic_ve")
     if editor.wait(timeout=30) != 0:
         fail(f"the editor ended with status {editor.returncode} after the lesson")
+
+
+PUPILS = [("Иванова Мария", 0, -1), ("Петров Пётр", 6, -1), ("Сидоров Алексей", 14, -1), ("Кузнецова Анна", 3, -1),
+          ("Смирнов Илья", 25, -1), ("Попова Дарья", 9, -1), ("Волков Никита", 30, 58), ("Морозова Ксения", 2, -1)]
+
+
+def results(program, sample, out, work, log):
+    """A lesson of eight pupils (one claims more than his answers give) served without a window,
+    then the results window on it and the spreadsheet saved from it."""
+    test = os.path.join(work, "Урок 9А")
+    shutil.copytree(sample, test)
+    data = os.path.join(work, "data")
+    import socket
+    with socket.socket() as s:
+        s.bind(("127.0.0.1", 0))
+        port = s.getsockname()[1]
+    server = subprocess.Popen([program, "--serve", test, "--port", str(port), "--data", os.path.join(data, "test-editor")],
+                              cwd=work, stdout=log, stderr=log)
+    for _ in range(80):
+        try:
+            socket.create_connection(("127.0.0.1", port), timeout=1).close()
+            break
+        except OSError:
+            time.sleep(0.25)
+    for student, wrong, claimed in PUPILS:
+        right = 60 - wrong
+        if post_result(port, test, student, wrong, right if claimed < 0 else claimed) != 200:
+            fail(f"the lesson did not take the result of {student}")
+    server.terminate()
+    if server.wait(timeout=30) != 0:
+        fail(f"the lesson without a window ended with status {server.returncode}")
+
+    env = dict(os.environ, HOME=work, XDG_DATA_HOME=data, XDG_CONFIG_HOME=os.path.join(work, "settings"))
+    box.main = []
+    editor = subprocess.Popen([program, test], cwd=work, stdout=log, stderr=log, env=env)
+    window, _ = window_origin(editor, "on the lesson's test")
+    box.main = [window]
+    run("xdotool", "windowfocus", window)
+    time.sleep(0.5)
+    run("xdotool", "key", "--delay", "150", "alt+Cyrillic_te", "Cyrillic_ie")
+    shown = box(editor, "the results window")
+    box.main.append(shown)
+    run("xdotool", "windowsize", shown, "1000", "760")
+    time.sleep(1.0)
+    run("import", "-window", shown, os.path.join(out, "results.png"))
+    book = os.path.join(work, "Урок 9А.xlsx")
+    run("xdotool", "windowfocus", shown)
+    time.sleep(0.3)
+    run("xdotool", "key", "alt+e")
+    chooser = box(editor, "the spreadsheet's file dialog")
+    run("xdotool", "windowfocus", chooser)
+    run("xdotool", "key", "ctrl+a")
+    run("xdotool", "type", "--delay", "20", book)
+    answer(chooser, "Return")
+    for _ in range(40):
+        if os.path.exists(book):
+            break
+        time.sleep(0.25)
+    else:
+        fail("the spreadsheet was not saved")
+    run("xdotool", "windowfocus", window)
+    run("xdotool", "key", "--delay", "150", "alt+Cyrillic_ef", "Cyrillic_ve")
+    if editor.wait(timeout=30) != 0:
+        fail(f"the editor after the results ended with status {editor.returncode}")
+
+    # The sheet as a spreadsheet program shows it: its cells read back by openpyxl (the system's
+    # Python, which has Debian's python3-openpyxl), a table with the sheet's column letters.
+    page = os.path.join(work, "sheet.html")
+    subprocess.run(["/usr/bin/python3", "-c", SHEET_PAGE, book, page], check=True, timeout=60)
+    subprocess.run(["chromium", "--headless", "--no-sandbox", "--disable-gpu", "--hide-scrollbars",
+                    "--window-size=1000,330", f"--screenshot={os.path.join(out, 'excel.png')}", "file://" + page],
+                   check=True, capture_output=True, timeout=120)
+
+
+SHEET_PAGE = r"""
+import html, sys, openpyxl
+from openpyxl.utils import get_column_letter
+book, page = sys.argv[1:3]
+sheet = openpyxl.load_workbook(book)["Результаты"]
+columns = min(sheet.max_column, 14)
+out = ['<!DOCTYPE html><meta charset="utf-8"><style>body{margin:0;font:13px "Liberation Sans",Arial}'
+       'table{border-collapse:collapse}td,th{border:1px solid #d0d0d0;padding:2px 6px;white-space:nowrap}'
+       'th{background:#f0f0f0;color:#555;font-weight:normal}tr:nth-child(2) td{font-weight:bold}'
+       '.tab{margin:6px;font-weight:bold}</style><table><tr><th></th>']
+out += [f"<th>{get_column_letter(c)}</th>" for c in range(1, columns + 1)] + ["</tr>"]
+for r, row in enumerate(sheet.iter_rows(max_col=columns, max_row=10, values_only=True), 1):
+    cells = []
+    for value in row:
+        if hasattr(value, "strftime"):
+            value = value.strftime("%d.%m.%Y %H:%M")
+        cells.append(f"<td>{html.escape('' if value is None else str(value))}</td>")
+    out.append(f"<tr><th>{r}</th>{''.join(cells)}</tr>")
+out.append('</table><div class="tab">Листы: Результаты | Статистика | Урок</div>')
+open(page, "w", encoding="utf-8").write("".join(out))
+"""
 
 
 def name_parts(places, out, menu):

@@ -78,8 +78,8 @@ DISPLAY=":$display" LD_DEBUG=libs LD_DEBUG_OUTPUT="$out/ld/run" \
   "$work/control-places.txt" "$out/window.png"
 
 # What the loader loaded into the editor's runs, by its own record (LD_DEBUG=libs, the logs LOGS
-# of the processes of which the launcher LAUNCHER took control): every Qt library and plugin and
-# the whole C library from FOLDER, nothing of them from outside.
+# of the processes of which the launcher LAUNCHER took control): every Qt library and plugin, the
+# spreadsheet's libraries and the whole C library from FOLDER, nothing of them from outside.
 check_loaded() {
   local logs="$1" launcher="$2" folder="$3" loaded outside name
   loaded="$(grep -l "transferring control: $launcher\$" "$logs"/run.* | xargs grep -h "calling init:" |
@@ -89,15 +89,16 @@ check_loaded() {
     echo "LD_DEBUG: the editor loaded a Qt or C library or a plugin from outside its folder" >&2
     exit 1
   fi
+  # The results window's exports (libxlsxwriter and its minizip) are the program's own too.
   for name in libQt6Core.so.6 libQt6Gui.so.6 libQt6Widgets.so.6 libQt6XcbQpa.so.6 libqxcb.so libqgif.so \
-    ld-linux-x86-64.so.2 libc.so.6 libm.so.6 libdl.so.2 libpthread.so.0 librt.so.1; do
+    libxlsxwriter.so.4 libminizip.so.1 ld-linux-x86-64.so.2 libc.so.6 libm.so.6 libdl.so.2 libpthread.so.0 librt.so.1; do
     if ! grep -q "^$folder/.*/$name\$" <<<"$loaded"; then
       echo "LD_DEBUG: $name was not loaded from the folder" >&2
       exit 1
     fi
   done
   echo "LD_DEBUG: $(grep -c "^$folder/" <<<"$loaded") libraries and plugins loaded from the folder, among them:"
-  grep -E 'libQt6|libq(xcb|gif)|ld-linux|/lib(c|m|dl|pthread|rt)\.so' <<<"$loaded" | sed "s|^$folder/||" |
+  grep -E 'libQt6|libq(xcb|gif)|libxlsxwriter|libminizip|ld-linux|/lib(c|m|dl|pthread|rt)\.so' <<<"$loaded" | sed "s|^$folder/||" |
     tr '\n' ' '
   echo
   echo "LD_DEBUG: from the system: $(sed 's|.*/||' <<<"$outside" | sort -u | tr '\n' ' ')"

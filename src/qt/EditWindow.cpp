@@ -21,6 +21,7 @@
 #include "qt/CommandDialogs.h"
 #include "qt/Icon.h"
 #include "qt/LessonWindow.h"
+#include "qt/ResultsWindow.h"
 #include "qt/Widgets.h"
 #include "window/Layout.h"
 
@@ -451,6 +452,40 @@ void EditWindow::closeLesson() {
   lesson_->hide();
   lesson_->deleteLater();
   lesson_ = nullptr;
+}
+
+QWidget* EditWindow::resultsWindow() const { return results_.data(); }
+
+void EditWindow::showResults(const window::ResultsView& view) {
+  if (results_ == nullptr) {
+    ResultsWindow::Events events{
+        [this](bool all) { driver_.resultsScope(all); },
+        [this](int row) { driver_.resultsChosen(row); },
+        [this](window::ResultsAction action) { driver_.resultsAction(action); },
+        [this](int row) {
+          driver_.resultsQuestion(row);
+          // The question is shown in the editor's form: the editor comes to the front.
+          if (!driver_.ended() && isVisible()) {
+            raise();
+            activateWindow();
+          }
+        },
+        [this] {
+          driver_.resultsClosed();
+          if (results_ != nullptr) results_->deleteLater();
+          results_ = nullptr;
+        }};
+    results_ = new ResultsWindow(this, std::move(events));
+    results_->setWindowIcon(windowIcon());
+  }
+  results_->show(view);
+}
+
+void EditWindow::raiseResults() {
+  if (results_ == nullptr) return;
+  results_->showNormal();
+  results_->raise();
+  results_->activateWindow();
 }
 
 // On the lesson's thread: one call queued to the window's own thread.

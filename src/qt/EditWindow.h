@@ -21,6 +21,7 @@ class QMenuBar;
 namespace qt {
 
 class LessonWindow;
+class ResultsWindow;
 
 // The window frmEdit in Qt: the controls of the design table and the toolkit's primitives on
 // them; the menu bar lies above the client area, which holds the controls at their places. Every
@@ -53,6 +54,8 @@ class EditWindow final : public QWidget, public lifecycle::Screen, private windo
   QWidget* clientArea() const { return client_; }
   // The lesson's window while it is open, else none; the lesson running, else none.
   QWidget* lessonWindow() const;
+  // The results window while it is open, else none.
+  QWidget* resultsWindow() const;
   const lesson::Lesson* lesson() const { return driver_.lesson(); }
   const std::filesystem::path& lessonStore() const { return driver_.lessonStore(); }
 
@@ -95,6 +98,8 @@ class EditWindow final : public QWidget, public lifecycle::Screen, private windo
   void raiseLesson() override;
   void closeLesson() override;
   void postLessonNews() override;
+  void showResults(const window::ResultsView& view) override;
+  void raiseResults() override;
 
   ErrorReport report_;
   QMenuBar* menuBar_ = nullptr;
@@ -102,6 +107,7 @@ class EditWindow final : public QWidget, public lifecycle::Screen, private windo
   std::vector<QWidget*> widgets_;  // by position in the design table; none for the menus
   std::vector<QAction*> actions_;  // by position in the design table: the menus and their items
   QPointer<LessonWindow> lesson_;
+  QPointer<ResultsWindow> results_;
   window::Driver driver_;
 };
 

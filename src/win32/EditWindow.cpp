@@ -7,6 +7,7 @@
 #include "win32/CommandDialogs.h"
 #include "win32/Dpi.h"
 #include "win32/LessonWindow.h"
+#include "win32/ResultsWindow.h"
 #include "win32/MessageBoxes.h"
 #include "win32/Picture.h"
 #include "win32/Text.h"
@@ -689,6 +690,30 @@ void EditWindow::closeLesson() {
 // On the lesson's thread: one message to the window's own thread.
 void EditWindow::postLessonNews() { PostMessageW(hwnd_, kLessonNews, 0, 0); }
 
+HWND EditWindow::resultsWindow() const { return results_ != nullptr ? results_->handle() : nullptr; }
+
+// A window gone (closed by its frame) is replaced here, outside its own messages.
+void EditWindow::showResults(const window::ResultsView& view) {
+  if (results_ == nullptr || results_->handle() == nullptr) {
+    ResultsWindow::Events events{[this](bool all) { driver_.resultsScope(all); },
+                                 [this](int row) { driver_.resultsChosen(row); },
+                                 [this](window::ResultsAction action) { driver_.resultsAction(action); },
+                                 [this](int row) {
+                                   driver_.resultsQuestion(row);
+                                   // The question is shown in the editor's form: the editor comes
+                                   // to the front.
+                                   if (!ended() && hwnd_ != nullptr) SetForegroundWindow(hwnd_);
+                                 },
+                                 [this] { driver_.resultsClosed(); }};
+    results_ = std::make_unique<ResultsWindow>(instance_, hwnd_, std::move(events));
+  }
+  results_->show(view);
+}
+
+void EditWindow::raiseResults() {
+  if (results_ != nullptr) results_->raise();
+}
+
 // Ctrl+Z in a field with typing to take back is the field's own undo; elsewhere, and in a field
 // with none, it is the history's (the menu's key).
 static bool fieldUndoes(const MSG& message) {
@@ -704,6 +729,7 @@ static bool fieldUndoes(const MSG& message) {
 bool EditWindow::preTranslate(MSG& message) {
   if (ended()) return false;
   if (lesson_ != nullptr && lesson_->preTranslate(message)) return true;
+  if (results_ != nullptr && results_->preTranslate(message)) return true;
   if (keys_ != nullptr && !fieldUndoes(message) && (message.hwnd == hwnd_ || IsChild(hwnd_, message.hwnd)) &&
       TranslateAcceleratorW(hwnd_, keys_, &message) != 0) {
     return true;

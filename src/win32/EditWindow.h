@@ -17,6 +17,7 @@
 namespace win32 {
 
 class LessonWindow;
+class ResultsWindow;
 class Picture;
 
 // The window frmEdit as native controls: the controls of the design table and the system's
@@ -51,6 +52,8 @@ class EditWindow final : public lifecycle::Screen, private window::View {
   HWND control(std::string_view name) const;
   // The lesson's window while it is open, else none.
   HWND lessonWindow() const;
+  // The results window while it is open, else none.
+  HWND resultsWindow() const;
 
   // The keys the window handles before the controls see them (the menu items' keys, Tab and
   // Shift+Tab move the focus by the tab indices, the arrow keys between the option buttons).
@@ -96,6 +99,8 @@ class EditWindow final : public lifecycle::Screen, private window::View {
   void raiseLesson() override;
   void closeLesson() override;
   void postLessonNews() override;
+  void showResults(const window::ResultsView& view) override;
+  void raiseResults() override;
 
   HINSTANCE instance_;
   HWND hwnd_ = nullptr;
@@ -108,6 +113,7 @@ class EditWindow final : public lifecycle::Screen, private window::View {
   std::vector<HFONT> fonts_;         // by FontId
   std::unique_ptr<Picture> picture_;
   std::unique_ptr<LessonWindow> lesson_;  // the object may outlive its window, which goes first
+  std::unique_ptr<ResultsWindow> results_;  // so may this one
   HWND note_ = nullptr;  // says why a field left out a character
   HBRUSH windowBrush_ = nullptr;
   HBRUSH frameBrush_ = nullptr;

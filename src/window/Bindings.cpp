@@ -59,6 +59,7 @@ constexpr CommandBinding kCommands[] = {
     {"mnuEditHistory", Command::History},
     {"mnuTestLesson", Command::Lesson},
     {"mnuTestLessonAddress", Command::LessonAddress},
+    {"mnuTestResults", Command::Results},
 };
 
 constexpr std::string_view kRecentItems[] = {"mnuFileRecent1", "mnuFileRecent2", "mnuFileRecent3",

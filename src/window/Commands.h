@@ -22,7 +22,7 @@ namespace window {
 // tests opened last), the test printed with its key, and the test checked for slips.
 // The lesson: the test served to the class and the lesson's window (or that window brought to
 // the front while the lesson runs), and the lesson's address for the results written into the
-// test.
+// test. The results of the lessons kept, in a window of their own.
 enum class Command {
   About,
   ImportQuestions,
@@ -33,7 +33,8 @@ enum class Command {
   CheckTest,
   History,
   Lesson,
-  LessonAddress
+  LessonAddress,
+  Results
 };
 
 // The system's dialog that chooses a file: one to read, which must exist, or one to write, where

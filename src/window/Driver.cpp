@@ -103,6 +103,7 @@ bool Driver::load() {
   handle([this] { editor_->Form_Load(); });
   if (ended_) return false;
   shown();
+  if (results_) readLessons(std::nullopt);  // the lessons of the test shown now
   return true;
 }
 
@@ -188,6 +189,7 @@ void Driver::run(Command command, ControlId control) {
     case Command::History: return history();
     case Command::Lesson: return startLesson();
     case Command::LessonAddress: return writeLessonAddress();
+    case Command::Results: return openResults();
   }
 }
 
@@ -305,6 +307,7 @@ bool Driver::startTest(const std::filesystem::path& folder, const std::filesyste
     return false;
   }
   shown();
+  if (results_) readLessons(std::nullopt);  // the lessons of the test shown now
   return true;
 }
 
@@ -461,6 +464,8 @@ void Driver::lessonNews() {
   // Taken before the table is read: a result kept after the reading posts news again.
   news_.store(false);
   if (lesson_) showLesson();
+  // The counts of the lesson running change in the results' list too.
+  if (results_) readLessons(results_->chosen ? std::optional(results_->chosen->id) : std::nullopt);
 }
 
 // The lesson's table as the store holds it now; when the store cannot be read, the rows last
@@ -525,6 +530,7 @@ void Driver::stopLesson() {
   shownLesson_ = {};
   view_.closeLesson();
   showLessonItems();
+  if (results_ && !ended_) showResults();  // the lesson may be deleted now
 }
 
 // Before the exit or another test while a lesson runs: how many have finished, and whether to end
@@ -634,6 +640,13 @@ void Driver::redraw() {
   const ControlId picture = controlId(kPicture);
   update(shown_[picture].picture, f.Image1.Bytes, [&] { view_.setPicture(picture, f.Image1.Bytes); });
   busy_ = wasBusy;
+}
+
+void Driver::showQuestion(int stage, int question) {
+  handle([&] {
+    editor_->selectList1(stage - 1);
+    editor_->selectList2(question - 1);
+  });
 }
 
 }  // namespace window

@@ -18,6 +18,7 @@
 #include "lifecycle/Seams.h"
 #include "window/Fields.h"
 #include "window/Commands.h"
+#include "window/Results.h"
 
 namespace window {
 
@@ -88,6 +89,13 @@ class View {
   // Called on the lesson's own thread, the one primitive that is: posts one event to the
   // window's loop, which calls Driver::lessonNews on the window's own thread.
   virtual void postLessonNews() = 0;
+  // The results window (ResultsView in window/Results.h), not modal: opened with this view, or
+  // the one open shown with it. Its switch, its list of lessons, its buttons, a question of its
+  // statistics chosen (a double-click or Enter) and its frame's close go to the driver's
+  // results… calls.
+  virtual void showResults(const ResultsView& view) = 0;
+  // The results window in front of the others, with the focus.
+  virtual void raiseResults() = 0;
 };
 
 // What a lesson needs of the program: the disk the test is read through (none: no lesson is
@@ -108,6 +116,9 @@ struct Program {
   lifecycle::RecentTests* recent = nullptr;
   std::filesystem::path documents;
   LessonSetup lesson;
+  // Where pages written only to be printed go (the printed results); by default the system's
+  // temporary folder's "test-editor".
+  std::filesystem::path temporary = {};
 };
 
 // Everything of the window that is not a toolkit's: for every event of the user it copies the
@@ -159,6 +170,16 @@ class Driver {
   const lesson::Lesson* lesson() const { return lesson_.get(); }
   const std::filesystem::path& lessonStore() const { return storeFile_; }
 
+  // The results window's events: the lessons of this test or of every test, a lesson chosen in
+  // its list (-1 for none), a button, a row of the statistics chosen, and the window closed.
+  void resultsScope(bool allTests);
+  void resultsChosen(int row);
+  void resultsAction(ResultsAction action);
+  void resultsQuestion(int row);
+  void resultsClosed();
+  // Whether the results window is open, and the file of the store it reads.
+  bool resultsOpen() const { return results_ != nullptr; }
+
   bool ended() const { return ended_; }
   int exitCode() const { return exitCode_; }
 
@@ -204,6 +225,16 @@ class Driver {
   void writeLessonAddress();
   bool lessonMayEnd(std::string_view then);
   void showLessonItems();
+  // The results: the window opened on the program's store, the list read again, the chosen
+  // lesson read, the view shown, a chosen lesson saved in a format to a file.
+  void openResults();
+  void readLessons(std::optional<std::int64_t> keep);
+  void readChosen(std::int64_t id);
+  void showResults();
+  void saveResults(ResultsAction action);
+  void deleteLesson();
+  // A question chosen in the lists as a click chooses it (stage and question from 1).
+  void showQuestion(int stage, int question);
   void collect();
   void redraw();
   void end(int status);
@@ -226,6 +257,7 @@ class Driver {
   std::filesystem::path storeFile_;
   LessonTable shownLesson_;
   std::atomic<bool> news_{false};  // posted and not yet taken; set on the lesson's thread
+  std::unique_ptr<ResultsState> results_;  // while the results window is open
 };
 
 }  // namespace window

@@ -103,6 +103,7 @@ constexpr ControlDesign kControls[] = {
     {"mnuTestLessonBar", "mnuTest", K::MenuItem, "-", 0, 0, 0, 0, -1, F::None},
     {"mnuTestLesson",   "mnuTest", K::MenuItem, "Провести тест в &классе…", 0, 0, 0, 0, -1, F::None},
     {"mnuTestLessonAddress", "mnuTest", K::MenuItem, "Записать &адрес урока в тест", 0, 0, 0, 0, -1, F::None},
+    {"mnuTestResults",  "mnuTest", K::MenuItem, "Р&езультаты уроков…", 0, 0, 0, 0, -1, F::None},
     {"mnuHelp",         W,         K::Menu,     "&Справка", 0, 0, 0, 0, -1, F::None},
     {"mnuHelpGuide",    "mnuHelp", K::MenuItem, "&Руководство", 0, 0, 0, 0, -1, F::None, Initial::Normal, "F1"},
     {"mnuHelpAbout",    "mnuHelp", K::MenuItem, "&О программе", 0, 0, 0, 0, -1, F::None},

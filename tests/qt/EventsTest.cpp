@@ -24,6 +24,7 @@
 
 #include "Rig.h"
 #include "lesson/Rows.h"
+#include "lesson/SqliteStore.h"
 #include "support/Pupil.h"
 #include "lifecycle/RecentTests.h"
 #include "lifecycle/ShellRoot.h"
@@ -439,6 +440,103 @@ TEST(Events, TheLessonsWindowShowsTheClassBesideTheEditor) {
   EXPECT_EQ(r.window.lesson(), nullptr);
   EXPECT_EQ(r.window.lessonWindow(), nullptr);
   EXPECT_FALSE(r.window.action("mnuTestLessonAddress")->isVisible());
+  EXPECT_TRUE(r.errors.empty());
+}
+
+// The results window beside the editor's and never modal, from Тест → «Результаты уроков…»; a
+// second press brings the same window back. A lesson's results as the lesson's window showed
+// them, its statistics the most missed first; the switch to every test and back; the spreadsheet
+// saved into a folder of Cyrillic name and read back by openpyxl; a double-click and Enter on a
+// question of the statistics show it in the editor's lists; the deletion asked first; closed by
+// its frame, the window goes.
+TEST(Events, TheResultsWindowShowsExportsAndDeletesALessonsResults) {
+  Started s;
+  Rig& r = *s.rig;
+  support::TempDir data, documents;
+  window::LessonSetup lesson{&r.disk, [&] { return data.path() / "results.sqlite"; }, {}};
+  lesson.options.server.listen = {"127.0.0.1"};
+  r.window.setProgram({{}, nullptr, documents.path(), lesson});
+  {
+    // A lesson of this test held before, its store the program's.
+    lesson::SqliteStore store(data.path() / "results.sqlite");
+    lesson::Lesson held;
+    held.start(s.root(), r.disk, store, {}, lesson.options);
+    ASSERT_EQ(support::postResult(held.port(), support::resultForm(held.snapshot(), "Иванов", "9А", 2)), 200);
+    held.stop();
+  }
+  chooseItem(&r.window, u'т', u'е');
+  ASSERT_TRUE(r.errors.empty());
+  QWidget* w = r.window.resultsWindow();
+  ASSERT_NE(w, nullptr);
+  EXPECT_TRUE(w->isVisible() && w->isWindow());
+  EXPECT_FALSE(w->isModal());
+  EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+  r.window.action("mnuTestResults")->trigger();
+  EXPECT_EQ(r.window.resultsWindow(), w) << "the same window, in front";
+  auto* lessons = w->findChild<QTreeWidget*>("lessons");
+  auto* rows = w->findChild<QTreeWidget*>("rows");
+  auto* statistics = w->findChild<QTreeWidget*>("statistics");
+  ASSERT_TRUE(lessons && rows && statistics);
+  ASSERT_EQ(lessons->topLevelItemCount(), 1);
+  EXPECT_EQ(lessons->currentItem(), lessons->topLevelItem(0));
+  EXPECT_EQ(lessons->topLevelItem(0)->text(3), QStringLiteral("1"));
+  ASSERT_EQ(rows->topLevelItemCount(), 1);
+  EXPECT_EQ(rows->topLevelItem(0)->text(0), QString::fromUtf8("Иванов"));
+  EXPECT_EQ(rows->topLevelItem(0)->text(2), QString::fromUtf8("58 из 60"));
+  ASSERT_EQ(statistics->topLevelItemCount(), 60);
+  EXPECT_EQ(statistics->topLevelItem(0)->text(1), QStringLiteral("1")) << "the missed questions first";
+  EXPECT_EQ(statistics->topLevelItem(1)->text(1), QStringLiteral("2"));
+  EXPECT_EQ(statistics->topLevelItem(0)->text(6), QStringLiteral("0"));
+
+  click(w->findChild<QRadioButton*>("allTests"));
+  EXPECT_TRUE(w->windowTitle().endsWith(QString::fromUtf8("все тесты")));
+  EXPECT_EQ(lessons->columnCount(), 6) << "with the test's folder";
+  click(w->findChild<QRadioButton*>("thisTest"));
+  EXPECT_EQ(lessons->columnCount(), 5);
+  EXPECT_EQ(lessons->topLevelItemCount(), 1);
+
+  const fs::path folder = documents.path() / "Документы учителя";
+  fs::create_directories(folder);
+  const fs::path book = folder / "Урок 9А.xlsx";
+  {
+    const ModalWait file = answerFile(book);
+    click(w->findChild<QPushButton*>("saveXlsx"));
+  }
+  ASSERT_TRUE(fs::exists(book));
+  QProcess python;  // the system's, for which Debian's python3-openpyxl is installed
+  python.start(QStringLiteral("/usr/bin/python3"),
+               {QStringLiteral("-c"),
+                QStringLiteral("import openpyxl, sys; s = openpyxl.load_workbook(sys.argv[1])['Результаты']; "
+                               "print(s['A1'].value + '|' + s['A2'].value + '|' + s['B2'].value)"),
+                QString::fromStdString(book.string())});
+  ASSERT_TRUE(python.waitForFinished(30000));
+  EXPECT_EQ(QString::fromUtf8(python.readAllStandardOutput()).trimmed(), QString::fromUtf8("Ученик|Иванов|9А"))
+      << python.readAllStandardError().toStdString();
+
+  // The second question of stage 1 by a double-click, the third by Enter.
+  choose(r, 2, 3);
+  QTreeWidgetItem* second = statistics->topLevelItem(1);
+  const QRect place = statistics->visualItemRect(second);
+  QTest::mouseClick(statistics->viewport(), Qt::LeftButton, {}, place.center());
+  QTest::mouseDClick(statistics->viewport(), Qt::LeftButton, {}, place.center());
+  EXPECT_EQ(r.list("List1")->currentRow(), 0);
+  EXPECT_EQ(r.list("List2")->currentRow(), 1);
+  statistics->setCurrentItem(statistics->topLevelItem(2));
+  QTest::keyClick(statistics, Qt::Key_Return);
+  EXPECT_EQ(r.list("List2")->currentRow(), 2);
+  EXPECT_TRUE(r.errors.empty());
+
+  r.dialogs.answers = {false, true};
+  click(w->findChild<QPushButton*>("delete"));
+  EXPECT_EQ(lessons->topLevelItemCount(), 1) << "Отмена keeps it";
+  click(w->findChild<QPushButton*>("delete"));
+  ASSERT_GE(r.dialogs.shown.size(), 2u);
+  EXPECT_NE(r.dialogs.shown.back().text.find("Удалить урок"), std::string::npos);
+  EXPECT_EQ(lessons->topLevelItemCount(), 0);
+  EXPECT_FALSE(w->findChild<QPushButton*>("saveXlsx")->isEnabled());
+  EXPECT_TRUE(w->findChild<QLabel*>("problem")->isVisible());
+  w->close();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return r.window.resultsWindow() == nullptr; }, 5000));
   EXPECT_TRUE(r.errors.empty());
 }
 

@@ -20,6 +20,7 @@
 #include <QRegularExpression>
 #include <QTest>
 #include <QTreeView>
+#include <QTreeWidget>
 #include <functional>
 #include <map>
 
@@ -40,7 +41,7 @@ namespace {
 // a menu item's "Ctrl+Z" after a tab).
 QStringList latinWords(QString text) {
   static const QRegularExpression latin(QStringLiteral("[A-Za-z]+"));
-  const QStringList names = {"pics", "HTML", "JavaScript", "VARNOLIX", "Enter", QDir::home().dirName()};
+  const QStringList names = {"pics", "HTML", "JavaScript", "VARNOLIX", "Enter", "Excel", "CSV", QDir::home().dirName()};
   QStringList words;
   for (const QString& line : text.remove(u'&').split(u'\n')) {
     for (QString token : line.section(u'\t', 0, 0).split(u' ', Qt::SkipEmptyParts)) {
@@ -251,8 +252,13 @@ TEST(Dialogs, EveryWordShownIsRussian) {
   auto* rows = r.window.lessonWindow()->findChild<QTreeView*>("rows");
   ASSERT_TRUE(QTest::qWaitFor([&] { return rows->model()->rowCount() == 1; }, 5000));
   latin["the lesson's window"] = latinWordsShown(r.window.lessonWindow());
+  // The results window on that lesson, its table and statistics filled.
+  r.window.action("mnuTestResults")->trigger();
+  ASSERT_NE(r.window.resultsWindow(), nullptr);
+  EXPECT_EQ(r.window.resultsWindow()->findChild<QTreeWidget*>("rows")->topLevelItemCount(), 1);
+  latin["the results window"] = latinWordsShown(r.window.resultsWindow());
   ASSERT_TRUE(r.errors.empty());
-  EXPECT_EQ(latin.size(), 11u);
+  EXPECT_EQ(latin.size(), 12u);
   // The sizes in the file list, as a Russian reader counts them.
   QStringList sizes;
   for (const qint64 bytes : {1LL, 8LL, 12LL, 22LL, 1023LL, 1751LL, 23122LL, 3565158LL}) sizes << qt::russianSize(bytes);

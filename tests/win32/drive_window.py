@@ -13,7 +13,8 @@ having written nothing; and the same box and status for a folder argument that d
 Between them, the menus (menus_and_import) and the test as a whole (whole_test): printed, checked,
 opened in the browser (a stand-in xdg-open, to which Wine hands the page), another test opened;
 and a lesson (lesson): started from the menu, a result posted by a client on the loopback shown
-as a row of its window, its address written into the test, ended from its window.
+as a row of its window, its address written into the test, ended from its window; then its
+results (results_after): the results window, the lesson saved as a CSV file and read back.
 
     drive_window.py WINE EXE SAMPLE WORKDIR PLACES SCREENSHOT [DPI]
 
@@ -987,6 +988,7 @@ def lesson(wine, exe, sample, work, screenshot):
         editor.kill()
         fail("the lesson still serves the test after it ended")
     run("xdotool", "mousemove", str(ox + 4), str(oy + 4), "click", "1")
+    results_after(window, editor, work, shots, ox, oy)
     menu_item(window, "Cyrillic_ef", "Cyrillic_ve")
     try:
         status = editor.wait(timeout=60)
@@ -1009,6 +1011,54 @@ def lesson(wine, exe, sample, work, screenshot):
         fail(f"the lesson's store holds {got}, the pages showed {expected}")
     print(f"PASS: the lesson's store holds the {PUPILS} pupils' results with the scores their pages showed, "
           "and the forged one marked")
+
+
+def results_after(window, editor, work, shots, ox, oy):
+    """After the lesson: Alt+Т, Е opens the results window on the lessons of this test, the newest
+    chosen; Alt+C («Сохранить в CSV…») asks for a file in the system's save dialog, named by the
+    course, and writes the lesson's table there, in a folder of Cyrillic name: UTF-8 with a
+    byte-order mark, the pupil's row in it; the store and the test untouched. Alt+F4 closes the
+    window and the editor goes on."""
+    before = snapshot(work)
+    menu_item(window, "Cyrillic_te", "Cyrillic_ie")
+    shown = new_window("^Результаты уроков", editor, what="the results window")
+    run("import", "-window", "root", os.path.join(shots, "results.png"))
+    folder = os.path.join(os.path.dirname(work), "Документы учителя")
+    shutil.rmtree(folder, ignore_errors=True)
+    os.makedirs(folder)
+    target = os.path.join(folder, "Урок 9А.csv")
+    activate(shown)
+    keys_to(shown, "alt+c")
+    save = new_window("^Сохранить результаты в CSV$", editor, what="the save dialog of the CSV file")
+    put_clipboard(windows_path(target))
+    time.sleep(1.0)
+    keys_to(save, "ctrl+a", "ctrl+v", "Return")
+    gone("^Сохранить результаты в CSV$")
+    for _ in range(40):
+        if os.path.exists(target):
+            break
+        time.sleep(0.25)
+    else:
+        run("import", "-window", "root", os.path.join(shots, "results-csv.png"))
+        editor.kill()
+        fail(f"no CSV file at {target} after the save dialog (results-csv.png)")
+    data = open(target, "rb").read()
+    text = data[3:].decode("utf-8", "replace")
+    if not data.startswith(b"\xef\xbb\xbf") or '"Иванов Иван";"9А"' not in text or not text.endswith("\r\n"):
+        editor.kill()
+        fail(f"the CSV file the results window wrote holds {data[:200]!r}")
+    if snapshot(work) != before:
+        editor.kill()
+        fail("the export wrote into the test")
+    print(f"PASS: Alt+Т, Е: the results window; Alt+C wrote the lesson's table to {target}")
+    # The save dialog gone, the keyboard is the editor's again until the results window is clicked.
+    activate(shown)
+    keys_to(shown, "alt+F4")
+    gone("^Результаты уроков")
+    if editor.poll() is not None:
+        fail(f"the editor ended, with status {editor.returncode}, when its results window was closed")
+    run("xdotool", "mousemove", str(ox + 4), str(oy + 4), "click", "1")
+    print("PASS: Alt+F4 closed the results window; the editor goes on")
 
 
 def main():

@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <utility>
+#include <ctime>
 #include <deque>
 #include <map>
 
@@ -76,8 +78,10 @@ struct FakeView final : window::View {
   // The file dialogs answered in turn (none: cancelled), each recorded.
   std::deque<std::optional<fs::path>> files;
   std::vector<window::FileDialog> fileDialogs;
+  std::function<void()> whileFileDialog;  // what the teacher does elsewhere while it is up
   std::optional<fs::path> chooseFile(const window::FileDialog& dialog) override {
     fileDialogs.push_back(dialog);
+    if (whileFileDialog) std::exchange(whileFileDialog, nullptr)();
     if (files.empty()) return std::nullopt;
     auto file = files.front();
     files.pop_front();
@@ -134,6 +138,12 @@ struct FakeView final : window::View {
   void raiseLesson() override { ++lessonRaised; }
   void closeLesson() override { lesson.reset(); }
   void postLessonNews() override { ++posted; }
+  // The results window: what it shows (none while it is closed), how often it was brought to the
+  // front.
+  std::optional<window::ResultsView> results;
+  int resultsRaised = 0;
+  void showResults(const window::ResultsView& view) override { results = view; }
+  void raiseResults() override { ++resultsRaised; }
   int runPosted() {
     const int n = posted.exchange(0);
     for (int i = 0; i < n; ++i) driver->lessonNews();
@@ -623,7 +633,7 @@ TEST(Driver, ALessonShowsEachResultInItsWindowAndEndsWhenTheTeacherSays) {
   ASSERT_TRUE(r.view.lesson.has_value());
   EXPECT_EQ(r.h->dialogs.shown.size(), 2u);
   const unsigned short port = r.driver.lesson()->port();
-  const lesson::Snapshot& test = r.driver.lesson()->snapshot();
+  const lesson::Snapshot test = r.driver.lesson()->snapshot();  // a copy: it is used after the lesson ends
   EXPECT_EQ(r.driver.lessonStore(), r.settings.path() / "results.sqlite");
   EXPECT_EQ(r.view.lesson->title, "Урок: " + test.course);
   EXPECT_EQ(r.view.lesson->heading, window::dialog::kLessonNoNetwork) << "the loopback alone reaches no pupil";
@@ -781,6 +791,159 @@ TEST(Driver, ALessonThatCannotStartIsToldOfAndTheEditorGoesOn) {
   EXPECT_EQ(window::fromCodePage(support::crlfLines(r.dir.path() / "1" / "0.html")[5]), u"После урока");
   r.click("mnuTestLesson");
   EXPECT_NE(r.driver.lesson(), nullptr) << "once mended, the lesson starts";
+}
+
+// The results of the lessons kept: a store that cannot be opened is a box and nothing else; the
+// window lists the lessons of this test (or of every test) with their counts, the chosen one's
+// table with its marks and its statistics, the most missed question first; the running lesson is
+// not offered for deletion; the exports go where the teacher says, under the course and the
+// date, and one that cannot be written says so naming the file; none writes the store; the
+// printed page goes to the temporary folder and the browser; a question of the statistics is
+// shown in the lists, one of another test's lesson is not; a deletion is asked first.
+TEST(Driver, TheResultsWindowListsLessonsShowsTheirStatisticsAndExportsAndDeletesThem) {
+  WholeSession r;
+  ASSERT_TRUE(r.driver.load());
+  const fs::path storeFile = r.settings.path() / "results.sqlite";
+  fs::create_directories(storeFile);
+  r.click("mnuTestResults");
+  ASSERT_EQ(r.h->dialogs.shown.size(), 1u);
+  EXPECT_NE(r.h->dialogs.shown[0].text.find("results.sqlite"), std::string::npos) << r.h->dialogs.shown[0].text;
+  EXPECT_FALSE(r.view.results.has_value());
+  EXPECT_FALSE(r.driver.resultsOpen());
+  fs::remove(storeFile);
+
+  r.click("mnuTestLesson");
+  ASSERT_NE(r.driver.lesson(), nullptr);
+  const lesson::Snapshot test = r.driver.lesson()->snapshot();  // beyond the lesson's end
+  const unsigned short port = r.driver.lesson()->port();
+  EXPECT_EQ(support::postResult(port, support::resultForm(test, "Иванов", "9А", 3)), 200);
+  EXPECT_EQ(support::postResult(port, support::resultForm(test, "Петров", "9Б", 5, 60)), 200);
+  r.view.runPosted();
+  r.click("mnuTestResults");
+  ASSERT_TRUE(r.view.results.has_value());
+  const window::ResultsView& v = *r.view.results;
+  EXPECT_FALSE(v.allTests);
+  ASSERT_EQ(v.lessons.size(), 1u);
+  EXPECT_EQ(v.chosen, 0);
+  EXPECT_EQ(std::vector<std::string>(v.lessons[0].begin() + 2, v.lessons[0].end()),
+            (std::vector<std::string>{test.course, "2", "2"}));
+  EXPECT_EQ(v.columns, lesson::tableCaptions());
+  ASSERT_EQ(v.rows.size(), 2u);
+  EXPECT_EQ(v.rows[0].cells[0], "Петров");
+  EXPECT_TRUE(v.rows[0].marked) << "it claims 60 right answers, as the lesson's window marks it";
+  EXPECT_FALSE(v.rows[1].marked);
+  const int questions = test.key.questions();
+  ASSERT_EQ(v.statistics.size(), static_cast<std::size_t>(questions));
+  // Both missed questions 1 to 3, Петров 4 and 5 too: the first three lead, each 0 % right.
+  EXPECT_EQ(std::vector<std::string>(v.statistics[0].begin(), v.statistics[0].begin() + 4),
+            (std::vector<std::string>{"1", "1", "1", "1"}));
+  EXPECT_EQ(v.statistics[0][6], "0");
+  EXPECT_EQ(v.statistics[3][1], "4");
+  EXPECT_EQ(v.statistics[3][6], "50");
+  EXPECT_TRUE(v.exportable);
+  EXPECT_FALSE(v.deletable) << "the lesson running now";
+  r.click("mnuTestResults");
+  EXPECT_EQ(r.view.resultsRaised, 1);
+  const std::size_t boxes = r.h->dialogs.shown.size();
+  r.driver.resultsAction(window::ResultsAction::Delete);
+  EXPECT_EQ(r.h->dialogs.shown.size(), boxes) << "not even asked";
+  EXPECT_EQ(support::postResult(port, support::resultForm(test, "Сидоров", "9А", 0)), 200);
+  r.view.runPosted();
+  EXPECT_EQ(r.view.results->lessons[0][3], "3") << "the counts follow the running lesson";
+  r.h->dialogs.answers = {true};
+  EXPECT_TRUE(r.driver.endLesson());
+  EXPECT_TRUE(r.view.results->deletable) << "once the lesson has ended";
+
+  // Exported: the spreadsheet and the CSV file under the course and the date, in the documents.
+  const auto storeBytes = [&] { return support::readBytes(storeFile); };
+  const std::string kept = storeBytes();
+  const fs::path folder = r.documents.path() / "Результаты 9А";
+  fs::create_directories(folder);
+  r.view.files = {folder / "урок.xlsx", folder / "урок.csv"};
+  r.driver.resultsAction(window::ResultsAction::SaveXlsx);
+  r.driver.resultsAction(window::ResultsAction::SaveCsv);
+  ASSERT_EQ(r.view.fileDialogs.size(), 2u);
+  EXPECT_EQ(r.view.fileDialogs[0].folder, r.documents.path());
+  char today[16];
+  const std::time_t now = std::time(nullptr);
+  std::strftime(today, sizeof today, " %Y-%m-%d", std::localtime(&now));
+  const std::string day = test.course + today;
+  EXPECT_EQ(r.view.fileDialogs[0].name, day + ".xlsx");
+  EXPECT_EQ(r.view.fileDialogs[1].name, day + ".csv");
+  EXPECT_EQ(support::readBytes(folder / "урок.xlsx").substr(0, 2), "PK");
+  EXPECT_EQ(support::readBytes(folder / "урок.csv").substr(0, 3), "\xEF\xBB\xBF");
+  EXPECT_NE(support::readBytes(folder / "урок.csv").find("Сидоров"), std::string::npos);
+  EXPECT_EQ(r.h->dialogs.shown.size(), boxes + 1) << "only the lesson's end was asked";
+  r.view.files = {r.documents.path() / "нет такой папки" / "урок.csv", r.dir.path() / "урок.csv"};
+  r.driver.resultsAction(window::ResultsAction::SaveCsv);
+  r.driver.resultsAction(window::ResultsAction::SaveCsv);
+  ASSERT_EQ(r.h->dialogs.shown.size(), boxes + 3);
+  EXPECT_NE(r.h->dialogs.shown[boxes + 1].text.find("нет такой папки"), std::string::npos) << r.h->dialogs.shown[boxes + 1].text;
+  EXPECT_NE(r.h->dialogs.shown[boxes + 2].text.find("урок.csv"), std::string::npos) << r.h->dialogs.shown[boxes + 2].text;
+  EXPECT_FALSE(fs::exists(r.dir.path() / "урок.csv")) << "never into the test";
+  EXPECT_EQ(storeBytes(), kept) << "an export never writes the store";
+
+  // Printed: the page in the temporary folder, then in the browser.
+  window::Program program = r.program();
+  program.temporary = r.documents.path() / "временная";
+  r.driver.setProgram(program);
+  r.driver.resultsAction(window::ResultsAction::Print);
+  ASSERT_EQ(r.h->browser.opened.size(), 1u);
+  const std::string& opened = r.h->browser.opened[0];
+  const fs::path page(std::u8string(opened.begin(), opened.end()));
+  EXPECT_EQ(page.parent_path(), program.temporary);
+  EXPECT_NE(support::readBytes(page).find("Иванов"), std::string::npos);
+
+  // The most missed question in the lists, as the check's list shows one.
+  r.driver.resultsQuestion(3);
+  EXPECT_EQ(r.view["List1"].selected, 0);
+  EXPECT_EQ(r.view["List2"].selected, 3);
+
+  // A lesson of another test: listed among every test's, its question not shown.
+  {
+    lesson::SqliteStore other(storeFile);
+    lesson::LessonRecord record = *other.lesson(other.lessonList(std::nullopt).at(0).id);
+    record.folder = shell::utf8(r.documents.path() / "другой тест");
+    record.started = "2030-01-02T03:04:05Z";
+    other.addLesson(record);
+  }
+  r.driver.resultsScope(true);
+  ASSERT_EQ(r.view.results->lessons.size(), 2u);
+  EXPECT_TRUE(r.view.results->allTests);
+  EXPECT_EQ(r.view.results->lessons[0][5], shell::utf8(r.documents.path() / "другой тест")) << "the newest first";
+  EXPECT_EQ(r.view.results->chosen, 1) << "the lesson chosen stays chosen";
+  r.driver.resultsChosen(0);
+  EXPECT_EQ(r.view.results->chosen, 0);
+  EXPECT_TRUE(r.view.results->rows.empty());
+  r.choose("List1", 1);
+  r.driver.resultsQuestion(0);
+  EXPECT_NE(r.h->dialogs.shown.back().text.find("другому тесту"), std::string::npos) << r.h->dialogs.shown.back().text;
+  EXPECT_EQ(r.view["List1"].selected, 1) << "the lists as they were";
+  r.driver.resultsScope(false);
+  ASSERT_EQ(r.view.results->lessons.size(), 1u);
+
+  // Deleted after the question, which names the lesson and its counts; Отмена keeps it.
+  r.h->dialogs.answers = {false};
+  r.driver.resultsAction(window::ResultsAction::Delete);
+  EXPECT_EQ(r.view.results->lessons.size(), 1u);
+  const std::string asked = r.h->dialogs.shown.back().text;
+  EXPECT_NE(asked.find("«" + test.course + "»"), std::string::npos) << asked;
+  EXPECT_NE(asked.find("результатов: 3, учеников: 3"), std::string::npos) << asked;
+  r.h->dialogs.answers = {true};
+  r.driver.resultsAction(window::ResultsAction::Delete);
+  EXPECT_TRUE(r.view.results->lessons.empty());
+  EXPECT_EQ(r.view.results->problem, window::dialog::kResultsNone);
+  EXPECT_FALSE(r.view.results->exportable);
+  r.driver.resultsScope(true);
+  EXPECT_EQ(r.view.results->lessons.size(), 1u) << "the other test's lesson stays";
+  // The window closed while the save dialog is up: the file is still written, of what was chosen.
+  r.view.whileFileDialog = [&] { r.driver.resultsClosed(); };
+  r.view.files = {folder / "другой.csv"};
+  r.driver.resultsAction(window::ResultsAction::SaveCsv);
+  EXPECT_FALSE(r.driver.resultsOpen());
+  EXPECT_EQ(support::readBytes(folder / "другой.csv").substr(0, 3), "\xEF\xBB\xBF");
+  EXPECT_TRUE(r.view.errors.empty());
+  EXPECT_FALSE(r.driver.ended());
 }
 
 }  // namespace
