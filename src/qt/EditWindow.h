@@ -95,6 +95,7 @@ class EditWindow final : public QWidget, public lifecycle::Screen, private windo
   void raiseLesson() override;
   void closeLesson() override;
   void postLessonNews() override;
+  std::optional<pictures::Image> clipboardImage() override;
 
   ErrorReport report_;
   QMenuBar* menuBar_ = nullptr;
