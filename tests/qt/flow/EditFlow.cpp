@@ -373,7 +373,8 @@ int main(int argc, char** argv) {
                  "       edit_flow --round-trip SHELL TEXT\n"
                  "       edit_flow --print SHELL PAGE | --check SHELL ROW | --browser SHELL STAGE QUESTION\n"
                  "       edit_flow --open SHELL OTHER\n"
-                 "       edit_flow --lesson SHELL RESULTS SECONDS | --lesson-address SHELL RESULTS SECONDS\n";
+                 "       edit_flow --lesson SHELL RESULTS SECONDS | --lesson-address SHELL RESULTS SECONDS\n"
+                 "       edit_flow --picture SHELL STAGE QUESTION IMAGE\n";
     return 2;
   }
   request.shell = argv[1];
