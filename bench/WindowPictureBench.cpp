@@ -6,6 +6,8 @@
 // the same picture anew. The medians of the runs are printed.
 //
 //   window_picture_bench SAMPLE [RUNS]
+#include <unistd.h>
+
 #include <QApplication>
 #include <QFileDialog>
 #include <QImage>
@@ -20,8 +22,6 @@
 #include <filesystem>
 #include <string>
 #include <vector>
-
-#include <unistd.h>
 
 #include "lifecycle/Editor.h"
 #include "lifecycle/Generators.h"
@@ -66,7 +66,8 @@ int main(int argc, char** argv) {
     return 2;
   }
   const int runs = argc > 2 ? std::max(1, std::atoi(argv[2])) : 7;
-  const fs::path scratch = fs::temp_directory_path() / ("window-picture-bench-" + std::to_string(::getpid()));
+  const fs::path scratch =
+      fs::temp_directory_path() / ("window-picture-bench-" + std::to_string(::getpid()));
   const fs::path shell = scratch / "shell";
   fs::create_directories(scratch);
   fs::copy(argv[1], shell, fs::copy_options::recursive);
@@ -79,7 +80,8 @@ int main(int argc, char** argv) {
     for (int x = 0; x < photo.width(); ++x) {
       seed = seed * 1664525u + 1013904223u;
       const int grain = static_cast<int>(seed >> 28) - 8;
-      row[x] = qRgb(std::clamp(x * 200 / 4000 + 30 + grain, 0, 255), std::clamp(y * 180 / 3000 + 40 + grain, 0, 255),
+      row[x] = qRgb(std::clamp(x * 200 / 4000 + 30 + grain, 0, 255),
+                    std::clamp(y * 180 / 3000 + 40 + grain, 0, 255),
                     std::clamp((x + y) * 100 / 7000 + 90 + grain, 0, 255));
     }
   }
@@ -127,10 +129,14 @@ int main(int argc, char** argv) {
   }
   std::printf("a 12-megapixel JPEG (4000×3000, %lld KB) added through the window, %d runs:\n",
               static_cast<long long>(fs::file_size(scratch / "photo.jpg") / 1024), runs);
-  std::printf("  from the teacher's choice in the file dialog to the page saved: median %.0f ms (each:", median(fromChoice));
+  std::printf(
+      "  from the teacher's choice in the file dialog to the page saved: median %.0f ms (each:",
+      median(fromChoice));
   for (const double t : fromChoice) std::printf(" %.0f", t);
-  std::printf(")\n  from the click on «Добавить рисунок…» (the dialog opened and answered): median %.0f ms\n",
-              median(fromClick));
+  std::printf(
+      ")\n  from the click on «Добавить рисунок…» (the dialog opened and answered): median %.0f "
+      "ms\n",
+      median(fromClick));
   window.close();
   fs::remove_all(scratch);
   return 0;

@@ -8,7 +8,8 @@ namespace {
 
 std::uint32_t little(std::string_view bytes, std::size_t at, int count) {
   std::uint32_t value = 0;
-  for (int i = count; i-- > 0;) value = value << 8 | static_cast<std::uint8_t>(bytes[at + static_cast<std::size_t>(i)]);
+  for (int i = count; i-- > 0;)
+    value = value << 8 | static_cast<std::uint8_t>(bytes[at + static_cast<std::size_t>(i)]);
   return value;
 }
 
@@ -31,7 +32,8 @@ std::optional<std::string> bmpFileOf(std::string_view dib) {
   const std::uint32_t planes = little(dib, 12, 2), bits = little(dib, 14, 2);
   const std::uint32_t compression = little(dib, 16, 4), used = little(dib, 32, 4);
   if (width <= 0 || height == 0 || height == INT32_MIN || planes != 1) return std::nullopt;
-  if (bits != 1 && bits != 4 && bits != 8 && bits != 16 && bits != 24 && bits != 32) return std::nullopt;
+  if (bits != 1 && bits != 4 && bits != 8 && bits != 16 && bits != 24 && bits != 32)
+    return std::nullopt;
   // A plain info header is followed by its masks; the later headers hold them.
   std::uint32_t masks = 0;
   if (header == kInfoHeader && compression == kBitFields) masks = 12;

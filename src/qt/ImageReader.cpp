@@ -39,7 +39,8 @@ std::optional<pictures::Image> ImageReader::decode(std::string_view bytes) {
   QByteArray data = viewOf(bytes);
   QBuffer buffer(&data);
   if (!buffer.open(QIODevice::ReadOnly)) return std::nullopt;
-  if (QImageReader::allocationLimit() < kAllocationLimitMb) QImageReader::setAllocationLimit(kAllocationLimitMb);
+  if (QImageReader::allocationLimit() < kAllocationLimitMb)
+    QImageReader::setAllocationLimit(kAllocationLimitMb);
   QImageReader reader(&buffer);
   reader.setAutoTransform(true);
   QImage image;

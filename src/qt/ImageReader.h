@@ -1,12 +1,11 @@
 #pragma once
 
+#include <QImage>
 #include <optional>
 #include <string_view>
 
 #include "pictures/Decoder.h"
 #include "pictures/Image.h"
-
-#include <QImage>
 
 namespace qt {
 
