@@ -19,6 +19,10 @@ echo "== a question's picture made from a 12-megapixel photo and other images"
 "$out/bench/picture_bench"
 
 echo
+echo "== a new picture through the window (offscreen): a 12-megapixel JPEG from the click to the saved page"
+"$out/bench/window_picture_bench" "$here/sample" 7
+
+echo
 echo "== the lesson without a window (test_editor --serve) on the loopback, against nginx, then hostile clients"
 bash "$here/scripts/bench-lesson.sh" "$out"
 

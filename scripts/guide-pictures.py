@@ -9,6 +9,7 @@ ImageMagick. Writes into OUT:
     menu.png        the menu Файл open
     import.png      the import's dialog on the example file of questions, from stage 1
     question.png    stage 1, question 7 chosen: the question, its answers and its picture
+    new-picture.png   a photo added to it by «Добавить рисунок…»: 9.gif chosen and shown
     about.png       the box of "Справка"
     new-stage.png   a new stage made and chosen: its question fields red
     new-question.png  its first question saved, the next one made
@@ -84,7 +85,7 @@ def main():
 def box(editor, what):
     """The message box the editor shows, once it shows."""
     for _ in range(60):
-        boxes = [b for b in visible_windows("Редактор теста|VARNOLIX|Лорвакс|Импорт вопросов|Проверка теста|Печать вопросов|История изменений|Результаты уроков|Сохранить результаты")
+        boxes = [b for b in visible_windows("Редактор теста|VARNOLIX|Лорвакс|Импорт вопросов|Проверка теста|Печать вопросов|История изменений|Результаты уроков|Сохранить результаты|Рисунок для вопроса")
                  if b not in box.main]
         if boxes:
             time.sleep(0.5)
@@ -174,6 +175,26 @@ def shoot(program, sample, places, out, work):
     click("List2", 4, 6)
     keys("Home", *["Down"] * 6)
     picture("question.png")
+
+    # A photo of the teacher's made the question's picture by «Добавить рисунок…»: the file
+    # dialog given its name, the picture 9.gif made, chosen and shown at once.
+    photo = os.path.join(work, "Фото опыта.jpg")
+    run("convert", "-size", "1600x1200", "gradient:#9fd0ff-#1b4f8a", "-fill", "#f4d35e",
+        "-draw", "circle 1150,380 1150,520", "-fill", "#3a7d44", "-draw", "rectangle 0,900 1599,1199",
+        "-quality", "90", photo)
+    click("cmdAddPicture")
+    chooser = box(editor, "the file dialog of a new picture")
+    run("xdotool", "windowfocus", chooser)
+    run("xdotool", "type", "--delay", "20", photo)
+    answer(chooser, "Return")
+    for _ in range(40):
+        if os.path.exists(os.path.join(test, "pics", "9.gif")):
+            break
+        time.sleep(0.25)
+    else:
+        fail("«Добавить рисунок…» made no pics/9.gif")
+    time.sleep(1.0)
+    picture("new-picture.png")
 
     # A few changes for the history's picture: the question saved with a word more, the mixing,
     # and the mixing taken back by Ctrl+Z.

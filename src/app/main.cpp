@@ -26,6 +26,7 @@
 #include "shell/Disk.h"
 #include "qt/EditWindow.h"
 #include "qt/Fonts.h"
+#include "qt/ImageReader.h"
 #include "qt/Language.h"
 #include "qt/MessageBoxes.h"
 #include "lifecycle/Generators.h"
@@ -120,7 +121,8 @@ int main(int argc, char** argv) {
   qt::MessageBoxes dialogs;
   qt::EditWindow window(dialogs);
   dialogs.setParentWidget(&window);
-  const lifecycle::Editor::Seams seams{disk, dialogs, clock, random, &window, &browser};
+  qt::ImageReader images;  // the image files chosen as pictures, read by the toolkit
+  const lifecycle::Editor::Seams seams{disk, dialogs, clock, random, &window, &browser, &images};
   const std::filesystem::path guide = programFolder / lifecycle::kGuideFile;
   lifecycle::Editor editor(seams, root, guide);
   lifecycle::RecentTests recent(disk, lifecycle::recentTestsFile());

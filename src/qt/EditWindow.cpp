@@ -20,9 +20,11 @@
 
 #include "qt/CommandDialogs.h"
 #include "qt/Icon.h"
+#include "qt/ImageReader.h"
 #include "qt/LessonWindow.h"
 #include "qt/ResultsWindow.h"
 #include "qt/Widgets.h"
+#include "window/Bindings.h"
 #include "window/Layout.h"
 
 namespace qt {
@@ -202,6 +204,8 @@ void EditWindow::build() {
       }
       case Kind::Image:
         widget = new PictureBox(parent);
+        // A click gives it the focus (never the Tab key), so that Ctrl+V pastes a picture there.
+        widget->setFocusPolicy(Qt::ClickFocus);
         break;
       case Kind::Menu:
       case Kind::MenuItem:
@@ -240,6 +244,13 @@ void EditWindow::addMenuEntry(const ControlDesign& d) {
     } else {
       action = menu->addAction(utf8(d.caption));
       if (!d.shortcut.empty()) action->setShortcut(QKeySequence(utf8(d.shortcut)));
+      // A key that works only on some controls (Ctrl+V on the pictures, never in a text field):
+      // the item's key belongs to those controls, and the menu still shows it.
+      const auto places = window::keyPlaces(d.name);
+      if (!places.empty()) {
+        action->setShortcutContext(Qt::WidgetShortcut);
+        for (const std::string_view place : places) control(place)->addAction(action);
+      }
     }
   }
   action->setObjectName(utf8(d.name));
@@ -492,6 +503,8 @@ void EditWindow::raiseResults() {
 void EditWindow::postLessonNews() {
   QMetaObject::invokeMethod(this, [this] { driver_.lessonNews(); }, Qt::QueuedConnection);
 }
+
+std::optional<pictures::Image> EditWindow::clipboardImage() { return qt::clipboardImage(); }
 
 void EditWindow::quit(int status) {
   hide();

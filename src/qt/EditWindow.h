@@ -100,6 +100,7 @@ class EditWindow final : public QWidget, public lifecycle::Screen, private windo
   void postLessonNews() override;
   void showResults(const window::ResultsView& view) override;
   void raiseResults() override;
+  std::optional<pictures::Image> clipboardImage() override;
 
   ErrorReport report_;
   QMenuBar* menuBar_ = nullptr;

@@ -16,7 +16,10 @@ std::optional<std::filesystem::path> chooseFile(HWND owner, const window::FileDi
   // "name\0pattern\0" for each kind, then one more "\0".
   std::wstring filters;
   for (const auto& [name, pattern] : dialog.filters) {
-    filters += fromUtf8(name) + L" (" + fromUtf8(pattern) + L")" + L'\0' + (pattern == "*" ? L"*.*" : fromUtf8(pattern)) + L'\0';
+    // The system's patterns are separated by ";".
+    std::wstring patterns = pattern == "*" ? L"*.*" : fromUtf8(pattern);
+    std::replace(patterns.begin(), patterns.end(), L' ', L';');
+    filters += fromUtf8(name) + L" (" + fromUtf8(pattern) + L")" + L'\0' + patterns + L'\0';
   }
   filters += L'\0';
   std::wstring file = fromUtf8(dialog.name);

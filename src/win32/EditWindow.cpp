@@ -714,6 +714,30 @@ void EditWindow::raiseResults() {
   if (results_ != nullptr) results_->raise();
 }
 
+std::optional<pictures::Image> EditWindow::clipboardImage() { return win32::clipboardImage(hwnd_, clipboardImages_); }
+
+// Whether a key of a menu item that works only on some controls (Ctrl+V on the picture list)
+// comes from another control, where it is that control's own (a text field's paste).
+bool EditWindow::keyElsewhere(const MSG& message) const {
+  if (message.message != WM_KEYDOWN && message.message != WM_SYSKEYDOWN) return false;
+  const int at = indexOf(message.hwnd);
+  const auto designs = window::controls();
+  for (const ControlDesign& d : designs) {
+    const auto places = window::keyPlaces(d.name);
+    if (d.shortcut.empty() || places.empty()) continue;
+    const ACCEL key = accelerator(d.shortcut, 0);
+    if (message.wParam != key.key || ((GetKeyState(VK_CONTROL) & 0x8000) != 0) != ((key.fVirt & FCONTROL) != 0) ||
+        ((GetKeyState(VK_SHIFT) & 0x8000) != 0) != ((key.fVirt & FSHIFT) != 0) ||
+        ((GetKeyState(VK_MENU) & 0x8000) != 0) != ((key.fVirt & FALT) != 0))
+      continue;
+    for (const std::string_view place : places) {
+      if (at >= 0 && static_cast<window::ControlId>(at) == window::controlId(place)) return false;
+    }
+    return true;
+  }
+  return false;
+}
+
 // Ctrl+Z in a field with typing to take back is the field's own undo; elsewhere, and in a field
 // with none, it is the history's (the menu's key).
 static bool fieldUndoes(const MSG& message) {
@@ -730,7 +754,7 @@ bool EditWindow::preTranslate(MSG& message) {
   if (ended()) return false;
   if (lesson_ != nullptr && lesson_->preTranslate(message)) return true;
   if (results_ != nullptr && results_->preTranslate(message)) return true;
-  if (keys_ != nullptr && !fieldUndoes(message) && (message.hwnd == hwnd_ || IsChild(hwnd_, message.hwnd)) &&
+  if (keys_ != nullptr && !fieldUndoes(message) && !keyElsewhere(message) && (message.hwnd == hwnd_ || IsChild(hwnd_, message.hwnd)) &&
       TranslateAcceleratorW(hwnd_, keys_, &message) != 0) {
     return true;
   }

@@ -11,6 +11,7 @@
 
 #include "lifecycle/Editor.h"
 #include "lifecycle/Seams.h"
+#include "win32/ImageDecoder.h"
 #include "window/Driver.h"
 #include "window/Layout.h"
 
@@ -101,6 +102,8 @@ class EditWindow final : public lifecycle::Screen, private window::View {
   void postLessonNews() override;
   void showResults(const window::ResultsView& view) override;
   void raiseResults() override;
+  std::optional<pictures::Image> clipboardImage() override;
+  bool keyElsewhere(const MSG& message) const;
 
   HINSTANCE instance_;
   HWND hwnd_ = nullptr;
@@ -108,6 +111,7 @@ class EditWindow final : public lifecycle::Screen, private window::View {
   HMENU menuBar_ = nullptr;
   std::vector<HMENU> menus_;         // by position: each menu's own, and its items' menu
   HACCEL keys_ = nullptr;            // the menu items' keys
+  ImageDecoder clipboardImages_;     // the clipboard's bitmaps read by the system
   std::vector<bool> itemShown_;      // by position: whether a menu item is in its menu now
   std::vector<COLORREF> textColours_;  // by position, for the text fields
   std::vector<HFONT> fonts_;         // by FontId

@@ -23,6 +23,7 @@ using std::min;
 #include "shell/Disk.h"
 #include "lifecycle/Generators.h"
 #include "win32/EditWindow.h"
+#include "win32/ImageDecoder.h"
 #include "win32/MessageBoxes.h"
 #include "window/Bindings.h"
 
@@ -71,7 +72,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show) {
   win32::MessageBoxes dialogs;
   win32::EditWindow window(instance, dialogs);
   dialogs.setOwner(window.handle());
-  const lifecycle::Editor::Seams seams{disk, dialogs, clock, random, &window, &browser};
+  win32::ImageDecoder images;  // the image files chosen as pictures, read by the system (WIC)
+  const lifecycle::Editor::Seams seams{disk, dialogs, clock, random, &window, &browser, &images};
   const std::filesystem::path guide = lifecycle::programFolder() / lifecycle::kGuideFile;
   lifecycle::Editor editor(seams, root, guide);
   lifecycle::RecentTests recent(disk, lifecycle::recentTestsFile());

@@ -2,6 +2,7 @@
 
 #include <iostream>
 
+#include "shell/Layout.h"
 #include "shell/ShellError.h"
 #include "window/Layout.h"
 
@@ -42,6 +43,7 @@ constexpr ClickBinding kClicks[] = {
 constexpr ItemBinding kButtonItems[] = {
     {"mnuFileExit", "cmdEnd"},   {"mnuTestNewStage", "cmdNewL"}, {"mnuTestDelLast", "cmdDelLast"},
     {"mnuTestMix", "cmdMix"},    {"mnuHelpAbout", "cmdAbout"},
+    {"mnuEditAddPicture", "cmdAddPicture"},
 };
 
 constexpr CommandBinding kCommands[] = {
@@ -60,7 +62,14 @@ constexpr CommandBinding kCommands[] = {
     {"mnuTestLesson", Command::Lesson},
     {"mnuTestLessonAddress", Command::LessonAddress},
     {"mnuTestResults", Command::Results},
+    {"cmdAddPicture", Command::AddPicture},
+    {"mnuEditPastePicture", Command::PastePicture},
+    {"mnuEditReplacePicture", Command::ReplacePicture},
 };
+
+// Ctrl+V pastes a picture only where no text is typed: the text fields keep their own paste.
+constexpr std::string_view kPictureKeyPlaces[] = {"File2", "Image1"};
+constexpr KeyPlaces kKeyPlaces[] = {{"mnuEditPastePicture", kPictureKeyPlaces}};
 
 constexpr std::string_view kRecentItems[] = {"mnuFileRecent1", "mnuFileRecent2", "mnuFileRecent3",
                                              "mnuFileRecent4", "mnuFileRecent5"};
@@ -79,6 +88,19 @@ std::span<const SelectBinding> listSelections() { return kSelections; }
 std::span<const ItemBinding> buttonItems() { return kButtonItems; }
 std::span<const CommandBinding> commands() { return kCommands; }
 std::span<const std::string_view> recentItems() { return kRecentItems; }
+
+std::span<const std::string_view> keyPlaces(std::string_view item) {
+  for (const KeyPlaces& places : kKeyPlaces) {
+    if (places.item == item) return places.controls;
+  }
+  return {};
+}
+
+bool showsQuestion(const Form& f) { return f.cmdSave.Enabled && f.List2.ListIndex >= 0; }
+
+bool showsReplaceablePicture(const Form& f) {
+  return showsQuestion(f) && !f.Image1.empty() && shell::isPictureName(f.Image1.Path.filename().string());
+}
 
 std::vector<ListView> listViews(const Form& f) {
   std::vector<std::string> folders;
@@ -109,6 +131,9 @@ std::vector<EnabledView> enabledViews(const Form& f) {
       {"mnuEditUndo", f.mnuEditUndo.Enabled}, {"mnuEditRedo", f.mnuEditRedo.Enabled},
       {"mnuEditHistory", f.mnuEditHistory.Enabled},
       {"mnuTestLessonAddress", f.mnuTestLessonAddress.Enabled},
+      // A picture is added to the question shown, and one shown may be made anew.
+      {"cmdAddPicture", showsQuestion(f)}, {"mnuEditPastePicture", showsQuestion(f)},
+      {"mnuEditReplacePicture", showsReplaceablePicture(f)},
   };
   for (const ItemBinding& item : kButtonItems) {
     for (std::size_t i = 0, n = views.size(); i < n; ++i) {

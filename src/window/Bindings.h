@@ -50,6 +50,19 @@ struct CommandBinding {
 };
 std::span<const CommandBinding> commands();
 
+// Where a menu item's key works: the controls that must have the focus for it (an empty list:
+// anywhere in the window). Ctrl+V pastes a picture only on the picture list and the picture.
+struct KeyPlaces {
+  std::string_view item;
+  std::span<const std::string_view> controls;
+};
+std::span<const std::string_view> keyPlaces(std::string_view item);
+
+// Whether a question is shown, which a new picture is added to.
+bool showsQuestion(const lifecycle::Form& form);
+// Whether the picture shown is one of the test's pictures that «Заменить рисунок…» may make anew.
+bool showsReplaceablePicture(const lifecycle::Form& form);
+
 // The menu items that offer the tests opened last, in order (the most recent first), and the line
 // under them, all shown only while they have a test to offer.
 std::span<const std::string_view> recentItems();

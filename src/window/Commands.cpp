@@ -44,6 +44,27 @@ FileDialog printFileDialog(const std::filesystem::path& folder, const std::strin
           fileNameOf(course) + ".html", "html"};
 }
 
+FileDialog pictureFileDialog(const std::filesystem::path& folder, std::string title) {
+  return {false,
+          std::move(title),
+          {{"Рисунки", "*.png *.jpg *.jpeg *.bmp *.gif *.tif *.tiff *.PNG *.JPG *.JPEG *.BMP *.GIF *.TIF *.TIFF"},
+           {"Все файлы", "*"}},
+          folder,
+          {},
+          {}};
+}
+
+ListDialog replaceListDialog(const std::vector<int>& unused) {
+  ListDialog list{std::string(dialog::kReplaceTitle),
+                  "Новому рисунку не осталось имени. Эти рисунки не показаны ни в одном вопросе: "
+                  "выберите тот, на место которого записать новый.",
+                  {"Рисунок"},
+                  {},
+                  std::string(dialog::kReplaceChoose)};
+  for (const int digit : unused) list.rows.push_back({std::to_string(digit) + ".gif"});
+  return list;
+}
+
 std::string fileNameOf(const std::string& course) {
   std::u16string name;
   for (const char16_t c : fromCodePage(course, FieldRule::References)) {

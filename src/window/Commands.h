@@ -23,6 +23,9 @@ namespace window {
 // The lesson: the test served to the class and the lesson's window (or that window brought to
 // the front while the lesson runs), and the lesson's address for the results written into the
 // test. The results of the lessons kept, in a window of their own.
+// A new picture for the question shown: from an image file (the file dialog), from the
+// clipboard's image, or in the place of the picture shown (the file dialog, then the editor's
+// question). With all nine names taken, the pictures no question shows are offered in a list.
 enum class Command {
   About,
   ImportQuestions,
@@ -34,7 +37,10 @@ enum class Command {
   History,
   Lesson,
   LessonAddress,
-  Results
+  Results,
+  AddPicture,
+  PastePicture,
+  ReplacePicture
 };
 
 // The system's dialog that chooses a file: one to read, which must exist, or one to write, where
@@ -42,7 +48,8 @@ enum class Command {
 struct FileDialog {
   bool save = false;
   std::string title;  // UTF-8, as every text here
-  std::vector<std::pair<std::string, std::string>> filters;  // a kind's name and its pattern
+  // A kind's name and its patterns, separated by spaces ("*.png *.jpg").
+  std::vector<std::pair<std::string, std::string>> filters;
   std::filesystem::path folder;                             // where the dialog opens
   std::string name;       // the file name offered for writing
   std::string extension;  // added to a name typed without one ("txt")
@@ -160,6 +167,13 @@ inline constexpr std::string_view kLessonEndQuestion =
 inline constexpr std::string_view kLessonRunning = "Идёт урок: ";
 inline constexpr std::string_view kLessonThenExit = ". Закончить урок и выйти из редактора?";
 inline constexpr std::string_view kLessonThenOpen = ". Закончить урок и открыть другой тест?";
+inline constexpr std::string_view kPictureTitle = "Рисунок для вопроса";
+inline constexpr std::string_view kReplaceTitle = "Заменить рисунок";
+inline constexpr std::string_view kReplaceChoose = "&Заменить";
+inline constexpr std::string_view kClipboardName = "рисунок из буфера обмена";
+inline constexpr std::string_view kNoClipboardImage =
+    "В буфере обмена нет рисунка. Скопируйте рисунок (например, снимок экрана или рисунок из "
+    "другой программы) и вставьте его снова.";
 }  // namespace dialog
 
 // The dialog that chooses a file of questions to import, opening in `folder`.
@@ -171,6 +185,14 @@ FileDialog exportFileDialog(const std::filesystem::path& folder, const std::stri
 // The dialog that names the printable page, opening in `folder` with the course name as the
 // file's name.
 FileDialog printFileDialog(const std::filesystem::path& folder, const std::string& course);
+
+// The dialog that chooses an image file for a picture, opening in `folder`; `title` says what
+// for (a new picture, or the one that replaces a picture).
+FileDialog pictureFileDialog(const std::filesystem::path& folder, std::string title);
+
+// The list that offers the pictures no question shows (their digits) when all nine names are
+// taken: the one chosen is replaced by the new picture.
+ListDialog replaceListDialog(const std::vector<int>& unused);
 
 // A file name made of a course name: the characters no file name may hold left out, the spaces
 // and dots at its ends too, at most 100 characters; "Вопросы теста" when nothing is left.

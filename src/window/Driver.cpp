@@ -190,6 +190,9 @@ void Driver::run(Command command, ControlId control) {
     case Command::Lesson: return startLesson();
     case Command::LessonAddress: return writeLessonAddress();
     case Command::Results: return openResults();
+    case Command::AddPicture: return addPicture();
+    case Command::PastePicture: return pastePicture();
+    case Command::ReplacePicture: return replacePicture();
   }
 }
 
@@ -553,6 +556,68 @@ bool Driver::lessonMayEnd(std::string_view then) {
 void Driver::showLessonItems() {
   const ControlId item = controlId("mnuTestLessonAddress");
   view_.setItem(item, lesson_ ? fromUtf8(controls()[item].caption).value_or(u"") : u"");
+}
+
+// The image files are looked for where the last one was chosen, at first in the teacher's
+// documents.
+std::filesystem::path Driver::pictureFolder() const {
+  if (!pictureFolder_.empty()) return pictureFolder_;
+  return program_.documents.empty() ? editor_->state().ShellPath.parent_path() : program_.documents;
+}
+
+void Driver::addPicture() {
+  const auto file = modal([&] {
+    return view_.chooseFile(pictureFileDialog(pictureFolder(), std::string(dialog::kPictureTitle)));
+  });
+  if (!file) return;
+  pictureFolder_ = file->parent_path();
+  placePicture(&*file, nullptr);
+}
+
+void Driver::pastePicture() {
+  const std::optional<pictures::Image> image = modal([&] { return view_.clipboardImage(); });
+  if (!image) {
+    return dialogs_.inform(std::string(dialog::kNoClipboardImage), std::string(dialog::kPictureTitle));
+  }
+  placePicture(nullptr, &*image);
+}
+
+// The picture added; with every name taken (the editor has said which pictures no question
+// shows), the list of those, and the one chosen replaced after the editor's question.
+void Driver::placePicture(const std::filesystem::path* file, const pictures::Image* image) {
+  using Added = lifecycle::Editor::PictureAdded;
+  const std::string name(dialog::kClipboardName);
+  Added added = Added::NotAdded;
+  handle([&] { added = file != nullptr ? editor_->addPicture(*file) : editor_->addPicture(*image, name); });
+  if (ended_ || added != Added::AllTaken) return;
+  std::vector<int> unused;
+  handle([&] { unused = editor_->unusedPictures(); });
+  if (ended_ || unused.empty()) return;
+  const auto row = modal([&] { return view_.listDialog(replaceListDialog(unused)); });
+  if (!row || *row >= unused.size()) return;
+  const int digit = unused[*row];
+  handle([&] {
+    if (file != nullptr) {
+      editor_->replacePicture(digit, *file);
+    } else {
+      editor_->replacePicture(digit, *image, name);
+    }
+  });
+}
+
+// The picture shown made anew from a file; the editor asks first, saying how many questions
+// show it.
+void Driver::replacePicture() {
+  if (!showsReplaceablePicture(editor_->form)) return;
+  const std::string shownName = editor_->form.Image1.Path.filename().string();
+  const int digit = shownName[0] - '0';
+  const auto file = modal([&] {
+    return view_.chooseFile(pictureFileDialog(
+        pictureFolder(), std::string(dialog::kReplaceTitle) + " " + shownName));
+  });
+  if (!file) return;
+  pictureFolder_ = file->parent_path();
+  handle([&] { editor_->replacePicture(digit, *file); });
 }
 
 void Driver::end(int status) {

@@ -16,6 +16,7 @@
 #include "lifecycle/Editor.h"
 #include "lifecycle/RecentTests.h"
 #include "lifecycle/Seams.h"
+#include "pictures/Image.h"
 #include "window/Fields.h"
 #include "window/Commands.h"
 #include "window/Results.h"
@@ -96,6 +97,9 @@ class View {
   virtual void showResults(const ResultsView& view) = 0;
   // The results window in front of the others, with the focus.
   virtual void raiseResults() = 0;
+  // The image the system's clipboard holds now, decoded into pixels; nothing when it holds none
+  // (a view with no clipboard never has one).
+  virtual std::optional<pictures::Image> clipboardImage() { return std::nullopt; }
 };
 
 // What a lesson needs of the program: the disk the test is read through (none: no lesson is
@@ -235,6 +239,14 @@ class Driver {
   void deleteLesson();
   // A question chosen in the lists as a click chooses it (stage and question from 1).
   void showQuestion(int stage, int question);
+  // A new picture for the question shown: from a file the teacher chose or the clipboard's image,
+  // offered in the place of a picture no question shows when every name is taken; and the
+  // picture shown made anew from a file.
+  void addPicture();
+  void pastePicture();
+  void placePicture(const std::filesystem::path* file, const pictures::Image* image);
+  void replacePicture();
+  std::filesystem::path pictureFolder() const;
   void collect();
   void redraw();
   void end(int status);
@@ -256,6 +268,7 @@ class Driver {
   std::unique_ptr<lesson::Lesson> lesson_;
   std::filesystem::path storeFile_;
   LessonTable shownLesson_;
+  std::filesystem::path pictureFolder_;  // where the last image file was chosen
   std::atomic<bool> news_{false};  // posted and not yet taken; set on the lesson's thread
   std::unique_ptr<ResultsState> results_;  // while the results window is open
 };

@@ -40,6 +40,9 @@ constexpr ControlDesign kControls[] = {
     {"Label16",  W, K::Label,        "Длительность теста (мин.):", 2700, 1008, 2532, 264, 35, F::A9b},
     {"Label15",  W, K::Label,        "Тестирование по курсу", 108, 144, 2172, 300, 31, F::A9b},
     {"Label14",  W, K::Label,        "Проверяющий орган:", 144, 504, 2124, 300, 30, F::A9b},
+    // A new picture from an image file, beside the picture list, in the free place between the
+    // question's frame and the help button.
+    {"cmdAddPicture", W, K::Button,  "Добавить рисунок…", 8280, 5568, 1860, 348, 49, F::A7_5b, Initial::Disabled},
 
     // The volume of the test.
     {"cmdDelLast", "Frame1", K::Button,      "Удалить  последний этап", 2196, 1320, 2460, 372, 15, F::A9b},
@@ -88,6 +91,12 @@ constexpr ControlDesign kControls[] = {
     {"mnuEditRedo",     "mnuEdit", K::MenuItem, "&Вернуть", 0, 0, 0, 0, -1, F::None, Initial::Disabled, "Ctrl+Y"},
     {"mnuEditBar",      "mnuEdit", K::MenuItem, "-", 0, 0, 0, 0, -1, F::None},
     {"mnuEditHistory",  "mnuEdit", K::MenuItem, "&История изменений…", 0, 0, 0, 0, -1, F::None, Initial::Disabled},
+    // The question's picture: a new one from a file or the clipboard (Ctrl+V only where the
+    // picture list or the picture has the focus, see Bindings), or the one shown made anew.
+    {"mnuEditPictureBar", "mnuEdit", K::MenuItem, "-", 0, 0, 0, 0, -1, F::None},
+    {"mnuEditAddPicture", "mnuEdit", K::MenuItem, "&Добавить рисунок…", 0, 0, 0, 0, -1, F::None, Initial::Disabled},
+    {"mnuEditPastePicture", "mnuEdit", K::MenuItem, "Вст&авить рисунок", 0, 0, 0, 0, -1, F::None, Initial::Disabled, "Ctrl+V"},
+    {"mnuEditReplacePicture", "mnuEdit", K::MenuItem, "&Заменить рисунок…", 0, 0, 0, 0, -1, F::None, Initial::Disabled},
     {"mnuTest",         W,         K::Menu,     "&Тест", 0, 0, 0, 0, -1, F::None},
     {"mnuTestNewStage", "mnuTest", K::MenuItem, "Создать новый &этап", 0, 0, 0, 0, -1, F::None},
     {"mnuTestDelLast",  "mnuTest", K::MenuItem, "&Удалить последний этап…", 0, 0, 0, 0, -1, F::None},

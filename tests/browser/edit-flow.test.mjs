@@ -7,6 +7,7 @@
 import { after, before, describe, it } from 'node:test';
 import assert from 'node:assert/strict';
 import { execFileSync } from 'node:child_process';
+import { inflateSync } from 'node:zlib';
 import { existsSync, mkdirSync, mkdtempSync, readFileSync, rmSync, writeFileSync } from 'node:fs';
 import { tmpdir } from 'node:os';
 import { join, relative } from 'node:path';
@@ -114,6 +115,105 @@ describe('a question with symbols changed in the editor window, then the quiz', 
 
     const byOld = await takeQuiz(shell, { browser, choose: pick(oldRight) });
     assert.deepEqual([byOld.result.right, byOld.result.total], [59, 60]);
+  });
+});
+
+// A bitmap file of 24 bits a pixel, rows from the bottom, of the colour paint(x, y) gives.
+function bmpFile(width, height, paint) {
+  const row = Math.ceil((width * 3) / 4) * 4;
+  const out = Buffer.alloc(54 + row * height);
+  out.write('BM', 0, 'latin1');
+  out.writeUInt32LE(out.length, 2);
+  out.writeUInt32LE(54, 10);
+  out.writeUInt32LE(40, 14);
+  out.writeInt32LE(width, 18);
+  out.writeInt32LE(height, 22);
+  out.writeUInt16LE(1, 26);
+  out.writeUInt16LE(24, 28);
+  out.writeUInt32LE(row * height, 34);
+  for (let y = 0; y < height; y++) {
+    for (let x = 0; x < width; x++) {
+      const [r, g, b] = paint(x, height - 1 - y);
+      out.set([b, g, r], 54 + y * row + x * 3);
+    }
+  }
+  return out;
+}
+
+// The pixels of a PNG as Chromium writes its screenshots (8 bits a channel, RGB or RGBA, not
+// interlaced): { width, height, at(x, y) -> [r, g, b] }.
+function pngPixels(png) {
+  let width = 0, height = 0, channels = 0;
+  const data = [];
+  for (let at = 8; at < png.length;) {
+    const length = png.readUInt32BE(at);
+    const type = png.toString('latin1', at + 4, at + 8);
+    const body = png.subarray(at + 8, at + 8 + length);
+    if (type === 'IHDR') {
+      [width, height] = [body.readUInt32BE(0), body.readUInt32BE(4)];
+      assert.equal(body[8], 8, 'eight bits a channel');
+      assert.equal(body[12], 0, 'not interlaced');
+      channels = { 2: 3, 6: 4 }[body[9]];
+    }
+    if (type === 'IDAT') data.push(body);
+    at += 12 + length;
+  }
+  const raw = inflateSync(Buffer.concat(data));
+  const stride = width * channels;
+  const pixels = Buffer.alloc(stride * height);
+  for (let y = 0; y < height; y++) {
+    const filter = raw[y * (stride + 1)];
+    for (let i = 0; i < stride; i++) {
+      const x = raw[y * (stride + 1) + 1 + i];
+      const a = i >= channels ? pixels[y * stride + i - channels] : 0;
+      const b = y > 0 ? pixels[(y - 1) * stride + i] : 0;
+      const c = y > 0 && i >= channels ? pixels[(y - 1) * stride + i - channels] : 0;
+      const paeth = () => {
+        const p = a + b - c;
+        const [pa, pb, pc] = [Math.abs(p - a), Math.abs(p - b), Math.abs(p - c)];
+        return pa <= pb && pa <= pc ? a : pb <= pc ? b : c;
+      };
+      pixels[y * stride + i] = (x + [0, a, b, (a + b) >> 1, paeth()][filter]) & 0xff;
+    }
+  }
+  return { width, height, at: (x, y) => [...pixels.subarray((y * width + x) * channels, (y * width + x) * channels + 3)] };
+}
+
+describe('a picture made from an image file in the editor window, then the quiz', () => {
+  // Stage 2, question 5: slot 14. The image: blue under a yellow band, 640×480, fitted into
+  // 315×236 in the middle of the 315×272 box, white above and below.
+  const slot = 14;
+  let target, image;
+  before(() => {
+    target = copyShell(SAMPLE);
+    image = join(mkdtempSync(join(tmpdir(), 'edit-flow-image-')), 'фото.bmp');
+    writeFileSync(image, bmpFile(640, 480, (x, y) => (y < 60 ? [240, 200, 20] : [30, 80, 200])));
+  });
+  after(() => { if (target) dropShell(target); });
+
+  it('the window adds it as the lowest free picture and saves the page with it, and the quiz shows it', async () => {
+    const out = editFlow(['--picture', target, '2', '5', image]);
+    assert.match(out, /PASSED/);
+    assert.match(out, /picture: 9\.gif/);
+    const gif = readFileSync(join(target, 'pics', '9.gif'));
+    assert.equal(gif.toString('latin1', 0, 6), 'GIF87a');
+    assert.deepEqual([gif.readUInt16LE(6), gif.readUInt16LE(8)], [315, 272]);
+    const changed = listFiles(SAMPLE).filter((f) => !readFileSync(join(SAMPLE, f)).equals(readFileSync(join(target, f))));
+    assert.deepEqual(changed.sort(), ['1/4.html']);
+    assert.equal(readLines(join(target, '1', '4.html'))[3], '9');
+
+    const run = await takeQuiz(target, { browser, pictureShots: true });
+    assert.deepEqual(run.errors, []);
+    const shown = run.questions.find((q) => q.slot === slot);
+    assert.deepEqual({ ...shown.picture }, { name: shown.picture.name, width: 315, height: 272 });
+    // The element as drawn, its frame around the picture at its own size.
+    const drawn = pngPixels(shown.pictureShot);
+    const [dx, dy] = [Math.round((drawn.width - 315) / 2), Math.round((drawn.height - 272) / 2)];
+    assert.ok(dx >= 0 && dx <= 4 && dy >= 0 && dy <= 4, `the picture drawn ${drawn.width}×${drawn.height}`);
+    for (const [x, y, rgb] of [[157, 5, [255, 255, 255]], [12, 30, [240, 200, 20]], [157, 140, [30, 80, 200]],
+      [300, 240, [30, 80, 200]], [157, 265, [255, 255, 255]]]) {
+      assert.deepEqual(drawn.at(x + dx, y + dy), rgb, `the pixel at ${x},${y}`);
+    }
   });
 });
 

@@ -145,6 +145,8 @@ export async function takeQuiz(shellDir, o = {}) {
           };
         });
         if (!shown) break;
+        // The picture as the page draws it, when asked: a PNG of its element.
+        if (o.pictureShots && shown.picture) shown.pictureShot = await next.locator('figure img').screenshot();
         if (prev !== null && shown.slot !== prev + 1) throw new Error(`slot ${shown.slot} shown after slot ${prev}`);
         questions.push(shown);
         const pick = await choose({ ...shown, key: (key.answers[shown.slot] ?? '').trim() });

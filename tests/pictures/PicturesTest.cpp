@@ -6,6 +6,7 @@
 #include <cmath>
 #include <set>
 
+#include "pictures/Dib.h"
 #include "pictures/Gif.h"
 #include "pictures/Header.h"
 #include "pictures/Picture.h"
@@ -92,6 +93,45 @@ TEST(PictureHeader, SizesOfTheCommonFormatsAndTheirCutShortHeaders) {
     EXPECT_EQ(h.format, expected.format) << ::testing::PrintToString(bytes);
     EXPECT_EQ(h.size, expected.size) << ::testing::PrintToString(bytes);
   }
+
+  // The clipboard's bitmaps of Windows (a file's bytes after its own 14) made files again: the
+  // file's header points at the rows, past the masks of a plain header with bit fields and past
+  // the colours (as many as named, or as the bits name when none are).
+  const std::string file = support::bmpBytes(solidImage(5, 3, {1, 2, 3}));
+  EXPECT_EQ(bmpFileOf(file.substr(14)), file);
+  const auto rowsAt = [](const std::string& dib) {
+    const std::optional<std::string> made = bmpFileOf(dib);
+    if (!made) return -1;
+    EXPECT_EQ(made->substr(0, 2), "BM");
+    EXPECT_EQ(made->substr(14), dib);
+    return static_cast<int>(readHeader(*made).size ? static_cast<unsigned char>((*made)[10]) | static_cast<unsigned char>((*made)[11]) << 8 : -2);
+  };
+  const auto dib = [](int header, int width, int height, int bits, int compression, int used, std::size_t size) {
+    std::string out(size, '\0');
+    const auto put = [&](std::size_t at, std::uint32_t v, int n) {
+      for (int i = 0; i < n; ++i) out[at + static_cast<std::size_t>(i)] = static_cast<char>(v >> (8 * i) & 0xFF);
+    };
+    put(0, static_cast<std::uint32_t>(header), 4);
+    put(4, static_cast<std::uint32_t>(width), 4);
+    put(8, static_cast<std::uint32_t>(height), 4);
+    put(12, 1, 2);
+    put(14, static_cast<std::uint32_t>(bits), 2);
+    put(16, static_cast<std::uint32_t>(compression), 4);
+    put(32, static_cast<std::uint32_t>(used), 4);
+    return out;
+  };
+  EXPECT_EQ(rowsAt(dib(40, 4, 4, 32, 3, 0, 40 + 12 + 64)), 14 + 40 + 12);   // masks after the header
+  EXPECT_EQ(rowsAt(dib(124, 4, -4, 32, 3, 0, 124 + 64)), 14 + 124);        // V5: masks inside
+  EXPECT_EQ(rowsAt(dib(40, 4, 4, 8, 0, 0, 40 + 1024 + 16)), 14 + 40 + 1024);
+  EXPECT_EQ(rowsAt(dib(40, 4, 4, 8, 0, 16, 40 + 64 + 16)), 14 + 40 + 64);
+  EXPECT_EQ(rowsAt(dib(40, 4, 4, 24, 0, 0, 40 + 48)), 14 + 40);
+  // Cut short, or no bitmap: nothing.
+  EXPECT_EQ(rowsAt(dib(40, 4, 4, 8, 0, 0, 40 + 1000)), -1);
+  EXPECT_EQ(rowsAt(dib(40, 4, 4, 32, 0, 0, 39)), -1);
+  EXPECT_EQ(rowsAt(dib(40, 0, 4, 32, 0, 0, 100)), -1);
+  EXPECT_EQ(rowsAt(dib(40, 4, 4, 7, 0, 0, 100)), -1);
+  EXPECT_EQ(rowsAt(dib(40, 4, 4, 4, 0, 17, 200)), -1);
+  EXPECT_EQ(rowsAt(dib(200, 4, 4, 32, 0, 0, 100)), -1);
 }
 
 TEST(PictureFit, SizesAndPlacesOfWideTallTinyAndExactImages) {

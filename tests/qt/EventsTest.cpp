@@ -21,6 +21,8 @@
 #include <QRadioButton>
 
 #include <QTreeWidget>
+#include <QClipboard>
+#include <QGuiApplication>
 
 #include "Rig.h"
 #include "lesson/Rows.h"
@@ -28,6 +30,7 @@
 #include "support/Pupil.h"
 #include "lifecycle/RecentTests.h"
 #include "lifecycle/ShellRoot.h"
+#include "shell/Layout.h"
 #include "shell/ShellError.h"
 #include "window/About.h"
 #include "window/Fields.h"
@@ -154,6 +157,113 @@ TEST(Events, PictureOptionsAndPreview) {
   EXPECT_FALSE(r.list("File2")->isEnabled());
   EXPECT_TRUE(r.get<QRadioButton>("optIm(0)")->isChecked());
   EXPECT_FALSE(r.get<QRadioButton>("optIm(1)")->isChecked());
+}
+
+// New pictures through the window, each decoded by the toolkit's readers: a PNG screenshot by the
+// button, a photo of 4000×3000 written as JPEG by the menu, the clipboard's image by Ctrl+V on
+// the picture list (never in a text field); each saved with its page and shown at once, and
+// Ctrl+Z takes back the file and the page together. All nine taken: the list of those no
+// question shows, and the one chosen replaced.
+TEST(Events, PicturesFromAScreenshotAPhotoAndTheClipboard) {
+  Started s;
+  Rig& r = *s.rig;
+  support::TempDir outside;
+  const auto save = [&](const QImage& image, const char* name, const char* format) {
+    const fs::path file = outside.path() / name;
+    EXPECT_TRUE(image.save(QString::fromStdString(file.string()), format, 90));
+    return file;
+  };
+  QImage screen(1920, 1080, QImage::Format_RGB32);
+  screen.fill(QColor(240, 240, 240));
+  for (int y = 0; y < 60; ++y) {  // a title bar over a light grey window
+    auto* row = reinterpret_cast<QRgb*>(screen.scanLine(y));
+    std::fill(row, row + 1920, qRgb(30, 60, 160));
+  }
+  QImage photo(4000, 3000, QImage::Format_RGB32);
+  for (int y = 0; y < 3000; ++y) {
+    auto* row = reinterpret_cast<QRgb*>(photo.scanLine(y));
+    for (int x = 0; x < 4000; ++x) row[x] = qRgb(x * 255 / 3999, y * 255 / 2999, 96);
+  }
+  const fs::path png = save(screen, "снимок.png", "PNG");
+  const fs::path jpeg = save(photo, "фото.jpg", "JPEG");
+  auto* preview = dynamic_cast<qt::PictureBox*>(r.window.control("Image1"));
+  const auto pictureLine = [&](const char* page) { return lines(s.root() / page).at(shell::page::kPicture); };
+  const auto shownRow = [&] { return r.list("File2")->currentItem() ? r.list("File2")->currentItem()->text() : QString(); };
+
+  EXPECT_FALSE(r.button("cmdAddPicture")->isEnabled()) << "no question shown yet";
+  choose(r, 2, 4);
+  ASSERT_TRUE(r.button("cmdAddPicture")->isEnabled());
+  {
+    const ModalWait file = answerFile(png);
+    click(r.button("cmdAddPicture"));
+  }
+  ASSERT_TRUE(r.errors.empty());
+  EXPECT_EQ(pictureLine("1/3.html"), "4");
+  EXPECT_EQ(shownRow(), "4.gif");
+  EXPECT_EQ(preview->picture().size(), QSize(315, 272));
+  EXPECT_EQ(QColor(preview->picture().pixel(157, 136)), QColor(240, 240, 240));
+
+  choose(r, 2, 5);
+  {
+    const ModalWait file = answerFile(jpeg);
+    chooseItem(&r.window, u'п', u'д');
+  }
+  ASSERT_TRUE(r.errors.empty()) << r.errors.front().toStdString();
+  EXPECT_EQ(pictureLine("1/4.html"), "5");
+  EXPECT_EQ(shownRow(), "5.gif");
+  const QImage five = QImage(QString::fromStdString((s.root() / "pics" / "5.gif").string())).convertToFormat(QImage::Format_RGB32);
+  ASSERT_EQ(five.size(), QSize(315, 272));
+  const QColor middle = five.pixelColor(157, 136);
+  EXPECT_NEAR(middle.red(), 128, 16);
+  EXPECT_NEAR(middle.green(), 128, 16);
+  EXPECT_NEAR(middle.blue(), 96, 16);
+
+  // Ctrl+V in a text field is the field's own paste; on the picture list, a picture.
+  choose(r, 2, 6);
+  const auto before = support::testFilesOf(support::snapshot(s.root()));
+  QImage copied(200, 100, QImage::Format_ARGB32);
+  copied.fill(QColor(0, 160, 0));
+  QGuiApplication::clipboard()->setImage(copied);
+  r.window.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&r.window));
+  QWidget* field = r.window.control("Text1(0)");
+  field->setFocus();
+  QTest::keyClick(field, Qt::Key_V, Qt::ControlModifier);
+  EXPECT_EQ(support::testFilesOf(support::snapshot(s.root())), before);
+  r.list("File2")->setFocus();
+  QTest::keyClick(r.list("File2"), Qt::Key_V, Qt::ControlModifier);
+  ASSERT_TRUE(r.errors.empty());
+  EXPECT_EQ(pictureLine("1/5.html"), "6");
+  EXPECT_EQ(shownRow(), "6.gif");
+  EXPECT_EQ(QColor(preview->picture().pixel(157, 136)), QColor(0, 160, 0));
+  QTest::keyClick(r.list("File2"), Qt::Key_Z, Qt::ControlModifier);
+  EXPECT_EQ(support::differences(before, support::testFilesOf(support::snapshot(s.root()))), std::vector<std::string>{});
+  EXPECT_FALSE(fs::exists(s.root() / "pics" / "6.gif"));
+
+  // All nine taken (7 .. 9 shown by no question, as 6 is again): the list offers those, the
+  // last one chosen is replaced after the editor's question, and the question shows it.
+  for (const char* name : {"6.gif", "7.gif", "8.gif", "9.gif"}) fs::copy_file(s.root() / "pics" / "1.gif", s.root() / "pics" / name);
+  choose(r, 3, 1);
+  QStringList offered;
+  {
+    const ModalWait file = answerFile(png);
+    const ModalWait list = whenModal([](QWidget* w) { return w->findChild<QTreeWidget*>("rows") != nullptr; },
+                                     [&](QWidget* w) {
+                                       auto* rows = w->findChild<QTreeWidget*>("rows");
+                                       for (int i = 0; i < rows->topLevelItemCount(); ++i) offered << rows->topLevelItem(i)->text(0);
+                                       rows->setCurrentItem(rows->topLevelItem(rows->topLevelItemCount() - 1));
+                                       click(w->findChild<QPushButton*>("choose"));
+                                     });
+    click(r.button("cmdAddPicture"));
+  }
+  ASSERT_TRUE(r.errors.empty());
+  EXPECT_EQ(offered, (QStringList{"6.gif", "7.gif", "8.gif", "9.gif"}));
+  ASSERT_GE(r.dialogs.shown.size(), 2u);
+  EXPECT_TRUE(r.dialogs.shown.back().okCancel);
+  EXPECT_NE(r.dialogs.shown.back().text.find("Заменить рисунок 9.gif"), std::string::npos);
+  EXPECT_EQ(pictureLine("2/0.html"), "9");
+  EXPECT_EQ(shownRow(), "9.gif");
+  EXPECT_EQ(QColor(preview->picture().pixel(157, 136)), QColor(240, 240, 240));
 }
 
 TEST(Events, ExitButtonUnloadsAndEnds) {

@@ -5,6 +5,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QImage>
 #include <QComboBox>
 #include <QContextMenuEvent>
 #include <QDir>
@@ -41,7 +42,7 @@ namespace {
 // a menu item's "Ctrl+Z" after a tab).
 QStringList latinWords(QString text) {
   static const QRegularExpression latin(QStringLiteral("[A-Za-z]+"));
-  const QStringList names = {"pics", "HTML", "JavaScript", "VARNOLIX", "Enter", "Excel", "CSV", QDir::home().dirName()};
+  const QStringList names = {"pics", "HTML", "PNG", "JavaScript", "VARNOLIX", "Enter", "Excel", "CSV", QDir::home().dirName()};
   QStringList words;
   for (const QString& line : text.remove(u'&').split(u'\n')) {
     for (QString token : line.section(u'\t', 0, 0).split(u' ', Qt::SkipEmptyParts)) {
@@ -186,10 +187,17 @@ TEST(Dialogs, EveryWordShownIsRussian) {
     auto lines = support::crlfLines(root / "1" / "2.html");
     lines[9] = lines[11];  // answers 2 and 3 alike: the check has a list to show
     support::writeBytes(root / "1" / "2.html", support::crlfJoin(lines));
+    // Every picture's name taken: a new picture is offered the places of those no question shows.
+    for (const char* name : {"4.gif", "5.gif", "6.gif", "7.gif", "8.gif", "9.gif"})
+      fs::copy_file(root / "pics" / "1.gif", root / "pics" / name);
   });
   Rig& r = *s.rig;
   support::TempDir settings, documents;
   support::writeBytes(documents.path() / "Прошлый тест.html", "<p>1</p>");
+  QImage screenshot(40, 30, QImage::Format_RGB32);
+  screenshot.fill(Qt::white);
+  const fs::path image = documents.path() / "снимок.png";
+  ASSERT_TRUE(screenshot.save(QString::fromStdString(image.string()), "PNG"));
   shell::RealDisk disk;
   lifecycle::RecentTests recent(disk, settings.path() / "recent-tests.txt");
   r.window.setProgram({[&](const fs::path& folder) {
@@ -228,6 +236,11 @@ TEST(Dialogs, EveryWordShownIsRussian) {
     walk("the import's preview", "mnuFileImport");
   }
   choose(r, 2, 1);
+  walk("the picture's file dialog", "mnuEditAddPicture");
+  {
+    const ModalWait file = answerFile(image);
+    walk("the pictures no question shows", "mnuEditAddPicture");
+  }
   typeInto(r.window.control("Text1(1)"), QString::fromUtf8(" ещё"));
   click(r.button("cmdSave"));
   walk("the history", "mnuEditHistory");
@@ -258,7 +271,7 @@ TEST(Dialogs, EveryWordShownIsRussian) {
   EXPECT_EQ(r.window.resultsWindow()->findChild<QTreeWidget*>("rows")->topLevelItemCount(), 1);
   latin["the results window"] = latinWordsShown(r.window.resultsWindow());
   ASSERT_TRUE(r.errors.empty());
-  EXPECT_EQ(latin.size(), 12u);
+  EXPECT_EQ(latin.size(), 14u);
   // The sizes in the file list, as a Russian reader counts them.
   QStringList sizes;
   for (const qint64 bytes : {1LL, 8LL, 12LL, 22LL, 1023LL, 1751LL, 23122LL, 3565158LL}) sizes << qt::russianSize(bytes);

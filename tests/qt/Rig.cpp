@@ -19,7 +19,7 @@ namespace qttest {
 
 Rig::Rig(const fs::path& root)
     : window(dialogs, [this](QWidget*, const QString& message) { errors.push_back(message); }),
-      editor({disk, dialogs, clock, random, &window}, root) {
+      editor({disk, dialogs, clock, random, &window, nullptr, &images}, root) {
   window.attach(editor);
 }
 

@@ -14,6 +14,7 @@
 #include "lifecycle/Editor.h"
 #include "support/Fixtures.h"
 #include "qt/EditWindow.h"
+#include "qt/ImageReader.h"
 
 namespace qttest {
 
@@ -27,6 +28,7 @@ struct Rig {
   support::RecordingDialogs dialogs;
   support::FixedClock clock;
   support::ScriptedRandom random;
+  qt::ImageReader images;  // the program's own decoder
   std::vector<QString> errors;
   qt::EditWindow window;
   lifecycle::Editor editor;

@@ -1061,6 +1061,76 @@ def results_after(window, editor, work, shots, ox, oy):
     print("PASS: Alt+F4 closed the results window; the editor goes on")
 
 
+def gif_size(path):
+    """The screen's width and height a GIF file names, or None."""
+    data = open(path, "rb").read(10)
+    if data[:6] not in (b"GIF87a", b"GIF89a"):
+        return None
+    return int.from_bytes(data[6:8], "little"), int.from_bytes(data[8:10], "little")
+
+
+def pictures(wine, exe, sample, work, places, screenshot):
+    """A new picture through the button «Добавить рисунок…»: a PNG chosen in the system's file
+    dialog, read by Wine's WIC, becomes pics/9.gif (315×272) and the picture of question 2 of stage
+    1, whose page is saved with it and whose preview shows it at once; then an image put on the
+    clipboard, pasted by Ctrl+V on the picture list, when Wine hands the X clipboard's image over."""
+    shutil.rmtree(work, ignore_errors=True)
+    shutil.copytree(sample, work)
+    shots = os.path.dirname(screenshot)
+    png = os.path.join(shots, "new-picture.png")
+    run("convert", "-size", "640x480", "xc:#1e50c8", "-fill", "#f0c814", "-draw", "rectangle 0,0 639,59", png)
+    log_file = os.path.join(shots, "wine-pictures.log")
+    editor = start_on(wine, exe, work, log_file)
+    window, (ox, oy) = window_origin(editor, "for the pictures")
+    click_list(window, ox, oy, places, 1, 2)
+    click_field(ox, oy, places, "cmdAddPicture")
+    title = "^Рисунок для вопроса$"
+    chooser = new_window(title, editor, what="the picture's file dialog")
+    put_clipboard("Z:" + png.replace("/", "\\"))
+    time.sleep(1.0)
+    keys_to(chooser, "ctrl+v", "Return")
+    gone(title, chooser)
+    new = os.path.join(work, "pics", "9.gif")
+    for _ in range(40):
+        if os.path.exists(new):
+            break
+        time.sleep(0.25)
+    time.sleep(1.0)
+    run("import", "-window", "root", os.path.join(shots, "picture-added.png"))
+    if not os.path.exists(new) or gif_size(new) != (315, 272):
+        fail(f"the PNG chosen made no pics/9.gif of 315×272 (found {gif_size(new) if os.path.exists(new) else 'none'})")
+    page = open(os.path.join(work, "0", "1.html"), "rb").read().split(b"\r\n")
+    if page[3] != b"9":
+        fail(f"0/1.html: its picture line is {page[3]!r}, expected b'9'")
+    if not shows_colour(window, (0x1E, 0x50, 0xC8)):
+        fail("the window does not show the new picture's blue")
+    print("PASS: a PNG chosen through «Добавить рисунок…» and read by WIC became pics/9.gif of "
+          "315×272, question 2 of stage 1 saved with it and its preview showing it")
+
+    # The clipboard: an image on X's clipboard, Ctrl+V on the picture list. All nine names are
+    # taken now, so the editor tells which pictures no question shows and offers them.
+    clip = os.path.join(shots, "clipboard-picture.png")
+    run("convert", "-size", "200x100", "xc:#10a010", clip)
+    subprocess.Popen(["xclip", "-selection", "clipboard", "-t", "image/png", "-i", clip])
+    time.sleep(1.5)
+    # The question shown has its picture, so the list is offered and takes the focus.
+    click_field(ox, oy, places, "File2")
+    keys_to(window, "ctrl+v")
+    time.sleep(2.0)
+    run("import", "-window", "root", os.path.join(shots, "picture-pasted.png"))
+    # An empty clipboard is told of under the picture's title; an image taken meets the nine
+    # names taken, told of by the editor under its own.
+    if visible_windows("^Рисунок для вопроса$"):
+        print("NOTE: Ctrl+V on the picture list found no image: Wine handed over none from X's clipboard")
+    elif len(visible_windows("^Редактор теста$")) > 1:
+        print("PASS: Ctrl+V on the picture list took the clipboard's image (X's PNG through Wine): "
+              "all nine names taken, the editor told so")
+    else:
+        fail("Ctrl+V on the picture list showed no box at all")
+    editor.kill()
+    editor.wait()
+
+
 def main():
     wine, exe, sample, work, places_file, screenshot = sys.argv[1:7]
     log_file = os.path.join(os.path.dirname(screenshot), "wine.log")
@@ -1274,6 +1344,7 @@ def main():
         menus_and_import(wine, exe, sample, work, screenshot)
         whole_test(wine, exe, sample, work, places, screenshot)
         lesson(wine, exe, sample, work, screenshot)
+        pictures(wine, exe, sample, work, places, screenshot)
     broken_shell(wine, exe, sample, work, log_file,
                  os.path.join(os.path.dirname(screenshot), "error-box.png"))
 

@@ -13,6 +13,7 @@
 #include "shell/Layout.h"
 #include "shell/Russian.h"
 #include "support/Fixtures.h"
+#include "support/Pictures.h"
 #include "support/Pupil.h"
 #include "window/About.h"
 #include "window/Fields.h"
@@ -144,6 +145,9 @@ struct FakeView final : window::View {
   int resultsRaised = 0;
   void showResults(const window::ResultsView& view) override { results = view; }
   void raiseResults() override { ++resultsRaised; }
+  // The clipboard's image, as the system would hand it over.
+  std::optional<pictures::Image> clipboard;
+  std::optional<pictures::Image> clipboardImage() override { return clipboard; }
   int runPosted() {
     const int n = posted.exchange(0);
     for (int i = 0; i < n; ++i) driver->lessonNews();
@@ -186,8 +190,13 @@ TEST(Driver, LoadShowsTheFormAndTheFocusFollowsTheTabOrder) {
   EXPECT_EQ(r.h->state().CurStage, 0);
   EXPECT_EQ(r.view.focused, window::tabOrder().front());
 
-  // Tab skips a disabled control and wraps around; Shift+Tab goes back.
+  // Tab skips a disabled control and wraps around; Shift+Tab goes back (to the button that adds
+  // a picture, last in the order, offered once a question is shown).
   const auto order = window::tabOrder();
+  EXPECT_FALSE(r.view["cmdAddPicture"].enabled);
+  EXPECT_NE(r.driver.nextFocus(order.front(), true), order.back());
+  r.choose("List1", 0);
+  ASSERT_EQ(order.back(), controlId("cmdAddPicture"));
   r.view["cmdSave"].enabled = false;
   EXPECT_EQ(r.driver.nextFocus(controlId("cmdEnd"), false), controlId("Text1(0)"));
   EXPECT_EQ(r.driver.nextFocus(order.front(), true), order.back());
@@ -944,6 +953,124 @@ TEST(Driver, TheResultsWindowListsLessonsShowsTheirStatisticsAndExportsAndDelete
   EXPECT_EQ(support::readBytes(folder / "другой.csv").substr(0, 3), "\xEF\xBB\xBF");
   EXPECT_TRUE(r.view.errors.empty());
   EXPECT_FALSE(r.driver.ended());
+}
+
+}  // namespace
+
+namespace {
+
+// A picture for the question shown: from an image file chosen in the dialog (the folder of the
+// last one offered next), from the clipboard (an empty one is told of), replaced in the place of
+// the one shown after the editor's question; with all nine names taken, the pictures no question
+// shows offered in a list, the one chosen replaced. Nothing is offered without a question, and a
+// file that is no image changes nothing.
+TEST(Driver, APictureComesFromAFileOrTheClipboardOrTakesThePlaceOfOneNoQuestionShows) {
+  Session r([](const fs::path& root) {
+    // 1.gif .. 3.gif are the fixture's; 4, 5 and 8 no question shows, 9.GIF takes the 9; 6 and 7
+    // are free.
+    for (const int digit : {4, 5, 8, 9}) {
+      support::writeBytes(root / "pics" / (std::to_string(digit) + (digit == 9 ? ".GIF" : ".gif")),
+                          support::readBytes(root / "pics" / "1.gif"));
+    }
+  });
+  ASSERT_TRUE(r.driver.load());
+  const fs::path pics = r.dir.path() / "pics";
+  const support::TempDir outside;
+  const fs::path photo = outside.path() / shell::fromUtf8("фото.bmp");
+  support::writeBytes(photo, support::bmpBytes(support::solidImage(64, 48, {200, 20, 20})));
+  const fs::path broken = outside.path() / shell::fromUtf8("сломан.bmp");
+  support::writeBytes(broken, support::bmpBytes(support::solidImage(64, 48, {0, 0, 0})).substr(0, 70));
+
+  // Nothing to add a picture to while a new stage waits for its first question.
+  r.click("cmdNewL");
+  EXPECT_FALSE(r.view["cmdAddPicture"].enabled);
+  EXPECT_FALSE(r.view["mnuEditAddPicture"].enabled);
+  EXPECT_FALSE(r.view["mnuEditPastePicture"].enabled);
+  r.h->dialogs.answers = {true};
+  r.click("cmdDelLast");
+  ASSERT_FALSE(fs::exists(r.dir.path() / "6"));
+
+  r.choose("List1", 1);
+  r.choose("List2", 3);
+  ASSERT_TRUE(r.view["cmdAddPicture"].enabled);
+  r.view["Text1(0)"].text = u"Вопрос с новым рисунком";  // typed, saved with the picture
+  r.view.files = {photo};
+  r.click("cmdAddPicture");
+  ASSERT_EQ(r.view.fileDialogs.size(), 1u);
+  EXPECT_FALSE(r.view.fileDialogs[0].save);
+  EXPECT_EQ(r.view.fileDialogs[0].title, window::dialog::kPictureTitle);
+  EXPECT_NE(r.view.fileDialogs[0].filters.at(0).second.find("*.jpg"), std::string::npos);
+  const std::string six = support::readBytes(pics / "6.gif");
+  const auto page = support::crlfLines(r.dir.path() / "1" / "3.html");
+  EXPECT_EQ(page.at(shell::page::kPicture), "6");
+  EXPECT_EQ(page.at(shell::page::field(0)), window::toCodePage(u"Вопрос с новым рисунком", window::FieldRule::References).value());
+  EXPECT_EQ(r.view["Image1"].picture, six);
+  const auto& list = r.view["File2"];
+  ASSERT_GE(list.selected, 0);
+  EXPECT_EQ(list.rows.at(static_cast<std::size_t>(list.selected)), u"6.gif");
+  EXPECT_TRUE(r.view["optIm(1)"].checked);
+  EXPECT_TRUE(r.view["mnuEditReplacePicture"].enabled);
+  EXPECT_EQ(r.view["mnuEditUndo"].text, u"&Отменить: новый рисунок 6.gif для вопроса 4 этапа 2");
+
+  // The clipboard: empty, told of; an image, the next free name; a file that is no image, told of
+  // by its name, and nothing written.
+  r.choose("List2", 4);
+  const auto before = support::snapshot(r.dir.path());
+  r.click("mnuEditPastePicture");
+  EXPECT_EQ(r.h->dialogs.shown.back().text, window::dialog::kNoClipboardImage);
+  r.view.files = {broken};
+  r.click("mnuEditAddPicture");
+  EXPECT_EQ(r.view.fileDialogs.back().folder, outside.path()) << "where the last image was chosen";
+  EXPECT_NE(r.h->dialogs.shown.back().text.find("«" + shell::utf8(broken) + "»"), std::string::npos)
+      << r.h->dialogs.shown.back().text;
+  r.view.files = {};
+  r.click("cmdAddPicture");  // cancelled
+  EXPECT_EQ(support::differences(before, support::snapshot(r.dir.path())), std::vector<std::string>{});
+  r.view.clipboard = support::solidImage(30, 20, {10, 200, 10});
+  r.click("mnuEditPastePicture");
+  EXPECT_EQ(support::crlfLines(r.dir.path() / "1" / "4.html").at(shell::page::kPicture), "7");
+  const auto pasted = support::readGif(support::readBytes(pics / "7.gif"));
+  ASSERT_TRUE(pasted.has_value());
+  EXPECT_EQ(support::pixelAt(pasted->image, 157, 136), (pictures::Rgb{10, 200, 10}));
+
+  // The picture shown made anew: the editor asks, and Отмена keeps it.
+  r.view.files = {photo};
+  r.h->dialogs.answers = {false};
+  r.click("mnuEditReplacePicture");
+  EXPECT_NE(r.view.fileDialogs.back().title.find("7.gif"), std::string::npos);
+  EXPECT_NE(r.h->dialogs.shown.back().text.find("Заменить рисунок 7.gif"), std::string::npos);
+  EXPECT_EQ(support::readGif(support::readBytes(pics / "7.gif"))->image.rgba, pasted->image.rgba);
+  r.view.files = {photo};
+  r.click("mnuEditReplacePicture");
+  EXPECT_EQ(support::pixelAt(support::readGif(support::readBytes(pics / "7.gif"))->image, 157, 136),
+            (pictures::Rgb{200, 20, 20}));
+  EXPECT_EQ(r.view["Image1"].picture, support::readBytes(pics / "7.gif"));
+
+  // All nine taken: the pictures no question shows listed (told first), the one chosen replaced
+  // after the editor's question, and the question shows it; a list closed changes nothing.
+  r.choose("List2", 5);
+  const auto full = support::snapshot(r.dir.path());
+  r.view.files = {photo};
+  r.click("cmdAddPicture");
+  ASSERT_EQ(r.view.listDialogs.size(), 1u);
+  EXPECT_NE(r.h->dialogs.shown.back().text.find("не показаны ни в одном вопросе"), std::string::npos);
+  EXPECT_EQ(r.view.listDialogs[0].rows,
+            (std::vector<std::vector<std::string>>{{"4.gif"}, {"5.gif"}, {"8.gif"}}));
+  EXPECT_EQ(support::differences(full, support::snapshot(r.dir.path())), std::vector<std::string>{});
+  r.view.clipboard = support::solidImage(30, 20, {10, 10, 200});
+  r.view.lists = {[](const window::ListDialog& dialog) { return dialog.rows.size() - 1; }};
+  const std::size_t asked = r.h->dialogs.shown.size();
+  r.click("mnuEditPastePicture");
+  ASSERT_EQ(r.h->dialogs.shown.size(), asked + 2) << "told, then asked";
+  EXPECT_TRUE(r.h->dialogs.shown.back().okCancel);
+  EXPECT_NE(r.h->dialogs.shown.back().text.find("Заменить рисунок 8.gif рисунком «рисунок из буфера обмена»"),
+            std::string::npos)
+      << r.h->dialogs.shown.back().text;
+  EXPECT_EQ(support::crlfLines(r.dir.path() / "1" / "5.html").at(shell::page::kPicture), "8");
+  EXPECT_EQ(support::pixelAt(support::readGif(support::readBytes(pics / "8.gif"))->image, 157, 136),
+            (pictures::Rgb{10, 10, 200}));
+  EXPECT_EQ(r.view["Image1"].picture, support::readBytes(pics / "8.gif"));
+  EXPECT_TRUE(r.view.errors.empty());
 }
 
 }  // namespace

@@ -13,6 +13,7 @@
 //   edit_flow --open SHELL OTHER
 //   edit_flow --lesson SHELL RESULTS SECONDS
 //   edit_flow --lesson-address SHELL RESULTS SECONDS
+//   edit_flow --picture SHELL STAGE QUESTION IMAGE
 //
 // Each TEXT is UTF-8 and replaces the whole of field FIELD: 0 the question text, 1 to 4 the
 // answers; RIGHT replaces the right-answer number. With --import, each FILE of questions is
@@ -36,7 +37,9 @@
 // printed ("row: CELL | CELL | ...", the newest first) and its count ("finished: N"), and the
 // lesson is ended by «Закончить урок» before the exit. With --lesson-address, the lesson's address
 // for the results is also written into the test (Alt+Т, А) right after the start, and printed
-// ("handler: URL"), for pupils who open the test from its folder. The exit status is 0 when every
+// ("handler: URL"), for pupils who open the test from its folder. With --picture, the image file
+// IMAGE becomes the picture of question QUESTION of stage STAGE through «Добавить рисунок…» and
+// the file dialog, and the picture's name is printed ("picture: 9.gif"). The exit status is 0 when every
 // step did what the window promised (for a lesson, when RESULTS results came in time).
 
 #include <gtest/gtest.h>
@@ -54,6 +57,7 @@
 #include "lifecycle/Editor.h"
 #include "shell/Disk.h"
 #include "qt/EditWindow.h"
+#include "qt/ImageReader.h"
 #include "qt/Language.h"
 #include "lifecycle/Generators.h"
 #include "lifecycle/RecentTests.h"
@@ -61,13 +65,13 @@
 namespace {
 
 struct Request {
-  enum { Edit, Import, RoundTrip, Print, Check, Browser, Open, Lesson, LessonAddress } mode = Edit;
+  enum { Edit, Import, RoundTrip, Print, Check, Browser, Open, Lesson, LessonAddress, Picture } mode = Edit;
   std::filesystem::path shell;
   int stage = 0, question = 0;
   std::vector<std::pair<int, QString>> fields;
   QString right;
   std::vector<std::pair<std::filesystem::path, int>> imports;  // a file and its first stage
-  std::filesystem::path text;  // the text written out; the printed page; the other test
+  std::filesystem::path text;  // the text written out; the printed page; the other test; the image
   int row = 0;
   int results = 0, seconds = 0;  // a lesson's: how many results to wait for, and how long at most
 };
@@ -92,7 +96,8 @@ struct Program {
   support::RecordingDialogs dialogs;
   std::vector<QString> errors;
   qt::EditWindow window{dialogs, [this](QWidget*, const QString& m) { errors.push_back(m); }};
-  lifecycle::Editor::Seams seams{disk, dialogs, clock, random, &window, &browser};
+  qt::ImageReader images;
+  lifecycle::Editor::Seams seams{disk, dialogs, clock, random, &window, &browser, &images};
   lifecycle::Editor editor{seams, request.shell};
   lifecycle::RecentTests recent{disk, lifecycle::recentTestsFile()};
 
@@ -252,6 +257,25 @@ TEST(EditFlow, ALessonUntilTheResultsAreIn) {
   p.exit();
 }
 
+// A new picture for a question from an image file, through «Добавить рисунок…» and its file
+// dialog; the name it was given is printed ("picture: 9.gif").
+TEST(EditFlow, APictureFromAnImageFile) {
+  if (request.mode != Request::Picture) GTEST_SKIP();
+  Program p;
+  p.start();
+  qttest::clickRow(qobject_cast<QListWidget*>(p.window.control("List1")), request.stage - 1);
+  qttest::clickRow(qobject_cast<QListWidget*>(p.window.control("List2")), request.question - 1);
+  {
+    const qttest::ModalWait file = qttest::answerFile(request.text);
+    qttest::click(qobject_cast<QAbstractButton*>(p.window.control("cmdAddPicture")));
+  }
+  ASSERT_TRUE(p.errors.empty()) << p.errors.front().toStdString();
+  const auto* pictures = qobject_cast<QListWidget*>(p.window.control("File2"));
+  ASSERT_NE(pictures->currentItem(), nullptr);
+  std::cout << "picture: " << pictures->currentItem()->text().toStdString() << "\n";
+  p.exit();
+}
+
 TEST(EditFlow, ChooseChangeSaveAndExit) {
   if (request.mode != Request::Edit) GTEST_SKIP();
   Program program;
@@ -339,13 +363,22 @@ int main(int argc, char** argv) {
     }
     return RUN_ALL_TESTS();
   }
+  if (mode == "--picture" && argc == 6) {
+    request.mode = Request::Picture;
+    request.shell = std::filesystem::absolute(argv[2]);
+    request.stage = std::atoi(argv[3]);
+    request.question = std::atoi(argv[4]);
+    request.text = std::filesystem::absolute(argv[5]);
+    return RUN_ALL_TESTS();
+  }
   if (argc < 7 || argc % 2 != 1) {
     std::cerr << "usage: edit_flow SHELL STAGE QUESTION RIGHT FIELD TEXT [FIELD TEXT ...]\n"
                  "       edit_flow --import SHELL FILE STAGE [FILE STAGE ...]\n"
                  "       edit_flow --round-trip SHELL TEXT\n"
                  "       edit_flow --print SHELL PAGE | --check SHELL ROW | --browser SHELL STAGE QUESTION\n"
                  "       edit_flow --open SHELL OTHER\n"
-                 "       edit_flow --lesson SHELL RESULTS SECONDS | --lesson-address SHELL RESULTS SECONDS\n";
+                 "       edit_flow --lesson SHELL RESULTS SECONDS | --lesson-address SHELL RESULTS SECONDS\n"
+                 "       edit_flow --picture SHELL STAGE QUESTION IMAGE\n";
     return 2;
   }
   request.shell = argv[1];
