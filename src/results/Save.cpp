@@ -70,7 +70,10 @@ void saveResults(shell::Disk& disk, const fs::path& target, Format format, const
                                          ". Сохраните его ещё раз");
     }
     dropTemporary();
-    throw shell::ShellError(named, "не удалось записать файл: " + e.problem() + ". Файл не изменён");
+    // The disk's and the spreadsheet's reasons mostly say already what could not be done.
+    const std::string& why = e.problem();
+    throw shell::ShellError(named, (why.starts_with("не удалось") ? why : "не удалось записать файл: " + why) +
+                                       ". Файл не изменён");
   } catch (...) {
     if (!renamed) dropTemporary();
     throw;

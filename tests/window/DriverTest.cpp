@@ -866,9 +866,9 @@ TEST(Driver, TheResultsWindowListsLessonsShowsTheirStatisticsAndExportsAndDelete
   // Exported: the spreadsheet and the CSV file under the course and the date, in the documents.
   const auto storeBytes = [&] { return support::readBytes(storeFile); };
   const std::string kept = storeBytes();
-  const fs::path folder = r.documents.path() / "Результаты 9А";
+  const fs::path folder = r.documents.path() / shell::fromUtf8("Результаты 9А");
   fs::create_directories(folder);
-  r.view.files = {folder / "урок.xlsx", folder / "урок.csv"};
+  r.view.files = {folder / shell::fromUtf8("урок.xlsx"), folder / shell::fromUtf8("урок.csv")};
   r.driver.resultsAction(window::ResultsAction::SaveXlsx);
   r.driver.resultsAction(window::ResultsAction::SaveCsv);
   ASSERT_EQ(r.view.fileDialogs.size(), 2u);
@@ -879,22 +879,24 @@ TEST(Driver, TheResultsWindowListsLessonsShowsTheirStatisticsAndExportsAndDelete
   const std::string day = test.course + today;
   EXPECT_EQ(r.view.fileDialogs[0].name, day + ".xlsx");
   EXPECT_EQ(r.view.fileDialogs[1].name, day + ".csv");
-  EXPECT_EQ(support::readBytes(folder / "урок.xlsx").substr(0, 2), "PK");
-  EXPECT_EQ(support::readBytes(folder / "урок.csv").substr(0, 3), "\xEF\xBB\xBF");
-  EXPECT_NE(support::readBytes(folder / "урок.csv").find("Сидоров"), std::string::npos);
+  EXPECT_EQ(support::readBytes(folder / shell::fromUtf8("урок.xlsx")).substr(0, 2), "PK");
+  EXPECT_EQ(support::readBytes(folder / shell::fromUtf8("урок.csv")).substr(0, 3), "\xEF\xBB\xBF");
+  EXPECT_NE(support::readBytes(folder / shell::fromUtf8("урок.csv")).find("Сидоров"), std::string::npos);
   EXPECT_EQ(r.h->dialogs.shown.size(), boxes + 1) << "only the lesson's end was asked";
-  r.view.files = {r.documents.path() / "нет такой папки" / "урок.csv", r.dir.path() / "урок.csv"};
+  r.view.files = {r.documents.path() / shell::fromUtf8("нет такой папки") / shell::fromUtf8("урок.csv"), r.dir.path() / shell::fromUtf8("урок.csv")};
   r.driver.resultsAction(window::ResultsAction::SaveCsv);
   r.driver.resultsAction(window::ResultsAction::SaveCsv);
   ASSERT_EQ(r.h->dialogs.shown.size(), boxes + 3);
   EXPECT_NE(r.h->dialogs.shown[boxes + 1].text.find("нет такой папки"), std::string::npos) << r.h->dialogs.shown[boxes + 1].text;
+  EXPECT_EQ(r.h->dialogs.shown[boxes + 1].text.find("не удалось записать файл: не удалось"), std::string::npos)
+      << r.h->dialogs.shown[boxes + 1].text;
   EXPECT_NE(r.h->dialogs.shown[boxes + 2].text.find("урок.csv"), std::string::npos) << r.h->dialogs.shown[boxes + 2].text;
-  EXPECT_FALSE(fs::exists(r.dir.path() / "урок.csv")) << "never into the test";
+  EXPECT_FALSE(fs::exists(r.dir.path() / shell::fromUtf8("урок.csv"))) << "never into the test";
   EXPECT_EQ(storeBytes(), kept) << "an export never writes the store";
 
   // Printed: the page in the temporary folder, then in the browser.
   window::Program program = r.program();
-  program.temporary = r.documents.path() / "временная";
+  program.temporary = r.documents.path() / shell::fromUtf8("временная");
   r.driver.setProgram(program);
   r.driver.resultsAction(window::ResultsAction::Print);
   ASSERT_EQ(r.h->browser.opened.size(), 1u);
@@ -912,14 +914,14 @@ TEST(Driver, TheResultsWindowListsLessonsShowsTheirStatisticsAndExportsAndDelete
   {
     lesson::SqliteStore other(storeFile);
     lesson::LessonRecord record = *other.lesson(other.lessonList(std::nullopt).at(0).id);
-    record.folder = shell::utf8(r.documents.path() / "другой тест");
+    record.folder = shell::utf8(r.documents.path() / shell::fromUtf8("другой тест"));
     record.started = "2030-01-02T03:04:05Z";
     other.addLesson(record);
   }
   r.driver.resultsScope(true);
   ASSERT_EQ(r.view.results->lessons.size(), 2u);
   EXPECT_TRUE(r.view.results->allTests);
-  EXPECT_EQ(r.view.results->lessons[0][5], shell::utf8(r.documents.path() / "другой тест")) << "the newest first";
+  EXPECT_EQ(r.view.results->lessons[0][5], shell::utf8(r.documents.path() / shell::fromUtf8("другой тест"))) << "the newest first";
   EXPECT_EQ(r.view.results->chosen, 1) << "the lesson chosen stays chosen";
   r.driver.resultsChosen(0);
   EXPECT_EQ(r.view.results->chosen, 0);
@@ -947,10 +949,10 @@ TEST(Driver, TheResultsWindowListsLessonsShowsTheirStatisticsAndExportsAndDelete
   EXPECT_EQ(r.view.results->lessons.size(), 1u) << "the other test's lesson stays";
   // The window closed while the save dialog is up: the file is still written, of what was chosen.
   r.view.whileFileDialog = [&] { r.driver.resultsClosed(); };
-  r.view.files = {folder / "другой.csv"};
+  r.view.files = {folder / shell::fromUtf8("другой.csv")};
   r.driver.resultsAction(window::ResultsAction::SaveCsv);
   EXPECT_FALSE(r.driver.resultsOpen());
-  EXPECT_EQ(support::readBytes(folder / "другой.csv").substr(0, 3), "\xEF\xBB\xBF");
+  EXPECT_EQ(support::readBytes(folder / shell::fromUtf8("другой.csv")).substr(0, 3), "\xEF\xBB\xBF");
   EXPECT_TRUE(r.view.errors.empty());
   EXPECT_FALSE(r.driver.ended());
 }
