@@ -39,7 +39,7 @@ std::optional<Size> sized(std::optional<std::uint32_t> width, std::optional<std:
 // The image header chunk, which comes first after the signature.
 std::optional<Size> pngSize(std::string_view bytes) {
   const Reader r(bytes, true);
-  if (bytes.substr(12, 4) != "IHDR") return std::nullopt;
+  if (bytes.size() < 24 || bytes.substr(12, 4) != "IHDR") return std::nullopt;
   return sized(r.u32(16), r.u32(20));
 }
 
