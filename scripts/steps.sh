@@ -30,3 +30,16 @@ if [ "$BASH_SUBSHELL" -eq 0 ]; then
   trap - ERR
   echo "$(basename "$0"): stopped in \"${current_step:-start}\": line $steps_line, \`$BASH_COMMAND\`, status $steps_status" >&2
 fi' ERR
+
+# fault_table BUILD: the fault tests' table, a row an operation as each of its tests wrote it in
+# BUILD/fault-table (a Windows program's with CR LF line ends), in the operations' order; stops
+# unless every fault test of BUILD wrote its row.
+fault_table() {
+  local tests rows
+  tests="$(ctest --test-dir "$1" -N -R 'FaultSweep\.' | grep -c 'Test *#' || true)"
+  rows="$(find "$1/fault-table" -name '*.txt' 2>/dev/null | wc -l)"
+  [ "$tests" -gt 0 ] && [ "$rows" -eq "$tests" ] ||
+    stop "the fault tests wrote $rows rows of their table, for $tests operations"
+  printf '%-32s%7s%17s%16s%18s\n' operation steps "failures tried" "of them halfway" "before or after"
+  cat "$1"/fault-table/*.txt | tr -d '\r'
+}

@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cctype>
 #include <fstream>
 #include <functional>
 #include <iomanip>
@@ -310,47 +311,63 @@ std::vector<Operation> operations() {
   return ops;
 }
 
-TEST(FaultSweep, EveryOperationAtEveryStepLeavesTheShellWhole) {
-  std::vector<Row> rows;
-  for (const Operation& op : operations()) {
-    SCOPED_TRACE(op.name);
-    Row row{op.name};
-    std::vector<support::DiskOp> ops;
-    Snapshot clicked;
-    const auto clean = afterFailure(op, 0, false, &ops, &clicked);
-    EXPECT_TRUE(clean.empty()) << "without a fault: " << ::testing::PrintToString(clean);
-    row.steps = static_cast<int>(ops.size());
-    ASSERT_GT(row.steps, 0);
-    for (int n = 1; n <= row.steps; ++n) {
-      const std::string& kind = ops[static_cast<std::size_t>(n - 1)].name;
-      for (bool halfway : {false, true}) {
-        if (halfway && !support::FailingDisk::stopsHalfway(kind)) continue;
-        const auto problems = afterFailure(op, n, halfway, nullptr, &clicked);
-        ++row.tried;
-        row.halfway += halfway;
-        if (problems.empty()) {
-          ++row.held;
-        } else {
-          ADD_FAILURE() << "step " << n << " of " << row.steps << " (" << kind
-                        << (halfway ? ", stopped half-way" : "") << "): "
-                        << ::testing::PrintToString(problems);
-        }
+// One test an operation, so that ctest runs them side by side; each writes its row of the
+// table into a file of its own, named by its place in the list, which the scripts print in order.
+class FaultSweep : public ::testing::TestWithParam<std::size_t> {};
+
+TEST_P(FaultSweep, EveryStepLeavesTheShellWhole) {
+  const Operation op = operations().at(GetParam());
+  Row row{op.name};
+  std::vector<support::DiskOp> ops;
+  Snapshot clicked;
+  const auto clean = afterFailure(op, 0, false, &ops, &clicked);
+  EXPECT_TRUE(clean.empty()) << "without a fault: " << ::testing::PrintToString(clean);
+  row.steps = static_cast<int>(ops.size());
+  ASSERT_GT(row.steps, 0);
+  for (int n = 1; n <= row.steps; ++n) {
+    const std::string& kind = ops[static_cast<std::size_t>(n - 1)].name;
+    for (bool halfway : {false, true}) {
+      if (halfway && !support::FailingDisk::stopsHalfway(kind)) continue;
+      const auto problems = afterFailure(op, n, halfway, nullptr, &clicked);
+      ++row.tried;
+      row.halfway += halfway;
+      if (problems.empty()) {
+        ++row.held;
+      } else {
+        ADD_FAILURE() << "step " << n << " of " << row.steps << " (" << kind
+                      << (halfway ? ", stopped half-way" : "") << "): "
+                      << ::testing::PrintToString(problems);
       }
     }
-    rows.push_back(row);
   }
 
-  std::ostringstream table;
-  table << std::left << std::setw(32) << "operation" << std::right << std::setw(7) << "steps"
-        << std::setw(17) << "failures tried" << std::setw(16) << "of them halfway"
-        << std::setw(18) << "before or after" << "\n";
-  for (const Row& r : rows) {
-    table << std::left << std::setw(32) << r.name << std::right << std::setw(7) << r.steps
-          << std::setw(17) << r.tried << std::setw(16) << r.halfway << std::setw(18) << r.held
-          << "\n";
-  }
-  std::cout << table.str();
-  std::ofstream(FAULT_TABLE_PATH) << table.str();
+  std::ostringstream line;
+  line << std::left << std::setw(32) << row.name << std::right << std::setw(7) << row.steps
+       << std::setw(17) << row.tried << std::setw(16) << row.halfway << std::setw(18) << row.held << "\n";
+  std::cout << line.str();
+  fs::create_directories(FAULT_TABLE_FOLDER);
+  std::ostringstream file;
+  file << std::setw(2) << std::setfill('0') << GetParam() << ".txt";
+  std::ofstream(fs::path(FAULT_TABLE_FOLDER) / file.str()) << line.str();
 }
+
+// The operation's words as a test's name: "save a question's text" is SaveAQuestionsText.
+std::string testName(const ::testing::TestParamInfo<std::size_t>& info) {
+  const std::string words = operations().at(info.param).name;
+  std::string name;
+  bool upper = true;
+  for (const char c : words) {
+    if (c == ' ') {
+      upper = true;
+    } else if (std::isalnum(static_cast<unsigned char>(c)) != 0) {
+      name += upper ? static_cast<char>(std::toupper(static_cast<unsigned char>(c))) : c;
+      upper = false;
+    }
+  }
+  return name;
+}
+
+INSTANTIATE_TEST_SUITE_P(EveryOperation, FaultSweep, ::testing::Range<std::size_t>(0, operations().size()),
+                         testName);
 
 }  // namespace
