@@ -1,5 +1,6 @@
 #include "lesson/Server.h"
 
+#include <array>
 #include <atomic>
 #include <mutex>
 #include <optional>
@@ -22,6 +23,12 @@ namespace beast = boost::beast;
 namespace http = beast::http;
 using tcp = asio::ip::tcp;
 using boost::system::error_code;
+// The server's one io_context, named by its own type rather than a type-erased executor: every
+// operation of every connection goes through it.
+using Executor = asio::io_context::executor_type;
+using Socket = asio::basic_stream_socket<tcp, Executor>;
+using Stream = beast::basic_stream<tcp, Executor>;
+using Timer = asio::basic_waitable_timer<std::chrono::steady_clock, asio::wait_traits<std::chrono::steady_clock>, Executor>;
 
 namespace {
 class Session;
@@ -54,7 +61,7 @@ class Server::Impl {
   // nothing to ask giving way to it), and the acceptors wait (the next connections in the
   // system's queue of the listening socket) until one is free.
   std::vector<std::size_t> paused;
-  std::vector<tcp::socket> queued;
+  std::vector<Socket> queued;
   // The sessions whose handler answers later, by the number their reply names them by.
   std::unordered_map<std::uint64_t, std::shared_ptr<Session>> awaiting;
   std::uint64_t answered = 0;
@@ -71,7 +78,7 @@ namespace {
 // open between them for a while.
 class Session : public std::enable_shared_from_this<Session> {
  public:
-  Session(Server::Impl& server, tcp::socket socket)
+  Session(Server::Impl& server, Socket socket)
       : server_(server),
         stream_(std::move(socket)),
         idle_(stream_.get_executor()),
@@ -171,24 +178,38 @@ class Session : public std::enable_shared_from_this<Session> {
   void send(HttpReply reply, unsigned version, bool keepAlive, bool head) {
     reply_ = std::move(reply);
     const std::string& bytes = reply_.shared != nullptr ? *reply_.shared : reply_.body;
-    response_.emplace();
-    response_->version(version);
-    response_->result(static_cast<unsigned>(reply_.status));
-    response_->set(http::field::content_type, reply_.contentType);
+    // The reply's head is written here rather than by a serializer of fields: a file's reply is
+    // the same few lines each time, and the server's one thread spends its time on the network.
+    std::string& h = head_text_;
+    h.clear();
+    h += version == 10 ? "HTTP/1.0 " : "HTTP/1.1 ";
+    h += std::to_string(reply_.status);
+    h += ' ';
+    h += http::obsolete_reason(http::int_to_status(static_cast<unsigned>(reply_.status)));
+    h += "\r\nContent-Type: ";
+    h += reply_.contentType;
     // A new lesson must never be served an old lesson's pages from a cache; a page is never
     // taken for another type than the one it is sent as.
-    response_->set(http::field::cache_control, "no-store");
-    response_->set("X-Content-Type-Options", "nosniff");
-    for (const auto& [name, value] : reply_.headers) response_->set(name, value);
-    if (head) {
-      response_->content_length(bytes.size());
-    } else {
-      response_->body() = http::span_body<const char>::value_type(bytes.data(), bytes.size());
-      response_->prepare_payload();
+    h += "\r\nCache-Control: no-store\r\nX-Content-Type-Options: nosniff\r\n";
+    for (const auto& [name, value] : reply_.headers) {
+      h += name;
+      h += ": ";
+      h += value;
+      h += "\r\n";
     }
-    response_->keep_alive(keepAlive);
+    h += "Content-Length: ";
+    h += std::to_string(bytes.size());
+    // HTTP/1.1 keeps a connection unless told, HTTP/1.0 closes it unless told.
+    if (!keepAlive) {
+      h += "\r\nConnection: close";
+    } else if (version == 10) {
+      h += "\r\nConnection: keep-alive";
+    }
+    h += "\r\n\r\n";
+    const std::array<asio::const_buffer, 2> out{asio::buffer(h),
+                                                head ? asio::const_buffer() : asio::buffer(bytes.data(), bytes.size())};
     stream_.expires_after(server_.options.requestTimeout);
-    http::async_write(stream_, *response_, [self = shared_from_this(), keepAlive](error_code ec, std::size_t) {
+    asio::async_write(stream_, out, [self = shared_from_this(), keepAlive](error_code ec, std::size_t) {
       self->onWritten(ec, keepAlive);
     });
   }
@@ -228,17 +249,17 @@ class Session : public std::enable_shared_from_this<Session> {
  private:
 
   Server::Impl& server_;
-  beast::tcp_stream stream_;
+  Stream stream_;
   std::string localHost_, peer_;
   unsigned short localPort_ = 0;
   // The request being answered: how its reply is sent.
   unsigned version_ = 11;
   bool keepAlive_ = false, head_ = false;
-  asio::steady_timer idle_;
+  Timer idle_;
   beast::flat_buffer buffer_;
   std::optional<http::request_parser<http::string_body>> parser_;
   HttpReply reply_;
-  std::optional<http::response<http::span_body<const char>>> response_;
+  std::string head_text_;  // the reply's status line and header fields
 };
 
 }  // namespace
@@ -251,7 +272,7 @@ void Server::Impl::accept(std::size_t which) {
     paused.push_back(which);
     return;
   }
-  acceptors[which].async_accept([this, which](error_code ec, tcp::socket socket) {
+  acceptors[which].async_accept(ioc.get_executor(), [this, which](error_code ec, Socket socket) {
     if (stopping || ec == asio::error::operation_aborted) return;
     if (ec) {
       // Out of descriptors or memory for a moment: try again shortly rather than stop listening.
@@ -291,7 +312,7 @@ void Server::Impl::released() {
   if (stopping || (paused.empty() && queued.empty())) return;
   asio::post(ioc, [this] {
     while (!stopping && sessions.size() < options.maxConnections && !queued.empty()) {
-      tcp::socket socket = std::move(queued.front());
+      Socket socket = std::move(queued.front());
       queued.erase(queued.begin());
       std::make_shared<Session>(*this, std::move(socket))->read();
     }
