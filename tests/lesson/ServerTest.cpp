@@ -292,6 +292,28 @@ TEST_F(LessonServer, ServesTheTestAsReadAtItsStartByteForByteAndNothingElse) {
     EXPECT_TRUE(c.closedWithin(3s));
     EXPECT_EQ(c.unread(), "");
   }
+  // HTTP/1.0 closes a connection unless asked to keep it, and is told which; HTTP/1.1 keeps it
+  // unasked and is told nothing.
+  for (const std::string version : {"HTTP/1.0", "HTTP/1.1"}) {
+    Connection c("127.0.0.1", port);
+    const std::string keep = version == "HTTP/1.0" ? "Connection: keep-alive\r\n" : "";
+    for (const std::string name : {"1.js", "pics/1.gif"}) {
+      c.send("GET /" + name + " " + version + "\r\nHost: localhost\r\n" + keep + "\r\n");
+      const Reply r = c.reply();
+      EXPECT_EQ(r.status, 200) << version << " " << name;
+      EXPECT_TRUE(r.body == before.at(name)) << version << " " << name;
+      EXPECT_EQ(r.header("connection"), version == "HTTP/1.0" ? "keep-alive" : "") << version;
+    }
+    EXPECT_FALSE(c.closedWithin(300ms)) << version;
+  }
+  {
+    Connection c("127.0.0.1", port);
+    c.send("GET /1.js HTTP/1.0\r\nHost: localhost\r\n\r\n");
+    const Reply r = c.reply();
+    EXPECT_EQ(r.status, 200);
+    EXPECT_EQ(r.header("connection"), "close");
+    EXPECT_TRUE(c.closedWithin(3s));
+  }
   struct Refused {
     std::string request;
     int status;
