@@ -22,7 +22,8 @@ fuzz() {
   local target="$1" dir="$work/$1"
   mkdir -p "$dir/corpus"
   cp "$here/tests/fuzz/seeds/$(echo "$target" | sed 's/Fuzz$//' | tr 'A-Z' 'a-z')"/* "$dir/corpus"/
-  (cd "$dir" && "$build/tests/fuzz/$target" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048     -print_final_stats=1 corpus >log 2>&1)
+  (cd "$dir" && "$build/tests/fuzz/$target" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \
+    -print_final_stats=1 corpus >log 2>&1)
 }
 # As many targets at once as this computer has cores, each single-threaded for its own time.
 declare -A status_of
